@@ -1,0 +1,1 @@
+CREATE TABLE ExercisesKLP(exercise INTEGER PRIMARY KEY, OpisKratko TEXT NOT NULL);

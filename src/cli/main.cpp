@@ -1,0 +1,37 @@
+#include "cli/commands.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+namespace {
+
+void usage() {
+    QTextStream err(stderr);
+    err << "Использование:\n"
+           "  korvelanta-cli calc  [--db PATH]              расчёт смены (JSON на входе и выходе)\n"
+           "  korvelanta-cli new   [--dir PATH]             новая лётная книжка\n"
+           "  korvelanta-cli write [--dir PATH] [--db PATH] расчёт и запись смен в лётную книжку\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Korvelanta"));
+    QStringList args = QCoreApplication::arguments().mid(1);
+    if (args.isEmpty()) {
+        usage();
+        return 2;
+    }
+    const QString command = args.takeFirst();
+    if (command == u"calc")
+        return korv::cli::runCalc(args);
+    if (command == u"new")
+        return korv::cli::runNew(args);
+    if (command == u"write")
+        return korv::cli::runWrite(args);
+    usage();
+    return 2;
+}

@@ -1,0 +1,98 @@
+#include "common/numtext.h"
+
+#include "common/error.h"
+#include "common/int16.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace korv {
+
+namespace {
+
+bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isDigit(QChar c) { return c >= u'0' && c <= u'9'; }
+
+// Scans a number at `pos`: sign, digits, separator, digits. Returns the number of characters
+// taken (0 when no digit was found) and writes the value.
+qsizetype scanNumber(QStringView t, qsizetype pos, double& value) {
+    std::string ascii;
+    qsizetype i = pos;
+    if (i < t.size() && (t[i] == u'+' || t[i] == u'-')) {
+        if (t[i] == u'-')
+            ascii += '-';
+        ++i;
+    }
+    bool anyDigit = false;
+    while (i < t.size() && isDigit(t[i])) {
+        ascii += char(t[i].unicode());
+        anyDigit = true;
+        ++i;
+    }
+    if (i < t.size() && (t[i] == u'.' || t[i] == u',')) {
+        qsizetype j = i + 1;
+        std::string frac;
+        while (j < t.size() && isDigit(t[j])) {
+            frac += char(t[j].unicode());
+            ++j;
+        }
+        if (anyDigit || !frac.empty()) {
+            ascii += '.';
+            ascii += frac;
+            anyDigit = true;
+            i = j;
+        }
+    }
+    if (!anyDigit) {
+        value = 0;
+        return 0;
+    }
+    if (ascii == "-" || ascii.empty())
+        ascii += '0';
+    value = std::strtod(ascii.c_str(), nullptr);
+    return i - pos;
+}
+
+} // namespace
+
+double leadingNumber(QStringView text) {
+    qsizetype i = 0;
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
+    double v = 0;
+    scanNumber(text, i, v);
+    return v;
+}
+
+double strictNumber(QStringView text) {
+    qsizetype i = 0;
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
+    double v = 0;
+    const qsizetype taken = scanNumber(text, i, v);
+    qsizetype end = i + taken;
+    while (end < text.size() && isBlank(text[end]))
+        ++end;
+    if (taken == 0 || end != text.size())
+        throw Error::typeMismatch(QStringLiteral("«%1» не число").arg(text.toString()));
+    return v;
+}
+
+std::int16_t strictInt16(QStringView text) { return roundToInt16(strictNumber(text)); }
+
+std::int16_t leadingInt16(QStringView text) { return roundToInt16(leadingNumber(text)); }
+
+QString formatHoursMinutes(int minutes) {
+    const int h = minutes / 60;
+    const int m = minutes % 60;
+    return QString::number(h) + u'.' + QString::number(m / 10) + QString::number(m % 10);
+}
+
+QString formatSingle(float v) {
+    char buf[32];
+    auto [end, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return QString::fromLatin1(buf, end - buf);
+}
+
+} // namespace korv

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <cstdint>
+
+namespace korv {
+
+// The leading-number reading of a text: leading blanks, an optional sign, digits, and a decimal
+// point or comma with more digits; whatever follows is ignored. "12abc" -> 12, "" -> 0,
+// "2,5" -> 2.5, ".6" -> 0.6, "5." -> 5, "abc" -> 0.
+double leadingNumber(QStringView text);
+
+// The strict conversion of a text to a number: blanks around it are allowed, anything else
+// that is not part of the number fails with a type mismatch (13). "", "1a", "5-" fail.
+double strictNumber(QStringView text);
+
+// strictNumber, then to a whole 16-bit number, halves to the even neighbour.
+std::int16_t strictInt16(QStringView text);
+
+// leadingNumber, then to a whole 16-bit number, halves to the even neighbour.
+std::int16_t leadingInt16(QStringView text);
+
+// Minutes as H.MM: whole hours, a point, two digits of minutes. 85 -> "1.25", 5 -> "0.05".
+QString formatHoursMinutes(int minutes);
+
+// A single-precision real as the program shows and stores it: the float's shortest decimal form
+// ("2.9", not "2.9000000953674316").
+QString formatSingle(float v);
+
+} // namespace korv

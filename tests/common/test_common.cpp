@@ -1,0 +1,106 @@
+#include "common/error.h"
+#include "common/flightdate.h"
+#include "common/int16.h"
+#include "common/numtext.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace korv;
+
+namespace {
+
+int errorNumber(auto&& f) {
+    try {
+        f();
+    } catch (const Error& e) {
+        return e.number();
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(Rounding, HalvesGoToTheEvenNeighbour) {
+    EXPECT_EQ(roundHalfEven(0.5), 0);
+    EXPECT_EQ(roundHalfEven(1.5), 2);
+    EXPECT_EQ(roundHalfEven(2.5), 2);
+    EXPECT_EQ(roundHalfEven(-2.5), -2);
+    EXPECT_EQ(roundHalfEven(-3.5), -4);
+    EXPECT_EQ(roundHalfEven(2.4999), 2);
+    EXPECT_EQ(roundHalfEven(2.5001), 3);
+    EXPECT_EQ(roundToInt16(150.0 / 60), 2);
+    EXPECT_EQ(roundToInt16(90.0 / 60), 2);
+    EXPECT_EQ(roundToInt16(30.0 / 60), 0);
+}
+
+TEST(Int16Rules, ConversionsFailOutsideTheRange) {
+    EXPECT_EQ(roundToInt16(32767.4), 32767);
+    EXPECT_EQ(roundToInt16(-32768.5), -32768); // half to even stays inside
+    EXPECT_EQ(errorNumber([] { (void)roundToInt16(32767.5); }), Error::Overflow);
+    EXPECT_EQ(errorNumber([] { (void)roundToInt16(-32769); }), Error::Overflow);
+    EXPECT_EQ(errorNumber([] { (void)roundToInt16(NAN); }), Error::Overflow);
+    EXPECT_EQ(truncToInt16(-7.9), -7);
+    EXPECT_EQ(truncToInt16(32767.9), 32767);
+    EXPECT_EQ(errorNumber([] { (void)truncToInt16(32768.0); }), Error::Overflow);
+}
+
+TEST(Int16Rules, ArithmeticChecksEveryStep) {
+    Int16 a = 32000, b = 767, c = 1;
+    EXPECT_EQ((a + b).value(), 32767);
+    EXPECT_EQ(errorNumber([&] { (void)(a + b + c); }), Error::Overflow);
+    EXPECT_EQ(errorNumber([&] { (void)(Int16(-32768) - c); }), Error::Overflow);
+    EXPECT_EQ(errorNumber([&] { (void)(Int16(200) * Int16(200)); }), Error::Overflow);
+    // Left to right: the first subtraction already leaves the range.
+    EXPECT_EQ(errorNumber([&] { (void)(Int16(-32000) - Int16(1000) + Int16(1000)); }), Error::Overflow);
+}
+
+TEST(LeadingNumber, ReadsTheNumberAtTheStart) {
+    EXPECT_EQ(leadingNumber(u"12abc"), 12);
+    EXPECT_EQ(leadingNumber(u""), 0);
+    EXPECT_EQ(leadingNumber(u"abc"), 0);
+    EXPECT_EQ(leadingNumber(u"2,5"), 2.5);
+    EXPECT_EQ(leadingNumber(u"2.5"), 2.5);
+    EXPECT_EQ(leadingNumber(u".6"), 0.6);
+    EXPECT_EQ(leadingNumber(u"5."), 5);
+    EXPECT_EQ(leadingNumber(u"  -300м"), -300);
+    EXPECT_EQ(leadingNumber(u"+7"), 7);
+    EXPECT_EQ(leadingNumber(u"-"), 0);
+    EXPECT_EQ(leadingNumber(u"1 2"), 1);
+}
+
+TEST(StrictNumber, AcceptsOnlyANumberWithBlanksAround) {
+    EXPECT_EQ(strictNumber(u" 25 "), 25);
+    EXPECT_EQ(strictNumber(u"2,5"), 2.5);
+    EXPECT_EQ(strictNumber(u"-1.5"), -1.5);
+    EXPECT_EQ(strictNumber(u"5."), 5);
+    for (const char16_t* bad : {u"", u"  ", u"1a", u"5-", u"-", u".", u"1.2.3", u"a1"})
+        EXPECT_EQ(errorNumber([&] { (void)strictNumber(bad); }), Error::TypeMismatch) << QString::fromUtf16(bad).toStdString();
+    EXPECT_EQ(strictInt16(u"2.5"), 2);
+    EXPECT_EQ(errorNumber([] { (void)strictInt16(u"40000"); }), Error::Overflow);
+}
+
+TEST(Formatting, HoursAndMinutesAndSingles) {
+    EXPECT_EQ(formatHoursMinutes(85), "1.25");
+    EXPECT_EQ(formatHoursMinutes(5), "0.05");
+    EXPECT_EQ(formatHoursMinutes(600), "10.00");
+    EXPECT_EQ(formatHoursMinutes(0), "0.00");
+    EXPECT_EQ(formatSingle(static_cast<float>(2 + 9 * 0.1)), "2.9");
+    EXPECT_EQ(formatSingle(10.0f), "10");
+}
+
+TEST(FlightDate, TwoAndFourDigitYears) {
+    EXPECT_EQ(parseFlightDate("24.09.04"), QDate(2004, 9, 24));
+    EXPECT_EQ(parseFlightDate("24.09.2004"), QDate(2004, 9, 24));
+    EXPECT_FALSE(parseFlightDate("31.02.04"));
+    EXPECT_FALSE(parseFlightDate("24.09.1999"));
+    EXPECT_FALSE(parseFlightDate("4.9.04"));
+    EXPECT_FALSE(parseFlightDate(""));
+    EXPECT_EQ(formatShortDate(QDate(2004, 9, 5)), "05.09.04");
+}
+
+TEST(ErrorType, TextIsNumberColonDescription) {
+    EXPECT_EQ(Error::overflow().text(), "6: Переполнение");
+    EXPECT_EQ(Error(3265, "нет запроса").text(), "3265: нет запроса");
+}
