@@ -1,0 +1,142 @@
+#include "cli/form_json.h"
+
+#include <QJsonDocument>
+#include <QJsonParseError>
+
+namespace korv::cli {
+
+using flight::InputForm;
+
+namespace {
+
+struct TextField {
+    const char* name;
+    QString InputForm::*member;
+    bool refreshes; // a change runs RefreshInputState
+};
+
+struct OptionField {
+    const char* name;
+    bool InputForm::*member;
+    int group;
+};
+
+const TextField kTexts[] = {
+    {"cboTyp", &InputForm::cboTyp, true},           {"txtTpolChas", &InputForm::txtTpolChas, true},
+    {"txtTpolMin", &InputForm::txtTpolMin, true},   {"txtBal", &InputForm::txtBal, true},
+    {"txtHn", &InputForm::txtHn, true},             {"txtHv", &InputForm::txtHv, false},
+    {"txtVidKm", &InputForm::txtVidKm, true},       {"txtVidSm", &InputForm::txtVidSm, false},
+    {"txtShtorkaZ", &InputForm::txtShtorkaZ, true}, {"txtShtorkaO", &InputForm::txtShtorkaO, true},
+    {"txtHpol", &InputForm::txtHpol, true},         {"txtHmin", &InputForm::txtHmin, false},
+    {"txtDate", &InputForm::txtDate, false},        {"txtPol", &InputForm::txtPol, false},
+    {"txtUpr", &InputForm::txtUpr, false},          {"cboSys", &InputForm::cboSys, false},
+    {"txtZah", &InputForm::txtZah, false},          {"txtPos", &InputForm::txtPos, false},
+    {"txtVzl", &InputForm::txtVzl, false},
+};
+
+// Day/night, seat, flight kind. Clicking day/night or a seat runs RefreshInputState; the flight kind
+// does not.
+const OptionField kOptions[] = {
+    {"optDSMU", &InputForm::optDSMU, 0},       {"optNSMU", &InputForm::optNSMU, 0},
+    {"optForward", &InputForm::optForward, 1}, {"optBack", &InputForm::optBack, 1},
+    {"optPrivate", &InputForm::optPrivate, 2}, {"optTeacher", &InputForm::optTeacher, 2},
+    {"optGavno", &InputForm::optGavno, 2},
+};
+
+QString readForm(const QJsonObject& o, int index, InputForm& form) {
+    const QString where = QStringLiteral("объект %1: ").arg(index + 1);
+    for (auto it = o.begin(); it != o.end(); ++it) {
+        bool known = false;
+        for (const TextField& f : kTexts) {
+            if (it.key() == QLatin1String(f.name)) {
+                if (!it.value().isString())
+                    return where + QStringLiteral("значение «%1» должно быть строкой").arg(it.key());
+                form.*f.member = it.value().toString();
+                known = true;
+            }
+        }
+        for (const OptionField& f : kOptions) {
+            if (it.key() == QLatin1String(f.name)) {
+                if (!it.value().isBool())
+                    return where + QStringLiteral("значение «%1» должно быть true или false").arg(it.key());
+                form.*f.member = it.value().toBool();
+                known = true;
+            }
+        }
+        if (!known)
+            return where + QStringLiteral("неизвестное поле «%1»").arg(it.key());
+    }
+    for (const OptionField& a : kOptions) {
+        for (const OptionField& b : kOptions) {
+            if (&a < &b && a.group == b.group && form.*a.member && form.*b.member)
+                return where + QStringLiteral("выбраны сразу «%1» и «%2»").arg(QLatin1String(a.name), QLatin1String(b.name));
+        }
+    }
+    return {};
+}
+
+QJsonObject box(const flight::ResultBox& b) {
+    return QJsonObject{{QStringLiteral("text"), b.text}, {QStringLiteral("visible"), b.visible}};
+}
+
+} // namespace
+
+FormInput parseFormInput(const QByteArray& json) {
+    FormInput in;
+    QJsonParseError pe;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &pe);
+    if (pe.error != QJsonParseError::NoError) {
+        in.error = QStringLiteral("вход не JSON: %1 (позиция %2)").arg(pe.errorString()).arg(pe.offset);
+        return in;
+    }
+    QJsonArray objects;
+    if (doc.isObject())
+        objects.append(doc.object());
+    else
+        objects = doc.array();
+    for (int i = 0; i < objects.size(); ++i) {
+        if (!objects[i].isObject()) {
+            in.error = QStringLiteral("объект %1: ожидался объект формы").arg(i + 1);
+            return in;
+        }
+        InputForm form;
+        in.error = readForm(objects[i].toObject(), i, form);
+        if (!in.error.isEmpty())
+            return in;
+        in.forms.append(form);
+    }
+    return in;
+}
+
+bool applyInputs(const InputForm& from, InputForm& to) {
+    bool refresh = false;
+    for (const TextField& f : kTexts) {
+        if (to.*f.member != from.*f.member) {
+            refresh = refresh || f.refreshes;
+            to.*f.member = from.*f.member;
+        }
+    }
+    for (const OptionField& f : kOptions) {
+        // A click that chooses day/night or a seat runs the refresh; unchoosing is no click.
+        if (to.*f.member != from.*f.member && from.*f.member && f.group < 2)
+            refresh = true;
+        to.*f.member = from.*f.member;
+    }
+    return refresh;
+}
+
+QJsonObject resultObject(const InputForm& form, const QJsonArray& messages) {
+    return QJsonObject{
+        {QStringLiteral("cmdOK"), QJsonObject{{QStringLiteral("enabled"), form.cmdOKEnabled}}},
+        {QStringLiteral("cmdWrite"), QJsonObject{{QStringLiteral("enabled"), form.cmdWriteEnabled}}},
+        {QStringLiteral("txtZakKab"), box(form.txtZakKab)},
+        {QStringLiteral("txtObl"), box(form.txtObl)},
+        {QStringLiteral("txtSMU"), box(form.txtSMU)},
+        {QStringLiteral("txtUMP"), box(form.txtUMP)},
+        {QStringLiteral("txtBal"), form.txtBal},
+        {QStringLiteral("txtPos"), form.txtPos},
+        {QStringLiteral("messages"), messages},
+    };
+}
+
+} // namespace korv::cli

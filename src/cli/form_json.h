@@ -1,0 +1,31 @@
+#pragma once
+
+#include "flight/input_form.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+
+#include <optional>
+
+namespace korv::cli {
+
+// The form objects of standard input, checked in full before anything runs.
+struct FormInput {
+    QList<flight::InputForm> forms; // the inputs of each object over a fresh form
+    QString error;                  // why the input was refused; empty when it was taken
+};
+
+// Reads a JSON array of form objects (a single object counts as an array of one). Keys are the input
+// form's control names; texts are strings, options booleans; a missing text is empty ("0" for
+// txtTpolChas), a missing option unchosen. Unknown keys, wrong types and two chosen options of one
+// group are refused.
+FormInput parseFormInput(const QByteArray& json);
+
+// Copies the inputs of `from` into `to`, leaving the result boxes and buttons; returns whether any
+// control whose change runs RefreshInputState changed.
+bool applyInputs(const flight::InputForm& from, flight::InputForm& to);
+
+QJsonObject resultObject(const flight::InputForm& form, const QJsonArray& messages);
+
+} // namespace korv::cli

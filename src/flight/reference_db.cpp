@@ -1,0 +1,119 @@
+#include "flight/reference_db.h"
+
+#include "common/error.h"
+
+#include <QAtomicInt>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace korv::flight {
+
+namespace {
+
+const QString kDatabaseName = QStringLiteral("FlightTables1.mdb");
+
+// Opens the database read only for the lifetime of one lookup and removes the connection after.
+class Connection {
+public:
+    explicit Connection(const QString& path) {
+        static QAtomicInt counter;
+        name_ = QStringLiteral("korv-ref-%1").arg(counter.fetchAndAddRelaxed(1));
+        if (!QFileInfo(path).isFile())
+            throw Error(Error::FileNotFound, QStringLiteral("Не найден файл базы данных %1").arg(path));
+        auto db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!db.open()) {
+            const QString why = db.lastError().text();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name_);
+            throw Error(Error::FileNotFound,
+                        QStringLiteral("Не удалось открыть базу данных %1: %2").arg(path, why));
+        }
+    }
+    ~Connection() {
+        {
+            auto db = QSqlDatabase::database(name_, false);
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name_);
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    QSqlDatabase db() const { return QSqlDatabase::database(name_, false); }
+
+private:
+    QString name_;
+};
+
+[[noreturn]] void failQuery(const QSqlQuery& q, const QString& what) {
+    throw Error(Error::ItemNotFound,
+                QStringLiteral("Ошибка чтения базы данных %1 (%2): %3").arg(kDatabaseName, what, q.lastError().text()));
+}
+
+} // namespace
+
+ReferenceDatabase::ReferenceDatabase(QString path) : path_(std::move(path)) {}
+
+Table ReferenceDatabase::table(const QString& queryName) {
+    Table records;
+    {
+        Connection c(path_);
+        QSqlQuery q(c.db());
+        q.setForwardOnly(true);
+        q.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = ? AND type IN ('view', 'table')"));
+        q.addBindValue(queryName);
+        if (!q.exec())
+            failQuery(q, queryName);
+        if (!q.next())
+            throw Error(Error::ItemNotFound,
+                        QStringLiteral("В базе данных %1 нет запроса «%2»").arg(kDatabaseName, queryName));
+        q.finish();
+
+        QString quoted = queryName;
+        quoted.replace(u'"', QStringLiteral("\"\""));
+        if (!q.exec(QStringLiteral("SELECT * FROM \"") + quoted + u'"'))
+            failQuery(q, queryName);
+        const int fields = q.record().count();
+        while (q.next()) {
+            Record r(fields);
+            for (int i = 0; i < fields; ++i)
+                r[i] = q.value(i).isNull() ? 0.0 : q.value(i).toDouble();
+            records.push_back(std::move(r));
+        }
+    }
+    return records;
+}
+
+QString ReferenceDatabase::exerciseDescription(const QString& exerciseText) {
+    static const QRegularExpression whole(QStringLiteral(R"(^\s*([+-]?\d{1,9})\s*$)"));
+    const auto m = whole.match(exerciseText);
+    if (!m.hasMatch())
+        throw Error::typeMismatch(QStringLiteral("номер упражнения «%1» не целое число").arg(exerciseText));
+    const qint64 number = m.captured(1).toLongLong();
+
+    Connection c(path_);
+    QSqlQuery q(c.db());
+    q.setForwardOnly(true);
+    q.prepare(QStringLiteral("SELECT exercise, OpisKratko FROM ExercisesKLP WHERE exercise = ?"));
+    q.addBindValue(number);
+    if (!q.exec())
+        failQuery(q, QStringLiteral("ExercisesKLP"));
+    if (!q.next())
+        throw Error(Error::NoCurrentRecord,
+                    QStringLiteral("Нет описания упражнения %1 в таблице ExercisesKLP").arg(number));
+    return q.value(1).toString();
+}
+
+QString exerciseQueryText(const QString& exerciseText) {
+    return QStringLiteral("SELECT ExercisesKLP.exercise, ExercisesKLP.OpisKratko From ExercisesKLP WHERE "
+                          "ExercisesKLP.exercise = ") +
+           exerciseText + u';';
+}
+
+} // namespace korv::flight

@@ -1,0 +1,290 @@
+#include "flight/shift_calculation.h"
+
+#include "common/error.h"
+#include "common/numtext.h"
+#include "flight/interpolation.h"
+
+namespace korv::flight {
+
+namespace {
+
+const QString kSu24 = QStringLiteral("Су-24");
+
+// A result box shows a positive time; a zero time empties and hides it; a negative one leaves it as
+// the start of the calculation left it (empty, visibility unchanged).
+void showTime(ResultBox& box, Int16 minutes) {
+    if (minutes > 0) {
+        box.text = formatHoursMinutes(minutes);
+        box.visible = true;
+    } else if (minutes == 0) {
+        box.text.clear();
+        box.visible = false;
+    }
+}
+
+} // namespace
+
+ShiftSession::ShiftSession(TableSource& tables) : tables_(tables) {}
+
+void ShiftSession::RefreshInputState() {
+    if (!form.txtTpolChas.isEmpty() && !form.txtTpolMin.isEmpty() && !form.cboTyp.isEmpty())
+        form.cmdOKEnabled = true;
+    if (form.optDSMU)
+        DayNightLetter = QStringLiteral("Д");
+    if (form.optNSMU)
+        DayNightLetter = QStringLiteral("Н");
+    if (form.optForward)
+        SeatLetter = form.cboTyp == kSu24 ? QStringLiteral("Л") : QStringLiteral("П");
+    if (form.optBack)
+        SeatLetter = form.cboTyp == kSu24 ? QStringLiteral("Пр") : QStringLiteral("З");
+}
+
+void ShiftSession::cmdOK_Click(Dialogs& dialogs) {
+    if (!form.cmdOKEnabled)
+        return;
+    try {
+        if (Calculate(dialogs))
+            CheckEntry(dialogs);
+    } catch (const Error& e) {
+        if (e.number() == Error::Overflow)
+            dialogs.message(text::kOverflowTitle, text::kOverflow, Dialogs::Icon::Warning);
+        else
+            dialogs.message(text::kGeneralErrorTitle, e.text(), Dialogs::Icon::Critical);
+    }
+}
+
+bool ShiftSession::Calculate(Dialogs& dialogs) {
+    FlightDate = form.txtDate;
+    PeriodMonth = form.txtDate.mid(3, 2);
+
+    for (ResultBox* box : {&form.txtZakKab, &form.txtObl, &form.txtUMP, &form.txtSMU})
+        box->text.clear();
+    v_.BelowCloudTime = v_.CloudTime = v_.HoodOpenTime = v_.AboveCloudTime = 0;
+    v_.ClosedCabinTime = v_.SmuTime = v_.LowWeatherTime = 0;
+
+    v_.MaxAltitude = leadingInt16(form.txtHpol);
+    if (v_.MaxAltitude == 0) {
+        dialogs.message(text::kAltitudeTitle, text::kAltitude, Dialogs::Icon::None);
+        return false;
+    }
+
+    // Hours and minutes make one real that is rounded once: 9 h 06 min fits, 9 h 07 min does not.
+    const double hours = strictNumber(form.txtTpolChas);
+    const double minutes = strictNumber(form.txtTpolMin);
+    v_.FlightSeconds = roundToInt16(hours * 3600 + minutes * 60);
+
+    v_.CloudAmount = leadingInt16(form.txtBal);
+    if (v_.CloudAmount > 10) {
+        v_.CloudAmount = 10;
+        form.txtBal = QStringLiteral("10");
+    }
+
+    v_.FlightCount = QString::number(strictInt16(form.txtPol));
+
+    v_.CloudBase = leadingInt16(form.txtHn);
+    v_.CloudTop = leadingInt16(form.txtHv);
+    if (v_.CloudTop == 0)
+        v_.CloudTop = 12000;
+
+    v_.Visibility = static_cast<float>(leadingNumber(form.txtVidKm) + leadingNumber(form.txtVidSm) * 0.1);
+    if (v_.Visibility == 0)
+        v_.Visibility = 10;
+
+    v_.HoodCloseHeight = leadingInt16(form.txtShtorkaZ);
+    v_.HoodOpenHeight = leadingInt16(form.txtShtorkaO);
+
+    // Never more landings with a system than approaches.
+    if (!form.txtPos.isEmpty() && !form.txtZah.isEmpty() &&
+        leadingNumber(form.txtZah) < leadingNumber(form.txtPos))
+        form.txtPos = form.txtZah;
+
+    SelectTypeTables();
+
+    const Int16 T = v_.FlightSeconds;
+    bool reachedClouds = false;
+    if (v_.CloudAmount < 7 || T <= 0) {
+        // Few clouds or no flight time: only low visibility or the hood count.
+        if (v_.Visibility <= minima_.VisMin1) {
+            v_.LowWeatherTime = T;
+        } else if (HoodUsed()) {
+            HoodTime();
+            v_.ClosedCabinTime = T - v_.HoodOpenTime;
+        }
+    } else if (v_.MaxAltitude < v_.CloudBase) {
+        // The flight stayed below the clouds.
+        const bool below = WeatherBelowMinima();
+        if (below && HoodUsed()) {
+            HoodTime();
+            v_.ClosedCabinTime = T - v_.HoodOpenTime;
+            v_.LowWeatherTime = v_.HoodOpenTime;
+        } else if (below) {
+            v_.LowWeatherTime = T;
+        } else if (HoodUsed()) {
+            HoodTime();
+            v_.ClosedCabinTime = T - v_.HoodOpenTime;
+        }
+    } else {
+        // The flight reached the clouds.
+        reachedClouds = true;
+        CloudTimes();
+        const Int16 A = v_.BelowCloudTime;
+        const Int16 Obl = v_.CloudTime;
+        const bool below = WeatherBelowMinima();
+        if (HoodUsed()) {
+            HoodTime();
+            const Int16 Sht = v_.HoodOpenTime;
+            if (Sht > A) {
+                v_.ClosedCabinTime = T - Sht;
+                v_.AboveCloudTime = Sht - A - Obl;
+                if (below)
+                    v_.LowWeatherTime = A;
+            } else {
+                v_.ClosedCabinTime = T - Sht - Obl;
+                if (below)
+                    v_.LowWeatherTime = Sht;
+            }
+        } else {
+            v_.AboveCloudTime = T - A - Obl;
+            if (below)
+                v_.LowWeatherTime = A;
+        }
+    }
+
+    SecondsToMinutes();
+    AdjustRounding();
+    // Several flights multiply only the passage through the clouds; without it there is nothing to
+    // multiply.
+    if (reachedClouds)
+        AdjustSeveralFlights();
+    ShowResults();
+    ShowLandingsAtMinimum();
+    return true;
+}
+
+void ShiftSession::SelectTypeTables() {
+    const auto position = kAircraftTypes.indexOf(form.cboTyp);
+    umpApplies_ = position == 0;
+    if (position < 0)
+        return; // a type outside the list selects nothing: the previous choice stays
+    PodTable = QStringLiteral("Z_Time_Pod_") + kTypeSuffixes[position];
+    OblTable = QStringLiteral("Z_Time_Obl_") + kTypeSuffixes[position];
+    if (position == 0) {
+        SetMinimaL39();
+        ColumnKey = v_.CloudTop;
+        UmpBase = 300;
+        UmpVis = 3.0f;
+        ExerciseQuery = exerciseQueryText(form.txtUpr);
+    } else {
+        SetMinimaOther();
+        ColumnKey = v_.CloudTop - v_.CloudBase;
+    }
+}
+
+void ShiftSession::SetMinimaL39() {
+    if (form.optDSMU)
+        minima_ = {250, 4.0f, 300, 4.5f};
+    else if (form.optNSMU)
+        minima_ = {300, 4.5f, 400, 5.0f};
+}
+
+void ShiftSession::SetMinimaOther() {
+    if (form.optDSMU)
+        minima_ = {400, 3.0f, 500, 4.0f};
+    else if (form.optNSMU)
+        minima_ = {500, 4.0f, 600, 5.0f};
+}
+
+bool ShiftSession::WeatherBelowMinima() const {
+    return v_.CloudBase <= minima_.BaseMin1 || v_.Visibility <= minima_.VisMin1 ||
+           (v_.CloudBase <= minima_.BaseMin2 && v_.Visibility <= minima_.VisMin2);
+}
+
+bool ShiftSession::HoodUsed() const { return v_.HoodCloseHeight > 0 && v_.HoodOpenHeight > 0; }
+
+void ShiftSession::CloudTimes() {
+    v_.BelowCloudTime = lookupOneKey(tables_.table(PodTable), v_.CloudBase, PodTable);
+    const Table obl = tables_.table(OblTable);
+    if (v_.CloudTop < v_.MaxAltitude)
+        v_.CloudTime = lookupTwoKeys(obl, v_.CloudBase, ColumnKey, OblTable);
+    else
+        v_.CloudTime = v_.FlightSeconds - v_.BelowCloudTime;
+}
+
+void ShiftSession::HoodTime() {
+    // The mean hood height takes the place of the cloud base until the УМП check restores it.
+    const Int16 sum = v_.HoodCloseHeight + v_.HoodOpenHeight;
+    v_.CloudBase = roundToInt16(sum / 2.0);
+    v_.HoodOpenTime = lookupOneKey(tables_.table(PodTable), v_.CloudBase, PodTable);
+}
+
+void ShiftSession::SecondsToMinutes() {
+    for (Int16* t : {&v_.BelowCloudTime, &v_.CloudTime, &v_.AboveCloudTime, &v_.ClosedCabinTime,
+                     &v_.LowWeatherTime, &v_.HoodOpenTime, &v_.FlightSeconds})
+        *t = roundToInt16(*t / 60.0);
+    v_.SmuTime = v_.LowWeatherTime + v_.CloudTime + v_.AboveCloudTime;
+}
+
+void ShiftSession::AdjustRounding() {
+    // Rounding each part to whole minutes can leave the parts one minute off the flight time.
+    if (v_.HoodCloseHeight != 0 || v_.HoodOpenHeight != 0 || v_.LowWeatherTime <= 0)
+        return;
+    if (v_.FlightSeconds > v_.CloudTime + v_.LowWeatherTime + v_.AboveCloudTime) {
+        v_.CloudTime = v_.CloudTime + Int16(1);
+        v_.SmuTime = v_.LowWeatherTime + v_.CloudTime + v_.AboveCloudTime;
+    }
+    if (v_.FlightSeconds < v_.CloudTime + v_.LowWeatherTime + v_.AboveCloudTime) {
+        v_.AboveCloudTime = v_.AboveCloudTime - Int16(1);
+        v_.SmuTime = v_.LowWeatherTime + v_.CloudTime + v_.AboveCloudTime;
+    }
+}
+
+void ShiftSession::AdjustSeveralFlights() {
+    const double P = v_.FlightCount.toDouble();
+    if (P <= 1)
+        return;
+    if (v_.CloudTop < v_.MaxAltitude) {
+        // Every flight went through the clouds twice over the shift: once per flight.
+        v_.CloudTime = roundToInt16(P * v_.CloudTime.value());
+        if (v_.LowWeatherTime == 0)
+            v_.SmuTime = roundToInt16(v_.SmuTime.value() - (P - 1) * v_.BelowCloudTime.value());
+    } else if (v_.CloudTop > v_.MaxAltitude) {
+        // The flights stayed in the clouds: everything but the climbs and descents below them.
+        v_.CloudTime = roundToInt16(v_.FlightSeconds.value() - P * v_.BelowCloudTime.value());
+        if (v_.LowWeatherTime == 0)
+            v_.SmuTime = v_.CloudTime;
+    }
+}
+
+void ShiftSession::ShowResults() {
+    showTime(form.txtZakKab, v_.ClosedCabinTime);
+    showTime(form.txtObl, v_.CloudTime);
+    if (v_.SmuTime > 0) {
+        form.txtSMU.text = formatHoursMinutes(v_.SmuTime);
+        form.txtSMU.visible = true;
+    }
+}
+
+void ShiftSession::ShowLandingsAtMinimum() {
+    v_.CloudBase = leadingInt16(form.txtHn);
+    // Strict comparisons: exactly 3.0 km or exactly 300 m is not below the limit.
+    if (umpApplies_ && ((v_.Visibility != 0 && v_.Visibility < UmpVis) ||
+                        (v_.CloudBase != 0 && v_.CloudBase < UmpBase))) {
+        form.txtUMP.text = form.txtPos;
+        form.txtUMP.visible = true;
+    }
+    if (form.txtUMP.text.isEmpty())
+        form.txtUMP.visible = false;
+}
+
+void ShiftSession::CheckEntry(Dialogs& dialogs) {
+    const bool kindChosen = form.optPrivate || form.optTeacher || form.optGavno;
+    const bool seatChosen = form.optForward || form.optBack;
+    const bool timeChosen = form.optDSMU || form.optNSMU;
+    if (form.txtPol.isEmpty() || form.txtUpr.isEmpty() || !kindChosen || !seatChosen || !timeChosen) {
+        dialogs.message(text::kCheckTitle, text::kCheck, Dialogs::Icon::Warning);
+        return;
+    }
+    form.cmdWriteEnabled = true;
+}
+
+} // namespace korv::flight

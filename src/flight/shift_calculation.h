@@ -1,0 +1,104 @@
+#pragma once
+
+#include "common/dialogs.h"
+#include "common/int16.h"
+#include "flight/input_form.h"
+#include "flight/reference_db.h"
+
+#include <QString>
+
+namespace korv::flight {
+
+// The working values of one calculation. Times are seconds until SecondsToMinutes, whole minutes after.
+struct WorkingValues {
+    Int16 MaxAltitude;
+    Int16 FlightSeconds;
+    Int16 CloudAmount;
+    Int16 CloudBase;
+    Int16 CloudTop;
+    float Visibility = 0;
+    Int16 HoodCloseHeight;
+    Int16 HoodOpenHeight;
+    Int16 BelowCloudTime;
+    Int16 CloudTime;
+    Int16 AboveCloudTime;
+    Int16 HoodOpenTime;
+    Int16 ClosedCabinTime;
+    Int16 LowWeatherTime;
+    Int16 SmuTime;
+    QString FlightCount; // the flight count as a whole number, kept as text
+};
+
+// Weather minima of a type, by day or by night.
+struct Minima {
+    Int16 BaseMin1;
+    float VisMin1 = 0;
+    Int16 BaseMin2;
+    float VisMin2 = 0;
+};
+
+// Message texts of the input form.
+namespace text {
+inline const QString kOverflowTitle = QStringLiteral("Ошибка переполнения");
+inline const QString kOverflow = QStringLiteral("Переполнение текстового окна ввода данных. Уберите лишний символ.");
+inline const QString kGeneralErrorTitle = QStringLiteral("Error in #MODULE#.#PROC#");
+inline const QString kAltitudeTitle = QStringLiteral("Высота");
+inline const QString kAltitude = QStringLiteral("На такой высоте можно только ползать. Не забывайте вводить высоту.");
+inline const QString kCheckTitle = QStringLiteral("Проверка данных");
+inline const QString kCheck = QStringLiteral("Не все необходимые данные внесены. Исправьте и снова нажмите Считать.");
+} // namespace text
+
+// One session of the flight-shift input form: the form's state and the values that last from one
+// press of "Считать" to the next for the run of the program (minima, УМП limits, table names, column
+// key, exercise query, the day/night and seat letters). Pure logic: the widgets only mirror `form`.
+class ShiftSession {
+public:
+    explicit ShiftSession(TableSource& tables);
+
+    InputForm form;
+
+    // Runs after every change of the type, the flight time, the cloud amount, base, the maximum
+    // altitude, the hood heights, the visibility in km, and a click on day/night or a seat.
+    void RefreshInputState();
+
+    // "Считать": the calculation and CheckEntry. Does nothing while cmdOK is disabled.
+    void cmdOK_Click(Dialogs& dialogs);
+
+    const WorkingValues& values() const { return v_; }
+    const Minima& minima() const { return minima_; }
+
+    QString FlightDate;
+    QString PeriodMonth;
+    QString DayNightLetter;
+    QString SeatLetter;
+    QString ExerciseQuery;
+    QString PodTable;
+    QString OblTable;
+    Int16 ColumnKey;
+    Int16 UmpBase;
+    float UmpVis = 0;
+
+private:
+    // Returns false when the calculation stopped with a message of its own.
+    bool Calculate(Dialogs& dialogs);
+    void SelectTypeTables();
+    void SetMinimaL39();
+    void SetMinimaOther();
+    bool WeatherBelowMinima() const;
+    bool HoodUsed() const;
+    void CloudTimes();
+    void HoodTime();
+    void SecondsToMinutes();
+    void AdjustRounding();
+    void AdjustSeveralFlights();
+    void ShowResults();
+    void ShowLandingsAtMinimum();
+    void CheckEntry(Dialogs& dialogs);
+
+    TableSource& tables_;
+    WorkingValues v_;
+    Minima minima_;
+    bool umpApplies_ = false;
+};
+
+} // namespace korv::flight
