@@ -1,1 +1,0 @@
-CREATE TABLE ExercisesKLP(exercise INTEGER PRIMARY KEY, OpisKratko TEXT NOT NULL);
