@@ -2,10 +2,17 @@
 # entry, so that the tests needing Calc share one soffice per program.
 find_package(GTest REQUIRED)
 
+# korv_add_test(name SOURCES ... LIBS ... [QT_MAIN]): QT_MAIN links a main that creates a
+# QCoreApplication before the tests run (needed by QtSql and anything using plugins).
 function(korv_add_test name)
-    cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "QT_MAIN" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
-    target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main ${T_LIBS})
+    if(T_QT_MAIN)
+        target_link_libraries(${name} PRIVATE korv_test_qt_main)
+    else()
+        target_link_libraries(${name} PRIVATE GTest::gtest_main)
+    endif()
+    target_link_libraries(${name} PRIVATE GTest::gtest ${T_LIBS})
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "KORV_BIN_DIR=${KORV_BIN_DIR}")

@@ -1,0 +1,107 @@
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+CliRun cli(const QStringList& args, const QByteArray& input) {
+    QProcess p;
+    p.start(QDir(qEnvironmentVariable("KORV_BIN_DIR")).filePath("korvelanta-cli"), args);
+    EXPECT_TRUE(p.waitForStarted());
+    p.write(input);
+    p.closeWriteChannel();
+    EXPECT_TRUE(p.waitForFinished(30000));
+    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+}
+
+QJsonArray calc(const QByteArray& input) {
+    const CliRun r = cli({"calc"}, input);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    return QJsonDocument::fromJson(r.out).array();
+}
+
+const QByteArray kShift = R"({"cboTyp": "Л-39", "txtTpolChas": "1", "txtTpolMin": "0", "txtBal": "8",
+    "txtHn": "600", "txtHv": "900", "txtVidKm": "10", "optDSMU": true, "txtHpol": "3000",
+    "txtPol": "1", "optForward": true, "txtUpr": "5", "optPrivate": true, "txtDate": "05.09.04",
+    "txtZah": "1", "txtPos": "3"})";
+
+} // namespace
+
+TEST(CliCalc, OnePressPerObjectWithTheFormState) {
+    const QJsonArray results = calc("[" + kShift + "]");
+    ASSERT_EQ(results.size(), 1);
+    const QJsonObject r = results[0].toObject();
+    EXPECT_TRUE(r["cmdOK"].toObject()["enabled"].toBool());
+    EXPECT_TRUE(r["cmdWrite"].toObject()["enabled"].toBool());
+    EXPECT_TRUE(r["txtSMU"].toObject()["visible"].toBool());
+    EXPECT_FALSE(r["txtSMU"].toObject()["text"].toString().isEmpty());
+    EXPECT_EQ(r["txtZakKab"].toObject(), (QJsonObject{{"text", ""}, {"visible", false}}));
+    EXPECT_EQ(r["txtPos"].toString(), "1"); // cut to the approaches
+    EXPECT_EQ(r["txtBal"].toString(), "8");
+    EXPECT_EQ(r["messages"].toArray().size(), 0);
+    // A single object counts as an array of one and gives the same answer.
+    EXPECT_EQ(calc(kShift), results);
+}
+
+TEST(CliCalc, StateCarriesFromOnePressToTheNext) {
+    // The second object lacks the type and the minutes: "Считать" stays enabled, the missing flight
+    // count fails the calculation, and the third press warns about the missing exercise.
+    const QByteArray second = R"({"txtTpolMin": "30", "txtHpol": "2000", "cboTyp": "Су-27"})";
+    const QByteArray third = R"({"cboTyp": "Су-27", "txtTpolMin": "30", "txtHpol": "2000", "txtPol": "1"})";
+    const QJsonArray results = calc("[" + kShift + "," + second + "," + third + "]");
+    ASSERT_EQ(results.size(), 3);
+    const QJsonArray m2 = results[1].toObject()["messages"].toArray();
+    ASSERT_EQ(m2.size(), 1);
+    EXPECT_EQ(m2[0].toObject()["title"].toString(), "Error in #MODULE#.#PROC#");
+    EXPECT_TRUE(results[1].toObject()["cmdWrite"].toObject()["enabled"].toBool()); // kept
+    const QJsonArray m3 = results[2].toObject()["messages"].toArray();
+    ASSERT_EQ(m3.size(), 1);
+    EXPECT_EQ(m3[0].toObject()["title"].toString(), "Проверка данных");
+}
+
+TEST(CliCalc, APressBeforeCalculateIsEnabledChangesNothing) {
+    const QJsonArray results = calc(R"([{"cboTyp": "Л-39", "txtBal": "12"}])");
+    ASSERT_EQ(results.size(), 1);
+    const QJsonObject r = results[0].toObject();
+    EXPECT_FALSE(r["cmdOK"].toObject()["enabled"].toBool());
+    EXPECT_EQ(r["txtBal"].toString(), "12");
+    EXPECT_TRUE(r["messages"].toArray().isEmpty());
+}
+
+TEST(CliCalc, AMissingDatabaseIsAGeneralErrorPerPress) {
+    const CliRun r = cli({"calc", "--db", "/nonexistent/FlightTables1.mdb"}, kShift);
+    ASSERT_EQ(r.exitCode, 0);
+    const QJsonArray m = QJsonDocument::fromJson(r.out).array()[0].toObject()["messages"].toArray();
+    ASSERT_EQ(m.size(), 1);
+    EXPECT_EQ(m[0].toObject()["title"].toString(), "Error in #MODULE#.#PROC#");
+}
+
+TEST(CliCalc, MalformedInputIsRefusedWithoutOutput) {
+    const QByteArray bad[] = {
+        "not json",
+        R"([{"cboTyp": "Л-39", "txtColour": "red"}])",
+        R"([{"txtHpol": 3000}])",
+        R"([{"optDSMU": "yes"}])",
+        R"([{"optDSMU": true, "optNSMU": true}])",
+        R"([{"optPrivate": true, "optGavno": true}])",
+        R"([1, 2])",
+        R"([)" + kShift + R"(, {"optForward": true, "optBack": true}])",
+    };
+    for (const QByteArray& input : bad) {
+        const CliRun r = cli({"calc"}, input);
+        EXPECT_EQ(r.exitCode, 2) << input.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << input.toStdString();
+        EXPECT_FALSE(r.err.isEmpty()) << input.toStdString();
+    }
+    EXPECT_EQ(cli({"calc", "--bogus"}, kShift).exitCode, 2);
+}
