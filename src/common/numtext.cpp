@@ -83,6 +83,20 @@ std::int16_t strictInt16(QStringView text) { return roundToInt16(strictNumber(te
 
 std::int16_t leadingInt16(QStringView text) { return roundToInt16(leadingNumber(text)); }
 
+std::optional<long long> wholeNumber(QStringView text) {
+    const QString t = text.trimmed().toString();
+    qsizetype i = 0;
+    if (i < t.size() && (t[i] == u'+' || t[i] == u'-'))
+        ++i;
+    if (i == t.size() || t.size() - i > 9)
+        return std::nullopt;
+    for (qsizetype j = i; j < t.size(); ++j) {
+        if (!isDigit(t[j]))
+            return std::nullopt;
+    }
+    return t.toLongLong();
+}
+
 QString formatHoursMinutes(int minutes) {
     const int h = minutes / 60;
     const int m = minutes % 60;

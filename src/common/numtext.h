@@ -4,6 +4,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <optional>
 
 namespace korv {
 
@@ -21,6 +22,10 @@ std::int16_t strictInt16(QStringView text);
 
 // leadingNumber, then to a whole 16-bit number, halves to the even neighbour.
 std::int16_t leadingInt16(QStringView text);
+
+// A whole number typed as digits with an optional sign and blanks around ("  12 "); no value for
+// anything else ("1.5", "5 OR 1=1", "").
+std::optional<long long> wholeNumber(QStringView text);
 
 // Minutes as H.MM: whole hours, a point, two digits of minutes. 85 -> "1.25", 5 -> "0.05".
 QString formatHoursMinutes(int minutes);

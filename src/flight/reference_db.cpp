@@ -1,10 +1,10 @@
 #include "flight/reference_db.h"
 
 #include "common/error.h"
+#include "common/numtext.h"
 
 #include <QAtomicInt>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -91,11 +91,10 @@ Table ReferenceDatabase::table(const QString& queryName) {
 }
 
 QString ReferenceDatabase::exerciseDescription(const QString& exerciseText) {
-    static const QRegularExpression whole(QStringLiteral(R"(^\s*([+-]?\d{1,9})\s*$)"));
-    const auto m = whole.match(exerciseText);
-    if (!m.hasMatch())
+    const auto whole = wholeNumber(exerciseText);
+    if (!whole)
         throw Error::typeMismatch(QStringLiteral("номер упражнения «%1» не целое число").arg(exerciseText));
-    const qint64 number = m.captured(1).toLongLong();
+    const qint64 number = *whole;
 
     Connection c(path_);
     QSqlQuery q(c.db());
