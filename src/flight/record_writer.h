@@ -1,0 +1,62 @@
+#pragma once
+
+#include "common/dialogs.h"
+#include "flight/flight_record.h"
+#include "flight/reference_db.h"
+#include "flight/shift_calculation.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace korv::logbook {
+class SpreadsheetHost;
+class Sheet;
+} // namespace korv::logbook
+
+namespace korv::flight {
+
+// Where a record went: the sheet row of its first line (1-based) and the month heading written in
+// the pair before it, if any.
+struct WrittenRecord {
+    int row = 0;
+    std::optional<QString> heading;
+};
+
+// The first free record pair of "Лист1": the first pair from row 7 on whose first row has an empty
+// column E (0-based row). Column E is read in one block.
+int findFreeRecordRow(logbook::Sheet& sheet);
+
+// Whether the record at `row` (0-based) needs a month heading first: the previous pair's date (column
+// A two rows up) is missing or of another month or year than the flight date.
+bool needsMonthHeading(logbook::Sheet& sheet, int row, const QDate& flightDate);
+
+// Appends the record to "Лист1" of the logbook at `bookPath`: the month heading when the month
+// changes, the record, an empty formatted pair below it; then saves the logbook (atomically) and
+// closes it. On any failure the workbook is closed unsaved, so the file stays exactly as it was, and
+// the error is thrown on.
+WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& bookPath, const FlightRecord& record);
+
+// "Записать" of the input form: checks the date and the exercise, builds the record, writes it, and
+// then clears the hood heights, disables "Записать" and starts the date blink. A refused or failed
+// write shows its message and changes neither the form nor the logbook file.
+class ShiftWriter {
+public:
+    ShiftWriter(logbook::SpreadsheetHost& host, ReferenceDatabase& database, QString bookPath);
+
+    std::optional<WrittenRecord> cmdWrite_Click(ShiftSession& session, Dialogs& dialogs);
+
+    // The form parts the write drives: the waiting label and the date blink.
+    bool lblOgidVisible = false;
+    bool blinkRunning = false;
+    int blinkCount = 0;
+
+private:
+    logbook::SpreadsheetHost& host_;
+    ReferenceDatabase& database_;
+    QString bookPath_;
+};
+
+inline const QString kWriteFailedTitle = QStringLiteral("Запись в лётную книжку");
+
+} // namespace korv::flight
