@@ -13,6 +13,8 @@ public:
     Control* createInstance(ControlSite* site, QWidget* parent) override { return new TarvixProgress(site, parent); }
 };
 
+// Also the anchor by which the library finds its own path: a function with internal linkage cannot be
+// interposed by a same-named export of another library loaded earlier.
 ServerRegistration registration() {
     return {QString::fromLatin1(tarvix::kProgId), QStringLiteral("TarvixProgress"), QString::fromLatin1(tarvix::kClassId),
             QString::fromLatin1(tarvix::kTypeLibId), QString::fromLatin1(tarvix::kTypeLibVersion),
@@ -24,7 +26,7 @@ ServerRegistration registration() {
 extern "C" {
 
 __attribute__((visibility("default"))) HResult DllRegisterServer() {
-    return registerServer(registration(), libraryPathOf(reinterpret_cast<const void*>(&DllRegisterServer)));
+    return registerServer(registration(), libraryPathOf(reinterpret_cast<const void*>(&registration)));
 }
 
 __attribute__((visibility("default"))) HResult DllUnregisterServer() { return unregisterServer(registration()); }
