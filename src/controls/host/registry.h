@@ -60,8 +60,14 @@ public:
     }
 
     // Registered classes: ProgID -> library, through the class id.
+    // ProgIDs match without regard to case, as registry keys do.
     QString classIdOf(const QString& progId) const {
-        return value(QStringLiteral("HKEY_CLASSES_ROOT\\") + progId + QStringLiteral("\\CLSID"));
+        const QString root = QStringLiteral("HKEY_CLASSES_ROOT");
+        QString key = progId;
+        for (const QString& k : subKeys(root))
+            if (k.compare(progId, Qt::CaseInsensitive) == 0)
+                key = k;
+        return value(root + QLatin1Char('\\') + key + QStringLiteral("\\CLSID"));
     }
     QString libraryOf(const QString& classId) const {
         return value(QStringLiteral("HKEY_CLASSES_ROOT\\CLSID\\") + classId + QStringLiteral("\\InprocServer32"));

@@ -32,35 +32,11 @@ void StandartSurface::setBackColor(OleColor c) {
 
 void StandartSurface::setDrawingFont(const QFont& f) { font_ = f; }
 
-void StandartSurface::clear() { canvas_.fill(qcolorFromOle(back_, palette())); }
-
-QSizeF StandartSurface::textSize(const QString& s) const {
-    const QFontMetricsF fm(aliasedCopy(font_));
-    return {fm.horizontalAdvance(s), fm.height()};
-}
-
-void StandartSurface::printText(QPointF pos, const QString& s) {
-    QPainter p(&canvas_);
-    const QFont f = aliasedCopy(font_);
-    p.setFont(f);
-    p.setPen(qcolorFromOle(fore_, palette()));
-    p.drawText(QPointF(pos.x(), pos.y() + QFontMetricsF(f).ascent()), s);
-}
-
-void StandartSurface::fillNotXor(const QRect& box) {
-    QPainter p(&canvas_);
-    p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
-    p.fillRect(box, qcolorFromOle(fore_, palette()));
-}
-
-void StandartSurface::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.drawImage(0, 0, canvas_);
-}
-
-void StandartSurface::resizeEvent(QResizeEvent* e) {
-    // The canvas follows the surface's size and keeps what was drawn where it still fits.
-    const QSize s = e->size().expandedTo(QSize(1, 1));
+void StandartSurface::syncCanvas() {
+    // The canvas follows the surface's size and keeps what was drawn where it still fits. It is
+    // synchronised on every drawing operation, because a hidden widget gets its resize event only
+    // when it is shown, and the control draws before that.
+    const QSize s = size().expandedTo(QSize(1, 1));
     if (s == canvas_.size())
         return;
     QImage next(s, QImage::Format_RGB32);
@@ -71,6 +47,39 @@ void StandartSurface::resizeEvent(QResizeEvent* e) {
     }
     canvas_ = next;
 }
+
+void StandartSurface::clear() {
+    syncCanvas();
+    canvas_.fill(qcolorFromOle(back_, palette()));
+}
+
+QSizeF StandartSurface::textSize(const QString& s) const {
+    const QFontMetricsF fm(aliasedCopy(font_));
+    return {fm.horizontalAdvance(s), fm.height()};
+}
+
+void StandartSurface::printText(QPointF pos, const QString& s) {
+    syncCanvas();
+    QPainter p(&canvas_);
+    const QFont f = aliasedCopy(font_);
+    p.setFont(f);
+    p.setPen(qcolorFromOle(fore_, palette()));
+    p.drawText(QPointF(pos.x(), pos.y() + QFontMetricsF(f).ascent()), s);
+}
+
+void StandartSurface::fillNotXor(const QRect& box) {
+    syncCanvas();
+    QPainter p(&canvas_);
+    p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+    p.fillRect(box, qcolorFromOle(fore_, palette()));
+}
+
+void StandartSurface::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.drawImage(0, 0, canvas_);
+}
+
+void StandartSurface::resizeEvent(QResizeEvent*) { syncCanvas(); }
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {}
 

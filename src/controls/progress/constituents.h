@@ -41,6 +41,8 @@ protected:
     void resizeEvent(QResizeEvent* e) override;
 
 private:
+    void syncCanvas();
+
     QImage canvas_;
     korv::host::OleColor back_ = 0xFFFFFF;
     korv::host::OleColor fore_ = 0x800000;
