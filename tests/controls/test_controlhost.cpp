@@ -1,6 +1,7 @@
 #include "recording_site.h"
 
 #include "bagtextfile.h"
+#include "containerwindow.h"
 
 #include "controls/host/classfactory.h"
 #include "controls/host/controlerror.h"
@@ -260,4 +261,41 @@ TEST(BagTextFile, ReadsByHandWrittenFilesAndNamesTheBadLine) {
               ControlError::TypeMismatch);
     EXPECT_EQ(errorNumber([] { container::bagFromText(QStringLiteral("Picture = picture data:xx\n")); }),
               ControlError::InvalidPicture);
+}
+
+TEST_F(RegistryTest, ContainerPlacesChangesSavesAndReloadsEachControl) {
+    registerBoth();
+    const QString barFile = dir.filePath(QStringLiteral("bar.bag"));
+    const QString linkFile = dir.filePath(QStringLiteral("link.bag"));
+    {
+        ContainerWindow w;
+        w.setQuiet(true);
+        ASSERT_TRUE(w.place(QStringLiteral("Project1.TarvixProgress")));
+        EXPECT_FALSE(w.isModified());
+        EXPECT_TRUE(w.putProperty(QStringLiteral("value"), QStringLiteral("57")));
+        EXPECT_TRUE(w.putProperty(QStringLiteral("ForeColor"), QStringLiteral("&H00C00000")));
+        EXPECT_TRUE(w.putProperty(QStringLiteral("Style"), QStringLiteral("0")));
+        EXPECT_TRUE(w.isModified());
+        EXPECT_FALSE(w.putProperty(QStringLiteral("Min"), QStringLiteral("32767")));
+        EXPECT_TRUE(w.lastError().startsWith(QStringLiteral("6: ")));
+        EXPECT_FALSE(w.putProperty(QStringLiteral("Max"), QStringLiteral("сто")));
+        EXPECT_TRUE(w.lastError().startsWith(QStringLiteral("13: ")));
+        ASSERT_TRUE(w.saveTo(barFile));
+
+        ASSERT_TRUE(w.place(QStringLiteral("Drovanetta.DrovanettaX")));
+        EXPECT_TRUE(w.putProperty(QStringLiteral("Caption"), QStringLiteral("Сайт автора")));
+        EXPECT_TRUE(w.putProperty(QStringLiteral("InactiveColor"), QStringLiteral("&HFF")));
+        ASSERT_TRUE(w.saveTo(linkFile));
+    }
+    ContainerWindow w;
+    w.setQuiet(true);
+    ASSERT_TRUE(w.loadFrom(barFile));
+    EXPECT_EQ(w.control()->progId(), QStringLiteral("Project1.TarvixProgress"));
+    EXPECT_EQ(w.control()->getByName(QStringLiteral("Value")).toInt(), 57);
+    EXPECT_EQ(w.control()->getByName(QStringLiteral("ForeColor")).toUInt(), 0xC00000u);
+    EXPECT_EQ(w.control()->getByName(QStringLiteral("Style")).toInt(), 0);
+    EXPECT_FALSE(w.isModified()); // loading sends no notices
+    ASSERT_TRUE(w.loadFrom(linkFile));
+    EXPECT_EQ(w.control()->getByName(QStringLiteral("Caption")).toString(), QStringLiteral("Сайт автора"));
+    EXPECT_EQ(w.control()->getByName(QStringLiteral("InactiveColor")).toUInt(), 0xFFu);
 }

@@ -167,6 +167,15 @@ TEST_F(DrovanettaTest, LeavingRestoresTheDefaultPointerEvenOverAnother) {
     EXPECT_FALSE(handPointer());
 }
 
+TEST(DrovanettaLifetime, DestroyedWhileLitGivesThePointerBack) {
+    auto* link = new DrovanettaX;
+    link->initProperties();
+    link->lblDrovanetta_MouseMove();
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    delete link;
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
 TEST_F(DrovanettaTest, RefreshLabelDimsWithoutStoppingTheTimer) {
     link.lblDrovanetta_MouseMove();
     link.setCaption(QStringLiteral("Другое"));

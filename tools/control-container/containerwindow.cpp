@@ -146,8 +146,10 @@ void ContainerWindow::showError(const std::exception& e) {
     QString text = QString::fromUtf8(e.what());
     if (const auto* ce = dynamic_cast<const ControlError*>(&e))
         text = QString::number(ce->number()) + QStringLiteral(": ") + ce->description();
+    lastError_ = text;
     log(QStringLiteral("Ошибка ") + text);
-    QMessageBox::critical(this, QStringLiteral("Ошибка"), text);
+    if (!quiet_)
+        QMessageBox::critical(this, QStringLiteral("Ошибка"), text);
 }
 
 void ContainerWindow::removeControl() {
@@ -272,19 +274,27 @@ void ContainerWindow::refreshTable() {
 void ContainerWindow::onCellChanged(int row, int column) {
     if (filling_ || control_ == nullptr || column != 1)
         return;
-    const QString name = table_->item(row, 0)->text();
-    const QString text = table_->item(row, 1)->text();
+    putProperty(table_->item(row, 0)->text(), table_->item(row, 1)->text());
+}
+
+bool ContainerWindow::putProperty(const QString& name, const QString& text) {
+    if (control_ == nullptr)
+        return false;
+    bool ok = true;
     try {
         const MemberInfo m = control_->memberInfo(control_->idOfName(name));
-        // Pictures are named by file; an empty text removes the picture.
+        // A picture is named by its file; the shown "(w×h)" puts the same picture again, and an empty
+        // text removes it. Every other value goes as text and the control converts it.
         const QVariant v = (m.type == QLatin1String("Picture") && text.startsWith(QLatin1Char('(')))
                                ? control_->get(m.id)
                                : QVariant(text);
         control_->putByName(name, v);
     } catch (const std::exception& e) {
         showError(e);
+        ok = false;
     }
     refreshTable();
+    return ok;
 }
 
 void ContainerWindow::chooseFormColor() {

@@ -28,6 +28,12 @@ public:
     bool place(const QString& progId);
     bool saveTo(const QString& path);
     bool loadFrom(const QString& path);
+    bool putProperty(const QString& name, const QString& text);
+    korv::host::Control* control() const { return control_; }
+    bool isModified() const { return modified_; }
+    QString lastError() const { return lastError_; }
+    // Errors go to the log only, without a message box (for scripted use and checks).
+    void setQuiet(bool q) { quiet_ = q; }
 
 private:
     void removeControl();
@@ -48,5 +54,7 @@ private:
     korv::host::Control* control_ = nullptr;
     korv::host::OleColor formBack_ = 0x8000000F;
     bool filling_ = false;
+    bool quiet_ = false;
+    QString lastError_;
     bool modified_ = false;
 };

@@ -4,6 +4,7 @@
 #include "controls/host/controlerror.h"
 #include "controls/host/registry.h"
 
+#include <QHash>
 #include <QLibrary>
 
 namespace korv::host {
@@ -13,12 +14,16 @@ namespace {
 // Libraries are never unloaded: a control's widget, its vtable and the code of its event handlers live
 // in the library, and the container may hold controls until the process ends.
 QLibrary* loadLibrary(const QString& path) {
+    static QHash<QString, QLibrary*> loaded; // the user-interface thread only
+    if (QLibrary* lib = loaded.value(path))
+        return lib;
     auto* lib = new QLibrary(path);
     if (!lib->load()) {
         const QString err = lib->errorString();
         delete lib;
         throw ControlError::cannotCreate(err);
     }
+    loaded.insert(path, lib);
     return lib;
 }
 

@@ -45,7 +45,14 @@ DrovanettaX::DrovanettaX(ControlSite* site, QWidget* parent)
     resize(200, 20);
 }
 
-DrovanettaX::~DrovanettaX() { --g_live; }
+DrovanettaX::~DrovanettaX() {
+    // A label destroyed while lit (its form closed under the pointer) would otherwise leave the whole
+    // application with the hand pointer, since only its own timer would have restored it.
+    if (timerRunning())
+        while (QGuiApplication::overrideCursor() != nullptr)
+            QGuiApplication::restoreOverrideCursor();
+    --g_live;
+}
 
 int DrovanettaX::liveInstances() { return g_live.load(); }
 
