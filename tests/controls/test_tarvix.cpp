@@ -451,6 +451,25 @@ TEST(TarvixPersistence, WhiteBackgroundIsElidedAndComesBack) {
     EXPECT_EQ(copy.backColor(), 0xFFFFFFu);
 }
 
+TEST(TarvixPersistence, SystemColourIsSavedAsASystemColour) {
+    TarvixProgress bar;
+    bar.initProperties();
+    bar.setBackColor(0x8000000F); // button face
+    MemoryPropertyBag bag;
+    bar.writeProperties(bag);
+    EXPECT_EQ(bag.names(), QStringList{QStringLiteral("BackColor")});
+    EXPECT_EQ(bag.value(QStringLiteral("BackColor")).toUInt(), 0x8000000Fu);
+    TarvixProgress copy;
+    copy.resize(204, 24);
+    copy.readProperties(bag);
+    EXPECT_EQ(copy.backColor(), 0x8000000Fu);
+    // Drawn in the palette's button colour.
+    copy.setBarStyle(Standart);
+    copy.setCaptionVisible(false);
+    copy.setValue(0);
+    EXPECT_EQ(copy.picture1()->canvas().pixelColor(100, 10), QGuiApplication::palette().color(QPalette::Button));
+}
+
 TEST(TarvixPersistence, StoredValueOutsideTheRangeLoadsAsStored) {
     RecordingSite site;
     TarvixProgress bar(&site);

@@ -169,6 +169,7 @@ bool ContainerWindow::place(const QString& progId) {
         w->move(12, 12);
         w->resize(width_->value(), height_->value());
         w->show();
+        progIds_->setCurrentText(progId);
         log(QStringLiteral("Поставлен ") + progId);
         refreshTable();
         setModified(false);
