@@ -1,23 +1,19 @@
-#include "recording_site.h"
-
 #include "bagtextfile.h"
 #include "containerwindow.h"
-
 #include "controls/host/classfactory.h"
 #include "controls/host/controlerror.h"
 #include "controls/host/convert.h"
 #include "controls/host/createcontrol.h"
 #include "controls/host/propertybag.h"
 #include "controls/host/registry.h"
+#include "recording_site.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
 #include <QTemporaryDir>
 #include <QWidget>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 
 using namespace korv::host;
@@ -65,12 +61,13 @@ TEST_F(RegistryTest, RegistrationWritesProgIdClassAndLibrary) {
     const Registry reg(path);
     EXPECT_EQ(reg.classIdOf(QStringLiteral("Project1.TarvixProgress")), kTarvixClsid);
     EXPECT_EQ(reg.libraryOf(kTarvixClsid), QFileInfo(kTarvixLib).absoluteFilePath());
-    EXPECT_EQ(reg.value(QStringLiteral("HKEY_CLASSES_ROOT\\TypeLib\\{06FEECA8-7469-417C-B8A1-3D52B2C05398}\\1.5")),
-              QStringLiteral("Красивый прогрессбар TarvixProgress 1.5"));
+    EXPECT_EQ(
+        reg.value(QStringLiteral("HKEY_CLASSES_ROOT\\TypeLib\\{06FEECA8-7469-417C-B8A1-3D52B2C05398}\\1.5")),
+        QStringLiteral("Красивый прогрессбар TarvixProgress 1.5"));
     const QString drovClsid = reg.classIdOf(QStringLiteral("Drovanetta.DrovanettaX"));
     EXPECT_EQ(reg.libraryOf(drovClsid), QFileInfo(kDrovanettaLib).absoluteFilePath());
-    EXPECT_EQ(reg.registeredProgIds(),
-              (QStringList{QStringLiteral("Drovanetta.DrovanettaX"), QStringLiteral("Project1.TarvixProgress")}));
+    EXPECT_EQ(reg.registeredProgIds(), (QStringList{QStringLiteral("Drovanetta.DrovanettaX"),
+                                                    QStringLiteral("Project1.TarvixProgress")}));
 }
 
 TEST_F(RegistryTest, CreateByProgIdAndDriveByDispId) {
@@ -130,8 +127,9 @@ TEST_F(RegistryTest, UnknownOrBrokenRegistrationCannotCreate) {
     EXPECT_EQ(errorNumber([] { CreateControl(QStringLiteral("Project1.Nothing"), nullptr, nullptr); }),
               ControlError::CannotCreateObject);
     Registry reg(path);
-    reg.setValue(QStringLiteral("HKEY_CLASSES_ROOT\\CLSID\\") + kTarvixClsid + QStringLiteral("\\InprocServer32"), {},
-                 dir.filePath(QStringLiteral("missing.so")));
+    reg.setValue(QStringLiteral("HKEY_CLASSES_ROOT\\CLSID\\") + kTarvixClsid +
+                     QStringLiteral("\\InprocServer32"),
+                 {}, dir.filePath(QStringLiteral("missing.so")));
     EXPECT_EQ(errorNumber([] { CreateControl(QStringLiteral("Project1.TarvixProgress"), nullptr, nullptr); }),
               ControlError::CannotCreateObject);
 }
@@ -149,9 +147,11 @@ TEST_F(RegistryTest, UnregisterRemovesTheClass) {
 
 TEST(PropertyBag, NamesIgnoreCaseAndDefaultsAreLeftOut) {
     MemoryPropertyBag bag;
-    bag.writeProperty(QStringLiteral("Value"), QVariant::fromValue<short>(100), QVariant::fromValue<short>(100));
+    bag.writeProperty(QStringLiteral("Value"), QVariant::fromValue<short>(100),
+                      QVariant::fromValue<short>(100));
     EXPECT_FALSE(bag.contains(QStringLiteral("value")));
-    bag.writeProperty(QStringLiteral("Value"), QVariant::fromValue<short>(57), QVariant::fromValue<short>(100));
+    bag.writeProperty(QStringLiteral("Value"), QVariant::fromValue<short>(57),
+                      QVariant::fromValue<short>(100));
     EXPECT_EQ(bag.readProperty(QStringLiteral("VALUE"), 100).toInt(), 57);
     EXPECT_EQ(bag.readProperty(QStringLiteral("Min"), 0).toInt(), 0);
     // A later write of the default removes the entry written before.
@@ -234,16 +234,19 @@ TEST_F(RegistryTest, BagRoundTripThroughTheContainersTextFile) {
     Control* copy = CreateControl(loaded.value(container::kProgIdEntry).toString(), &site, &form);
     copy->widget()->resize(204, 24);
     copy->readProperties(loaded);
-    for (const char* name : {"Value", "Text", "ForeColor", "BackColor", "Style", "InvertPersent", "Min", "Max"})
-        EXPECT_EQ(copy->getByName(QString::fromLatin1(name)), bar->getByName(QString::fromLatin1(name))) << name;
+    for (const char* name :
+         {"Value", "Text", "ForeColor", "BackColor", "Style", "InvertPersent", "Min", "Max"})
+        EXPECT_EQ(copy->getByName(QString::fromLatin1(name)), bar->getByName(QString::fromLatin1(name)))
+            << name;
     EXPECT_EQ(copy->getByName(QStringLiteral("Picture")).value<QImage>(), pic);
     EXPECT_EQ(copy->getByName(QStringLiteral("Font")).value<QFont>().family(), font.family());
     EXPECT_TRUE(copy->getByName(QStringLiteral("Font")).value<QFont>().bold());
 }
 
 TEST(BagTextFile, ReadsByHandWrittenFilesAndNamesTheBadLine) {
-    const MemoryPropertyBag bag = container::bagFromText(QStringLiteral(
-        "# a comment\n\n  caption = str \"Сайт\"\nActiveColor = colour &hFF\nStretch = bool False\nPicture = empty\n"));
+    const MemoryPropertyBag bag =
+        container::bagFromText(QStringLiteral("# a comment\n\n  caption = str \"Сайт\"\nActiveColor = colour "
+                                              "&hFF\nStretch = bool False\nPicture = empty\n"));
     EXPECT_EQ(bag.value(QStringLiteral("Caption")).toString(), QStringLiteral("Сайт"));
     EXPECT_EQ(bag.value(QStringLiteral("activecolor")).toUInt(), 0xFFu);
     EXPECT_FALSE(bag.value(QStringLiteral("Stretch")).toBool());
@@ -256,7 +259,8 @@ TEST(BagTextFile, ReadsByHandWrittenFilesAndNamesTheBadLine) {
         EXPECT_EQ(e.number(), ControlError::TypeMismatch);
         EXPECT_TRUE(e.description().contains(QStringLiteral("строка 2")));
     }
-    EXPECT_EQ(errorNumber([] { container::bagFromText(QStringLiteral("Value 5\n")); }), ControlError::TypeMismatch);
+    EXPECT_EQ(errorNumber([] { container::bagFromText(QStringLiteral("Value 5\n")); }),
+              ControlError::TypeMismatch);
     EXPECT_EQ(errorNumber([] { container::bagFromText(QStringLiteral("Text = str unquoted\n")); }),
               ControlError::TypeMismatch);
     EXPECT_EQ(errorNumber([] { container::bagFromText(QStringLiteral("Picture = picture data:xx\n")); }),

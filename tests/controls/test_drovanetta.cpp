@@ -1,14 +1,12 @@
-#include "recording_site.h"
-
 #include "controls/host/controlerror.h"
 #include "controls/host/propertybag.h"
 #include "controls/hyperlink/drovanettax.h"
 #include "controls/hyperlink/hover_rules.h"
+#include "recording_site.h"
 
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
-
 #include <gtest/gtest.h>
 
 using korv::host::MemoryPropertyBag;
@@ -207,7 +205,8 @@ TEST_F(DrovanettaTest, CancelInClickedOpensNothing) {
 TEST_F(DrovanettaTest, MouseOnTheLabelClicks) {
     QLabel* l = link.label();
     const QPointF at(2, 2);
-    QMouseEvent press(QEvent::MouseButtonPress, at, l->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, at, l->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
     QMouseEvent release(QEvent::MouseButtonRelease, at, l->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
                         Qt::NoModifier);
     QMouseEvent move(QEvent::MouseMove, at, l->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
@@ -264,14 +263,16 @@ TEST_F(DrovanettaTest, SavingAFreshControlKeepsOnlyItsColours) {
     link.setLabelFont(QFont(QStringLiteral("DejaVu Serif"), 13));
     bag.clear();
     link.writeProperties(bag);
-    EXPECT_EQ(bag.names(), (QStringList{"Drovanetta", "Caption", "ActiveColor", "InactiveColor", "BackColor", "Font"}));
+    EXPECT_EQ(bag.names(),
+              (QStringList{"Drovanetta", "Caption", "ActiveColor", "InactiveColor", "BackColor", "Font"}));
 }
 
 TEST(DrovanettaPersistence, BagWithoutColoursIsBlackAndBlueOnHover) {
     RecordingSite site;
     DrovanettaX link(&site);
     link.readProperties(MemoryPropertyBag());
-    EXPECT_EQ(site.notices, (QStringList{"Caption", "Drovanetta", "ActiveColor", "InactiveColor", "BackColor", "Font"}));
+    EXPECT_EQ(site.notices,
+              (QStringList{"Caption", "Drovanetta", "ActiveColor", "InactiveColor", "BackColor", "Font"}));
     EXPECT_EQ(link.caption(), kLink);
     EXPECT_EQ(link.labelColor(), 0u);
     EXPECT_EQ(link.label()->palette().color(QPalette::WindowText), QColor(0, 0, 0));

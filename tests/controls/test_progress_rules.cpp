@@ -46,7 +46,7 @@ TEST(ProgressPercent, ValuesOutsideTheRangeAsTheyStand) {
 }
 
 TEST(ProgressPercent, ZeroRangeRaisesTheArithmeticErrors) {
-    EXPECT_EQ(errorNumber([] { percentage(5, 5, 5, false); }), ControlError::Overflow);        // 0/0
+    EXPECT_EQ(errorNumber([] { percentage(5, 5, 5, false); }), ControlError::Overflow);       // 0/0
     EXPECT_EQ(errorNumber([] { percentage(6, 5, 5, false); }), ControlError::DivisionByZero); // n/0
     EXPECT_EQ(errorNumber([] { barWidth(6, 5, 5, 100.0f); }), ControlError::DivisionByZero);
 }

@@ -1,12 +1,10 @@
-#include "recording_site.h"
-
 #include "controls/host/controlerror.h"
 #include "controls/host/propertybag.h"
 #include "controls/progress/constituents.h"
 #include "controls/progress/tarvixprogress.h"
+#include "recording_site.h"
 
 #include <QImage>
-
 #include <gtest/gtest.h>
 
 using korv::host::ControlError;
@@ -188,12 +186,14 @@ TEST_F(TarvixTest, MembersCarryIdsHelpAndArgumentNames) {
     EXPECT_EQ(bar.idOfName(QStringLiteral("aboutbox")), -552);
     EXPECT_EQ(errorNumber([&] { bar.idOfName(QStringLiteral("Percent")); }), ControlError::NotSupported);
     EXPECT_EQ(bar.memberInfo(DispValue).helpString, QStringLiteral("Процент каков он есть..."));
-    EXPECT_EQ(bar.memberInfo(DispStyle).helpString, QStringLiteral("Стиль бара: стандартный(0)  или новый(1)"));
+    EXPECT_EQ(bar.memberInfo(DispStyle).helpString,
+              QStringLiteral("Стиль бара: стандартный(0)  или новый(1)"));
     EXPECT_EQ(bar.memberInfo(DispBackPicture).helpString, QStringLiteral("Загрузка фоновой  картинки"));
     EXPECT_TRUE(bar.memberInfo(DispInvertPersent).helpString.isEmpty());
     EXPECT_EQ(bar.memberInfo(DispAboutBox).helpString, QStringLiteral("Краткая информация о контроле"));
     EXPECT_EQ(bar.memberInfo(DispValue).argumentNames, QStringList{QStringLiteral("New_Value")});
-    EXPECT_EQ(bar.memberInfo(DispInvertPersent).argumentNames, QStringList{QStringLiteral("New_InvertPersent")});
+    EXPECT_EQ(bar.memberInfo(DispInvertPersent).argumentNames,
+              QStringList{QStringLiteral("New_InvertPersent")});
     EXPECT_TRUE(bar.memberInfo(DispPicture).byReference);
     EXPECT_EQ(bar.members().size(), 17);
     EXPECT_EQ(bar.propertyPageNames(),
@@ -218,8 +218,8 @@ TEST_F(TarvixTest, EveryPutNotifiesUnderItsName) {
     bar.setPicture(solid(2, 2, Qt::red));
     bar.setBackPicture(solid(2, 2, Qt::blue));
     EXPECT_EQ(site.notices,
-              (QStringList{"Color", "Stretch", "BackStretch", "BackColor", "ForeColor", "CaptionVisible", "Style",
-                           "BorderStyle", "Font", "Picture", "BackPicture"}));
+              (QStringList{"Color", "Stretch", "BackStretch", "BackColor", "ForeColor", "CaptionVisible",
+                           "Style", "BorderStyle", "Font", "Picture", "BackPicture"}));
 }
 
 TEST_F(TarvixTest, BorderStyles) {
@@ -412,9 +412,9 @@ TEST(TarvixPersistence, DefaultsAreLeftOutAndEntriesKeepTheirOrder) {
     bar.setCaptionFont(QFont(QStringLiteral("DejaVu Serif"), 15));
     bar.setValue(57);
     bar.writeProperties(bag);
-    EXPECT_EQ(bag.names(), (QStringList{"Value", "Font", "Color", "Picture", "Stretch", "BackPicture", "BackStretch",
-                                        "CaptionVisible", "Text", "Style", "BackColor", "ForeColor", "InvertPersent",
-                                        "Min", "Max", "BorderStyle"}));
+    EXPECT_EQ(bag.names(), (QStringList{"Value", "Font", "Color", "Picture", "Stretch", "BackPicture",
+                                        "BackStretch", "CaptionVisible", "Text", "Style", "BackColor",
+                                        "ForeColor", "InvertPersent", "Min", "Max", "BorderStyle"}));
     EXPECT_EQ(bag.value(QStringLiteral("backcolor")).toUInt(), 0x8000000Fu);
 
     TarvixProgress copy(&site);
@@ -467,7 +467,8 @@ TEST(TarvixPersistence, SystemColourIsSavedAsASystemColour) {
     copy.setBarStyle(Standart);
     copy.setCaptionVisible(false);
     copy.setValue(0);
-    EXPECT_EQ(copy.picture1()->canvas().pixelColor(100, 10), QGuiApplication::palette().color(QPalette::Button));
+    EXPECT_EQ(copy.picture1()->canvas().pixelColor(100, 10),
+              QGuiApplication::palette().color(QPalette::Button));
 }
 
 TEST(TarvixPersistence, StoredValueOutsideTheRangeLoadsAsStored) {

@@ -17,12 +17,23 @@ QString quote(const QString& s) {
     QString out = QStringLiteral("\"");
     for (const QChar c : s) {
         switch (c.unicode()) {
-        case '"': out += QStringLiteral("\\\""); break;
-        case '\\': out += QStringLiteral("\\\\"); break;
-        case '\n': out += QStringLiteral("\\n"); break;
-        case '\r': out += QStringLiteral("\\r"); break;
-        case '\t': out += QStringLiteral("\\t"); break;
-        default: out += c;
+        case '"':
+            out += QStringLiteral("\\\"");
+            break;
+        case '\\':
+            out += QStringLiteral("\\\\");
+            break;
+        case '\n':
+            out += QStringLiteral("\\n");
+            break;
+        case '\r':
+            out += QStringLiteral("\\r");
+            break;
+        case '\t':
+            out += QStringLiteral("\\t");
+            break;
+        default:
+            out += c;
         }
     }
     return out + QLatin1Char('"');
@@ -37,10 +48,17 @@ QString unquote(const QString& s) {
         if (c == QLatin1Char('\\') && i + 1 < s.size() - 1) {
             const QChar n = s[++i];
             switch (n.unicode()) {
-            case 'n': c = QLatin1Char('\n'); break;
-            case 'r': c = QLatin1Char('\r'); break;
-            case 't': c = QLatin1Char('\t'); break;
-            default: c = n;
+            case 'n':
+                c = QLatin1Char('\n');
+                break;
+            case 'r':
+                c = QLatin1Char('\r');
+                break;
+            case 't':
+                c = QLatin1Char('\t');
+                break;
+            default:
+                c = n;
             }
         }
         out += c;
@@ -70,17 +88,26 @@ QImage pictureFromText(const QString& s) {
 
 QString valueToText(const QVariant& v) {
     switch (v.typeId()) {
-    case QMetaType::UnknownType: return QStringLiteral("empty");
-    case QMetaType::Short: return QStringLiteral("i16 ") + QString::number(v.value<short>());
-    case QMetaType::Int: return QStringLiteral("i32 ") + QString::number(v.toInt());
+    case QMetaType::UnknownType:
+        return QStringLiteral("empty");
+    case QMetaType::Short:
+        return QStringLiteral("i16 ") + QString::number(v.value<short>());
+    case QMetaType::Int:
+        return QStringLiteral("i32 ") + QString::number(v.toInt());
     case QMetaType::UInt:
-        return QStringLiteral("colour &H") + QStringLiteral("%1").arg(v.toUInt(), 8, 16, QLatin1Char('0')).toUpper();
-    case QMetaType::Bool: return QStringLiteral("bool ") + (v.toBool() ? QStringLiteral("True") : QStringLiteral("False"));
-    case QMetaType::QString: return QStringLiteral("str ") + quote(v.toString());
-    case QMetaType::QFont: return QStringLiteral("font ") + quote(v.value<QFont>().toString());
+        return QStringLiteral("colour &H") +
+               QStringLiteral("%1").arg(v.toUInt(), 8, 16, QLatin1Char('0')).toUpper();
+    case QMetaType::Bool:
+        return QStringLiteral("bool ") + (v.toBool() ? QStringLiteral("True") : QStringLiteral("False"));
+    case QMetaType::QString:
+        return QStringLiteral("str ") + quote(v.toString());
+    case QMetaType::QFont:
+        return QStringLiteral("font ") + quote(v.value<QFont>().toString());
     case QMetaType::QImage:
-        return v.value<QImage>().isNull() ? QStringLiteral("empty") : QStringLiteral("picture ") + pictureToText(v.value<QImage>());
-    case QMetaType::QPixmap: return valueToText(v.value<QPixmap>().toImage());
+        return v.value<QImage>().isNull() ? QStringLiteral("empty")
+                                          : QStringLiteral("picture ") + pictureToText(v.value<QImage>());
+    case QMetaType::QPixmap:
+        return valueToText(v.value<QPixmap>().toImage());
     default:
         if (v.canConvert<double>())
             return QStringLiteral("num ") + QString::number(v.toDouble(), 'g', 17);

@@ -1,7 +1,6 @@
 #include "containerwindow.h"
 
 #include "bagtextfile.h"
-
 #include "controls/host/controlerror.h"
 #include "controls/host/createcontrol.h"
 #include "controls/host/registry.h"
@@ -70,7 +69,8 @@ ContainerWindow::ContainerWindow(QWidget* parent) : QMainWindow(parent) {
     form_->setMinimumSize(320, 200);
     form_->setAutoFillBackground(true);
     table_ = new QTableWidget(0, 3, split);
-    table_->setHorizontalHeaderLabels({QStringLiteral("Свойство"), QStringLiteral("Значение"), QStringLiteral("Тип")});
+    table_->setHorizontalHeaderLabels(
+        {QStringLiteral("Свойство"), QStringLiteral("Значение"), QStringLiteral("Тип")});
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->verticalHeader()->hide();
     outer->addWidget(split, 1);
@@ -98,8 +98,9 @@ ContainerWindow::ContainerWindow(QWidget* parent) : QMainWindow(parent) {
             saveTo(path);
     });
     connect(loadBtn, &QPushButton::clicked, this, [this] {
-        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Загрузить свойства"), {},
-                                                          QStringLiteral("Свойства (*.bag *.txt);;Все файлы (*)"));
+        const QString path =
+            QFileDialog::getOpenFileName(this, QStringLiteral("Загрузить свойства"), {},
+                                         QStringLiteral("Свойства (*.bag *.txt);;Все файлы (*)"));
         if (!path.isEmpty())
             loadFrom(path);
     });
@@ -113,11 +114,17 @@ ContainerWindow::ContainerWindow(QWidget* parent) : QMainWindow(parent) {
     connect(table_, &QTableWidget::cellChanged, this, &ContainerWindow::onCellChanged);
 }
 
-ContainerWindow::~ContainerWindow() { removeControl(); }
+ContainerWindow::~ContainerWindow() {
+    removeControl();
+}
 
-std::optional<QFont> ContainerWindow::ambientFont() const { return form_->font(); }
+std::optional<QFont> ContainerWindow::ambientFont() const {
+    return form_->font();
+}
 
-std::optional<OleColor> ContainerWindow::ambientBackColor() const { return formBack_; }
+std::optional<OleColor> ContainerWindow::ambientBackColor() const {
+    return formBack_;
+}
 
 void ContainerWindow::propertyChanged(const QString& name) {
     log(QStringLiteral("PropertyChanged \"") + name + QLatin1Char('"'));
@@ -128,14 +135,16 @@ void ContainerWindow::fireEvent(DispId id, const QString& name, QVariantList& ar
     QStringList shown;
     for (const QVariant& a : args)
         shown << container::valueToText(a);
-    log(QStringLiteral("Событие ") + name + QStringLiteral(" (") + QString::number(id) + QStringLiteral("): ") +
-        shown.join(QStringLiteral(", ")));
+    log(QStringLiteral("Событие ") + name + QStringLiteral(" (") + QString::number(id) +
+        QStringLiteral("): ") + shown.join(QStringLiteral(", ")));
     // The last by-reference argument of Clicked is Cancel.
     if (name == QLatin1String("Clicked") && args.size() == 2 && cancelClicks_->isChecked())
         args[1] = true;
 }
 
-void ContainerWindow::log(const QString& line) { log_->appendPlainText(line); }
+void ContainerWindow::log(const QString& line) {
+    log_->appendPlainText(line);
+}
 
 void ContainerWindow::setModified(bool m) {
     modified_ = m;
@@ -187,8 +196,10 @@ bool ContainerWindow::saveTo(const QString& path) {
     try {
         MemoryPropertyBag bag;
         bag.set(container::kProgIdEntry, control_->progId());
-        bag.set(container::kExtentXEntry, QVariant::fromValue<int>(control_->widget()->width() * kTwipsPerPixel));
-        bag.set(container::kExtentYEntry, QVariant::fromValue<int>(control_->widget()->height() * kTwipsPerPixel));
+        bag.set(container::kExtentXEntry,
+                QVariant::fromValue<int>(control_->widget()->width() * kTwipsPerPixel));
+        bag.set(container::kExtentYEntry,
+                QVariant::fromValue<int>(control_->widget()->height() * kTwipsPerPixel));
         control_->writeProperties(bag);
         container::saveBagFile(path, bag);
         log(QStringLiteral("Сохранено в ") + path);
@@ -248,7 +259,9 @@ void ContainerWindow::refreshTable() {
                 if (v.typeId() == QMetaType::QFont)
                     shown = v.value<QFont>().toString();
                 else if (v.typeId() == QMetaType::QImage)
-                    shown = QStringLiteral("(%1×%2)").arg(v.value<QImage>().width()).arg(v.value<QImage>().height());
+                    shown = QStringLiteral("(%1×%2)")
+                                .arg(v.value<QImage>().width())
+                                .arg(v.value<QImage>().height());
                 else if (v.typeId() == QMetaType::UInt)
                     shown = QStringLiteral("&H%1").arg(v.toUInt(), 8, 16, QLatin1Char('0')).toUpper();
                 else if (v.typeId() == QMetaType::Bool)
@@ -259,8 +272,9 @@ void ContainerWindow::refreshTable() {
                 shown = QString::fromUtf8(e.what());
             }
             auto* value = new QTableWidgetItem(shown);
-            value->setToolTip(m.byReference ? QStringLiteral("Шрифт: текст QFont; картинка: имя файла или пусто")
-                                            : m.helpString);
+            value->setToolTip(m.byReference
+                                  ? QStringLiteral("Шрифт: текст QFont; картинка: имя файла или пусто")
+                                  : m.helpString);
             auto* type = new QTableWidgetItem(m.type);
             type->setFlags(Qt::ItemIsEnabled);
             table_->setItem(row, 0, name);

@@ -6,7 +6,6 @@
 
 #include <QFileInfo>
 #include <QString>
-
 #include <cstdint>
 #include <dlfcn.h>
 
@@ -46,11 +45,11 @@ using DllCanUnloadNowFn = HResult (*)();
 
 // What a library writes into the registry for its one control class.
 struct ServerRegistration {
-    QString progId;            // "Project1.TarvixProgress"
-    QString className;         // "TarvixProgress"
-    QString classId;           // "{...}"
-    QString typeLibId;         // "{...}"
-    QString typeLibVersion;    // "1.5"
+    QString progId;         // "Project1.TarvixProgress"
+    QString className;      // "TarvixProgress"
+    QString classId;        // "{...}"
+    QString typeLibId;      // "{...}"
+    QString typeLibVersion; // "1.5"
     QString typeLibDescription;
 };
 
@@ -68,7 +67,8 @@ inline HResult registerServer(const ServerRegistration& r, const QString& librar
     Registry reg;
     const QString root = QStringLiteral("HKEY_CLASSES_ROOT\\");
     const QString cls = root + QStringLiteral("CLSID\\") + r.classId;
-    const QString lib = root + QStringLiteral("TypeLib\\") + r.typeLibId + QLatin1Char('\\') + r.typeLibVersion;
+    const QString lib =
+        root + QStringLiteral("TypeLib\\") + r.typeLibId + QLatin1Char('\\') + r.typeLibVersion;
     bool ok = reg.setValue(root + r.progId, {}, r.className);
     ok = ok && reg.setValue(root + r.progId + QStringLiteral("\\CLSID"), {}, r.classId);
     ok = ok && reg.setValue(cls, {}, r.className);

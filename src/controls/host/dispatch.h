@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-
 #include <cstdint>
 
 namespace korv::host {

@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringList>
-
 #include <cstdio>
 
 int main(int argc, char** argv) {

@@ -6,7 +6,6 @@
 #include <QFont>
 #include <QString>
 #include <QVariant>
-
 #include <optional>
 
 namespace korv::host {

@@ -13,7 +13,6 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <QUrl>
-
 #include <atomic>
 
 using namespace korv::host;
@@ -54,7 +53,9 @@ DrovanettaX::~DrovanettaX() {
     --g_live;
 }
 
-int DrovanettaX::liveInstances() { return g_live.load(); }
+int DrovanettaX::liveInstances() {
+    return g_live.load();
+}
 
 void DrovanettaX::notify(const char* name) {
     if (site_ != nullptr)
@@ -69,10 +70,18 @@ std::optional<OleColor> DrovanettaX::ambientBackColor() const {
     return site_ != nullptr ? site_->ambientBackColor() : std::nullopt;
 }
 
-double DrovanettaX::twipsPerPixelX() const { return twipsPerPixel(logicalDpiX()); }
-double DrovanettaX::twipsPerPixelY() const { return twipsPerPixel(logicalDpiY()); }
-int DrovanettaX::widthTwips() const { return pixelsToTwips(width(), twipsPerPixelX()); }
-int DrovanettaX::heightTwips() const { return pixelsToTwips(height(), twipsPerPixelY()); }
+double DrovanettaX::twipsPerPixelX() const {
+    return twipsPerPixel(logicalDpiX());
+}
+double DrovanettaX::twipsPerPixelY() const {
+    return twipsPerPixel(logicalDpiY());
+}
+int DrovanettaX::widthTwips() const {
+    return pixelsToTwips(width(), twipsPerPixelX());
+}
+int DrovanettaX::heightTwips() const {
+    return pixelsToTwips(height(), twipsPerPixelY());
+}
 
 void DrovanettaX::setLabelColor(OleColor c) {
     labelColor_ = c;
@@ -163,7 +172,9 @@ void DrovanettaX::setTimer(bool enabled, int interval) {
         tmr_->stop();
 }
 
-bool DrovanettaX::timerRunning() const { return timerEnabled_ && timerInterval_ > 0; }
+bool DrovanettaX::timerRunning() const {
+    return timerEnabled_ && timerInterval_ > 0;
+}
 
 void DrovanettaX::showHandPointer() {
     // Application-wide, and only one level deep: every hover replaces the pointer instead of stacking
@@ -260,7 +271,7 @@ void DrovanettaX::mouseMoveEvent(QMouseEvent* e) {
 
 void DrovanettaX::initProperties() {
     font_ = ambientFont();
-    active_ = 0;        // black on hover
+    active_ = 0;          // black on hover
     inactive_ = 0xFF0000; // blue otherwise
     if (const auto bc = ambientBackColor())
         back_ = *bc;
@@ -277,7 +288,8 @@ void DrovanettaX::writeProperties(PropertyBag& bag) const {
     bag.writeProperty(QStringLiteral("Caption"), caption_, link);
     bag.writeProperty(QStringLiteral("ActiveColor"), colorVariant(active_), colorVariant(0xFF0000));
     bag.writeProperty(QStringLiteral("InactiveColor"), colorVariant(inactive_), colorVariant(0));
-    bag.writeProperty(QStringLiteral("BackColor"), colorVariant(back_), ambBack ? colorVariant(*ambBack) : QVariant());
+    bag.writeProperty(QStringLiteral("BackColor"), colorVariant(back_),
+                      ambBack ? colorVariant(*ambBack) : QVariant());
     bag.writeProperty(QStringLiteral("Font"), font_ ? QVariant(*font_) : QVariant(),
                       ambFont ? QVariant(*ambFont) : QVariant());
 }
@@ -289,7 +301,8 @@ void DrovanettaX::readProperties(const PropertyBag& bag) {
     setActiveColor(toOleColor(bag.readProperty(QStringLiteral("ActiveColor"), colorVariant(0xFF0000))));
     setInactiveColor(toOleColor(bag.readProperty(QStringLiteral("InactiveColor"), colorVariant(0))));
     const auto ambBack = ambientBackColor();
-    const QVariant back = bag.readProperty(QStringLiteral("BackColor"), ambBack ? colorVariant(*ambBack) : QVariant());
+    const QVariant back =
+        bag.readProperty(QStringLiteral("BackColor"), ambBack ? colorVariant(*ambBack) : QVariant());
     // Without an entry and without an ambient colour there is nothing to put; the background stays.
     if (back.isValid())
         setBackColor(toOleColor(back));
@@ -315,33 +328,56 @@ QList<MemberInfo> DrovanettaX::members() const {
     open.name = QStringLiteral("OpenDrovanetta");
     open.kind = MemberInfo::Kind::Method;
     open.argumentNames = {QStringLiteral("Link")};
-    return {prop(DispFont, "Font", "Font", true),          prop(DispBackColor, "BackColor", "OLE_COLOR"),
-            prop(DispInactiveColor, "InactiveColor", "OLE_COLOR"), prop(DispActiveColor, "ActiveColor", "OLE_COLOR"),
-            prop(DispCaption, "Caption", "String"),         prop(DispDrovanetta, "Drovanetta", "String"),
+    return {prop(DispFont, "Font", "Font", true),
+            prop(DispBackColor, "BackColor", "OLE_COLOR"),
+            prop(DispInactiveColor, "InactiveColor", "OLE_COLOR"),
+            prop(DispActiveColor, "ActiveColor", "OLE_COLOR"),
+            prop(DispCaption, "Caption", "String"),
+            prop(DispDrovanetta, "Drovanetta", "String"),
             open};
 }
 
 QVariant DrovanettaX::get(DispId id) {
     switch (id) {
-    case DispFont: return font_ ? QVariant(*font_) : QVariant();
-    case DispBackColor: return colorVariant(back_);
-    case DispInactiveColor: return colorVariant(inactive_);
-    case DispActiveColor: return colorVariant(active_);
-    case DispCaption: return caption_;
-    case DispDrovanetta: return link_;
-    default: throw ControlError::notSupported(QString::number(id));
+    case DispFont:
+        return font_ ? QVariant(*font_) : QVariant();
+    case DispBackColor:
+        return colorVariant(back_);
+    case DispInactiveColor:
+        return colorVariant(inactive_);
+    case DispActiveColor:
+        return colorVariant(active_);
+    case DispCaption:
+        return caption_;
+    case DispDrovanetta:
+        return link_;
+    default:
+        throw ControlError::notSupported(QString::number(id));
     }
 }
 
 void DrovanettaX::put(DispId id, const QVariant& v) {
     switch (id) {
-    case DispFont: putRef(id, v); break;
-    case DispBackColor: setBackColor(toOleColor(v)); break;
-    case DispInactiveColor: setInactiveColor(toOleColor(v)); break;
-    case DispActiveColor: setActiveColor(toOleColor(v)); break;
-    case DispCaption: setCaption(toText(v)); break;
-    case DispDrovanetta: setDrovanetta(toText(v)); break;
-    default: throw ControlError::notSupported(QString::number(id));
+    case DispFont:
+        putRef(id, v);
+        break;
+    case DispBackColor:
+        setBackColor(toOleColor(v));
+        break;
+    case DispInactiveColor:
+        setInactiveColor(toOleColor(v));
+        break;
+    case DispActiveColor:
+        setActiveColor(toOleColor(v));
+        break;
+    case DispCaption:
+        setCaption(toText(v));
+        break;
+    case DispDrovanetta:
+        setDrovanetta(toText(v));
+        break;
+    default:
+        throw ControlError::notSupported(QString::number(id));
     }
 }
 

@@ -5,7 +5,6 @@
 
 #include <QFont>
 #include <QWidget>
-
 #include <functional>
 #include <optional>
 

@@ -1,8 +1,7 @@
 // The dispatch interface _TarvixProgress: members, help strings and the argument names of the puts.
-#include "controls/progress/tarvixprogress.h"
-
 #include "controls/host/controlerror.h"
 #include "controls/host/convert.h"
+#include "controls/progress/tarvixprogress.h"
 
 using namespace korv::host;
 using namespace tarvix;
@@ -53,55 +52,108 @@ QList<MemberInfo> TarvixProgress::members() const {
 
 QVariant TarvixProgress::get(DispId id) {
     switch (id) {
-    case DispValue: return int16Variant(value_);
-    case DispFont: return captionFont();
-    case DispColor: return colorVariant(color());
-    case DispPicture: return pictureVariant(picture());
-    case DispStretch: return stretch();
-    case DispBackPicture: return pictureVariant(backPicture());
-    case DispBackStretch: return backStretch();
-    case DispText: return text_;
-    case DispStyle: return QVariant::fromValue<int>(style_);
-    case DispBackColor: return colorVariant(backColor());
-    case DispForeColor: return colorVariant(foreColor());
-    case DispInvertPersent: return invert_;
-    case DispMin: return int16Variant(min_);
-    case DispMax: return int16Variant(max_);
-    case DispCaptionVisible: return captionVisible_;
-    case DispBorderStyle: return int16Variant(borderStyle_);
-    default: throw ControlError::notSupported(QString::number(id));
+    case DispValue:
+        return int16Variant(value_);
+    case DispFont:
+        return captionFont();
+    case DispColor:
+        return colorVariant(color());
+    case DispPicture:
+        return pictureVariant(picture());
+    case DispStretch:
+        return stretch();
+    case DispBackPicture:
+        return pictureVariant(backPicture());
+    case DispBackStretch:
+        return backStretch();
+    case DispText:
+        return text_;
+    case DispStyle:
+        return QVariant::fromValue<int>(style_);
+    case DispBackColor:
+        return colorVariant(backColor());
+    case DispForeColor:
+        return colorVariant(foreColor());
+    case DispInvertPersent:
+        return invert_;
+    case DispMin:
+        return int16Variant(min_);
+    case DispMax:
+        return int16Variant(max_);
+    case DispCaptionVisible:
+        return captionVisible_;
+    case DispBorderStyle:
+        return int16Variant(borderStyle_);
+    default:
+        throw ControlError::notSupported(QString::number(id));
     }
 }
 
 void TarvixProgress::put(DispId id, const QVariant& v) {
     switch (id) {
-    case DispValue: setValue(toInt16(v)); break;
-    case DispColor: setColor(toOleColor(v)); break;
-    case DispStretch: setStretch(toBool(v)); break;
-    case DispBackStretch: setBackStretch(toBool(v)); break;
-    case DispText: setText(toText(v)); break;
-    case DispStyle: setBarStyle(toInt32(v)); break;
-    case DispBackColor: setBackColor(toOleColor(v)); break;
-    case DispForeColor: setForeColor(toOleColor(v)); break;
-    case DispInvertPersent: setInvertPersent(toBool(v)); break;
-    case DispMin: setMin(toInt16(v)); break;
-    case DispMax: setMax(toInt16(v)); break;
-    case DispCaptionVisible: setCaptionVisible(toBool(v)); break;
-    case DispBorderStyle: setBorderStyle(toInt16(v)); break;
+    case DispValue:
+        setValue(toInt16(v));
+        break;
+    case DispColor:
+        setColor(toOleColor(v));
+        break;
+    case DispStretch:
+        setStretch(toBool(v));
+        break;
+    case DispBackStretch:
+        setBackStretch(toBool(v));
+        break;
+    case DispText:
+        setText(toText(v));
+        break;
+    case DispStyle:
+        setBarStyle(toInt32(v));
+        break;
+    case DispBackColor:
+        setBackColor(toOleColor(v));
+        break;
+    case DispForeColor:
+        setForeColor(toOleColor(v));
+        break;
+    case DispInvertPersent:
+        setInvertPersent(toBool(v));
+        break;
+    case DispMin:
+        setMin(toInt16(v));
+        break;
+    case DispMax:
+        setMax(toInt16(v));
+        break;
+    case DispCaptionVisible:
+        setCaptionVisible(toBool(v));
+        break;
+    case DispBorderStyle:
+        setBorderStyle(toInt16(v));
+        break;
     // Object-valued properties take a plain put as well; a late-bound caller rarely tells them apart.
     case DispFont:
     case DispPicture:
-    case DispBackPicture: putRef(id, v); break;
-    default: throw ControlError::notSupported(QString::number(id));
+    case DispBackPicture:
+        putRef(id, v);
+        break;
+    default:
+        throw ControlError::notSupported(QString::number(id));
     }
 }
 
 void TarvixProgress::putRef(DispId id, const QVariant& v) {
     switch (id) {
-    case DispFont: setCaptionFont(toFont(v)); break;
-    case DispPicture: setPicture(toPicture(v)); break;
-    case DispBackPicture: setBackPicture(toPicture(v)); break;
-    default: throw ControlError::notSupported(QString::number(id));
+    case DispFont:
+        setCaptionFont(toFont(v));
+        break;
+    case DispPicture:
+        setPicture(toPicture(v));
+        break;
+    case DispBackPicture:
+        setBackPicture(toPicture(v));
+        break;
+    default:
+        throw ControlError::notSupported(QString::number(id));
     }
 }
 

@@ -1,10 +1,9 @@
 // First placement, saving and loading of TarvixProgress. Loading sets the fields directly, without
 // the clamping and the notices of the puts, so a saved form comes back exactly as it was saved.
+#include "controls/host/convert.h"
 #include "controls/progress/constituents.h"
 #include "controls/progress/progress_rules.h"
 #include "controls/progress/tarvixprogress.h"
-
-#include "controls/host/convert.h"
 
 using namespace korv::host;
 using namespace tarvix;
@@ -38,20 +37,25 @@ void TarvixProgress::initProperties() {
 void TarvixProgress::writeProperties(PropertyBag& bag) const {
     bag.writeProperty(QStringLiteral("Value"), int16Variant(value_), int16Variant(kDefaultValue));
     bag.writeProperty(QStringLiteral("Font"), label1_->font(), ambientFont());
-    bag.writeProperty(QStringLiteral("Color"), colorVariant(label1_->textColor()), colorVariant(kDefaultColor));
+    bag.writeProperty(QStringLiteral("Color"), colorVariant(label1_->textColor()),
+                      colorVariant(kDefaultColor));
     bag.writeProperty(QStringLiteral("Picture"), pictureVariant(image1_->picture()), QVariant());
     bag.writeProperty(QStringLiteral("Stretch"), image1_->stretch(), true);
     bag.writeProperty(QStringLiteral("BackPicture"), pictureVariant(image2_->picture()), QVariant());
     bag.writeProperty(QStringLiteral("BackStretch"), image2_->stretch(), true);
     bag.writeProperty(QStringLiteral("CaptionVisible"), captionVisible_, true);
     bag.writeProperty(QStringLiteral("Text"), text_, QString());
-    bag.writeProperty(QStringLiteral("Style"), QVariant::fromValue<int>(style_), QVariant::fromValue<int>(kDefaultStyle));
-    bag.writeProperty(QStringLiteral("BackColor"), colorVariant(picture1_->backColor()), colorVariant(kDefaultBackColor));
-    bag.writeProperty(QStringLiteral("ForeColor"), colorVariant(picture1_->foreColor()), colorVariant(kDefaultForeColor));
+    bag.writeProperty(QStringLiteral("Style"), QVariant::fromValue<int>(style_),
+                      QVariant::fromValue<int>(kDefaultStyle));
+    bag.writeProperty(QStringLiteral("BackColor"), colorVariant(picture1_->backColor()),
+                      colorVariant(kDefaultBackColor));
+    bag.writeProperty(QStringLiteral("ForeColor"), colorVariant(picture1_->foreColor()),
+                      colorVariant(kDefaultForeColor));
     bag.writeProperty(QStringLiteral("InvertPersent"), invert_, false);
     bag.writeProperty(QStringLiteral("Min"), int16Variant(min_), int16Variant(kDefaultMin));
     bag.writeProperty(QStringLiteral("Max"), int16Variant(max_), int16Variant(kDefaultMax));
-    bag.writeProperty(QStringLiteral("BorderStyle"), int16Variant(borderStyle_), int16Variant(kDefaultBorderStyle));
+    bag.writeProperty(QStringLiteral("BorderStyle"), int16Variant(borderStyle_),
+                      int16Variant(kDefaultBorderStyle));
 }
 
 void TarvixProgress::readProperties(const PropertyBag& bag) {
