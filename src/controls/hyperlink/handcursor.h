@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QCursor>
+
+namespace drovanetta {
+
+// The hand-shaped pointer the label shows application-wide while it is lit.
+QCursor handCursor();
+
+} // namespace drovanetta
