@@ -1181,6 +1181,13 @@ public:
             win_->setVisible(true);
         }
     }
+    void reshow() {
+        if (wasVisible_)
+            return;
+        win_->setVisible(false);
+        win_->setPosSize(-3000, -3000, 1200, 900, awt::PosSize::POSSIZE);
+        win_->setVisible(true);
+    }
     ~RealisedView() {
         if (!wasVisible_) {
             try {
@@ -1371,16 +1378,20 @@ void Workbook::freezePanes(const QStringList& sheets, int columns, int rows) {
         Reference<sheet::XViewFreezable> fz(ctl, UNO_QUERY_THROW);
         RealisedView shown(*d);
         for (const Sheet& sh : list) {
-            // The realised window needs a moment before a new active sheet or a split sticks.
-            bool done = false, asked = false;
-            for (int i = 0; i < 100 && !done; ++i) {
+            // The realised window needs a moment before a new active sheet or a split sticks; with
+            // the GTK plugin a freshly shown window now and then ignores every freeze until it is
+            // shown anew.
+            bool done = false;
+            for (int i = 0; i < 120 && !done; ++i) {
                 if (toQ(Reference<container::XNamed>(view->getActiveSheet(), UNO_QUERY_THROW)->getName()) != sh.d->name) {
                     view->setActiveSheet(sh.d->sheet);
-                } else if (!asked || i % 10 == 0) {
-                    fz->freezeAtPosition(columns, rows);
-                    asked = true;
+                } else {
+                    if (!fz->hasFrozenPanes())
+                        fz->freezeAtPosition(columns, rows);
+                    done = fz->hasFrozenPanes();
                 }
-                done = asked && fz->hasFrozenPanes();
+                if (!done && i % 20 == 19)
+                    shown.reshow();
                 if (!done)
                     sleepMs(i < 10 ? 5 : 50);
             }
@@ -1745,7 +1756,7 @@ std::shared_ptr<BookRef> makeBook(const std::shared_ptr<Session>& s, const Refer
 
 } // namespace
 
-Workbook SpreadsheetHost::openWorkbook(const QString& path) {
+Workbook SpreadsheetHost::openWorkbook(const QString& path, OpenMode mode) {
     attach();
     auto s = session();
     const QString abs = QFileInfo(path).absoluteFilePath();
@@ -1761,9 +1772,15 @@ Workbook SpreadsheetHost::openWorkbook(const QString& path) {
             }
             return false;
         });
-        if (found.is())
-            return Workbook(makeBook(s, found, abs));
-        const Sequence<beans::PropertyValue> args = seqOf({prop("Hidden", Any(true))});
+        if (found.is()) {
+            Workbook b(makeBook(s, found, abs));
+            if (mode == OpenMode::Shown)
+                b.show();
+            return b;
+        }
+        // A workbook to be shown is loaded shown: showing a hidden-loaded one later can bring
+        // LibreOffice 7.4 down (its menu bar is missing when the window first takes the focus).
+        const Sequence<beans::PropertyValue> args = seqOf({prop("Hidden", Any(mode == OpenMode::Hidden))});
         Reference<lang::XComponent> c =
             s->desktop->loadComponentFromURL(toOU(fileUrl(abs)), "_blank", 0, args);
         Reference<sheet::XSpreadsheetDocument> doc(c, UNO_QUERY);
@@ -1772,7 +1789,10 @@ Workbook SpreadsheetHost::openWorkbook(const QString& path) {
                 cl->close(true);
             throw hostError(QStringLiteral("Файл не является книгой электронной таблицы: ") + abs);
         }
-        return Workbook(makeBook(s, doc, abs));
+        Workbook b(makeBook(s, doc, abs));
+        if (mode == OpenMode::Shown)
+            b.show();
+        return b;
     });
 }
 

@@ -179,7 +179,8 @@ public:
     // Frozen panes: 'columns' columns and 'rows' rows stay fixed (M7 -> 12, 6). Needs the window
     // realised once, which Workbook::freezePanes does for several sheets at a time.
     void freezePanes(int columns, int rows);
-    // {columns, rows} of the frozen panes as the workbook was loaded, nothing when not frozen.
+    // {columns, rows} of the frozen panes as the workbook was loaded, nothing when not frozen. Needs a
+    // shown workbook: a hidden one has no view settings to give.
     std::optional<std::pair<int, int>> frozenPanes() const;
 
 private:
@@ -285,8 +286,10 @@ public:
     QString profileDir() const;
     QString pipeName() const;
 
-    // Opens the workbook file (hidden), or returns it when this office already has it open.
-    Workbook openWorkbook(const QString& path);
+    enum class OpenMode { Hidden, Shown };
+    // Opens the workbook file, or returns it when this office already has it open. Shown: in a
+    // visible Calc window in front (for viewing).
+    Workbook openWorkbook(const QString& path, OpenMode mode = OpenMode::Hidden);
     // A new hidden workbook with one sheet.
     Workbook addWorkbook();
     // The open workbook of that name ("Korvelanta" for Korvelanta.xls), if any; never starts an office.

@@ -21,10 +21,10 @@ QString Logbook::path() const { return bookPath(programDir_); }
 
 void Logbook::attach() { host_.attach(); }
 
-Workbook Logbook::open() {
+Workbook Logbook::open(SpreadsheetHost::OpenMode mode) {
     if (!QFileInfo(path()).isFile())
         throw Error(Error::FileNotFound, QStringLiteral("Лётная книжка не найдена: ") + path());
-    book_ = host_.openWorkbook(path());
+    book_ = host_.openWorkbook(path(), mode);
     return *book_;
 }
 
@@ -58,8 +58,7 @@ void Logbook::detach() {
 
 void Logbook::OpenBookForView() {
     attach();
-    Workbook b = open();
-    b.show();
+    open(SpreadsheetHost::OpenMode::Shown);
 }
 
 void Logbook::CloseBook() {

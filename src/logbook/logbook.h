@@ -34,7 +34,7 @@ public:
     // Connects to the program's office, starting it when needed.
     void attach();
     // Opens the logbook file (hidden); a missing file is Error::FileNotFound naming the path.
-    Workbook open();
+    Workbook open(SpreadsheetHost::OpenMode mode = SpreadsheetHost::OpenMode::Hidden);
     // The open logbook workbook, addressed by its name "Korvelanta"; an error naming it when it is
     // not open (e.g. the pilot closed it by hand).
     Workbook workbook();

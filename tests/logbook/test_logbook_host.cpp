@@ -1,0 +1,3 @@
+#include "office_env.h"
+static auto* const office = ::testing::AddGlobalTestEnvironment(new korv::logbook::officetest::OfficeEnvironment);
+TEST(Placeholder, Nothing) {}
