@@ -52,6 +52,7 @@
 #include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XCellRangeFormula.hpp>
 #include <com/sun/star/sheet/XSheetCellRange.hpp>
+#include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
 #include <com/sun/star/sheet/XCellRangeMovement.hpp>
 #include <com/sun/star/sheet/XFormulaOpCodeMapper.hpp>
 #include <com/sun/star/sheet/XFormulaParser.hpp>
@@ -366,6 +367,8 @@ struct SheetRef {
     QString name;
     table::CellRangeAddress whole{}; // the sheet's full extent, for "G:G" and "7:8"
     bool wholeKnown = false;
+    Reference<table::XTableColumns> columns;
+    Reference<table::XTableRows> rows;
 
     sal_Int16 index() const {
         return Reference<sheet::XCellRangeAddressable>(sheet, UNO_QUERY_THROW)->getRangeAddress().Sheet;
@@ -664,8 +667,9 @@ void Range::setFormulas(const QList<QStringList>& rows) {
     });
 }
 
-void Range::apply(const CellFormat& f) {
-    onRange(d, QStringLiteral("оформление ячеек"), [&] {
+namespace {
+
+PropertyMap formatProperties(BookRef& book, const CellFormat& f) {
         PropertyMap p;
         if (f.fontName)
             p["CharFontName"] <<= toOU(*f.fontName);
@@ -715,8 +719,15 @@ void Range::apply(const CellFormat& f) {
         if (f.indent) // one Excel indent level is 200 twips
             p["ParaIndent"] <<= sal_Int16(std::lround(*f.indent * 200 * 127 / 72.0));
         if (f.numberFormat)
-            p["NumberFormat"] <<= d->sheet->book->formatKey(*f.numberFormat);
-        setProperties(d->range, p);
+            p["NumberFormat"] <<= book.formatKey(*f.numberFormat);
+        return p;
+}
+
+} // namespace
+
+void Range::apply(const CellFormat& f) {
+    onRange(d, QStringLiteral("оформление ячеек"), [&] {
+        setProperties(d->range, formatProperties(*d->sheet->book, f));
     });
 }
 
@@ -1043,19 +1054,40 @@ Reference<sheet::XSpreadsheetView> spreadsheetView(BookRef& b) {
 
 } // namespace
 
+void Sheet::applyAll(const QStringList& ranges, const CellFormat& format) {
+    QList<Range> list;
+    for (const QString& r : ranges)
+        list << range(r);
+    onSheet(d, QStringLiteral("оформление диапазонов ") + ranges.join(u','), [&] {
+        // One property call for all the ranges instead of one per range.
+        Reference<sheet::XSheetCellRangeContainer> all(
+            Reference<lang::XMultiServiceFactory>(d->book->doc, UNO_QUERY_THROW)
+                ->createInstance("com.sun.star.sheet.SheetCellRanges"),
+            UNO_QUERY_THROW);
+        Sequence<table::CellRangeAddress> addrs(list.size());
+        for (int i = 0; i < list.size(); ++i)
+            addrs.getArray()[i] = list[i].d->addr;
+        all->addRangeAddresses(addrs, false);
+        setProperties(all, formatProperties(*d->book, format));
+    });
+}
+
 void Sheet::activate() {
     onSheet(d, QStringLiteral("переход на лист"), [&] { spreadsheetView(*d->book)->setActiveSheet(d->sheet); });
 }
 
 namespace {
 
+// Every remote call costs a round trip: the sheet's column and row collections are fetched once.
 Reference<beans::XPropertySet> columnProps(SheetRef& s, int column) {
-    Reference<table::XColumnRowRange> crr(s.sheet, UNO_QUERY_THROW);
-    return Reference<beans::XPropertySet>(crr->getColumns()->getByIndex(column), UNO_QUERY_THROW);
+    if (!s.columns.is())
+        s.columns = Reference<table::XColumnRowRange>(s.sheet, UNO_QUERY_THROW)->getColumns();
+    return Reference<beans::XPropertySet>(s.columns->getByIndex(column), UNO_QUERY_THROW);
 }
 Reference<beans::XPropertySet> rowProps(SheetRef& s, int row) {
-    Reference<table::XColumnRowRange> crr(s.sheet, UNO_QUERY_THROW);
-    return Reference<beans::XPropertySet>(crr->getRows()->getByIndex(row), UNO_QUERY_THROW);
+    if (!s.rows.is())
+        s.rows = Reference<table::XColumnRowRange>(s.sheet, UNO_QUERY_THROW)->getRows();
+    return Reference<beans::XPropertySet>(s.rows->getByIndex(row), UNO_QUERY_THROW);
 }
 
 } // namespace
@@ -1176,17 +1208,26 @@ public:
     explicit RealisedView(BookRef& b) : win_(b.window()) {
         Reference<awt::XWindow2> w2(win_, UNO_QUERY);
         wasVisible_ = w2.is() && w2->isVisible();
-        if (!wasVisible_) {
-            win_->setPosSize(-3000, -3000, 1200, 900, awt::PosSize::POSSIZE);
-            win_->setVisible(true);
-        }
+        if (!wasVisible_)
+            place();
+    }
+    // A window shown for the first time may come up with a size of its own (24x1 under GTK): the
+    // size is set again once it is visible, and again whenever it has shrunk.
+    void place() {
+        win_->setPosSize(-3000, -3000, 1200, 900, awt::PosSize::POSSIZE);
+        win_->setVisible(true);
+        win_->setPosSize(-3000, -3000, 1200, 900, awt::PosSize::POSSIZE);
+    }
+    void ensureSize() {
+        const awt::Rectangle r = win_->getPosSize();
+        if (r.Width < 600 || r.Height < 400)
+            win_->setPosSize(r.X, r.Y, 1200, 900, awt::PosSize::SIZE);
     }
     void reshow() {
         if (wasVisible_)
             return;
         win_->setVisible(false);
-        win_->setPosSize(-3000, -3000, 1200, 900, awt::PosSize::POSSIZE);
-        win_->setVisible(true);
+        place();
     }
     ~RealisedView() {
         if (!wasVisible_) {
@@ -1392,6 +1433,8 @@ void Workbook::freezePanes(const QStringList& sheets, int columns, int rows) {
                 }
                 if (!done && i % 20 == 19)
                     shown.reshow();
+                else if (!done)
+                    shown.ensureSize();
                 if (!done)
                     sleepMs(i < 10 ? 5 : 50);
             }
@@ -1400,6 +1443,11 @@ void Workbook::freezePanes(const QStringList& sheets, int columns, int rows) {
                                 QStringLiteral("»"));
         }
     });
+}
+
+std::shared_ptr<void> Workbook::holdView() {
+    return onBook(d, QStringLiteral("подготовка окна книги"),
+                  [&] { return std::shared_ptr<void>(std::make_shared<RealisedView>(*d)); });
 }
 
 void Workbook::show() {
@@ -1649,7 +1697,7 @@ void SpreadsheetHost::attach() {
         case DisplayMode::Auto: headless = qEnvironmentVariableIsEmpty("DISPLAY"); break;
         }
         QDir().mkpath(options_.profileDir);
-        process->start(options_.profileDir, options_.pipeName, headless);
+        process->start(options_.profileDir, options_.pipeName, headless, options_.vclPlugin);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.startTimeoutMs);
         bool handedOver = false;
         while (!tryConnect()) {

@@ -154,6 +154,9 @@ public:
     Range cell(int row, int column) const;
     Range cells(int firstRow, int firstColumn, int lastRow, int lastColumn) const;
 
+    // The same format over several ranges ("A1:A6", "G6", ...) in one call.
+    void applyAll(const QStringList& ranges, const CellFormat& format);
+
     void activate();
 
     // Widths in Excel characters of the standard font; heights in points.
@@ -222,6 +225,9 @@ public:
     // measured in.
     void setStandardFont(const QString& name, double points);
 
+    // Keeps a hidden workbook's window realised far off screen while the token lives, so that a series
+    // of view operations (frozen panes on several sheets) pays for the realisation once.
+    [[nodiscard]] std::shared_ptr<void> holdView();
     // Freezes the panes of several sheets in one go (one realisation of the hidden window).
     void freezePanes(const QStringList& sheets, int columns, int rows);
 
@@ -260,6 +266,10 @@ public:
         QString pipeName;
         // Auto: --invisible when DISPLAY is set, --headless otherwise.
         DisplayMode display = DisplayMode::Auto;
+        // The office's window toolkit when it runs with a display. "gen" (plain X11) realises windows
+        // several times faster than GTK and has proved steadier for windows of hidden workbooks.
+        // Empty: LibreOffice's own choice. A SAL_USE_VCLPLUGIN set in the environment wins.
+        QString vclPlugin = QStringLiteral("gen");
         // How long the office may take to answer after it was started.
         int startTimeoutMs = 60000;
     };

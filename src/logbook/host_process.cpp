@@ -58,8 +58,10 @@ OfficeProcess::~OfficeProcess() {
         hasExited();
 }
 
-void OfficeProcess::start(const QString& profileDir, const QString& pipeName, bool headless) {
+void OfficeProcess::start(const QString& profileDir, const QString& pipeName, bool headless,
+                          const QString& vclPlugin) {
     profileDir_ = profileDir;
+    vclPlugin_ = vclPlugin;
     pipeName_ = pipeName;
     headless_ = headless;
     seedProfile(profileDir);
@@ -85,12 +87,17 @@ void OfficeProcess::spawn() {
     argv.push_back(nullptr);
 
     std::vector<std::string> envStore;
+    bool pluginChosen = false;
     for (char** e = environ; *e; ++e) {
         if (std::strncmp(*e, "SAL_ENABLE_FILE_LOCKING=", 24) == 0)
             continue;
+        if (std::strncmp(*e, "SAL_USE_VCLPLUGIN=", 18) == 0)
+            pluginChosen = true;
         envStore.emplace_back(*e);
     }
     envStore.emplace_back("SAL_ENABLE_FILE_LOCKING=1");
+    if (!pluginChosen && !headless_ && !vclPlugin_.isEmpty())
+        envStore.emplace_back("SAL_USE_VCLPLUGIN=" + vclPlugin_.toStdString());
     std::vector<char*> envp;
     for (auto& e : envStore)
         envp.push_back(e.data());

@@ -21,7 +21,8 @@ public:
     OfficeProcess& operator=(const OfficeProcess&) = delete;
 
     // Starts soffice.bin with the profile and pipe; headless or invisible. Throws korv::Error.
-    void start(const QString& profileDir, const QString& pipeName, bool headless);
+    // vclPlugin: the window toolkit for a run with a display; empty for LibreOffice's choice.
+    void start(const QString& profileDir, const QString& pipeName, bool headless, const QString& vclPlugin = {});
     // Starts the same command again (after LibreOffice asked for a restart).
     void restart();
 
@@ -43,6 +44,7 @@ private:
     int exitCode_ = 0;
     QString profileDir_, pipeName_;
     bool headless_ = true;
+    QString vclPlugin_;
 };
 
 } // namespace korv::logbook::detail

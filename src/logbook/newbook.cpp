@@ -61,8 +61,11 @@ NewBookOutcome createNewLogbook(SpreadsheetHost& host, const QString& programDir
 
     int progressValue = 0;
     std::optional<Workbook> book;
+    std::shared_ptr<void> view;
     try {
         book = CreateEmptyBook(host, progressValue, progress);
+        // Every sheet freezes its panes, which needs the window realised: realised once for all.
+        view = book->holdView();
 
         int sheetNo = 1;
         progress.status(QStringLiteral("Заводится новая лётная книжка. Создаётся и форматируется Лист") +
@@ -83,6 +86,7 @@ NewBookOutcome createNewLogbook(SpreadsheetHost& host, const QString& programDir
         progress.status(message);
         progressValue = 100;
         progress.progress(progressValue);
+        view.reset();
         dialogs.message(kStorageTitle, message, Dialogs::Icon::Information);
 
         book->saveAs(bookPath(programDir), ReplacePolicy::NeverReplace);
@@ -91,6 +95,7 @@ NewBookOutcome createNewLogbook(SpreadsheetHost& host, const QString& programDir
         book.reset();
     } catch (...) {
         // A half-built workbook is dropped unsaved; the office stays for the next attempt.
+        view.reset();
         if (book) {
             try {
                 book->close(CloseMode::Discard);

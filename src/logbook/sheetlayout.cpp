@@ -94,7 +94,14 @@ private:
     CreationProgress& p_;
 };
 
-void buildHeader(Sheet& sh, Steps& steps) {
+QStringList latin(std::initializer_list<const char*> items) {
+    QStringList l;
+    for (const char* i : items)
+        l << QString::fromLatin1(i);
+    return l;
+}
+
+CellFormat mergePreparation() {
     CellFormat prep;
     prep.hAlign = HAlign::Center;
     prep.vAlign = VAlign::Bottom;
@@ -102,41 +109,53 @@ void buildHeader(Sheet& sh, Steps& steps) {
     prep.orientation = TextOrientation::Horizontal;
     prep.indent = 0;
     prep.shrink = false;
+    return prep;
+}
 
+void mergeAll(Sheet& sh, const QStringList& ranges) {
+    sh.applyAll(ranges, mergePreparation());
+    for (const QString& r : ranges)
+        sh.range(r).merge();
+}
+
+void buildHeader(Sheet& sh, Steps& steps) {
     // Primary merges. L1:L6 is merged first and then absorbed by L1:N6, so only L1:N6 is needed.
-    for (const char* r : {"A1:A6", "B1:B6", "C1:C6", "D1:D6", "E1:E6", "F1:F6", "G1:J1", "K1:K6", "L1:N6",
-                          "O1:O6", "P1:S1", "T1:T6", "U1:U6"}) {
-        Range range = sh.range(QString::fromLatin1(r));
-        range.apply(prep);
-        range.merge();
-    }
+    mergeAll(sh, latin({"A1:A6", "B1:B6", "C1:C6", "D1:D6", "E1:E6", "F1:F6", "G1:J1", "K1:K6", "L1:N6", "O1:O6",
+                        "P1:S1", "T1:T6", "U1:U6"}));
     steps.step();
 
     for (int c = 0; c < int(kColumnWidths.size()); ++c)
         sh.setColumnWidth(c, kColumnWidths[size_t(c)]);
     steps.step();
 
-    for (const char* r : {"Q2:S2", "I2:J2", "J3:J5", "I3:I5", "H2:H5", "G2:G5", "P2:P6", "Q3:Q6", "R3:R6", "S3:S6"}) {
-        Range range = sh.range(QString::fromLatin1(r));
-        range.apply(prep);
-        range.merge();
-    }
+    mergeAll(sh, latin({"Q2:S2", "I2:J2", "J3:J5", "I3:I5", "H2:H5", "G2:G5", "P2:P6", "Q3:Q6", "R3:R6", "S3:S6"}));
     steps.step();
 
     // Every caption in the caption font over its whole length: the font is set on the whole header.
     sh.range(QStringLiteral("A1:U6")).apply(captionFont());
     steps.step();
 
-    // Captions: the look of each range, then all texts in one block write.
+    // Captions: ranges of the same look get it in one call, then all texts in one block write.
+    QList<QPair<CellFormat, QStringList>> looks;
+    auto sameLook = [](const CellFormat& a, const CellFormat& b) {
+        return a.vAlign == b.vAlign && a.wrap == b.wrap && a.orientation == b.orientation;
+    };
     QList<QVariantList> texts(6, QVariantList(21, QString()));
-    int n = 0;
     for (const HeaderCaption& c : kCaptions) {
-        Range range = sh.range(QString::fromLatin1(c.range));
-        range.apply(captionLook(c));
+        const CellFormat look = captionLook(c);
+        auto it = std::find_if(looks.begin(), looks.end(), [&](const auto& l) { return sameLook(l.first, look); });
+        if (it == looks.end())
+            looks.append({look, {QString::fromLatin1(c.range)}});
+        else
+            it->second << QString::fromLatin1(c.range);
+        const Range range = sh.range(QString::fromLatin1(c.range));
         texts[range.firstRow()][range.firstColumn()] = c.text;
-        if (++n % 5 == 0)
-            steps.step(); // five steps over the 26 captions
     }
+    for (const auto& [look, ranges] : looks)
+        sh.applyAll(ranges, look);
+    // Five progress steps belong to the captions; batched, they come together.
+    for (int i = 0; i < 5; ++i)
+        steps.step();
     sh.range(QStringLiteral("A1:U6")).setData(texts);
 
     sh.setRowHeight(0, 19.5);
@@ -151,21 +170,15 @@ void buildHeader(Sheet& sh, Steps& steps) {
 }
 
 void buildRecordSlot(Sheet& sh, Steps& steps) {
-    CellFormat prep;
-    prep.hAlign = HAlign::Center;
-    prep.vAlign = VAlign::Bottom;
-    prep.wrap = false;
-    prep.orientation = TextOrientation::Horizontal;
-    prep.indent = 0;
-    prep.shrink = false;
-
+    QStringList slotColumns;
     for (int c = 0; c <= 20; ++c) {
-        if (c == kColM)
-            continue;
-        Range r = sh.cells(kRow7, c, kRow7 + 1, c);
-        r.apply(prep);
-        r.merge();
-        if (c == 5 || c == 11 || c == 20)
+        if (c != kColM)
+            slotColumns << sh.cells(kRow7, c, kRow7 + 1, c).address();
+    }
+    sh.applyAll(slotColumns, mergePreparation());
+    for (int i = 0; i < slotColumns.size(); ++i) {
+        sh.range(slotColumns[i]).merge();
+        if (i == 5 || i == 11 || i == 19)
             steps.step(); // A-F, G-L, N-U
     }
 
