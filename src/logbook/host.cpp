@@ -1620,8 +1620,10 @@ SpreadsheetHost::SpreadsheetHost(Options options) : options_(std::move(options))
 
 SpreadsheetHost::~SpreadsheetHost() {
     try {
-        if (s_ && s_->attached && !s_->lost && anyWorkbookShown())
-            detach(); // the pilot is looking at a workbook: the office stays
+        // The office stays when the pilot is looking at a workbook in it, and when this host only
+        // joined an office that another program of this profile started.
+        if (s_ && s_->attached && !s_->lost && (anyWorkbookShown() || officePid() == 0))
+            detach();
         else
             shutdown();
     } catch (...) {

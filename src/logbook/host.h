@@ -231,7 +231,10 @@ public:
     // Freezes the panes of several sheets in one go (one realisation of the hidden window).
     void freezePanes(const QStringList& sheets, int columns, int rows);
 
-    void show();   // a visible Calc window in front
+    // A visible Calc window in front. Prefer SpreadsheetHost::openWorkbook(..., OpenMode::Shown) for a
+    // workbook that is to be seen: LibreOffice 7.4 (GTK) has been seen to crash when the window of a
+    // workbook loaded hidden takes the focus.
+    void show();
     void hide();
     bool isVisible() const;
 
@@ -276,7 +279,8 @@ public:
 
     SpreadsheetHost();
     explicit SpreadsheetHost(Options options);
-    // Detaches; ends the office this host started unless a workbook is shown in it.
+    // Detaches; ends the office this host started unless a workbook is shown in it. An office that
+    // this host found already running (started by another program on the same profile) stays.
     ~SpreadsheetHost();
     SpreadsheetHost(const SpreadsheetHost&) = delete;
     SpreadsheetHost& operator=(const SpreadsheetHost&) = delete;

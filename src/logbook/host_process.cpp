@@ -121,6 +121,9 @@ void OfficeProcess::spawn() {
             ::dup2(log, 1);
             ::dup2(log, 2);
         }
+        // Nothing of the program (pipes to an earlier office, files) leaks into the office.
+        for (int fd = 3; fd < 4096; ++fd)
+            ::close(fd);
         ::execve(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
