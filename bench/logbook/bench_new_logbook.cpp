@@ -7,9 +7,7 @@
 #include "logbook/newbook.h"
 
 #include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
-
 #include <cstdio>
 #include <memory>
 

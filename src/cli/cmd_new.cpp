@@ -1,5 +1,4 @@
 #include "cli/commands.h"
-
 #include "common/dialogs.h"
 #include "common/error.h"
 #include "logbook/host.h"

@@ -11,7 +11,9 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QUrl>
-
+#include <cerrno>
+#include <chrono>
+#include <cmath>
 #include <com/sun/star/awt/FontSlant.hpp>
 #include <com/sun/star/awt/FontUnderline.hpp>
 #include <com/sun/star/awt/FontWeight.hpp>
@@ -51,14 +53,14 @@
 #include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeData.hpp>
 #include <com/sun/star/sheet/XCellRangeFormula.hpp>
-#include <com/sun/star/sheet/XSheetCellRange.hpp>
-#include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
 #include <com/sun/star/sheet/XCellRangeMovement.hpp>
 #include <com/sun/star/sheet/XFormulaOpCodeMapper.hpp>
 #include <com/sun/star/sheet/XFormulaParser.hpp>
 #include <com/sun/star/sheet/XFormulaTokens.hpp>
 #include <com/sun/star/sheet/XPrintAreas.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XSheetCellRange.hpp>
+#include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
 #include <com/sun/star/sheet/XSheetConditionalEntries.hpp>
 #include <com/sun/star/sheet/XSheetOperation.hpp>
 #include <com/sun/star/sheet/XSpreadsheet.hpp>
@@ -92,18 +94,14 @@
 #include <com/sun/star/util/XNumberFormats.hpp>
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
 #include <cppuhelper/bootstrap.hxx>
-
-#include <cerrno>
-#include <chrono>
-#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <map>
 #include <string>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -125,7 +123,9 @@ namespace {
 OUString toOU(const QString& s) {
     return OUString(reinterpret_cast<const sal_Unicode*>(s.utf16()), s.size());
 }
-QString toQ(const OUString& s) { return QString(reinterpret_cast<const QChar*>(s.getStr()), s.getLength()); }
+QString toQ(const OUString& s) {
+    return QString(reinterpret_cast<const QChar*>(s.getStr()), s.getLength());
+}
 
 QString fileUrl(const QString& path) {
     return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
@@ -135,8 +135,7 @@ QString localPathOfUrl(const QString& url) {
     return u.isLocalFile() ? QFileInfo(u.toLocalFile()).absoluteFilePath() : QString();
 }
 
-template <class T>
-Sequence<T> seqOf(std::initializer_list<T> items) {
+template <class T> Sequence<T> seqOf(std::initializer_list<T> items) {
     Sequence<T> s(sal_Int32(items.size()));
     sal_Int32 i = 0;
     for (const T& t : items)
@@ -158,7 +157,9 @@ QString columnLetters(int column) {
     return s;
 }
 
-QString a1(int row, int column) { return columnLetters(column) + QString::number(row + 1); }
+QString a1(int row, int column) {
+    return columnLetters(column) + QString::number(row + 1);
+}
 
 QString a1(const table::CellRangeAddress& a) {
     if (a.StartColumn == a.EndColumn && a.StartRow == a.EndRow)
@@ -189,11 +190,16 @@ double hmmToExcelChars(sal_Int32 hmm) {
 // Line widths (1/100 mm) that the .xls export writes as the Excel weight and reads back unchanged.
 sal_uInt32 lineWidth(LineWeight w) {
     switch (w) {
-    case LineWeight::None: return 0;
-    case LineWeight::Hair: return 2;
-    case LineWeight::Thin: return 26;
-    case LineWeight::Medium: return 62;
-    case LineWeight::Thick: return 88;
+    case LineWeight::None:
+        return 0;
+    case LineWeight::Hair:
+        return 2;
+    case LineWeight::Thin:
+        return 26;
+    case LineWeight::Medium:
+        return 62;
+    case LineWeight::Thick:
+        return 88;
     }
     return 0;
 }
@@ -210,7 +216,8 @@ table::BorderLine2 borderLine(LineWeight w) {
 }
 
 LineWeight weightOf(const table::BorderLine2& l) {
-    const sal_uInt32 w = l.LineWidth ? l.LineWidth : sal_uInt32(l.OuterLineWidth + l.InnerLineWidth + l.LineDistance);
+    const sal_uInt32 w =
+        l.LineWidth ? l.LineWidth : sal_uInt32(l.OuterLineWidth + l.InnerLineWidth + l.LineDistance);
     if (l.LineStyle == table::BorderLineStyle::NONE || w == 0)
         return LineWeight::None;
     if (w <= 25)
@@ -224,7 +231,9 @@ LineWeight weightOf(const table::BorderLine2& l) {
 
 const QDate kNullDate(1899, 12, 30);
 
-void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void sleepMs(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 Reference<uno::XComponentContext> localContext() {
     // Bootstrapped once and deliberately never released: the local UNO runtime must outlive every
@@ -238,7 +247,9 @@ Reference<uno::XComponentContext> localContext() {
     return ctx;
 }
 
-Error hostError(const QString& text) { return Error(Error::Spreadsheet, text); }
+Error hostError(const QString& text) {
+    return Error(Error::Spreadsheet, text);
+}
 
 } // namespace
 
@@ -256,8 +267,8 @@ struct Session {
 
     void require(const QString& what) const {
         if (lost)
-            throw hostError(QStringLiteral("LibreOffice Calc завершился, связь с ним потеряна; не выполнено: ") +
-                            what);
+            throw hostError(
+                QStringLiteral("LibreOffice Calc завершился, связь с ним потеряна; не выполнено: ") + what);
         if (!attached)
             throw hostError(QStringLiteral("Нет связи с LibreOffice Calc; не выполнено: ") + what);
     }
@@ -298,9 +309,7 @@ struct BookRef {
 
     Reference<frame::XModel> model() const { return Reference<frame::XModel>(doc, UNO_QUERY_THROW); }
     Reference<frame::XController> controller() const { return model()->getCurrentController(); }
-    Reference<awt::XWindow> window() const {
-        return controller()->getFrame()->getContainerWindow();
-    }
+    Reference<awt::XWindow> window() const { return controller()->getFrame()->getContainerWindow(); }
 
     bool alive() {
         if (closed)
@@ -328,7 +337,8 @@ struct BookRef {
         // code ("0.0", "dd"), not an en-US-tagged one, whatever the office's locale.
         sal_Int32 key = 0;
         if (code.compare(QStringLiteral("General"), Qt::CaseInsensitive) == 0)
-            key = Reference<util::XNumberFormatTypes>(formats, UNO_QUERY_THROW)->getStandardIndex(lang::Locale());
+            key = Reference<util::XNumberFormatTypes>(formats, UNO_QUERY_THROW)
+                      ->getStandardIndex(lang::Locale());
         else
             key = formats->addNewConverted(toOU(code), en, lang::Locale());
         formatKeys.insert(code, key);
@@ -355,8 +365,9 @@ struct BookRef {
         // Excel's English grammar: "," separates arguments, as the callers write formulas.
         Reference<sheet::XFormulaOpCodeMapper> m(f->createInstance("com.sun.star.sheet.FormulaOpCodeMapper"),
                                                  UNO_QUERY_THROW);
-        pp->setPropertyValue("OpCodeMap", Any(m->getAvailableMappings(sheet::FormulaLanguage::XL_ENGLISH,
-                                                                      sheet::FormulaMapGroup::ALL_EXCEPT_SPECIAL)));
+        pp->setPropertyValue("OpCodeMap",
+                             Any(m->getAvailableMappings(sheet::FormulaLanguage::XL_ENGLISH,
+                                                         sheet::FormulaMapGroup::ALL_EXCEPT_SPECIAL)));
         return p;
     }
 };
@@ -396,10 +407,10 @@ struct RangeRef {
 } // namespace detail
 
 using detail::BookRef;
+using detail::OfficeProcess;
 using detail::RangeRef;
 using detail::Session;
 using detail::SheetRef;
-using detail::OfficeProcess;
 
 // ---------------------------------------------------------------------------------------------
 // Turning every UNO failure into a korv::Error that names what failed
@@ -413,7 +424,8 @@ namespace {
         throw;
     } catch (const uno::Exception& e) {
         if (!s.responds())
-            throw hostError(QStringLiteral("LibreOffice Calc завершился или был закрыт; не выполнено: ") + what);
+            throw hostError(QStringLiteral("LibreOffice Calc завершился или был закрыт; не выполнено: ") +
+                            what);
         if (book && !book->alive())
             throw hostError(QStringLiteral("Книга ") + book->label() +
                             QStringLiteral(" закрыта в LibreOffice Calc; не выполнено: ") + what);
@@ -423,17 +435,16 @@ namespace {
         throw hostError(QStringLiteral("LibreOffice Calc не выполнил операцию: ") + what +
                         QStringLiteral(" (") + detail + u')');
     } catch (const std::exception& e) {
-        throw hostError(QStringLiteral("Ошибка при работе с LibreOffice Calc: ") + what + QStringLiteral(" (") +
-                        QString::fromLocal8Bit(e.what()) + u')');
+        throw hostError(QStringLiteral("Ошибка при работе с LibreOffice Calc: ") + what +
+                        QStringLiteral(" (") + QString::fromLocal8Bit(e.what()) + u')');
     }
 }
 
-template <class F>
-auto guarded(Session& s, BookRef* book, const QString& what, F&& f) -> decltype(f()) {
+template <class F> auto guarded(Session& s, BookRef* book, const QString& what, F&& f) -> decltype(f()) {
     s.require(what);
     if (book && book->closed)
-        throw hostError(QStringLiteral("Книга ") + book->label() + QStringLiteral(" уже закрыта; не выполнено: ") +
-                        what);
+        throw hostError(QStringLiteral("Книга ") + book->label() +
+                        QStringLiteral(" уже закрыта; не выполнено: ") + what);
     try {
         return f();
     } catch (...) {
@@ -443,13 +454,14 @@ auto guarded(Session& s, BookRef* book, const QString& what, F&& f) -> decltype(
 
 template <class F>
 auto onRange(const std::shared_ptr<RangeRef>& d, const QString& what, F&& f) -> decltype(f()) {
-    return guarded(*d->sheet->book->s, d->sheet->book.get(), what + QStringLiteral(" (") + d->label() + u')', f);
+    return guarded(*d->sheet->book->s, d->sheet->book.get(), what + QStringLiteral(" (") + d->label() + u')',
+                   f);
 }
 
 template <class F>
 auto onSheet(const std::shared_ptr<SheetRef>& d, const QString& what, F&& f) -> decltype(f()) {
-    return guarded(*d->book->s, d->book.get(), what + QStringLiteral(" (лист «") + d->name + QStringLiteral("»)"),
-                   f);
+    return guarded(*d->book->s, d->book.get(),
+                   what + QStringLiteral(" (лист «") + d->name + QStringLiteral("»)"), f);
 }
 
 template <class F>
@@ -481,12 +493,24 @@ void setProperties(const Reference<uno::XInterface>& obj, const PropertyMap& pro
 
 Range::Range(std::shared_ptr<RangeRef> ref) : d(std::move(ref)) {}
 
-int Range::firstRow() const { return d->addr.StartRow; }
-int Range::firstColumn() const { return d->addr.StartColumn; }
-int Range::lastRow() const { return d->addr.EndRow; }
-int Range::lastColumn() const { return d->addr.EndColumn; }
-QString Range::address() const { return a1(d->addr); }
-Sheet Range::sheet() const { return Sheet(d->sheet); }
+int Range::firstRow() const {
+    return d->addr.StartRow;
+}
+int Range::firstColumn() const {
+    return d->addr.StartColumn;
+}
+int Range::lastRow() const {
+    return d->addr.EndRow;
+}
+int Range::lastColumn() const {
+    return d->addr.EndColumn;
+}
+QString Range::address() const {
+    return a1(d->addr);
+}
+Sheet Range::sheet() const {
+    return Sheet(d->sheet);
+}
 
 namespace {
 
@@ -504,11 +528,15 @@ void fillAll(const std::shared_ptr<RangeRef>& d, const QString& what, const Any&
     });
 }
 
-Reference<table::XCell> topLeft(const std::shared_ptr<RangeRef>& d) { return d->range->getCellByPosition(0, 0); }
+Reference<table::XCell> topLeft(const std::shared_ptr<RangeRef>& d) {
+    return d->range->getCellByPosition(0, 0);
+}
 
 } // namespace
 
-void Range::setValue(double value) { fillAll(d, QStringLiteral("запись числа"), Any(value)); }
+void Range::setValue(double value) {
+    fillAll(d, QStringLiteral("запись числа"), Any(value));
+}
 
 void Range::setText(const QString& text) {
     // A block write stores a string as text and never parses it, so "3/0,5" or "---" stay texts.
@@ -521,7 +549,9 @@ void Range::setDate(const QDate& date) {
     fillAll(d, QStringLiteral("запись даты"), Any(double(kNullDate.daysTo(date))));
 }
 
-void Range::setTime(int minutes) { fillAll(d, QStringLiteral("запись времени"), Any(minutes / 1440.0)); }
+void Range::setTime(int minutes) {
+    fillAll(d, QStringLiteral("запись времени"), Any(minutes / 1440.0));
+}
 
 void Range::setTimeText(const QString& hmm) {
     static const QRegularExpression re(QStringLiteral("^\\s*(\\d{1,5}):(\\d{1,2})\\s*$"));
@@ -580,19 +610,26 @@ QString Range::formula() const {
 CellKind Range::kind() const {
     return onRange(d, QStringLiteral("чтение ячейки"), [&] {
         switch (topLeft(d)->getType()) {
-        case table::CellContentType_VALUE: return CellKind::Value;
-        case table::CellContentType_TEXT: return CellKind::Text;
-        case table::CellContentType_FORMULA: return CellKind::Formula;
-        default: return CellKind::Empty;
+        case table::CellContentType_VALUE:
+            return CellKind::Value;
+        case table::CellContentType_TEXT:
+            return CellKind::Text;
+        case table::CellContentType_FORMULA:
+            return CellKind::Formula;
+        default:
+            return CellKind::Empty;
         }
     });
 }
 
-QDate Range::date() const { return kNullDate.addDays(qint64(std::floor(value()))); }
+QDate Range::date() const {
+    return kNullDate.addDays(qint64(std::floor(value())));
+}
 
 QList<QVariantList> Range::data() const {
     return onRange(d, QStringLiteral("чтение блока ячеек"), [&] {
-        const Sequence<Sequence<Any>> block = Reference<sheet::XCellRangeData>(d->range, UNO_QUERY_THROW)->getDataArray();
+        const Sequence<Sequence<Any>> block =
+            Reference<sheet::XCellRangeData>(d->range, UNO_QUERY_THROW)->getDataArray();
         QList<QVariantList> out;
         out.reserve(block.getLength());
         for (const auto& row : block) {
@@ -620,20 +657,31 @@ void Range::setData(const QList<QVariantList>& rows) {
         const int nCols = d->addr.EndColumn - d->addr.StartColumn + 1;
         if (rows.size() != nRows)
             throw hostError(QStringLiteral("блок из %1 строк не помещается в %2 строк диапазона %3")
-                                .arg(rows.size()).arg(nRows).arg(d->label()));
+                                .arg(rows.size())
+                                .arg(nRows)
+                                .arg(d->label()));
         Sequence<Sequence<Any>> block(nRows);
         for (int r = 0; r < nRows; ++r) {
             if (rows[r].size() != nCols)
-                throw hostError(QStringLiteral("строка блока из %1 значений не помещается в %2 столбцов диапазона %3")
-                                    .arg(rows[r].size()).arg(nCols).arg(d->label()));
+                throw hostError(
+                    QStringLiteral("строка блока из %1 значений не помещается в %2 столбцов диапазона %3")
+                        .arg(rows[r].size())
+                        .arg(nCols)
+                        .arg(d->label()));
             Sequence<Any> row(nCols);
             for (int c = 0; c < nCols; ++c) {
                 const QVariant& v = rows[r][c];
                 Any& a = row.getArray()[c];
                 switch (v.typeId()) {
-                case QMetaType::QString: a <<= toOU(v.toString()); break;
-                case QMetaType::QDate: a <<= double(kNullDate.daysTo(v.toDate())); break;
-                case QMetaType::UnknownType: a <<= OUString(); break; // a void Any would become #N/A
+                case QMetaType::QString:
+                    a <<= toOU(v.toString());
+                    break;
+                case QMetaType::QDate:
+                    a <<= double(kNullDate.daysTo(v.toDate()));
+                    break;
+                case QMetaType::UnknownType:
+                    a <<= OUString();
+                    break; // a void Any would become #N/A
                 default:
                     bool ok = false;
                     const double x = v.toDouble(&ok);
@@ -657,7 +705,8 @@ void Range::setFormulas(const QList<QStringList>& rows) {
         Sequence<Sequence<OUString>> block(nRows);
         for (int r = 0; r < nRows; ++r) {
             if (rows[r].size() != nCols)
-                throw hostError(QStringLiteral("число столбцов блока не совпадает с диапазоном ") + d->label());
+                throw hostError(QStringLiteral("число столбцов блока не совпадает с диапазоном ") +
+                                d->label());
             Sequence<OUString> row(nCols);
             for (int c = 0; c < nCols; ++c)
                 row.getArray()[c] = toOU(rows[r][c]);
@@ -670,72 +719,82 @@ void Range::setFormulas(const QList<QStringList>& rows) {
 namespace {
 
 PropertyMap formatProperties(BookRef& book, const CellFormat& f) {
-        PropertyMap p;
-        if (f.fontName)
-            p["CharFontName"] <<= toOU(*f.fontName);
-        if (f.fontSize)
-            p["CharHeight"] <<= float(*f.fontSize);
-        if (f.bold)
-            p["CharWeight"] <<= float(*f.bold ? awt::FontWeight::BOLD : awt::FontWeight::NORMAL);
-        if (f.italic)
-            p["CharPosture"] <<= (*f.italic ? awt::FontSlant_ITALIC : awt::FontSlant_NONE);
-        if (f.underline)
-            p["CharUnderline"] <<= sal_Int16(*f.underline ? awt::FontUnderline::SINGLE : awt::FontUnderline::NONE);
-        if (f.fontColor)
-            p["CharColor"] <<= sal_Int32(*f.fontColor);
-        if (f.hAlign) {
-            table::CellHoriJustify h = table::CellHoriJustify_STANDARD;
-            switch (*f.hAlign) {
-            case HAlign::General: h = table::CellHoriJustify_STANDARD; break;
-            case HAlign::Left: h = table::CellHoriJustify_LEFT; break;
-            case HAlign::Center: h = table::CellHoriJustify_CENTER; break;
-            case HAlign::Right: h = table::CellHoriJustify_RIGHT; break;
-            case HAlign::Justify: h = table::CellHoriJustify_BLOCK; break;
-            }
-            p["HoriJustify"] <<= h;
+    PropertyMap p;
+    if (f.fontName)
+        p["CharFontName"] <<= toOU(*f.fontName);
+    if (f.fontSize)
+        p["CharHeight"] <<= float(*f.fontSize);
+    if (f.bold)
+        p["CharWeight"] <<= float(*f.bold ? awt::FontWeight::BOLD : awt::FontWeight::NORMAL);
+    if (f.italic)
+        p["CharPosture"] <<= (*f.italic ? awt::FontSlant_ITALIC : awt::FontSlant_NONE);
+    if (f.underline)
+        p["CharUnderline"] <<=
+            sal_Int16(*f.underline ? awt::FontUnderline::SINGLE : awt::FontUnderline::NONE);
+    if (f.fontColor)
+        p["CharColor"] <<= sal_Int32(*f.fontColor);
+    if (f.hAlign) {
+        table::CellHoriJustify h = table::CellHoriJustify_STANDARD;
+        switch (*f.hAlign) {
+        case HAlign::General:
+            h = table::CellHoriJustify_STANDARD;
+            break;
+        case HAlign::Left:
+            h = table::CellHoriJustify_LEFT;
+            break;
+        case HAlign::Center:
+            h = table::CellHoriJustify_CENTER;
+            break;
+        case HAlign::Right:
+            h = table::CellHoriJustify_RIGHT;
+            break;
+        case HAlign::Justify:
+            h = table::CellHoriJustify_BLOCK;
+            break;
         }
-        if (f.vAlign) {
-            sal_Int32 v = table::CellVertJustify2::BOTTOM;
-            if (*f.vAlign == VAlign::Center)
-                v = table::CellVertJustify2::CENTER;
-            else if (*f.vAlign == VAlign::Top)
-                v = table::CellVertJustify2::TOP;
-            p["VertJustify"] <<= v;
-        }
-        if (f.wrap)
-            p["IsTextWrapped"] <<= bool(*f.wrap);
-        if (f.shrink)
-            p["ShrinkToFit"] <<= bool(*f.shrink);
-        if (f.orientation) {
-            const bool stacked = *f.orientation == TextOrientation::Stacked;
-            p["Orientation"] <<= (stacked ? table::CellOrientation_STACKED : table::CellOrientation_STANDARD);
-            sal_Int32 angle = 0;
-            if (*f.orientation == TextOrientation::Upward)
-                angle = 9000;
-            else if (*f.orientation == TextOrientation::Downward)
-                angle = 27000;
-            p["RotateAngle"] <<= angle;
-        }
-        if (f.indent) // one Excel indent level is 200 twips
-            p["ParaIndent"] <<= sal_Int16(std::lround(*f.indent * 200 * 127 / 72.0));
-        if (f.numberFormat)
-            p["NumberFormat"] <<= book.formatKey(*f.numberFormat);
-        return p;
+        p["HoriJustify"] <<= h;
+    }
+    if (f.vAlign) {
+        sal_Int32 v = table::CellVertJustify2::BOTTOM;
+        if (*f.vAlign == VAlign::Center)
+            v = table::CellVertJustify2::CENTER;
+        else if (*f.vAlign == VAlign::Top)
+            v = table::CellVertJustify2::TOP;
+        p["VertJustify"] <<= v;
+    }
+    if (f.wrap)
+        p["IsTextWrapped"] <<= bool(*f.wrap);
+    if (f.shrink)
+        p["ShrinkToFit"] <<= bool(*f.shrink);
+    if (f.orientation) {
+        const bool stacked = *f.orientation == TextOrientation::Stacked;
+        p["Orientation"] <<= (stacked ? table::CellOrientation_STACKED : table::CellOrientation_STANDARD);
+        sal_Int32 angle = 0;
+        if (*f.orientation == TextOrientation::Upward)
+            angle = 9000;
+        else if (*f.orientation == TextOrientation::Downward)
+            angle = 27000;
+        p["RotateAngle"] <<= angle;
+    }
+    if (f.indent) // one Excel indent level is 200 twips
+        p["ParaIndent"] <<= sal_Int16(std::lround(*f.indent * 200 * 127 / 72.0));
+    if (f.numberFormat)
+        p["NumberFormat"] <<= book.formatKey(*f.numberFormat);
+    return p;
 }
 
 } // namespace
 
 void Range::apply(const CellFormat& f) {
-    onRange(d, QStringLiteral("оформление ячеек"), [&] {
-        setProperties(d->range, formatProperties(*d->sheet->book, f));
-    });
+    onRange(d, QStringLiteral("оформление ячеек"),
+            [&] { setProperties(d->range, formatProperties(*d->sheet->book, f)); });
 }
 
 CellFormat Range::format() const {
     return onRange(d, QStringLiteral("чтение оформления"), [&] {
-        static const char* const names[] = {"CharColor",  "CharFontName", "CharHeight",    "CharPosture",
-                                            "CharUnderline", "CharWeight", "HoriJustify",  "IsTextWrapped",
-                                            "NumberFormat",  "Orientation", "ParaIndent",  "RotateAngle",
+        static const char* const names[] = {"CharColor",     "CharFontName", "CharHeight",  "CharPosture",
+                                            "CharUnderline", "CharWeight",   "HoriJustify", "IsTextWrapped",
+                                            "NumberFormat",  "Orientation",  "ParaIndent",  "RotateAngle",
                                             "ShrinkToFit",   "VertJustify"};
         Sequence<OUString> seq(std::size(names));
         for (size_t i = 0; i < std::size(names); ++i)
@@ -764,11 +823,20 @@ CellFormat Range::format() const {
         table::CellHoriJustify h = table::CellHoriJustify_STANDARD;
         if (v[6] >>= h) {
             switch (h) {
-            case table::CellHoriJustify_LEFT: f.hAlign = HAlign::Left; break;
-            case table::CellHoriJustify_CENTER: f.hAlign = HAlign::Center; break;
-            case table::CellHoriJustify_RIGHT: f.hAlign = HAlign::Right; break;
-            case table::CellHoriJustify_BLOCK: f.hAlign = HAlign::Justify; break;
-            default: f.hAlign = HAlign::General;
+            case table::CellHoriJustify_LEFT:
+                f.hAlign = HAlign::Left;
+                break;
+            case table::CellHoriJustify_CENTER:
+                f.hAlign = HAlign::Center;
+                break;
+            case table::CellHoriJustify_RIGHT:
+                f.hAlign = HAlign::Right;
+                break;
+            case table::CellHoriJustify_BLOCK:
+                f.hAlign = HAlign::Justify;
+                break;
+            default:
+                f.hAlign = HAlign::General;
             }
         }
         if (v[7] >>= b)
@@ -848,7 +916,8 @@ Borders Range::borders() const {
         b.diagonalDown = get("DiagonalTLBR2");
         b.diagonalUp = get("DiagonalBLTR2");
         table::TableBorder2 t;
-        if (Reference<beans::XPropertySet>(d->range, UNO_QUERY_THROW)->getPropertyValue("TableBorder2") >>= t) {
+        if (Reference<beans::XPropertySet>(d->range, UNO_QUERY_THROW)->getPropertyValue("TableBorder2") >>=
+            t) {
             b.insideH = t.IsHorizontalLineValid ? weightOf(t.HorizontalLine) : LineWeight::None;
             b.insideV = t.IsVerticalLineValid ? weightOf(t.VerticalLine) : LineWeight::None;
         }
@@ -857,23 +926,25 @@ Borders Range::borders() const {
 }
 
 void Range::merge() {
-    onRange(d, QStringLiteral("объединение ячеек"), [&] { Reference<util::XMergeable>(d->range, UNO_QUERY_THROW)->merge(true); });
+    onRange(d, QStringLiteral("объединение ячеек"),
+            [&] { Reference<util::XMergeable>(d->range, UNO_QUERY_THROW)->merge(true); });
 }
 
 void Range::unmerge() {
-    onRange(d, QStringLiteral("разъединение ячеек"), [&] { Reference<util::XMergeable>(d->range, UNO_QUERY_THROW)->merge(false); });
+    onRange(d, QStringLiteral("разъединение ячеек"),
+            [&] { Reference<util::XMergeable>(d->range, UNO_QUERY_THROW)->merge(false); });
 }
 
 Range Range::mergedArea() const {
     return onRange(d, QStringLiteral("чтение объединения"), [&] {
-        Reference<sheet::XSheetCellCursor> cur =
-            d->sheet->sheet->createCursorByRange(Reference<sheet::XSheetCellRange>(d->range->getCellByPosition(0, 0), UNO_QUERY_THROW));
+        Reference<sheet::XSheetCellCursor> cur = d->sheet->sheet->createCursorByRange(
+            Reference<sheet::XSheetCellRange>(d->range->getCellByPosition(0, 0), UNO_QUERY_THROW));
         cur->collapseToMergedArea();
         auto r = std::make_shared<RangeRef>();
         r->sheet = d->sheet;
         r->addr = Reference<sheet::XCellRangeAddressable>(cur, UNO_QUERY_THROW)->getRangeAddress();
-        r->range = d->sheet->sheet->getCellRangeByPosition(r->addr.StartColumn, r->addr.StartRow, r->addr.EndColumn,
-                                                           r->addr.EndRow);
+        r->range = d->sheet->sheet->getCellRangeByPosition(r->addr.StartColumn, r->addr.StartRow,
+                                                           r->addr.EndColumn, r->addr.EndRow);
         return Range(r);
     });
 }
@@ -881,8 +952,8 @@ Range Range::mergedArea() const {
 bool Range::isMerged() const {
     const Range m = mergedArea();
     const bool single = m.firstRow() == m.lastRow() && m.firstColumn() == m.lastColumn();
-    return !single && m.firstRow() == firstRow() && m.lastRow() == lastRow() && m.firstColumn() == firstColumn() &&
-           m.lastColumn() == lastColumn();
+    return !single && m.firstRow() == firstRow() && m.lastRow() == lastRow() &&
+           m.firstColumn() == firstColumn() && m.lastColumn() == lastColumn();
 }
 
 void Range::clearContents() {
@@ -898,8 +969,9 @@ void Range::clear() {
         Reference<util::XMergeable>(d->range, UNO_QUERY_THROW)->merge(false);
         Reference<sheet::XSheetOperation>(d->range, UNO_QUERY_THROW)
             ->clearContents(sheet::CellFlags::VALUE | sheet::CellFlags::DATETIME | sheet::CellFlags::STRING |
-                            sheet::CellFlags::ANNOTATION | sheet::CellFlags::FORMULA | sheet::CellFlags::HARDATTR |
-                            sheet::CellFlags::STYLES | sheet::CellFlags::OBJECTS | sheet::CellFlags::EDITATTR |
+                            sheet::CellFlags::ANNOTATION | sheet::CellFlags::FORMULA |
+                            sheet::CellFlags::HARDATTR | sheet::CellFlags::STYLES |
+                            sheet::CellFlags::OBJECTS | sheet::CellFlags::EDITATTR |
                             sheet::CellFlags::FORMATTED);
     });
 }
@@ -919,14 +991,22 @@ namespace {
 
 sheet::ConditionOperator unoOperator(ConditionOperator op) {
     switch (op) {
-    case ConditionOperator::Equal: return sheet::ConditionOperator_EQUAL;
-    case ConditionOperator::NotEqual: return sheet::ConditionOperator_NOT_EQUAL;
-    case ConditionOperator::Greater: return sheet::ConditionOperator_GREATER;
-    case ConditionOperator::GreaterEqual: return sheet::ConditionOperator_GREATER_EQUAL;
-    case ConditionOperator::Less: return sheet::ConditionOperator_LESS;
-    case ConditionOperator::LessEqual: return sheet::ConditionOperator_LESS_EQUAL;
-    case ConditionOperator::Between: return sheet::ConditionOperator_BETWEEN;
-    case ConditionOperator::NotBetween: return sheet::ConditionOperator_NOT_BETWEEN;
+    case ConditionOperator::Equal:
+        return sheet::ConditionOperator_EQUAL;
+    case ConditionOperator::NotEqual:
+        return sheet::ConditionOperator_NOT_EQUAL;
+    case ConditionOperator::Greater:
+        return sheet::ConditionOperator_GREATER;
+    case ConditionOperator::GreaterEqual:
+        return sheet::ConditionOperator_GREATER_EQUAL;
+    case ConditionOperator::Less:
+        return sheet::ConditionOperator_LESS;
+    case ConditionOperator::LessEqual:
+        return sheet::ConditionOperator_LESS_EQUAL;
+    case ConditionOperator::Between:
+        return sheet::ConditionOperator_BETWEEN;
+    case ConditionOperator::NotBetween:
+        return sheet::ConditionOperator_NOT_BETWEEN;
     }
     return sheet::ConditionOperator_EQUAL;
 }
@@ -937,15 +1017,18 @@ void Range::addConditionalFormat(const ConditionalFormat& cf) {
     onRange(d, QStringLiteral("условное форматирование"), [&] {
         Reference<sheet::XSpreadsheetDocument> doc = d->sheet->book->doc;
         // The condition's look is a cell style of its own, named after what it sets.
-        const QString styleName = QStringLiteral("KorvCondition_%1_%2")
-                                      .arg(cf.fontColor ? QString::number(*cf.fontColor, 16) : QStringLiteral("auto"))
-                                      .arg(cf.bold ? (*cf.bold ? u"b" : u"n") : u"x");
+        const QString styleName =
+            QStringLiteral("KorvCondition_%1_%2")
+                .arg(cf.fontColor ? QString::number(*cf.fontColor, 16) : QStringLiteral("auto"))
+                .arg(cf.bold ? (*cf.bold ? u"b" : u"n") : u"x");
         Reference<container::XNameContainer> styles(
-            Reference<style::XStyleFamiliesSupplier>(doc, UNO_QUERY_THROW)->getStyleFamilies()->getByName("CellStyles"),
+            Reference<style::XStyleFamiliesSupplier>(doc, UNO_QUERY_THROW)
+                ->getStyleFamilies()
+                ->getByName("CellStyles"),
             UNO_QUERY_THROW);
         if (!styles->hasByName(toOU(styleName))) {
-            Reference<uno::XInterface> st =
-                Reference<lang::XMultiServiceFactory>(doc, UNO_QUERY_THROW)->createInstance("com.sun.star.style.CellStyle");
+            Reference<uno::XInterface> st = Reference<lang::XMultiServiceFactory>(doc, UNO_QUERY_THROW)
+                                                ->createInstance("com.sun.star.style.CellStyle");
             styles->insertByName(toOU(styleName), Any(st)); // inserted first: properties stick only then
             PropertyMap p;
             if (cf.fontColor)
@@ -955,11 +1038,11 @@ void Range::addConditionalFormat(const ConditionalFormat& cf) {
             setProperties(st, p);
         }
         Reference<beans::XPropertySet> rp(d->range, UNO_QUERY_THROW);
-        Reference<sheet::XSheetConditionalEntries> ce(rp->getPropertyValue("ConditionalFormat"), UNO_QUERY_THROW);
-        const Sequence<beans::PropertyValue> entry = seqOf({prop("Operator", Any(unoOperator(cf.op))),
-                                                            prop("Formula1", Any(toOU(cf.formula1))),
-                                                            prop("Formula2", Any(toOU(cf.formula2))),
-                                                            prop("StyleName", Any(toOU(styleName)))});
+        Reference<sheet::XSheetConditionalEntries> ce(rp->getPropertyValue("ConditionalFormat"),
+                                                      UNO_QUERY_THROW);
+        const Sequence<beans::PropertyValue> entry =
+            seqOf({prop("Operator", Any(unoOperator(cf.op))), prop("Formula1", Any(toOU(cf.formula1))),
+                   prop("Formula2", Any(toOU(cf.formula2))), prop("StyleName", Any(toOU(styleName)))});
         ce->addNew(entry);
         rp->setPropertyValue("ConditionalFormat", Any(ce)); // the entries are a copy: write them back
     });
@@ -968,7 +1051,8 @@ void Range::addConditionalFormat(const ConditionalFormat& cf) {
 void Range::clearConditionalFormats() {
     onRange(d, QStringLiteral("удаление условного форматирования"), [&] {
         Reference<beans::XPropertySet> rp(d->range, UNO_QUERY_THROW);
-        Reference<sheet::XSheetConditionalEntries> ce(rp->getPropertyValue("ConditionalFormat"), UNO_QUERY_THROW);
+        Reference<sheet::XSheetConditionalEntries> ce(rp->getPropertyValue("ConditionalFormat"),
+                                                      UNO_QUERY_THROW);
         ce->clear();
         rp->setPropertyValue("ConditionalFormat", Any(ce));
     });
@@ -984,8 +1068,8 @@ int Range::conditionalFormatCount() const {
 }
 
 Range Range::offset(int rows, int columns) const {
-    return Sheet(d->sheet).cells(d->addr.StartRow + rows, d->addr.StartColumn + columns, d->addr.EndRow + rows,
-                                 d->addr.EndColumn + columns);
+    return Sheet(d->sheet).cells(d->addr.StartRow + rows, d->addr.StartColumn + columns,
+                                 d->addr.EndRow + rows, d->addr.EndColumn + columns);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1002,21 +1086,26 @@ int Sheet::index() const {
     return onSheet(d, QStringLiteral("чтение номера листа"), [&] { return int(d->index()); });
 }
 
-Workbook Sheet::workbook() const { return Workbook(d->book); }
-
-Range Sheet::cells(int firstRow, int firstColumn, int lastRow, int lastColumn) const {
-    return onSheet(d, QStringLiteral("диапазон ") + a1(firstRow, firstColumn) + u':' + a1(lastRow, lastColumn), [&] {
-        if (firstRow < 0 || firstColumn < 0 || lastRow < firstRow || lastColumn < firstColumn)
-            throw hostError(QStringLiteral("недопустимые границы диапазона"));
-        auto r = std::make_shared<RangeRef>();
-        r->sheet = d;
-        r->range = d->sheet->getCellRangeByPosition(firstColumn, firstRow, lastColumn, lastRow);
-        r->addr = table::CellRangeAddress(d->extent().Sheet, firstColumn, firstRow, lastColumn, lastRow);
-        return Range(r);
-    });
+Workbook Sheet::workbook() const {
+    return Workbook(d->book);
 }
 
-Range Sheet::cell(int row, int column) const { return cells(row, column, row, column); }
+Range Sheet::cells(int firstRow, int firstColumn, int lastRow, int lastColumn) const {
+    return onSheet(
+        d, QStringLiteral("диапазон ") + a1(firstRow, firstColumn) + u':' + a1(lastRow, lastColumn), [&] {
+            if (firstRow < 0 || firstColumn < 0 || lastRow < firstRow || lastColumn < firstColumn)
+                throw hostError(QStringLiteral("недопустимые границы диапазона"));
+            auto r = std::make_shared<RangeRef>();
+            r->sheet = d;
+            r->range = d->sheet->getCellRangeByPosition(firstColumn, firstRow, lastColumn, lastRow);
+            r->addr = table::CellRangeAddress(d->extent().Sheet, firstColumn, firstRow, lastColumn, lastRow);
+            return Range(r);
+        });
+}
+
+Range Sheet::cell(int row, int column) const {
+    return cells(row, column, row, column);
+}
 
 Range Sheet::range(const QString& text) const {
     // "M7", "A1:U6", "$A$1", whole columns "G:G" and whole rows "7:8".
@@ -1073,7 +1162,8 @@ void Sheet::applyAll(const QStringList& ranges, const CellFormat& format) {
 }
 
 void Sheet::activate() {
-    onSheet(d, QStringLiteral("переход на лист"), [&] { spreadsheetView(*d->book)->setActiveSheet(d->sheet); });
+    onSheet(d, QStringLiteral("переход на лист"),
+            [&] { spreadsheetView(*d->book)->setActiveSheet(d->sheet); });
 }
 
 namespace {
@@ -1105,7 +1195,9 @@ int Sheet::columnWidthHmm(int column) const {
     });
 }
 
-double Sheet::columnWidth(int column) const { return hmmToExcelChars(columnWidthHmm(column)); }
+double Sheet::columnWidth(int column) const {
+    return hmmToExcelChars(columnWidthHmm(column));
+}
 
 void Sheet::setRowHeight(int row, double points) {
     onSheet(d, QStringLiteral("высота строки ") + QString::number(row + 1), [&] {
@@ -1165,7 +1257,8 @@ int Sheet::lastUsedRow() const {
     return onSheet(d, QStringLiteral("поиск последней строки"), [&] {
         Reference<sheet::XSheetCellCursor> cur = d->sheet->createCursor();
         Reference<sheet::XUsedAreaCursor>(cur, UNO_QUERY_THROW)->gotoEndOfUsedArea(false);
-        const table::CellRangeAddress a = Reference<sheet::XCellRangeAddressable>(cur, UNO_QUERY_THROW)->getRangeAddress();
+        const table::CellRangeAddress a =
+            Reference<sheet::XCellRangeAddressable>(cur, UNO_QUERY_THROW)->getRangeAddress();
         if (a.EndRow == 0 && a.EndColumn == 0 &&
             d->sheet->getCellByPosition(0, 0)->getType() == table::CellContentType_EMPTY)
             return -1;
@@ -1197,7 +1290,9 @@ QString Sheet::printArea() const {
     });
 }
 
-void Sheet::freezePanes(int columns, int rows) { Workbook(d->book).freezePanes({name()}, columns, rows); }
+void Sheet::freezePanes(int columns, int rows) {
+    Workbook(d->book).freezePanes({name()}, columns, rows);
+}
 
 namespace {
 
@@ -1285,7 +1380,8 @@ std::optional<std::pair<int, int>> frozenSplit(BookRef& b, const QString& sheetN
 } // namespace
 
 std::optional<std::pair<int, int>> Sheet::frozenPanes() const {
-    return onSheet(d, QStringLiteral("чтение закрепления областей"), [&] { return frozenSplit(*d->book, d->name); });
+    return onSheet(d, QStringLiteral("чтение закрепления областей"),
+                   [&] { return frozenSplit(*d->book, d->name); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1299,8 +1395,12 @@ bool Workbook::isOpen() const {
     return d->alive();
 }
 
-QString Workbook::name() const { return d->name; }
-QString Workbook::path() const { return d->path; }
+QString Workbook::name() const {
+    return d->name;
+}
+QString Workbook::path() const {
+    return d->path;
+}
 
 namespace {
 
@@ -1324,10 +1424,13 @@ QStringList Workbook::sheetNames() const {
     });
 }
 
-int Workbook::sheetCount() const { return int(sheetNames().size()); }
+int Workbook::sheetCount() const {
+    return int(sheetNames().size());
+}
 
 bool Workbook::hasSheet(const QString& name) const {
-    return onBook(d, QStringLiteral("поиск листа"), [&] { return bool(sheetsOf(*d)->hasByName(toOU(name))); });
+    return onBook(d, QStringLiteral("поиск листа"),
+                  [&] { return bool(sheetsOf(*d)->hasByName(toOU(name))); });
 }
 
 namespace {
@@ -1366,8 +1469,8 @@ Sheet Workbook::addSheet(const QString& name, int position) {
     return onBook(d, QStringLiteral("добавление листа «") + name + QStringLiteral("»"), [&] {
         Reference<sheet::XSpreadsheets> s = sheetsOf(*d);
         if (s->hasByName(toOU(name)))
-            throw hostError(QStringLiteral("В книге ") + d->label() + QStringLiteral(" уже есть лист «") + name +
-                            QStringLiteral("»"));
+            throw hostError(QStringLiteral("В книге ") + d->label() + QStringLiteral(" уже есть лист «") +
+                            name + QStringLiteral("»"));
         s->insertNewByName(toOU(name), sal_Int16(position));
         return makeSheet(d, Reference<sheet::XSpreadsheet>(s->getByName(toOU(name)), UNO_QUERY_THROW));
     });
@@ -1380,7 +1483,8 @@ void Workbook::renameSheet(const QString& oldName, const QString& newName) {
         n->setName(toOU(newName));
         // An invalid name is ignored without a word; only reading it back tells.
         if (toQ(n->getName()) != newName)
-            throw hostError(QStringLiteral("LibreOffice Calc не принял имя листа «") + newName + QStringLiteral("»"));
+            throw hostError(QStringLiteral("LibreOffice Calc не принял имя листа «") + newName +
+                            QStringLiteral("»"));
     });
 }
 
@@ -1394,12 +1498,16 @@ Sheet Workbook::activeSheet() const {
                   [&] { return makeSheet(d, spreadsheetView(*d)->getActiveSheet()); });
 }
 
-void Workbook::activateSheet(const QString& name) { sheet(name).activate(); }
+void Workbook::activateSheet(const QString& name) {
+    sheet(name).activate();
+}
 
 void Workbook::setStandardFont(const QString& name, double points) {
     onBook(d, QStringLiteral("шрифт стиля «Базовый»"), [&] {
         Reference<container::XNameAccess> styles(
-            Reference<style::XStyleFamiliesSupplier>(d->doc, UNO_QUERY_THROW)->getStyleFamilies()->getByName("CellStyles"),
+            Reference<style::XStyleFamiliesSupplier>(d->doc, UNO_QUERY_THROW)
+                ->getStyleFamilies()
+                ->getByName("CellStyles"),
             UNO_QUERY_THROW);
         Reference<uno::XInterface> def(styles->getByName("Default"), UNO_QUERY_THROW);
         PropertyMap p;
@@ -1424,7 +1532,8 @@ void Workbook::freezePanes(const QStringList& sheets, int columns, int rows) {
             // shown anew.
             bool done = false;
             for (int i = 0; i < 120 && !done; ++i) {
-                if (toQ(Reference<container::XNamed>(view->getActiveSheet(), UNO_QUERY_THROW)->getName()) != sh.d->name) {
+                if (toQ(Reference<container::XNamed>(view->getActiveSheet(), UNO_QUERY_THROW)->getName()) !=
+                    sh.d->name) {
                     view->setActiveSheet(sh.d->sheet);
                 } else {
                     if (!fz->hasFrozenPanes())
@@ -1526,19 +1635,22 @@ void storeAtomically(const std::shared_ptr<BookRef>& d, const QString& path, con
     const QString tmpPath = tmp.fileName();
     tmp.close();
     onBook(d, QStringLiteral("сохранение в ") + targetPath, [&] {
-        const Sequence<beans::PropertyValue> args = seqOf({prop("FilterName", Any(toOU(filter))), prop("Overwrite", Any(true))});
+        const Sequence<beans::PropertyValue> args =
+            seqOf({prop("FilterName", Any(toOU(filter))), prop("Overwrite", Any(true))});
         Reference<frame::XStorable>(d->doc, UNO_QUERY_THROW)->storeToURL(toOU(fileUrl(tmpPath)), args);
     });
     if (QFileInfo(tmpPath).size() == 0)
-        throw hostError(QStringLiteral("LibreOffice Calc записал пустой файл; книга не сохранена в ") + targetPath);
+        throw hostError(QStringLiteral("LibreOffice Calc записал пустой файл; книга не сохранена в ") +
+                        targetPath);
     // The temporary file was made private (0600); the logbook gets the permissions of the file it
     // replaces, or the usual ones for a new file.
     {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         struct stat old {};
-        const mode_t mode = ::stat(QFile::encodeName(targetPath).constData(), &old) == 0 ? (old.st_mode & 07777)
-                                                                                        : (0666 & ~mask);
+        const mode_t mode = ::stat(QFile::encodeName(targetPath).constData(), &old) == 0
+                                ? (old.st_mode & 07777)
+                                : (0666 & ~mask);
         ::chmod(QFile::encodeName(tmpPath).constData(), mode);
     }
     syncFile(tmpPath);
@@ -1548,7 +1660,8 @@ void storeAtomically(const std::shared_ptr<BookRef>& d, const QString& path, con
         const int err = errno;
         throw hostError((err == EEXIST ? QStringLiteral("Файл уже существует и не будет заменён: ")
                                        : QStringLiteral("Не удалось записать файл ")) +
-                        targetPath + QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(err)) + u')');
+                        targetPath + QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(err)) +
+                        u')');
     }
     syncFile(dir);
 }
@@ -1638,16 +1751,24 @@ QString SpreadsheetHost::defaultProfileDir() {
     return base + QStringLiteral("/korvelanta/office-profile");
 }
 
-QString SpreadsheetHost::profileDir() const { return options_.profileDir; }
-QString SpreadsheetHost::pipeName() const { return options_.pipeName; }
+QString SpreadsheetHost::profileDir() const {
+    return options_.profileDir;
+}
+QString SpreadsheetHost::pipeName() const {
+    return options_.pipeName;
+}
 
 qint64 SpreadsheetHost::officePid() const {
     return s_ && s_->process && s_->process->started() ? qint64(s_->process->pid()) : 0;
 }
 
-bool SpreadsheetHost::isAttached() const { return s_ && s_->attached && !s_->lost; }
+bool SpreadsheetHost::isAttached() const {
+    return s_ && s_->attached && !s_->lost;
+}
 
-bool SpreadsheetHost::isAlive() { return s_ && s_->responds(); }
+bool SpreadsheetHost::isAlive() {
+    return s_ && s_->responds();
+}
 
 std::shared_ptr<Session> SpreadsheetHost::session() const {
     if (!s_ || !s_->attached || s_->lost)
@@ -1665,7 +1786,8 @@ void SpreadsheetHost::attach() {
     if (::sigaction(SIGPIPE, nullptr, &sa) == 0 && sa.sa_handler == SIG_DFL)
         std::signal(SIGPIPE, SIG_IGN);
 
-    std::shared_ptr<OfficeProcess> process = s_ && s_->process ? s_->process : std::make_shared<OfficeProcess>();
+    std::shared_ptr<OfficeProcess> process =
+        s_ && s_->process ? s_->process : std::make_shared<OfficeProcess>();
     if (process->started() && process->hasExited())
         process->reset();
     auto s = std::make_shared<Session>();
@@ -1694,13 +1816,20 @@ void SpreadsheetHost::attach() {
     if (!tryConnect()) {
         bool headless = true;
         switch (options_.display) {
-        case DisplayMode::Headless: headless = true; break;
-        case DisplayMode::Invisible: headless = false; break;
-        case DisplayMode::Auto: headless = qEnvironmentVariableIsEmpty("DISPLAY"); break;
+        case DisplayMode::Headless:
+            headless = true;
+            break;
+        case DisplayMode::Invisible:
+            headless = false;
+            break;
+        case DisplayMode::Auto:
+            headless = qEnvironmentVariableIsEmpty("DISPLAY");
+            break;
         }
         QDir().mkpath(options_.profileDir);
         process->start(options_.profileDir, options_.pipeName, headless, options_.vclPlugin);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.startTimeoutMs);
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.startTimeoutMs);
         bool handedOver = false;
         while (!tryConnect()) {
             if (!handedOver && process->hasExited()) {
@@ -1711,9 +1840,10 @@ void SpreadsheetHost::attach() {
                     // Another office on this profile took our arguments and now listens on our pipe.
                     handedOver = true;
                 } else {
-                    throw hostError(QStringLiteral("LibreOffice Calc не запустился (код завершения %1); журнал: %2")
-                                        .arg(code)
-                                        .arg(options_.profileDir + QStringLiteral("/soffice.log")));
+                    throw hostError(
+                        QStringLiteral("LibreOffice Calc не запустился (код завершения %1); журнал: %2")
+                            .arg(code)
+                            .arg(options_.profileDir + QStringLiteral("/soffice.log")));
                 }
             }
             if (std::chrono::steady_clock::now() > deadline) {
@@ -1784,8 +1914,7 @@ QString bookNameOf(const Reference<frame::XModel>& model) {
     return t.is() ? toQ(t->getTitle()) : QString();
 }
 
-template <class F>
-void forEachSpreadsheet(Session& s, F&& f) {
+template <class F> void forEachSpreadsheet(Session& s, F&& f) {
     Reference<container::XEnumeration> e = s.desktop->getComponents()->createEnumeration();
     while (e->hasMoreElements()) {
         Reference<sheet::XSpreadsheetDocument> doc(e->nextElement(), UNO_QUERY);
@@ -1794,8 +1923,8 @@ void forEachSpreadsheet(Session& s, F&& f) {
     }
 }
 
-std::shared_ptr<BookRef> makeBook(const std::shared_ptr<Session>& s, const Reference<sheet::XSpreadsheetDocument>& doc,
-                                  const QString& path) {
+std::shared_ptr<BookRef> makeBook(const std::shared_ptr<Session>& s,
+                                  const Reference<sheet::XSpreadsheetDocument>& doc, const QString& path) {
     auto b = std::make_shared<BookRef>();
     b->s = s;
     b->doc = doc;
@@ -1857,7 +1986,8 @@ Workbook SpreadsheetHost::addWorkbook() {
         Reference<sheet::XSpreadsheets> sheets = doc->getSheets();
         Reference<container::XIndexAccess> ia(sheets, UNO_QUERY_THROW);
         while (ia->getCount() > 1)
-            sheets->removeByName(Reference<container::XNamed>(ia->getByIndex(ia->getCount() - 1), UNO_QUERY_THROW)->getName());
+            sheets->removeByName(
+                Reference<container::XNamed>(ia->getByIndex(ia->getCount() - 1), UNO_QUERY_THROW)->getName());
         return Workbook(makeBook(s, doc, QString()));
     });
 }
@@ -1892,7 +2022,8 @@ bool SpreadsheetHost::anyWorkbookShown() {
             Reference<frame::XModel> m(doc, UNO_QUERY);
             if (!m.is() || !m->getCurrentController().is())
                 return false;
-            Reference<awt::XWindow2> w(m->getCurrentController()->getFrame()->getContainerWindow(), UNO_QUERY);
+            Reference<awt::XWindow2> w(m->getCurrentController()->getFrame()->getContainerWindow(),
+                                       UNO_QUERY);
             shown = w.is() && w->isVisible();
             return shown;
         });

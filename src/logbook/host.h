@@ -14,7 +14,6 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-
 #include <memory>
 #include <optional>
 
@@ -93,17 +92,17 @@ public:
 
     // Content of the top-left cell (writers fill every cell of the range).
     void setValue(double value);
-    void setText(const QString& text);               // stays text, whatever it looks like
-    void setDate(const QDate& date);                 // a date value (serial number)
-    void setTime(int minutes);                       // a time of day value: minutes / 1440
-    void setTimeText(const QString& hmm);            // "1:25" -> 85/1440; throws on other text
-    void setFormula(const QString& formula);         // "=SUM(F7:F9)", English names, ";" or ","
-    void setFormulaR1C1(const QString& formula);     // "=SUM(R[-6]C,R[-1]C)", relative to this cell
+    void setText(const QString& text);           // stays text, whatever it looks like
+    void setDate(const QDate& date);             // a date value (serial number)
+    void setTime(int minutes);                   // a time of day value: minutes / 1440
+    void setTimeText(const QString& hmm);        // "1:25" -> 85/1440; throws on other text
+    void setFormula(const QString& formula);     // "=SUM(F7:F9)", English names, ";" or ","
+    void setFormulaR1C1(const QString& formula); // "=SUM(R[-6]C,R[-1]C)", relative to this cell
     double value() const;
-    QString text() const;                            // the cell's text as shown (string content)
+    QString text() const; // the cell's text as shown (string content)
     QString formula() const;
     CellKind kind() const;
-    QDate date() const;                              // the value read as a date serial
+    QDate date() const; // the value read as a date serial
 
     // Blocks: one call each way. Reading gives double for numbers, QString for texts, an empty
     // QString for empty cells and an invalid QVariant for error cells. Writing takes numbers (any
@@ -120,11 +119,11 @@ public:
 
     void merge();
     void unmerge();
-    bool isMerged() const;       // the range is exactly one merged area
-    Range mergedArea() const;    // the merged area holding the top-left cell, or the cell itself
+    bool isMerged() const;    // the range is exactly one merged area
+    Range mergedArea() const; // the merged area holding the top-left cell, or the cell itself
 
-    void clearContents();        // values and formulas; formats stay
-    void clear();                // everything
+    void clearContents(); // values and formulas; formats stay
+    void clear();         // everything
     // Copies values, formats, borders and merges to the block whose top-left cell is destTopLeft
     // (any sheet of the same workbook). Row heights are not copied; see Sheet::copyRows.
     void copyTo(const Range& destTopLeft) const;
@@ -161,13 +160,13 @@ public:
 
     // Widths in Excel characters of the standard font; heights in points.
     void setColumnWidth(int column, double excelChars);
-    double columnWidth(int column) const;          // Excel characters, as the .xls keeps them
-    int columnWidthHmm(int column) const;          // LibreOffice's own value, 1/100 mm
+    double columnWidth(int column) const; // Excel characters, as the .xls keeps them
+    int columnWidthHmm(int column) const; // LibreOffice's own value, 1/100 mm
     void setRowHeight(int row, double points);
-    double rowHeight(int row) const;               // points
+    double rowHeight(int row) const; // points
     bool hasCustomRowHeight(int row) const;
 
-    void insertRows(int row, int count);           // new rows take the format of the row above
+    void insertRows(int row, int count); // new rows take the format of the row above
     void deleteRows(int row, int count);
     // Copies whole rows (content, formats, merges and heights) to dstRow.
     void copyRows(int firstRow, int count, int dstRow);
@@ -206,8 +205,8 @@ public:
     explicit Workbook(std::shared_ptr<detail::BookRef> ref);
 
     bool isOpen() const;
-    QString name() const;  // the file name without extension ("Korvelanta"), or the title of a new book
-    QString path() const;  // the file it was opened from or last saved to; "" for a new workbook
+    QString name() const; // the file name without extension ("Korvelanta"), or the title of a new book
+    QString path() const; // the file it was opened from or last saved to; "" for a new workbook
 
     QStringList sheetNames() const; // in tab order
     int sheetCount() const;

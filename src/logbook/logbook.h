@@ -6,7 +6,6 @@
 #include "logbook/host.h"
 
 #include <QString>
-
 #include <optional>
 
 namespace korv::logbook {

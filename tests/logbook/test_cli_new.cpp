@@ -7,7 +7,6 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -53,9 +52,12 @@ TEST_F(CliNew, CreatesTheLogbookPrintingStatusProgressAndStorageMessage) {
     ASSERT_GE(lines.size(), 70) << r.out.toStdString();
     EXPECT_EQ(lines[0], QStringLiteral("Создаётся новая пустая лётная книжка. Ждите!"));
     EXPECT_EQ(lines[1], QStringLiteral("1"));
-    EXPECT_EQ(lines[2], QStringLiteral("Заводится новая лётная книжка. Создаётся и форматируется Лист1  лётной книжки. Ждите."));
+    EXPECT_EQ(lines[2],
+              QStringLiteral(
+                  "Заводится новая лётная книжка. Создаётся и форматируется Лист1  лётной книжки. Ждите."));
     EXPECT_TRUE(lines.contains(QStringLiteral("61")));
-    const QString storage = QStringLiteral("Лётная книжка размещается  в ") + dir.path() + QStringLiteral("/Korvelanta.xls");
+    const QString storage =
+        QStringLiteral("Лётная книжка размещается  в ") + dir.path() + QStringLiteral("/Korvelanta.xls");
     const int at = int(lines.indexOf(storage));
     ASSERT_GE(at, 0) << r.out.toStdString();
     EXPECT_EQ(lines[at + 1], QStringLiteral("100"));

@@ -1,15 +1,13 @@
 // What the host does when its office dies under it or cannot be started: a clear error, nothing
 // half-written on disk, and a working office again on the next attach.
 
-#include "office_env.h"
-
 #include "common/dialogs.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
+#include "office_env.h"
 
 #include <QFile>
 #include <QTemporaryDir>
-
 #include <csignal>
 #include <sys/types.h>
 
@@ -43,7 +41,8 @@ private:
 void expectCalcGone(const Error& e) {
     EXPECT_EQ(e.number(), Error::Spreadsheet);
     EXPECT_TRUE(e.description().contains(QStringLiteral("LibreOffice Calc"))) << e.what();
-    EXPECT_TRUE(e.description().contains(QStringLiteral("заверш")) || e.description().contains(QStringLiteral("закрыт")))
+    EXPECT_TRUE(e.description().contains(QStringLiteral("заверш")) ||
+                e.description().contains(QStringLiteral("закрыт")))
         << e.what();
 }
 

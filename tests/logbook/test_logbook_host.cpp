@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-
 #include <sys/stat.h>
 
 using namespace korv;
@@ -55,8 +54,9 @@ protected:
 // ---- cell content
 
 TEST_F(HostTest, TextsStayTextsThroughXls) {
-    const QStringList texts = {QStringLiteral("3/0,5"), QStringLiteral("---"), QStringLiteral("  5"),
-                               QStringLiteral("=1+1"), QStringLiteral("3/1"), QStringLiteral("упр. 12 «Ночь»")};
+    const QStringList texts = {QStringLiteral("3/0,5"), QStringLiteral("---"),
+                               QStringLiteral("  5"),   QStringLiteral("=1+1"),
+                               QStringLiteral("3/1"),   QStringLiteral("упр. 12 «Ночь»")};
     for (int i = 0; i < texts.size(); ++i)
         sheet->cell(i, 4).setText(texts[i]);
     Sheet back = saveAndReload();
@@ -331,7 +331,8 @@ TEST_F(HostTest, SheetsByNameAddActivateAndOrder) {
     book->renameSheet(sheet->name(), QStringLiteral("Лист1"));
     book->addSheet(QStringLiteral("Лист2"), 0);
     book->addSheet(QStringLiteral("Лист3"), 0);
-    EXPECT_EQ(book->sheetNames(), (QStringList{QStringLiteral("Лист3"), QStringLiteral("Лист2"), QStringLiteral("Лист1")}));
+    EXPECT_EQ(book->sheetNames(),
+              (QStringList{QStringLiteral("Лист3"), QStringLiteral("Лист2"), QStringLiteral("Лист1")}));
     book->moveSheet(QStringLiteral("Лист1"), 0);
     EXPECT_EQ(book->sheetNames().first(), QStringLiteral("Лист1"));
     EXPECT_TRUE(book->hasSheet(QStringLiteral("Лист2")));
