@@ -564,19 +564,15 @@ void Range::setTimeText(const QString& hmm) {
 namespace {
 
 void setTokens(const std::shared_ptr<RangeRef>& d, const QString& formula, bool r1c1) {
-    // Each cell gets the formula parsed at its own position, so relative references behave as they
-    // do when a formula is entered over a range.
+    // Parsed once at the top-left cell and given to every cell of the range: the tokens keep relative
+    // references as offsets, so each cell refers to its own neighbours, as when a formula is entered
+    // over a range ("=SUM(F7:F12)" over F13:G13 gives G13 "=SUM(G7:G12)").
     Reference<sheet::XFormulaParser> p = d->sheet->book->parser(r1c1);
-    const sal_Int16 sheetIndex = d->sheet->index();
-    for (sal_Int32 r = d->addr.StartRow; r <= d->addr.EndRow; ++r) {
-        for (sal_Int32 c = d->addr.StartColumn; c <= d->addr.EndColumn; ++c) {
-            const table::CellAddress pos(sheetIndex, c, r);
-            Reference<sheet::XFormulaTokens> cell(
-                d->range->getCellByPosition(c - d->addr.StartColumn, r - d->addr.StartRow), UNO_QUERY_THROW);
-            cell->setTokens(p->parseFormula(toOU(formula), pos));
-            if (!r1c1 && d->addr.StartRow == d->addr.EndRow && d->addr.StartColumn == d->addr.EndColumn)
-                return;
-        }
+    const table::CellAddress origin(d->sheet->index(), d->addr.StartColumn, d->addr.StartRow);
+    const Sequence<sheet::FormulaToken> tokens = p->parseFormula(toOU(formula), origin);
+    for (sal_Int32 r = 0; r <= d->addr.EndRow - d->addr.StartRow; ++r) {
+        for (sal_Int32 c = 0; c <= d->addr.EndColumn - d->addr.StartColumn; ++c)
+            Reference<sheet::XFormulaTokens>(d->range->getCellByPosition(c, r), UNO_QUERY_THROW)->setTokens(tokens);
     }
 }
 

@@ -90,14 +90,16 @@ public:
     QString address() const; // "A1:U6" or "M7"
     Sheet sheet() const;
 
-    // Content of the top-left cell (writers fill every cell of the range).
+    // Content. Writers fill every cell of the range; readers read the top-left cell.
     void setValue(double value);
     void setText(const QString& text);           // stays text, whatever it looks like
     void setDate(const QDate& date);             // a date value (serial number)
     void setTime(int minutes);                   // a time of day value: minutes / 1440
     void setTimeText(const QString& hmm);        // "1:25" -> 85/1440; throws on other text
-    void setFormula(const QString& formula);     // "=SUM(F7:F9)", English names, ";" or ","
-    void setFormulaR1C1(const QString& formula); // "=SUM(R[-6]C,R[-1]C)", relative to this cell
+    // Excel's English grammar ("," between arguments). Over a range, relative references follow each
+    // cell, as when a formula is entered over a range in a spreadsheet.
+    void setFormula(const QString& formula);     // "=SUM(F7:F9)"
+    void setFormulaR1C1(const QString& formula); // "=SUM(R[-6]C,R[-1]C)"
     double value() const;
     QString text() const; // the cell's text as shown (string content)
     QString formula() const;

@@ -114,6 +114,12 @@ TEST_F(HostTest, FormulasInA1AndR1C1WithCommas) {
     EXPECT_EQ(at(QStringLiteral("F15")).formula(), QStringLiteral("=SUM(F7:F12)"));
     EXPECT_DOUBLE_EQ(at(QStringLiteral("F15")).value(), 21.0);
     EXPECT_DOUBLE_EQ(at(QStringLiteral("G15")).value(), 210.0);
+    // An A1 formula over a range adjusts its relative references cell by cell.
+    sheet->range(QStringLiteral("F16:G16")).setFormula(QStringLiteral("=SUM(F7:F12)"));
+    EXPECT_EQ(at(QStringLiteral("G16")).formula(), QStringLiteral("=SUM(G7:G12)"));
+    EXPECT_DOUBLE_EQ(at(QStringLiteral("G16")).value(), 210.0);
+    sheet->range(QStringLiteral("F17:G17")).setFormula(QStringLiteral("=SUM($F$7:$F$8)"));
+    EXPECT_DOUBLE_EQ(at(QStringLiteral("G17")).value(), 3.0);
     at(QStringLiteral("H15")).setFormulaR1C1(QStringLiteral("=SUM(RC[-2],RC[-1])"));
     EXPECT_DOUBLE_EQ(at(QStringLiteral("H15")).value(), 231.0);
 
