@@ -572,7 +572,8 @@ void setTokens(const std::shared_ptr<RangeRef>& d, const QString& formula, bool 
     const Sequence<sheet::FormulaToken> tokens = p->parseFormula(toOU(formula), origin);
     for (sal_Int32 r = 0; r <= d->addr.EndRow - d->addr.StartRow; ++r) {
         for (sal_Int32 c = 0; c <= d->addr.EndColumn - d->addr.StartColumn; ++c)
-            Reference<sheet::XFormulaTokens>(d->range->getCellByPosition(c, r), UNO_QUERY_THROW)->setTokens(tokens);
+            Reference<sheet::XFormulaTokens>(d->range->getCellByPosition(c, r), UNO_QUERY_THROW)
+                ->setTokens(tokens);
     }
 }
 
@@ -1696,18 +1697,18 @@ void Workbook::close(CloseMode mode) {
                     ->createInstance("com.sun.star.frame.DispatchHelper"),
                 UNO_QUERY_THROW);
             Reference<frame::XDispatchProvider> frame(d->controller()->getFrame(), UNO_QUERY_THROW);
+            // Returns once the pilot has answered; "Cancel" keeps the workbook open.
             helper->executeDispatch(frame, ".uno:CloseDoc", "_self", 0, {});
-            if (!d->alive())
-                return;
-            return; // the pilot chose to keep it open
+            return;
         }
         Reference<util::XCloseable>(d->doc, UNO_QUERY_THROW)->close(true);
         d->closed = true;
     });
-    d->closed = d->closed || !d->alive();
-    d->doc.clear();
-    d->parserA1.clear();
-    d->parserR1C1.clear();
+    if (d->closed || !d->alive()) {
+        d->doc.clear();
+        d->parserA1.clear();
+        d->parserR1C1.clear();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -92,10 +92,10 @@ public:
 
     // Content. Writers fill every cell of the range; readers read the top-left cell.
     void setValue(double value);
-    void setText(const QString& text);           // stays text, whatever it looks like
-    void setDate(const QDate& date);             // a date value (serial number)
-    void setTime(int minutes);                   // a time of day value: minutes / 1440
-    void setTimeText(const QString& hmm);        // "1:25" -> 85/1440; throws on other text
+    void setText(const QString& text);    // stays text, whatever it looks like
+    void setDate(const QDate& date);      // a date value (serial number)
+    void setTime(int minutes);            // a time of day value: minutes / 1440
+    void setTimeText(const QString& hmm); // "1:25" -> 85/1440; throws on other text
     // Excel's English grammar ("," between arguments). Over a range, relative references follow each
     // cell, as when a formula is entered over a range in a spreadsheet.
     void setFormula(const QString& formula);     // "=SUM(F7:F9)"
@@ -194,7 +194,9 @@ private:
 };
 
 enum class CloseMode {
-    AsOfficeDecides, // no argument: unsaved changes of a shown workbook are Calc's own question
+    AsOfficeDecides, // no argument: unsaved changes of a shown workbook are Calc's own question (the
+                     // call returns when the pilot has answered it; after "Cancel" the workbook stays
+                     // open); a hidden one, which nobody could answer for, is closed without saving
     Save,            // save to its own file first (atomically), then close
     Discard          // close, dropping any change
 };

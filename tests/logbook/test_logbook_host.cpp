@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace korv;
 using namespace korv::logbook;
@@ -483,4 +485,26 @@ TEST_F(HostTest, AShownWorkbookIsVisibleUntilClosed) {
     b.close(CloseMode::AsOfficeDecides); // unchanged: closes without a question
     EXPECT_FALSE(b.isOpen());
     EXPECT_FALSE(host().anyWorkbookShown());
+}
+
+TEST_F(HostTest, CloseWithNoArgumentLeavesUnsavedChangesToCalcsOwnQuestion) {
+    const QString path = dir.path() + QStringLiteral("/Korvelanta.xls");
+    book->saveAs(path);
+    book->close(CloseMode::Discard);
+    const QByteArray before = officetest::fileHash(path);
+    Workbook b = host().openWorkbook(path, SpreadsheetHost::OpenMode::Shown);
+    b.sheetAt(0).range(QStringLiteral("A1")).setText(QStringLiteral("changed by hand"));
+    // The pilot answers Calc's "Save Document?" with Cancel (Escape).
+    std::thread pilot([] {
+        std::system("timeout 60 xdotool search --sync --name 'Save Document' windowfocus --sync key Escape "
+                    ">/dev/null 2>&1");
+    });
+    b.close(CloseMode::AsOfficeDecides);
+    pilot.join();
+    EXPECT_TRUE(b.isOpen()); // Cancel keeps it open, with its change
+    EXPECT_EQ(b.sheetAt(0).range(QStringLiteral("A1")).text(), QStringLiteral("changed by hand"));
+    EXPECT_EQ(officetest::fileHash(path), before);
+    b.close(CloseMode::Discard);
+    EXPECT_FALSE(b.isOpen());
+    EXPECT_EQ(officetest::fileHash(path), before);
 }
