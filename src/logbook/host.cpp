@@ -93,6 +93,7 @@
 #include <com/sun/star/util/XNumberFormatTypes.hpp>
 #include <com/sun/star/util/XNumberFormats.hpp>
 #include <com/sun/star/util/XNumberFormatsSupplier.hpp>
+#include <com/sun/star/view/XSelectionSupplier.hpp>
 #include <cppuhelper/bootstrap.hxx>
 #include <csignal>
 #include <cstdio>
@@ -1284,6 +1285,26 @@ QString Sheet::printArea() const {
         for (const auto& a : areas)
             parts << a1(a.StartRow, a.StartColumn) + u':' + a1(a.EndRow, a.EndColumn);
         return parts.join(u',');
+    });
+}
+
+void Sheet::select(const QString& a1Text) {
+    const Range r = range(a1Text);
+    onSheet(d, QStringLiteral("выделение ") + a1Text, [&] {
+        Reference<frame::XController> ctl = d->book->controller();
+        Reference<sheet::XSpreadsheetView> view(ctl, UNO_QUERY_THROW);
+        if (toQ(Reference<container::XNamed>(view->getActiveSheet(), UNO_QUERY_THROW)->getName()) != d->name)
+            view->setActiveSheet(d->sheet);
+        Reference<view::XSelectionSupplier>(ctl, UNO_QUERY_THROW)->select(Any(r.d->range));
+    });
+}
+
+QString Sheet::selection() const {
+    return onSheet(d, QStringLiteral("чтение выделения"), [&] {
+        Reference<sheet::XCellRangeAddressable> sel(
+            Reference<view::XSelectionSupplier>(d->book->controller(), UNO_QUERY_THROW)->getSelection(),
+            UNO_QUERY);
+        return sel.is() ? a1(sel->getRangeAddress()) : QString();
     });
 }
 

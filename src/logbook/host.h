@@ -159,6 +159,11 @@ public:
     void applyAll(const QStringList& ranges, const CellFormat& format);
 
     void activate();
+    // Makes this the active sheet and selects the range (the cell cursor for a single cell). Takes
+    // effect in a shown workbook or while Workbook::holdView() holds the window.
+    void select(const QString& a1);
+    // The current selection of the workbook's view ("M7"), when it is a single range.
+    QString selection() const;
 
     // Widths in Excel characters of the standard font; heights in points.
     void setColumnWidth(int column, double excelChars);

@@ -272,6 +272,7 @@ void FormatLogSheet(Sheet& sheet, int sheetNo, int& progressValue, CreationProgr
     steps.step();
     // Rows 1-6 and columns A-L stay in place: the panes are frozen at M7.
     sheet.freezePanes(kColM, kRow7);
+    sheet.select(QStringLiteral("M7")); // the cell cursor where a record's values begin
     steps.step();
     if (sheetNo == 1) {
         sheet.range(QStringLiteral("A7:U8")).copyTo(sheet.range(QStringLiteral("A9")));

@@ -216,6 +216,9 @@ TEST_F(NewLogbook, PanesAreFrozenAtM7OnEverySheet) {
         ASSERT_TRUE(frozen.has_value()) << name.toStdString();
         EXPECT_EQ(*frozen, std::pair(12, 6)) << name.toStdString();
     }
+    // The last sheet laid out is the active one, its cursor on M7.
+    EXPECT_EQ(shown.activeSheet().name(), kSheet4);
+    EXPECT_EQ(shown.activeSheet().selection(), QStringLiteral("M7"));
     shown.close(CloseMode::Discard);
 }
 
