@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 
 using namespace korv;
@@ -497,9 +498,10 @@ TEST_F(HostTest, CloseWithNoArgumentLeavesUnsavedChangesToCalcsOwnQuestion) {
     // The pilot answers Calc's "Save Document?" with Cancel (Escape). Should the question never be
     // found, the workbook is closed from here instead, so that the test fails rather than hangs.
     std::thread pilot([&] {
-        const int rc = std::system("timeout 60 xdotool search --sync --name 'Save Document|Сохранить документ' "
+        const int rc = std::system("timeout 60 xdotool search --sync --name 'Save Document' "
                                    "windowfocus --sync key Escape >/dev/null 2>&1");
-        if (rc != 0) {
+        // 124: timeout ran out (xdotool itself may end with an X error once the dialog has gone).
+        if (WIFEXITED(rc) && WEXITSTATUS(rc) == 124) {
             if (auto w = host().findWorkbook(QStringLiteral("Korvelanta")))
                 w->close(CloseMode::Discard);
         }
