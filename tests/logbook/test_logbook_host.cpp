@@ -206,6 +206,26 @@ TEST_F(HostTest, FontAlignmentWrapAndNumberFormatsSurviveXls) {
     EXPECT_EQ(k1.vAlign, VAlign::Top);
 }
 
+TEST_F(HostTest, AWholeColumnTakesANumberFormatAndAFont) {
+    CellFormat d;
+    d.numberFormat = QStringLiteral("d");
+    sheet->range(QStringLiteral("A:A")).apply(d);
+    CellFormat big;
+    big.fontSize = 12;
+    big.bold = true;
+    big.wrap = true;
+    at(QStringLiteral("E7")).apply(big);
+    at(QStringLiteral("A500")).setDate(QDate(2024, 9, 24));
+    EXPECT_EQ(at(QStringLiteral("A500")).text(), QStringLiteral("24"));
+    Sheet back = saveAndReload();
+    EXPECT_EQ(back.range(QStringLiteral("A7")).format().numberFormat->toLower(), QStringLiteral("d"));
+    EXPECT_EQ(back.range(QStringLiteral("A500")).date(), QDate(2024, 9, 24));
+    const CellFormat e7 = back.range(QStringLiteral("E7")).format();
+    EXPECT_DOUBLE_EQ(e7.fontSize.value_or(0), 12.0);
+    EXPECT_TRUE(e7.bold.value_or(false));
+    EXPECT_TRUE(e7.wrap.value_or(false));
+}
+
 TEST_F(HostTest, BordersKeepTheirWeightsThroughXls) {
     Borders b;
     b.bottom = LineWeight::Thick;
