@@ -1971,9 +1971,14 @@ Workbook SpreadsheetHost::openWorkbook(const QString& path, OpenMode mode) {
         });
         if (found.is()) {
             Workbook b(makeBook(s, found, abs));
-            if (mode == OpenMode::Shown)
-                b.show();
-            return b;
+            if (mode == OpenMode::Hidden || b.isVisible())
+                return b;
+            if (b.isModified()) {
+                b.show(); // its changes must not be lost: shown as it is
+                return b;
+            }
+            // Open hidden and unchanged: loaded again, shown (see below).
+            b.close(CloseMode::Discard);
         }
         // A workbook to be shown is loaded shown: showing a hidden-loaded one later can bring
         // LibreOffice 7.4 down (its menu bar is missing when the window first takes the focus).

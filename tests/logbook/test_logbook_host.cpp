@@ -506,6 +506,15 @@ TEST_F(HostTest, AShownWorkbookIsVisibleUntilClosed) {
     b.close(CloseMode::AsOfficeDecides); // unchanged: closes without a question
     EXPECT_FALSE(b.isOpen());
     EXPECT_FALSE(host().anyWorkbookShown());
+
+    // A workbook already open hidden is shown when it is opened for viewing.
+    Workbook hidden = host().openWorkbook(path);
+    EXPECT_FALSE(hidden.isVisible());
+    Workbook viewed = host().openWorkbook(path, SpreadsheetHost::OpenMode::Shown);
+    EXPECT_TRUE(viewed.isVisible());
+    EXPECT_TRUE(viewed.isOpen());
+    viewed.close(CloseMode::Discard);
+    EXPECT_FALSE(host().findWorkbook(QStringLiteral("Korvelanta")).has_value());
 }
 
 TEST_F(HostTest, CloseWithNoArgumentLeavesUnsavedChangesToCalcsOwnQuestion) {
