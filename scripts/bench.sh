@@ -4,7 +4,7 @@ set -euo pipefail
 build=${1:-build}
 status=0
 for b in "$build"/bench/*; do
-  [ -x "$b" ] || continue
+  [ -f "$b" ] && [ -x "$b" ] || continue   # build/bench also holds CMake subdirectories
   echo "== $(basename "$b")"
   if [ -n "${DISPLAY:-}" ] || ! command -v xvfb-run >/dev/null; then
     "$b" || status=1

@@ -1,0 +1,84 @@
+#include "logbook/logbook.h"
+
+#include "common/error.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace korv::logbook {
+
+QString programDirectory() {
+    return QCoreApplication::applicationDirPath();
+}
+
+QString bookPath(const QString& programDir) {
+    return QDir::cleanPath(QFileInfo(programDir).absoluteFilePath()) + u'/' + kBookFileName;
+}
+
+Logbook::Logbook(SpreadsheetHost& host, QString programDir)
+    : host_(host), programDir_(programDir.isEmpty() ? programDirectory() : std::move(programDir)) {}
+
+QString Logbook::path() const {
+    return bookPath(programDir_);
+}
+
+void Logbook::attach() {
+    host_.attach();
+}
+
+Workbook Logbook::open(SpreadsheetHost::OpenMode mode) {
+    if (!QFileInfo(path()).isFile())
+        throw Error(Error::FileNotFound, QStringLiteral("Лётная книжка не найдена: ") + path());
+    book_ = host_.openWorkbook(path(), mode);
+    return *book_;
+}
+
+Workbook Logbook::workbook() {
+    if (book_ && book_->isOpen())
+        return *book_;
+    book_.reset();
+    if (!host_.isAlive())
+        throw Error(Error::Spreadsheet, QStringLiteral("LibreOffice Calc с лётной книжкой «") + kBookName +
+                                            QStringLiteral("» закрыт или не запущен"));
+    if (auto b = host_.findWorkbook(kBookName)) {
+        book_ = b;
+        return *b;
+    }
+    throw Error(Error::Spreadsheet, QStringLiteral("Лётная книжка «") + kBookName +
+                                        QStringLiteral("» не открыта в LibreOffice Calc (закрыта вручную?)"));
+}
+
+void Logbook::activateSheet(const QString& sheetName) {
+    workbook().activateSheet(sheetName);
+}
+
+void Logbook::close(CloseMode mode) {
+    Workbook b = workbook();
+    book_.reset();
+    b.close(mode);
+}
+
+void Logbook::detach() {
+    book_.reset();
+    // The office itself stays attached to the host: other workbooks (a viewing) may live in it.
+}
+
+void Logbook::OpenBookForView() {
+    attach();
+    open(SpreadsheetHost::OpenMode::Shown);
+}
+
+void Logbook::CloseBook() {
+    // A Calc closed by hand shows up as an office that no longer answers, a workbook closed by hand as
+    // a missing workbook: both are reported by workbook(), neither ends the program.
+    try {
+        close(CloseMode::AsOfficeDecides);
+    } catch (...) {
+        detach();
+        throw;
+    }
+    detach();
+}
+
+} // namespace korv::logbook

@@ -1,0 +1,58 @@
+#pragma once
+
+// The logbook workbook: where it lives and the few operations every part does on it (attach, open,
+// activate a sheet, close, detach), plus opening it for viewing and closing it afterwards.
+
+#include "logbook/host.h"
+
+#include <QString>
+#include <optional>
+
+namespace korv::logbook {
+
+inline const QString kBookFileName = QStringLiteral("Korvelanta.xls");
+inline const QString kBookName = QStringLiteral("Korvelanta"); // the workbook's name inside Calc
+inline const QString kSheet1 = QStringLiteral("Лист1");
+inline const QString kSheet2 = QStringLiteral("Лист2");
+inline const QString kSheet3 = QStringLiteral("Лист3");
+inline const QString kSheet4 = QStringLiteral("Лист4");
+
+// The program's own directory: QCoreApplication::applicationDirPath().
+QString programDirectory();
+// programDir + "/Korvelanta.xls".
+QString bookPath(const QString& programDir);
+
+class Logbook {
+public:
+    // programDir empty: the program's own directory.
+    explicit Logbook(SpreadsheetHost& host, QString programDir = {});
+
+    QString path() const;
+    QString programDir() const { return programDir_; }
+
+    // Connects to the program's office, starting it when needed.
+    void attach();
+    // Opens the logbook file (hidden); a missing file is Error::FileNotFound naming the path.
+    Workbook open(SpreadsheetHost::OpenMode mode = SpreadsheetHost::OpenMode::Hidden);
+    // The open logbook workbook, addressed by its name "Korvelanta"; an error naming it when it is
+    // not open (e.g. the pilot closed it by hand).
+    Workbook workbook();
+    void activateSheet(const QString& sheetName);
+    // Closes the workbook "Korvelanta": with no argument Calc's own rule on unsaved changes applies.
+    void close(CloseMode mode = CloseMode::AsOfficeDecides);
+    // Lets go of the office; it keeps running.
+    void detach();
+
+    // Attach, open, show Calc with the logbook in front. The caller then activates the sheet to view.
+    void OpenBookForView();
+    // Closes the viewed logbook (no argument) and detaches. When the pilot closed the workbook or Calc
+    // by hand meanwhile, this fails with an error that says so; the program goes on.
+    void CloseBook();
+
+private:
+    SpreadsheetHost& host_;
+    QString programDir_;
+    std::optional<Workbook> book_;
+};
+
+} // namespace korv::logbook

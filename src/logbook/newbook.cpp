@@ -1,0 +1,110 @@
+#include "logbook/newbook.h"
+
+#include "common/error.h"
+#include "logbook/logbook.h"
+#include "logbook/sheetlayout.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+namespace korv::logbook {
+
+QString LocateBookFile(const QString& programDir) {
+    // Like a directory listing of the name: whatever lies there under that name counts as the logbook
+    // and is never examined or replaced.
+    const QFileInfo f(bookPath(programDir));
+    return f.exists() || f.isSymLink() ? kBookFileName : QString();
+}
+
+Workbook CreateEmptyBook(SpreadsheetHost& host, int& progressValue, CreationProgress& progress) {
+    progress.status(QStringLiteral("Создаётся новая пустая лётная книжка. Ждите!"));
+    host.attach();
+    progressValue = 1;
+    progress.progress(progressValue);
+    Workbook book = host.addWorkbook();
+    // Calc names its first sheet after the office's language; the logbook's names are fixed.
+    book.renameSheet(book.sheetAt(0).name(), kSheet1);
+    // Column widths are measured in the standard font's digit width: Arial Cyr 10, as in the paper
+    // logbook's spreadsheet template.
+    book.setStandardFont(QStringLiteral("Arial Cyr"), 10);
+    return book;
+}
+
+QString storageMessage(const QString& programDir) {
+    return QStringLiteral("Лётная книжка размещается  в ") +
+           QDir::cleanPath(QFileInfo(programDir).absoluteFilePath()) + u'/' + kBookFileName;
+}
+
+namespace {
+
+void requireWritableDirectory(const QString& programDir) {
+    const QFileInfo dir(programDir);
+    if (!dir.isDir())
+        throw Error(Error::FileNotFound,
+                    QStringLiteral("Каталог программы не найден, лётная книжка не создана: ") + programDir);
+    // Checked by writing, not by permission bits: only a real file tells (root, read-only mounts).
+    QTemporaryFile probe(dir.absoluteFilePath() + QStringLiteral("/.korvelanta-probe-XXXXXX"));
+    if (!probe.open())
+        throw Error(Error::Spreadsheet,
+                    QStringLiteral("Нет права записи в каталог ") + dir.absoluteFilePath() +
+                        QStringLiteral(", лётная книжка не создана (") + probe.errorString() + u')');
+}
+
+} // namespace
+
+NewBookOutcome createNewLogbook(SpreadsheetHost& host, const QString& programDir, CreationProgress& progress,
+                                Dialogs& dialogs) {
+    if (!LocateBookFile(programDir).isEmpty())
+        return NewBookOutcome::AlreadyExists;
+    requireWritableDirectory(programDir);
+
+    int progressValue = 0;
+    std::optional<Workbook> book;
+    std::shared_ptr<void> view;
+    try {
+        book = CreateEmptyBook(host, progressValue, progress);
+        // Every sheet freezes its panes, which needs the window realised: realised once for all.
+        view = book->holdView();
+
+        int sheetNo = 1;
+        progress.status(QStringLiteral("Заводится новая лётная книжка. Создаётся и форматируется Лист") +
+                        QString::number(sheetNo) + QStringLiteral("  лётной книжки. Ждите."));
+        Sheet first = book->sheet(kSheet1);
+        FormatLogSheet(first, sheetNo, progressValue, progress);
+
+        for (sheetNo = 2; sheetNo <= 4; ++sheetNo) {
+            // Each new sheet goes in front of the active one, which is always the leftmost here:
+            // the tab order ends up "Лист4", "Лист3", "Лист2", "Лист1".
+            Sheet sh = book->addSheet(QStringLiteral("Лист") + QString::number(sheetNo), 0);
+            progress.status(QStringLiteral("Создаётся и форматируется Лист") + QString::number(sheetNo) +
+                            QStringLiteral("  лётной книжки."));
+            FormatLogSheet(sh, sheetNo, progressValue, progress);
+        }
+
+        const QString message = storageMessage(programDir);
+        progress.status(message);
+        progressValue = 100;
+        progress.progress(progressValue);
+        view.reset();
+        dialogs.message(kStorageTitle, message, Dialogs::Icon::Information);
+
+        book->saveAs(bookPath(programDir), ReplacePolicy::NeverReplace);
+        progress.status(QString());
+        book->close(CloseMode::Discard); // just saved: nothing to ask
+        book.reset();
+    } catch (...) {
+        // A half-built workbook is dropped unsaved; the office stays for the next attempt.
+        view.reset();
+        if (book) {
+            try {
+                book->close(CloseMode::Discard);
+            } catch (...) {
+            }
+        }
+        throw;
+    }
+    return NewBookOutcome::Created;
+}
+
+} // namespace korv::logbook

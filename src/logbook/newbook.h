@@ -1,0 +1,33 @@
+#pragma once
+
+// Creation of a new, empty logbook beside the program: four laid-out sheets saved as Korvelanta.xls.
+
+#include "common/dialogs.h"
+#include "logbook/host.h"
+#include "logbook/progress.h"
+
+#include <QString>
+
+namespace korv::logbook {
+
+// The file name when programDir holds the logbook file, an empty string when a logbook must be made.
+QString LocateBookFile(const QString& programDir);
+
+// Attaches to the office and adds a one-sheet workbook whose sheet is named "Лист1"; reports the first
+// status text and the progress value 1.
+Workbook CreateEmptyBook(SpreadsheetHost& host, int& progressValue, CreationProgress& progress);
+
+// "Лётная книжка размещается  в <dir>/Korvelanta.xls" (Linux path with "/").
+QString storageMessage(const QString& programDir);
+inline const QString kStorageTitle = QStringLiteral("Сохранение лётной книжки");
+
+enum class NewBookOutcome { Created, AlreadyExists };
+
+// The whole creation: status texts and progress values as they change, the storage message through
+// 'dialogs', the save (never over an existing file), the close. An existing logbook is left alone
+// (AlreadyExists). Failures throw korv::Error; nothing is left on disk then and the half-built
+// workbook is closed unsaved.
+NewBookOutcome createNewLogbook(SpreadsheetHost& host, const QString& programDir, CreationProgress& progress,
+                                Dialogs& dialogs);
+
+} // namespace korv::logbook
