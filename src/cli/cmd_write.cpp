@@ -1,12 +1,94 @@
 #include "cli/commands.h"
+#include "cli/form_json.h"
+#include "common/error.h"
+#include "flight/record_writer.h"
+#include "logbook/host.h"
+#include "logbook/logbook.h"
+#include "logbook/newbook.h"
 
+#include <QFile>
+#include <QJsonDocument>
 #include <QTextStream>
 
 namespace korv::cli {
 
-int runWrite(const QStringList&) {
-    QTextStream(stderr) << "korvelanta-cli write: ещё не реализовано\n";
-    return 1;
+namespace {
+
+// The storage message and the other texts of a logbook creation go to standard error, so that
+// standard output stays the JSON of the presses.
+class StderrProgress : public logbook::CreationProgress {
+public:
+    void status(const QString& text) override {
+        if (!text.isEmpty())
+            QTextStream(stderr) << text << '\n';
+    }
+    void progress(int) override {}
+};
+
+} // namespace
+
+int runWrite(const QStringList& args) {
+    QTextStream err(stderr);
+    QString db = defaultDatabasePath();
+    QString dir = logbook::programDirectory();
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == u"--db" && i + 1 < args.size()) {
+            db = args[++i];
+        } else if (args[i] == u"--dir" && i + 1 < args.size()) {
+            dir = args[++i];
+        } else {
+            err << "korvelanta-cli write: неизвестный аргумент «" << args[i] << "»\n";
+            return 2;
+        }
+    }
+
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly)) {
+        err << "korvelanta-cli write: не удалось прочитать стандартный ввод\n";
+        return 2;
+    }
+    const FormInput input = parseFormInput(in.readAll());
+    if (!input.error.isEmpty()) {
+        err << "korvelanta-cli write: " << input.error << '\n';
+        return 2;
+    }
+
+    logbook::SpreadsheetHost host;
+    RecordingDialogs dialogs;
+    try {
+        // As "Заполнение" does: a missing logbook is created first.
+        StderrProgress progress;
+        RecordingDialogs creationDialogs;
+        logbook::createNewLogbook(host, dir, progress, creationDialogs);
+    } catch (const Error& e) {
+        err << "korvelanta-cli write: лётная книжка не создана: " << e.description() << '\n';
+        return 1;
+    }
+
+    flight::ReferenceDatabase tables(db);
+    flight::ShiftSession session(tables);
+    flight::ShiftWriter writer(host, tables, logbook::bookPath(dir));
+    QJsonArray results;
+    for (const flight::InputForm& form : input.forms) {
+        if (applyInputs(form, session.form))
+            session.RefreshInputState();
+        session.cmdOK_Click(dialogs);
+        QJsonValue written = QJsonValue::Null;
+        if (session.form.cmdWriteEnabled) {
+            if (const auto w = writer.cmdWrite_Click(session, dialogs)) {
+                written = QJsonObject{{QStringLiteral("row"), w->row},
+                                      {QStringLiteral("heading"),
+                                       w->heading ? QJsonValue(*w->heading) : QJsonValue(QJsonValue::Null)}};
+            }
+        }
+        QJsonObject r = resultObject(session.form, takeMessages(dialogs));
+        r.insert(QStringLiteral("written"), written);
+        r.insert(QStringLiteral("txtShtorkaZ"), session.form.txtShtorkaZ);
+        r.insert(QStringLiteral("txtShtorkaO"), session.form.txtShtorkaO);
+        results.append(r);
+    }
+    QTextStream(stdout) << QJsonDocument(results).toJson(QJsonDocument::Indented);
+    return 0;
 }
 
 } // namespace korv::cli

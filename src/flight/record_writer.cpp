@@ -24,6 +24,7 @@ constexpr int kColumnE = 4;
 constexpr int kColumnM = 12;
 constexpr int kColumnS = 18;
 constexpr int kColumnU = 20;
+constexpr int kColumnV = 21;
 
 // The date a column-A cell holds: a date value, or a date typed as text by hand.
 std::optional<QDate> cellDate(const logbook::Range& cell) {
@@ -91,8 +92,10 @@ WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& b
 
         WrittenRecord written;
         if (needsMonthHeading(sheet, row, record.date)) {
-            // The heading takes the free pair; a copy of it below stays free for the record.
-            sheet.copyRows(row, 2, row + 2);
+            // The heading takes the free pair; a copy of it below stays free for the record. A record
+            // pair holds nothing right of V, so the copy takes A..V rather than whole rows: a whole-row
+            // copy over Calc's 1024 columns costs a hundred times more.
+            sheet.cells(row, kColumnA, row + 1, kColumnV).copyTo(sheet.cell(row + 2, kColumnA));
             const QString caption = totals::PeriodCaption(record.date);
             logbook::Range e = sheet.cell(row, kColumnE);
             e.setText(caption);
