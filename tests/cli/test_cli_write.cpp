@@ -1,0 +1,76 @@
+// korvelanta-cli write end to end: a logbook created in a temporary program directory, shifts
+// calculated and written by the command's own office.
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+CliRun cli(const QStringList& args, const QByteArray& input) {
+    QProcess p;
+    p.start(QDir(qEnvironmentVariable("KORV_BIN_DIR")).filePath("korvelanta-cli"), args);
+    EXPECT_TRUE(p.waitForStarted());
+    p.write(input);
+    p.closeWriteChannel();
+    EXPECT_TRUE(p.waitForFinished(180000));
+    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+}
+
+const QByteArray kShift = R"({"cboTyp": "Л-39", "txtTpolChas": "1", "txtTpolMin": "25", "txtBal": "8",
+    "txtHn": "600", "txtHv": "900", "txtVidKm": "10", "optDSMU": true, "txtHpol": "3000",
+    "txtPol": "1", "optForward": true, "txtUpr": "7", "optPrivate": true, "txtDate": "05.09.04",
+    "txtShtorkaZ": "150", "txtShtorkaO": "2500"})";
+
+} // namespace
+
+TEST(CliWrite, CreatesTheLogbookAndAppendsEachCalculatedShift) {
+    QTemporaryDir dir;
+    QByteArray second = kShift;
+    second.replace("05.09.04", "06.09.04");
+    QByteArray badDate = kShift;
+    badDate.replace("05.09.04", "31.09.04");
+    const CliRun r = cli({"write", "--dir", dir.path()}, "[" + kShift + "," + second + "," + badDate + "]");
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(QFile::exists(dir.filePath("Korvelanta.xls")));
+    const QJsonArray results = QJsonDocument::fromJson(r.out).array();
+    ASSERT_EQ(results.size(), 3);
+
+    const QJsonObject first = results[0].toObject();
+    EXPECT_EQ(first["written"].toObject()["row"].toInt(), 9);
+    EXPECT_EQ(first["written"].toObject()["heading"].toString(), "Сентябрь  2004 г.");
+    EXPECT_FALSE(first["cmdWrite"].toObject()["enabled"].toBool());
+    EXPECT_EQ(first["txtShtorkaZ"].toString(), "");
+    EXPECT_EQ(first["txtShtorkaO"].toString(), "");
+    EXPECT_TRUE(first["txtZakKab"].toObject()["visible"].toBool());
+
+    const QJsonObject next = results[1].toObject();
+    EXPECT_EQ(next["written"].toObject()["row"].toInt(), 11);
+    EXPECT_TRUE(next["written"].toObject()["heading"].isNull());
+
+    const QJsonObject refused = results[2].toObject();
+    EXPECT_TRUE(refused["written"].isNull());
+    const QJsonArray messages = refused["messages"].toArray();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0].toObject()["title"].toString(), "Запись в лётную книжку");
+    EXPECT_TRUE(refused["cmdWrite"].toObject()["enabled"].toBool());
+}
+
+TEST(CliWrite, MalformedInputTouchesNothing) {
+    QTemporaryDir dir;
+    const CliRun r = cli({"write", "--dir", dir.path()}, R"([{"optDSMU": true, "optNSMU": true}])");
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_FALSE(QFile::exists(dir.filePath("Korvelanta.xls")));
+}
