@@ -1,3 +1,5 @@
+#include "support/cli_run.h"
+
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -8,24 +10,8 @@
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliRun cli(const QStringList& args, const QByteArray& input) {
-    QProcess p;
-    p.start(QDir(qEnvironmentVariable("KORV_BIN_DIR")).filePath("korvelanta-cli"), args);
-    EXPECT_TRUE(p.waitForStarted());
-    p.write(input);
-    p.closeWriteChannel();
-    EXPECT_TRUE(p.waitForFinished(30000));
-    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
-}
-
 QJsonArray calc(const QByteArray& input) {
-    const CliRun r = cli({"calc"}, input);
+    const CliRun r = runCli({"calc"}, input);
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     return QJsonDocument::fromJson(r.out).array();
 }
@@ -79,7 +65,7 @@ TEST(CliCalc, APressBeforeCalculateIsEnabledChangesNothing) {
 }
 
 TEST(CliCalc, AMissingDatabaseIsAGeneralErrorPerPress) {
-    const CliRun r = cli({"calc", "--db", "/nonexistent/FlightTables1.mdb"}, kShift);
+    const CliRun r = runCli({"calc", "--db", "/nonexistent/FlightTables1.mdb"}, kShift);
     ASSERT_EQ(r.exitCode, 0);
     const QJsonArray m = QJsonDocument::fromJson(r.out).array()[0].toObject()["messages"].toArray();
     ASSERT_EQ(m.size(), 1);
@@ -98,10 +84,10 @@ TEST(CliCalc, MalformedInputIsRefusedWithoutOutput) {
         R"([)" + kShift + R"(, {"optForward": true, "optBack": true}])",
     };
     for (const QByteArray& input : bad) {
-        const CliRun r = cli({"calc"}, input);
+        const CliRun r = runCli({"calc"}, input);
         EXPECT_EQ(r.exitCode, 2) << input.toStdString();
         EXPECT_TRUE(r.out.isEmpty()) << input.toStdString();
         EXPECT_FALSE(r.err.isEmpty()) << input.toStdString();
     }
-    EXPECT_EQ(cli({"calc", "--bogus"}, kShift).exitCode, 2);
+    EXPECT_EQ(runCli({"calc", "--bogus"}, kShift).exitCode, 2);
 }

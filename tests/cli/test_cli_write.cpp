@@ -1,5 +1,7 @@
 // korvelanta-cli write end to end: a logbook created in a temporary program directory, shifts
 // calculated and written by the command's own office.
+#include "support/cli_run.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -11,22 +13,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliRun cli(const QStringList& args, const QByteArray& input) {
-    QProcess p;
-    p.start(QDir(qEnvironmentVariable("KORV_BIN_DIR")).filePath("korvelanta-cli"), args);
-    EXPECT_TRUE(p.waitForStarted());
-    p.write(input);
-    p.closeWriteChannel();
-    EXPECT_TRUE(p.waitForFinished(180000));
-    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
-}
 
 const QByteArray kShift = R"({"cboTyp": "Л-39", "txtTpolChas": "1", "txtTpolMin": "25", "txtBal": "8",
     "txtHn": "600", "txtHv": "900", "txtVidKm": "10", "optDSMU": true, "txtHpol": "3000",
@@ -41,7 +27,7 @@ TEST(CliWrite, CreatesTheLogbookAndAppendsEachCalculatedShift) {
     second.replace("05.09.04", "06.09.04");
     QByteArray badDate = kShift;
     badDate.replace("05.09.04", "31.09.04");
-    const CliRun r = cli({"write", "--dir", dir.path()}, "[" + kShift + "," + second + "," + badDate + "]");
+    const CliRun r = runCli({"write", "--dir", dir.path()}, "[" + kShift + "," + second + "," + badDate + "]");
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(QFile::exists(dir.filePath("Korvelanta.xls")));
     const QJsonArray results = QJsonDocument::fromJson(r.out).array();
@@ -69,7 +55,7 @@ TEST(CliWrite, CreatesTheLogbookAndAppendsEachCalculatedShift) {
 
 TEST(CliWrite, MalformedInputTouchesNothing) {
     QTemporaryDir dir;
-    const CliRun r = cli({"write", "--dir", dir.path()}, R"([{"optDSMU": true, "optNSMU": true}])");
+    const CliRun r = runCli({"write", "--dir", dir.path()}, R"([{"optDSMU": true, "optNSMU": true}])");
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.out.isEmpty());
     EXPECT_FALSE(QFile::exists(dir.filePath("Korvelanta.xls")));

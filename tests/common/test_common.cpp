@@ -3,24 +3,13 @@
 #include "common/int16.h"
 #include "common/numtext.h"
 
+#include "support/error_number.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 using namespace korv;
-
-namespace {
-
-int errorNumber(auto&& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
-
-} // namespace
 
 TEST(Rounding, HalvesGoToTheEvenNeighbour) {
     EXPECT_EQ(roundHalfEven(0.5), 0);
@@ -38,22 +27,22 @@ TEST(Rounding, HalvesGoToTheEvenNeighbour) {
 TEST(Int16Rules, ConversionsFailOutsideTheRange) {
     EXPECT_EQ(roundToInt16(32767.4), 32767);
     EXPECT_EQ(roundToInt16(-32768.5), -32768); // half to even stays inside
-    EXPECT_EQ(errorNumber([] { (void)roundToInt16(32767.5); }), Error::Overflow);
-    EXPECT_EQ(errorNumber([] { (void)roundToInt16(-32769); }), Error::Overflow);
-    EXPECT_EQ(errorNumber([] { (void)roundToInt16(NAN); }), Error::Overflow);
+    EXPECT_EQ(errorNumberOf<Error>([] { (void)roundToInt16(32767.5); }), Error::Overflow);
+    EXPECT_EQ(errorNumberOf<Error>([] { (void)roundToInt16(-32769); }), Error::Overflow);
+    EXPECT_EQ(errorNumberOf<Error>([] { (void)roundToInt16(NAN); }), Error::Overflow);
     EXPECT_EQ(truncToInt16(-7.9), -7);
     EXPECT_EQ(truncToInt16(32767.9), 32767);
-    EXPECT_EQ(errorNumber([] { (void)truncToInt16(32768.0); }), Error::Overflow);
+    EXPECT_EQ(errorNumberOf<Error>([] { (void)truncToInt16(32768.0); }), Error::Overflow);
 }
 
 TEST(Int16Rules, ArithmeticChecksEveryStep) {
     Int16 a = 32000, b = 767, c = 1;
     EXPECT_EQ((a + b).value(), 32767);
-    EXPECT_EQ(errorNumber([&] { (void)(a + b + c); }), Error::Overflow);
-    EXPECT_EQ(errorNumber([&] { (void)(Int16(-32768) - c); }), Error::Overflow);
-    EXPECT_EQ(errorNumber([&] { (void)(Int16(200) * Int16(200)); }), Error::Overflow);
+    EXPECT_EQ(errorNumberOf<Error>([&] { (void)(a + b + c); }), Error::Overflow);
+    EXPECT_EQ(errorNumberOf<Error>([&] { (void)(Int16(-32768) - c); }), Error::Overflow);
+    EXPECT_EQ(errorNumberOf<Error>([&] { (void)(Int16(200) * Int16(200)); }), Error::Overflow);
     // Left to right: the first subtraction already leaves the range.
-    EXPECT_EQ(errorNumber([&] { (void)(Int16(-32000) - Int16(1000) + Int16(1000)); }), Error::Overflow);
+    EXPECT_EQ(errorNumberOf<Error>([&] { (void)(Int16(-32000) - Int16(1000) + Int16(1000)); }), Error::Overflow);
 }
 
 TEST(LeadingNumber, ReadsTheNumberAtTheStart) {
@@ -76,9 +65,9 @@ TEST(StrictNumber, AcceptsOnlyANumberWithBlanksAround) {
     EXPECT_EQ(strictNumber(u"-1.5"), -1.5);
     EXPECT_EQ(strictNumber(u"5."), 5);
     for (const char16_t* bad : {u"", u"  ", u"1a", u"5-", u"-", u".", u"1.2.3", u"a1"})
-        EXPECT_EQ(errorNumber([&] { (void)strictNumber(bad); }), Error::TypeMismatch) << QString::fromUtf16(bad).toStdString();
+        EXPECT_EQ(errorNumberOf<Error>([&] { (void)strictNumber(bad); }), Error::TypeMismatch) << QString::fromUtf16(bad).toStdString();
     EXPECT_EQ(strictInt16(u"2.5"), 2);
-    EXPECT_EQ(errorNumber([] { (void)strictInt16(u"40000"); }), Error::Overflow);
+    EXPECT_EQ(errorNumberOf<Error>([] { (void)strictInt16(u"40000"); }), Error::Overflow);
 }
 
 TEST(Formatting, HoursAndMinutesAndSingles) {

@@ -13,6 +13,8 @@
 #include <QLibrary>
 #include <QTemporaryDir>
 #include <QWidget>
+#include "support/error_number.h"
+
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -23,15 +25,6 @@ namespace {
 const QString kTarvixLib = QStringLiteral(TARVIX_LIBRARY);
 const QString kDrovanettaLib = QStringLiteral(DROVANETTA_LIBRARY);
 const QString kTarvixClsid = QStringLiteral("{4449A04C-BE6D-483C-9E7D-385AC8C40BD0}");
-
-int errorNumber(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ControlError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 // Each test registers into a registry of its own in a temporary directory.
 class RegistryTest : public ::testing::Test {
@@ -121,16 +114,16 @@ TEST_F(RegistryTest, ClassObjectAnswersOnlyForItsClassAndInterface) {
 }
 
 TEST_F(RegistryTest, UnknownOrBrokenRegistrationCannotCreate) {
-    EXPECT_EQ(errorNumber([] { CreateControl(QStringLiteral("Project1.TarvixProgress"), nullptr, nullptr); }),
+    EXPECT_EQ(errorNumberOf<ControlError>([] { CreateControl(QStringLiteral("Project1.TarvixProgress"), nullptr, nullptr); }),
               ControlError::CannotCreateObject);
     registerBoth();
-    EXPECT_EQ(errorNumber([] { CreateControl(QStringLiteral("Project1.Nothing"), nullptr, nullptr); }),
+    EXPECT_EQ(errorNumberOf<ControlError>([] { CreateControl(QStringLiteral("Project1.Nothing"), nullptr, nullptr); }),
               ControlError::CannotCreateObject);
     Registry reg(path);
     reg.setValue(QStringLiteral("HKEY_CLASSES_ROOT\\CLSID\\") + kTarvixClsid +
                      QStringLiteral("\\InprocServer32"),
                  {}, dir.filePath(QStringLiteral("missing.so")));
-    EXPECT_EQ(errorNumber([] { CreateControl(QStringLiteral("Project1.TarvixProgress"), nullptr, nullptr); }),
+    EXPECT_EQ(errorNumberOf<ControlError>([] { CreateControl(QStringLiteral("Project1.TarvixProgress"), nullptr, nullptr); }),
               ControlError::CannotCreateObject);
 }
 
@@ -167,10 +160,10 @@ TEST(Conversions, SixteenBitRules) {
     EXPECT_EQ(toInt16(QStringLiteral("12,5")), 12);
     EXPECT_EQ(toInt16(QVariant(true)), -1);
     EXPECT_EQ(toInt16(QVariant(-32768)), -32768);
-    EXPECT_EQ(errorNumber([] { toInt16(QVariant(32767.5)); }), ControlError::Overflow);
-    EXPECT_EQ(errorNumber([] { toInt16(QVariant(40000)); }), ControlError::Overflow);
-    EXPECT_EQ(errorNumber([] { toInt16(QStringLiteral("abc")); }), ControlError::TypeMismatch);
-    EXPECT_EQ(errorNumber([] { toInt16(QVariant()); }), ControlError::TypeMismatch);
+    EXPECT_EQ(errorNumberOf<ControlError>([] { toInt16(QVariant(32767.5)); }), ControlError::Overflow);
+    EXPECT_EQ(errorNumberOf<ControlError>([] { toInt16(QVariant(40000)); }), ControlError::Overflow);
+    EXPECT_EQ(errorNumberOf<ControlError>([] { toInt16(QStringLiteral("abc")); }), ControlError::TypeMismatch);
+    EXPECT_EQ(errorNumberOf<ControlError>([] { toInt16(QVariant()); }), ControlError::TypeMismatch);
     EXPECT_EQ(toOleColor(QStringLiteral("&H8000000F")), 0x8000000Fu);
     EXPECT_EQ(toOleColor(QVariant(-2147483633)), 0x8000000Fu);
     EXPECT_TRUE(toBool(QStringLiteral("true")));
@@ -259,11 +252,11 @@ TEST(BagTextFile, ReadsByHandWrittenFilesAndNamesTheBadLine) {
         EXPECT_EQ(e.number(), ControlError::TypeMismatch);
         EXPECT_TRUE(e.description().contains(QStringLiteral("строка 2")));
     }
-    EXPECT_EQ(errorNumber([] { container::bagFromText(QStringLiteral("Value 5\n")); }),
+    EXPECT_EQ(errorNumberOf<ControlError>([] { container::bagFromText(QStringLiteral("Value 5\n")); }),
               ControlError::TypeMismatch);
-    EXPECT_EQ(errorNumber([] { container::bagFromText(QStringLiteral("Text = str unquoted\n")); }),
+    EXPECT_EQ(errorNumberOf<ControlError>([] { container::bagFromText(QStringLiteral("Text = str unquoted\n")); }),
               ControlError::TypeMismatch);
-    EXPECT_EQ(errorNumber([] { container::bagFromText(QStringLiteral("Picture = picture data:xx\n")); }),
+    EXPECT_EQ(errorNumberOf<ControlError>([] { container::bagFromText(QStringLiteral("Picture = picture data:xx\n")); }),
               ControlError::InvalidPicture);
 }
 

@@ -1,23 +1,12 @@
 #include "controls/host/controlerror.h"
 #include "controls/progress/progress_rules.h"
 
+#include "support/error_number.h"
+
 #include <gtest/gtest.h>
 
 using korv::host::ControlError;
 using namespace tarvix;
-
-namespace {
-
-int errorNumber(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ControlError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
-} // namespace
 
 TEST(ProgressPercent, WholePercentRoundsHalvesToEven) {
     EXPECT_EQ(wholePercent(57, 0, 100, false), 57);
@@ -42,19 +31,19 @@ TEST(ProgressPercent, ValuesOutsideTheRangeAsTheyStand) {
     // A loaded counter is not clamped; the percentage follows it.
     EXPECT_EQ(wholePercent(150, 0, 100, false), 150);
     EXPECT_EQ(wholePercent(-10, 0, 100, false), -10);
-    EXPECT_EQ(errorNumber([] { wholePercent(32767, 0, 1, false); }), ControlError::Overflow);
+    EXPECT_EQ(errorNumberOf<ControlError>([] { wholePercent(32767, 0, 1, false); }), ControlError::Overflow);
 }
 
 TEST(ProgressPercent, ZeroRangeRaisesTheArithmeticErrors) {
-    EXPECT_EQ(errorNumber([] { percentage(5, 5, 5, false); }), ControlError::Overflow);       // 0/0
-    EXPECT_EQ(errorNumber([] { percentage(6, 5, 5, false); }), ControlError::DivisionByZero); // n/0
-    EXPECT_EQ(errorNumber([] { barWidth(6, 5, 5, 100.0f); }), ControlError::DivisionByZero);
+    EXPECT_EQ(errorNumberOf<ControlError>([] { percentage(5, 5, 5, false); }), ControlError::Overflow);       // 0/0
+    EXPECT_EQ(errorNumberOf<ControlError>([] { percentage(6, 5, 5, false); }), ControlError::DivisionByZero); // n/0
+    EXPECT_EQ(errorNumberOf<ControlError>([] { barWidth(6, 5, 5, 100.0f); }), ControlError::DivisionByZero);
 }
 
 TEST(ProgressPercent, DifferencesAre16Bit) {
     EXPECT_EQ(checkedDifference(32767, 0), 32767);
-    EXPECT_EQ(errorNumber([] { checkedDifference(-32768, 1); }), ControlError::Overflow);
-    EXPECT_EQ(errorNumber([] { percentage(-32768, 10, 100, false); }), ControlError::Overflow);
+    EXPECT_EQ(errorNumberOf<ControlError>([] { checkedDifference(-32768, 1); }), ControlError::Overflow);
+    EXPECT_EQ(errorNumberOf<ControlError>([] { percentage(-32768, 10, 100, false); }), ControlError::Overflow);
 }
 
 TEST(ProgressCaption, PercentOrTextSpacePercent) {

@@ -5,6 +5,8 @@
 #include "recording_site.h"
 
 #include <QImage>
+#include "support/error_number.h"
+
 #include <gtest/gtest.h>
 
 using korv::host::ControlError;
@@ -15,15 +17,6 @@ namespace {
 
 const QColor kWhite(255, 255, 255);
 const QColor kDarkBlue(0, 0, 128); // &H800000
-
-int errorNumber(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const ControlError& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 QImage solid(int w, int h, QColor c) {
     QImage img(w, h, QImage::Format_RGB32);
@@ -151,24 +144,24 @@ TEST_F(TarvixTest, MinOf32767OverflowsAndChangesNothing) {
     bar.setMin(20);
     bar.setValue(300);
     site.notices.clear();
-    EXPECT_EQ(errorNumber([&] { bar.setMin(32767); }), ControlError::Overflow);
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.setMin(32767); }), ControlError::Overflow);
     EXPECT_EQ(bar.min(), 20);
     EXPECT_EQ(bar.max(), 500);
     EXPECT_EQ(bar.value(), 300);
     EXPECT_TRUE(site.notices.isEmpty());
     bar.setMax(32767);
-    EXPECT_EQ(errorNumber([&] { bar.setMin(32767); }), ControlError::Overflow);
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.setMin(32767); }), ControlError::Overflow);
     EXPECT_EQ(bar.max(), 32767);
     bar.setMin(32766);
     EXPECT_EQ(bar.max(), 32767);
 }
 
 TEST_F(TarvixTest, DispatchConvertsWith16BitRules) {
-    EXPECT_EQ(errorNumber([&] { bar.put(DispMin, 32767); }), ControlError::Overflow);
-    EXPECT_EQ(errorNumber([&] { bar.put(DispValue, 40000); }), ControlError::Overflow);
-    EXPECT_EQ(errorNumber([&] { bar.put(DispValue, QStringLiteral("много")); }), ControlError::TypeMismatch);
-    EXPECT_EQ(errorNumber([&] { bar.put(DispFont, 5); }), ControlError::TypeMismatch);
-    EXPECT_EQ(errorNumber([&] { bar.get(0x68030020); }), ControlError::NotSupported);
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.put(DispMin, 32767); }), ControlError::Overflow);
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.put(DispValue, 40000); }), ControlError::Overflow);
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.put(DispValue, QStringLiteral("много")); }), ControlError::TypeMismatch);
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.put(DispFont, 5); }), ControlError::TypeMismatch);
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.get(0x68030020); }), ControlError::NotSupported);
     bar.put(DispValue, 12.5);
     EXPECT_EQ(bar.value(), 12);
     bar.put(DispValue, QStringLiteral("57"));
@@ -184,7 +177,7 @@ TEST_F(TarvixTest, MembersCarryIdsHelpAndArgumentNames) {
     EXPECT_EQ(bar.idOfName(QStringLiteral("BorderStyle")), 0x68030000);
     EXPECT_EQ(bar.idOfName(QStringLiteral("Font")), -512);
     EXPECT_EQ(bar.idOfName(QStringLiteral("aboutbox")), -552);
-    EXPECT_EQ(errorNumber([&] { bar.idOfName(QStringLiteral("Percent")); }), ControlError::NotSupported);
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.idOfName(QStringLiteral("Percent")); }), ControlError::NotSupported);
     EXPECT_EQ(bar.memberInfo(DispValue).helpString, QStringLiteral("Процент каков он есть..."));
     EXPECT_EQ(bar.memberInfo(DispStyle).helpString,
               QStringLiteral("Стиль бара: стандартный(0)  или новый(1)"));
@@ -493,7 +486,7 @@ TEST(TarvixPersistence, WrongEntryFailsTheLoadAfterTheEarlierOnes) {
     bag.set(QStringLiteral("Value"), QVariant::fromValue<short>(30));
     bag.set(QStringLiteral("Text"), QStringLiteral("Шаг"));
     bag.set(QStringLiteral("Min"), QStringLiteral("ноль"));
-    EXPECT_EQ(errorNumber([&] { bar.readProperties(bag); }), ControlError::TypeMismatch);
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.readProperties(bag); }), ControlError::TypeMismatch);
     EXPECT_EQ(bar.value(), 30);
     EXPECT_EQ(bar.text(), QStringLiteral("Шаг"));
 
@@ -501,10 +494,10 @@ TEST(TarvixPersistence, WrongEntryFailsTheLoadAfterTheEarlierOnes) {
     equal.set(QStringLiteral("Min"), QVariant::fromValue<short>(5));
     equal.set(QStringLiteral("Max"), QVariant::fromValue<short>(5));
     TarvixProgress other;
-    EXPECT_EQ(errorNumber([&] { other.readProperties(equal); }), ControlError::DivisionByZero);
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { other.readProperties(equal); }), ControlError::DivisionByZero);
 
     MemoryPropertyBag badPicture;
     badPicture.set(QStringLiteral("Picture"), QStringLiteral("/nonexistent/picture.png"));
     TarvixProgress third;
-    EXPECT_EQ(errorNumber([&] { third.readProperties(badPicture); }), ControlError::InvalidPicture);
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { third.readProperties(badPicture); }), ControlError::InvalidPicture);
 }

@@ -1,6 +1,8 @@
 #include "common/error.h"
 #include "flight/interpolation.h"
 
+#include "support/error_number.h"
+
 #include <gtest/gtest.h>
 
 using namespace korv;
@@ -8,14 +10,6 @@ using namespace korv::flight;
 
 namespace {
 
-int errorOf(auto&& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 const QString kName = QStringLiteral("Z_Time_Pod_Test");
 
@@ -64,12 +58,12 @@ TEST(OneKeyLookup, AboveTheLargestKeyTheEmptyRowBelowCountsAsZero) {
 }
 
 TEST(OneKeyLookup, OutOfRangeAndOverflow) {
-    EXPECT_EQ(errorOf([] { lookupOneKey(kPod, -5, kName); }), Error::TypeMismatch);
-    EXPECT_EQ(errorOf([] { lookupOneKey({}, 5, kName); }), Error::TypeMismatch);
+    EXPECT_EQ(errorNumberOf<Error>([] { lookupOneKey(kPod, -5, kName); }), Error::TypeMismatch);
+    EXPECT_EQ(errorNumberOf<Error>([] { lookupOneKey({}, 5, kName); }), Error::TypeMismatch);
     // Only key 0: the neighbour above is the empty row with key 0, a zero denominator.
-    EXPECT_EQ(errorOf([] { lookupOneKey({{0, 0}}, 10, kName); }), Error::TypeMismatch);
-    EXPECT_EQ(errorOf([] { lookupOneKey({{0, 30000}, {100, 40000}}, 50, kName); }), Error::Overflow);
-    EXPECT_EQ(errorOf([] { lookupOneKey({{0, 0}, {50, 40000}}, 50, kName); }), Error::Overflow);
+    EXPECT_EQ(errorNumberOf<Error>([] { lookupOneKey({{0, 0}}, 10, kName); }), Error::TypeMismatch);
+    EXPECT_EQ(errorNumberOf<Error>([] { lookupOneKey({{0, 30000}, {100, 40000}}, 50, kName); }), Error::Overflow);
+    EXPECT_EQ(errorNumberOf<Error>([] { lookupOneKey({{0, 0}, {50, 40000}}, 50, kName); }), Error::Overflow);
 }
 
 TEST(OneKeyLookup, TheErrorNamesTheTable) {
@@ -119,9 +113,9 @@ TEST(TwoKeyLookup, RowKeysOutsideTheRows) {
 }
 
 TEST(TwoKeyLookup, ColumnKeysOutsideTheColumnsAreErrors) {
-    EXPECT_EQ(errorOf([] { lookupTwoKeys(kObl, 300, 4000, kName); }), Error::TypeMismatch);
-    EXPECT_EQ(errorOf([] { lookupTwoKeys(kObl, 300, -5, kName); }), Error::TypeMismatch);
-    EXPECT_EQ(errorOf([] { lookupTwoKeys({}, 300, 500, kName); }), Error::TypeMismatch);
+    EXPECT_EQ(errorNumberOf<Error>([] { lookupTwoKeys(kObl, 300, 4000, kName); }), Error::TypeMismatch);
+    EXPECT_EQ(errorNumberOf<Error>([] { lookupTwoKeys(kObl, 300, -5, kName); }), Error::TypeMismatch);
+    EXPECT_EQ(errorNumberOf<Error>([] { lookupTwoKeys({}, 300, 500, kName); }), Error::TypeMismatch);
 }
 
 TEST(TwoKeyLookup, TheColumnSearchIncludesTheCornerCell) {
@@ -140,5 +134,5 @@ TEST(TwoKeyLookup, OverflowOfAnInterpolatedValue) {
     const Table t = {{-1, 100, 200}, {0, 30000, 32000}, {100, 32000, 32767}};
     EXPECT_EQ(lookupTwoKeys(t, 50, 200, kName), 32383);
     const Table big = {{-1, 100, 200}, {0, 30000, 40000}};
-    EXPECT_EQ(errorOf([&] { lookupTwoKeys(big, 0, 190, kName); }), Error::Overflow);
+    EXPECT_EQ(errorNumberOf<Error>([&] { lookupTwoKeys(big, 0, 190, kName); }), Error::Overflow);
 }

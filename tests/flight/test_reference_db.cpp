@@ -9,6 +9,8 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include "support/error_number.h"
+
 #include <gtest/gtest.h>
 
 using namespace korv;
@@ -16,14 +18,6 @@ using namespace korv::flight;
 
 namespace {
 
-int errorOf(auto&& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
 
 // A small database written by the test: an unsorted view and the exercise table.
 class ReferenceDbTest : public ::testing::Test {
@@ -80,7 +74,7 @@ TEST_F(ReferenceDbTest, AMissingQueryFailsNamingIt) {
 TEST_F(ReferenceDbTest, AMissingFileFailsAndIsNotCreated) {
     const QString missing = dir.filePath("none/FlightTables1.mdb");
     ReferenceDatabase db(missing);
-    EXPECT_EQ(errorOf([&] { db.table("Z_Time_Pod_L39"); }), Error::FileNotFound);
+    EXPECT_EQ(errorNumberOf<Error>([&] { db.table("Z_Time_Pod_L39"); }), Error::FileNotFound);
     EXPECT_FALSE(QFile::exists(missing));
 }
 
@@ -88,10 +82,10 @@ TEST_F(ReferenceDbTest, ExerciseDescriptionBindsAWholeNumber) {
     ReferenceDatabase db(path);
     EXPECT_EQ(db.exerciseDescription("5"), "КП. День. Полёт по кругу");
     EXPECT_EQ(db.exerciseDescription(" 12 "), "ТП. День. Зона");
-    EXPECT_EQ(errorOf([&] { db.exerciseDescription("7"); }), Error::NoCurrentRecord);
+    EXPECT_EQ(errorNumberOf<Error>([&] { db.exerciseDescription("7"); }), Error::NoCurrentRecord);
     // Texts that are not whole numbers never reach the database.
     for (const char* bad : {"", "5 OR 1=1", "5;DROP TABLE ExercisesKLP", "1.5", "abc"})
-        EXPECT_EQ(errorOf([&] { db.exerciseDescription(bad); }), Error::TypeMismatch) << bad;
+        EXPECT_EQ(errorNumberOf<Error>([&] { db.exerciseDescription(bad); }), Error::TypeMismatch) << bad;
     EXPECT_EQ(db.exerciseDescription("5"), "КП. День. Полёт по кругу");
 }
 
