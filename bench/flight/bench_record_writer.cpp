@@ -1,5 +1,8 @@
 // One write of a shift into a logbook of 5,000 records with Calc warm, and for comparison the search
 // of the free pair cell by cell instead of in one block.
+//   KORV_BENCH_RECORDS=N   another logbook size
+//   KORV_BENCH_UNMERGED=1  the same logbook with its pairs unmerged, to show what Calc's .xls export
+//                          of the ~20 merged cells per record costs on every save
 #include "flight/record_writer.h"
 #include "logbook/host.h"
 #include "logbook/logbook.h"
@@ -40,6 +43,8 @@ void fillLogbook(logbook::SpreadsheetHost& host, const QString& path) {
         rows.append({QString(), QString(), QString(), QString(), QString(), QString(), QString()});
     }
     s.cells(6, 0, 6 + 2 * kRecords - 1, 6).setData(rows);
+    if (qEnvironmentVariableIsSet("KORV_BENCH_UNMERGED"))
+        s.cells(6, 0, 6 + 2 * kRecords + 1, 21).unmerge();
     wb.close(logbook::CloseMode::Save);
 }
 
