@@ -23,7 +23,9 @@ using namespace korv::flight;
 
 namespace {
 
-const int kRecords = qEnvironmentVariableIntValue("KORV_BENCH_RECORDS") > 0 ? qEnvironmentVariableIntValue("KORV_BENCH_RECORDS") : 5000;
+const int kRecords = qEnvironmentVariableIntValue("KORV_BENCH_RECORDS") > 0
+                         ? qEnvironmentVariableIntValue("KORV_BENCH_RECORDS")
+                         : 5000;
 
 // A logbook whose "Лист1" holds kRecords records laid out as the program writes them: every pair a
 // copy of the formatted record slot (merges, formats, the M-column rule), the values in one block.

@@ -7,7 +7,9 @@
 #include "logbook/newbook.h"
 
 #include <QTemporaryDir>
+
 #include <benchmark/benchmark.h>
+
 #include <cstdio>
 #include <memory>
 

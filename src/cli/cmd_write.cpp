@@ -76,9 +76,9 @@ int runWrite(const QStringList& args) {
         QJsonValue written = QJsonValue::Null;
         if (session.form.cmdWriteEnabled) {
             if (const auto w = writer.cmdWrite_Click(session, dialogs)) {
-                written = QJsonObject{{QStringLiteral("row"), w->row},
-                                      {QStringLiteral("heading"),
-                                       w->heading ? QJsonValue(*w->heading) : QJsonValue(QJsonValue::Null)}};
+                written = QJsonObject{
+                    {QStringLiteral("row"), w->row},
+                    {QStringLiteral("heading"), w->heading ? QJsonValue(*w->heading) : QJsonValue(QJsonValue::Null)}};
             }
         }
         QJsonObject r = resultObject(session.form, takeMessages(dialogs));

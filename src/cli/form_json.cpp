@@ -22,15 +22,24 @@ struct OptionField {
 };
 
 const TextField kTexts[] = {
-    {"cboTyp", &InputForm::cboTyp, true},           {"txtTpolChas", &InputForm::txtTpolChas, true},
-    {"txtTpolMin", &InputForm::txtTpolMin, true},   {"txtBal", &InputForm::txtBal, true},
-    {"txtHn", &InputForm::txtHn, true},             {"txtHv", &InputForm::txtHv, false},
-    {"txtVidKm", &InputForm::txtVidKm, true},       {"txtVidSm", &InputForm::txtVidSm, false},
-    {"txtShtorkaZ", &InputForm::txtShtorkaZ, true}, {"txtShtorkaO", &InputForm::txtShtorkaO, true},
-    {"txtHpol", &InputForm::txtHpol, true},         {"txtHmin", &InputForm::txtHmin, false},
-    {"txtDate", &InputForm::txtDate, false},        {"txtPol", &InputForm::txtPol, false},
-    {"txtUpr", &InputForm::txtUpr, false},          {"cboSys", &InputForm::cboSys, false},
-    {"txtZah", &InputForm::txtZah, false},          {"txtPos", &InputForm::txtPos, false},
+    {"cboTyp", &InputForm::cboTyp, true},
+    {"txtTpolChas", &InputForm::txtTpolChas, true},
+    {"txtTpolMin", &InputForm::txtTpolMin, true},
+    {"txtBal", &InputForm::txtBal, true},
+    {"txtHn", &InputForm::txtHn, true},
+    {"txtHv", &InputForm::txtHv, false},
+    {"txtVidKm", &InputForm::txtVidKm, true},
+    {"txtVidSm", &InputForm::txtVidSm, false},
+    {"txtShtorkaZ", &InputForm::txtShtorkaZ, true},
+    {"txtShtorkaO", &InputForm::txtShtorkaO, true},
+    {"txtHpol", &InputForm::txtHpol, true},
+    {"txtHmin", &InputForm::txtHmin, false},
+    {"txtDate", &InputForm::txtDate, false},
+    {"txtPol", &InputForm::txtPol, false},
+    {"txtUpr", &InputForm::txtUpr, false},
+    {"cboSys", &InputForm::cboSys, false},
+    {"txtZah", &InputForm::txtZah, false},
+    {"txtPos", &InputForm::txtPos, false},
     {"txtVzl", &InputForm::txtVzl, false},
 };
 
@@ -69,7 +78,8 @@ QString readForm(const QJsonObject& o, int index, InputForm& form) {
     for (const OptionField& a : kOptions) {
         for (const OptionField& b : kOptions) {
             if (&a < &b && a.group == b.group && form.*a.member && form.*b.member)
-                return where + QStringLiteral("выбраны сразу «%1» и «%2»").arg(QLatin1String(a.name), QLatin1String(b.name));
+                return where +
+                       QStringLiteral("выбраны сразу «%1» и «%2»").arg(QLatin1String(a.name), QLatin1String(b.name));
         }
     }
     return {};

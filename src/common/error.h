@@ -16,10 +16,10 @@ public:
         Overflow = 6,
         DivisionByZero = 11,
         TypeMismatch = 13,
-        ItemNotFound = 3265,   // a named query or table that the reference database does not hold
+        ItemNotFound = 3265,    // a named query or table that the reference database does not hold
         NoCurrentRecord = 3021, // a lookup that found no record
         FileNotFound = 53,
-        Spreadsheet = 1004,    // the spreadsheet application refused or failed an operation
+        Spreadsheet = 1004, // the spreadsheet application refused or failed an operation
     };
 
     Error(int number, QString description);

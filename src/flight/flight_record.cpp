@@ -136,7 +136,8 @@ FlightRecord buildFlightRecord(const ShiftSession& session, const QString& descr
     }
     const double maxKm = v.MaxAltitude.value() / 1000.0;
     if (!f.txtHmin.isEmpty())
-        put('K', 0, CellValue::ofText(decimalCommaText(maxKm) + u'/' + decimalCommaText(leadingNumber(f.txtHmin) / 1000.0)));
+        put('K', 0,
+            CellValue::ofText(decimalCommaText(maxKm) + u'/' + decimalCommaText(leadingNumber(f.txtHmin) / 1000.0)));
     else
         put('K', 0, CellValue::ofNumber(maxKm));
     put('L', 0, CellValue::ofNumber(v.CloudAmount.value()));

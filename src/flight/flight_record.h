@@ -25,9 +25,9 @@ struct CellValue {
     enum class Kind { Text, Number, Time, Date };
 
     Kind kind = Kind::Text;
-    QString text;     // Text
+    QString text;      // Text
     double number = 0; // Number; Time: a fraction of a day
-    QDate date;       // Date
+    QDate date;        // Date
 
     static CellValue ofText(QString t) { return {Kind::Text, std::move(t), 0, {}}; }
     static CellValue ofNumber(double n) { return {Kind::Number, {}, n, {}}; }

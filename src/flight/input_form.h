@@ -53,16 +53,13 @@ struct InputForm {
 };
 
 // The type list of cboTyp; the reference tables are chosen by position in it.
-inline const QStringList kAircraftTypes = {QStringLiteral("Л-39"),  QStringLiteral("Су-24"),
-                                           QStringLiteral("Су-25"), QStringLiteral("Су-27"),
-                                           QStringLiteral("МиГ-29"), QStringLiteral("МиГ-31")};
+inline const QStringList kAircraftTypes = {QStringLiteral("Л-39"),  QStringLiteral("Су-24"),  QStringLiteral("Су-25"),
+                                           QStringLiteral("Су-27"), QStringLiteral("МиГ-29"), QStringLiteral("МиГ-31")};
 // The table-name suffix of each type, in the same order.
-inline const QStringList kTypeSuffixes = {QStringLiteral("L39"),   QStringLiteral("Su24"),
-                                          QStringLiteral("Su25"),  QStringLiteral("Su27"),
-                                          QStringLiteral("MiG29"), QStringLiteral("MiG31")};
+inline const QStringList kTypeSuffixes = {QStringLiteral("L39"),  QStringLiteral("Su24"),  QStringLiteral("Su25"),
+                                          QStringLiteral("Su27"), QStringLiteral("MiG29"), QStringLiteral("MiG31")};
 // The list of cboSys.
-inline const QStringList kLandingSystems = {QStringLiteral("ОСП"), QStringLiteral("РСП"),
-                                            QStringLiteral("РМС-Р"), QStringLiteral("РМС-Д"),
-                                            QStringLiteral("РМС-А")};
+inline const QStringList kLandingSystems = {QStringLiteral("ОСП"), QStringLiteral("РСП"), QStringLiteral("РМС-Р"),
+                                            QStringLiteral("РМС-Д"), QStringLiteral("РМС-А")};
 
 } // namespace korv::flight

@@ -12,8 +12,7 @@ namespace {
 double field(const Record& r, std::size_t i) { return i < r.size() ? r[i] : 0.0; }
 
 [[noreturn]] void outsideTable(double key, const QString& tableName) {
-    throw Error::typeMismatch(
-        QStringLiteral("значение %1 лежит вне таблицы %2").arg(QString::number(key), tableName));
+    throw Error::typeMismatch(QStringLiteral("значение %1 лежит вне таблицы %2").arg(QString::number(key), tableName));
 }
 
 // Where a new key lands when it is appended to `keys` and the whole is sorted stably: after every key
@@ -66,8 +65,7 @@ std::int16_t lookupOneKey(const Table& table, std::int16_t key, const QString& t
     return truncToInt16(interpolate(key, field(lo, 0), field(lo, 1), hiKey, hiValue, tableName));
 }
 
-std::int16_t lookupTwoKeys(const Table& table, std::int16_t rowKey, std::int16_t columnKey,
-                           const QString& tableName) {
+std::int16_t lookupTwoKeys(const Table& table, std::int16_t rowKey, std::int16_t columnKey, const QString& tableName) {
     if (table.empty())
         outsideTable(columnKey, tableName);
     const Record& keys = table.front();
@@ -95,8 +93,7 @@ std::int16_t lookupTwoKeys(const Table& table, std::int16_t rowKey, std::int16_t
         const double k2 = field(keys, *n.above);
         column[0] = columnKey;
         for (std::size_t i = 1; i < table.size(); ++i)
-            column[i] = interpolate(columnKey, k1, field(table[i], *n.below), k2, field(table[i], *n.above),
-                                    tableName);
+            column[i] = interpolate(columnKey, k1, field(table[i], *n.below), k2, field(table[i], *n.above), tableName);
     }
 
     std::int16_t result = 0;

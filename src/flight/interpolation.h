@@ -27,7 +27,6 @@ std::int16_t lookupOneKey(const Table& table, std::int16_t key, const QString& t
 // leaves 0 it is interpolated between the neighbouring rows, the key record standing above the
 // lowest row key. A column key above every column key or below the corner is an error; a row key
 // above every row key meets an empty row (key 0, values 0); a row key below the corner gives 0.
-std::int16_t lookupTwoKeys(const Table& table, std::int16_t rowKey, std::int16_t columnKey,
-                           const QString& tableName);
+std::int16_t lookupTwoKeys(const Table& table, std::int16_t rowKey, std::int16_t columnKey, const QString& tableName);
 
 } // namespace korv::flight

@@ -31,8 +31,7 @@ public:
             const QString why = db.lastError().text();
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(name_);
-            throw Error(Error::FileNotFound,
-                        QStringLiteral("Не удалось открыть базу данных %1: %2").arg(path, why));
+            throw Error(Error::FileNotFound, QStringLiteral("Не удалось открыть базу данных %1: %2").arg(path, why));
         }
     }
     ~Connection() {

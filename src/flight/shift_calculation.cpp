@@ -94,8 +94,7 @@ bool ShiftSession::Calculate(Dialogs& dialogs) {
     v_.HoodOpenHeight = leadingInt16(form.txtShtorkaO);
 
     // Never more landings with a system than approaches.
-    if (!form.txtPos.isEmpty() && !form.txtZah.isEmpty() &&
-        leadingNumber(form.txtZah) < leadingNumber(form.txtPos))
+    if (!form.txtPos.isEmpty() && !form.txtZah.isEmpty() && leadingNumber(form.txtZah) < leadingNumber(form.txtPos))
         form.txtPos = form.txtZah;
 
     SelectTypeTables();
@@ -218,8 +217,8 @@ void ShiftSession::HoodTime() {
 }
 
 void ShiftSession::SecondsToMinutes() {
-    for (Int16* t : {&v_.BelowCloudTime, &v_.CloudTime, &v_.AboveCloudTime, &v_.ClosedCabinTime,
-                     &v_.LowWeatherTime, &v_.HoodOpenTime, &v_.FlightSeconds})
+    for (Int16* t : {&v_.BelowCloudTime, &v_.CloudTime, &v_.AboveCloudTime, &v_.ClosedCabinTime, &v_.LowWeatherTime,
+                     &v_.HoodOpenTime, &v_.FlightSeconds})
         *t = roundToInt16(*t / 60.0);
     v_.SmuTime = v_.LowWeatherTime + v_.CloudTime + v_.AboveCloudTime;
 }
@@ -267,8 +266,8 @@ void ShiftSession::ShowResults() {
 void ShiftSession::ShowLandingsAtMinimum() {
     v_.CloudBase = leadingInt16(form.txtHn);
     // Strict comparisons: exactly 3.0 km or exactly 300 m is not below the limit.
-    if (umpApplies_ && ((v_.Visibility != 0 && v_.Visibility < UmpVis) ||
-                        (v_.CloudBase != 0 && v_.CloudBase < UmpBase))) {
+    if (umpApplies_ &&
+        ((v_.Visibility != 0 && v_.Visibility < UmpVis) || (v_.CloudBase != 0 && v_.CloudBase < UmpBase))) {
         form.txtUMP.text = form.txtPos;
         form.txtUMP.visible = true;
     }

@@ -11,6 +11,7 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 #include <QUrl>
+
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -121,12 +122,8 @@ namespace korv::logbook {
 
 namespace {
 
-OUString toOU(const QString& s) {
-    return OUString(reinterpret_cast<const sal_Unicode*>(s.utf16()), s.size());
-}
-QString toQ(const OUString& s) {
-    return QString(reinterpret_cast<const QChar*>(s.getStr()), s.getLength());
-}
+OUString toOU(const QString& s) { return OUString(reinterpret_cast<const sal_Unicode*>(s.utf16()), s.size()); }
+QString toQ(const OUString& s) { return QString(reinterpret_cast<const QChar*>(s.getStr()), s.getLength()); }
 
 QString fileUrl(const QString& path) {
     return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
@@ -136,7 +133,8 @@ QString localPathOfUrl(const QString& url) {
     return u.isLocalFile() ? QFileInfo(u.toLocalFile()).absoluteFilePath() : QString();
 }
 
-template <class T> Sequence<T> seqOf(std::initializer_list<T> items) {
+template <class T>
+Sequence<T> seqOf(std::initializer_list<T> items) {
     Sequence<T> s(sal_Int32(items.size()));
     sal_Int32 i = 0;
     for (const T& t : items)
@@ -158,9 +156,7 @@ QString columnLetters(int column) {
     return s;
 }
 
-QString a1(int row, int column) {
-    return columnLetters(column) + QString::number(row + 1);
-}
+QString a1(int row, int column) { return columnLetters(column) + QString::number(row + 1); }
 
 QString a1(const table::CellRangeAddress& a) {
     if (a.StartColumn == a.EndColumn && a.StartRow == a.EndRow)
@@ -217,8 +213,7 @@ table::BorderLine2 borderLine(LineWeight w) {
 }
 
 LineWeight weightOf(const table::BorderLine2& l) {
-    const sal_uInt32 w =
-        l.LineWidth ? l.LineWidth : sal_uInt32(l.OuterLineWidth + l.InnerLineWidth + l.LineDistance);
+    const sal_uInt32 w = l.LineWidth ? l.LineWidth : sal_uInt32(l.OuterLineWidth + l.InnerLineWidth + l.LineDistance);
     if (l.LineStyle == table::BorderLineStyle::NONE || w == 0)
         return LineWeight::None;
     if (w <= 25)
@@ -232,9 +227,7 @@ LineWeight weightOf(const table::BorderLine2& l) {
 
 const QDate kNullDate(1899, 12, 30);
 
-void sleepMs(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
+void sleepMs(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 Reference<uno::XComponentContext> localContext() {
     // Bootstrapped once and deliberately never released: the local UNO runtime must outlive every
@@ -248,9 +241,7 @@ Reference<uno::XComponentContext> localContext() {
     return ctx;
 }
 
-Error hostError(const QString& text) {
-    return Error(Error::Spreadsheet, text);
-}
+Error hostError(const QString& text) { return Error(Error::Spreadsheet, text); }
 
 } // namespace
 
@@ -268,8 +259,7 @@ struct Session {
 
     void require(const QString& what) const {
         if (lost)
-            throw hostError(
-                QStringLiteral("LibreOffice Calc завершился, связь с ним потеряна; не выполнено: ") + what);
+            throw hostError(QStringLiteral("LibreOffice Calc завершился, связь с ним потеряна; не выполнено: ") + what);
         if (!attached)
             throw hostError(QStringLiteral("Нет связи с LibreOffice Calc; не выполнено: ") + what);
     }
@@ -338,8 +328,7 @@ struct BookRef {
         // code ("0.0", "dd"), not an en-US-tagged one, whatever the office's locale.
         sal_Int32 key = 0;
         if (code.compare(QStringLiteral("General"), Qt::CaseInsensitive) == 0)
-            key = Reference<util::XNumberFormatTypes>(formats, UNO_QUERY_THROW)
-                      ->getStandardIndex(lang::Locale());
+            key = Reference<util::XNumberFormatTypes>(formats, UNO_QUERY_THROW)->getStandardIndex(lang::Locale());
         else
             key = formats->addNewConverted(toOU(code), en, lang::Locale());
         formatKeys.insert(code, key);
@@ -366,9 +355,8 @@ struct BookRef {
         // Excel's English grammar: "," separates arguments, as the callers write formulas.
         Reference<sheet::XFormulaOpCodeMapper> m(f->createInstance("com.sun.star.sheet.FormulaOpCodeMapper"),
                                                  UNO_QUERY_THROW);
-        pp->setPropertyValue("OpCodeMap",
-                             Any(m->getAvailableMappings(sheet::FormulaLanguage::XL_ENGLISH,
-                                                         sheet::FormulaMapGroup::ALL_EXCEPT_SPECIAL)));
+        pp->setPropertyValue("OpCodeMap", Any(m->getAvailableMappings(sheet::FormulaLanguage::XL_ENGLISH,
+                                                                      sheet::FormulaMapGroup::ALL_EXCEPT_SPECIAL)));
         return p;
     }
 };
@@ -425,27 +413,27 @@ namespace {
         throw;
     } catch (const uno::Exception& e) {
         if (!s.responds())
-            throw hostError(QStringLiteral("LibreOffice Calc завершился или был закрыт; не выполнено: ") +
-                            what);
+            throw hostError(QStringLiteral("LibreOffice Calc завершился или был закрыт; не выполнено: ") + what);
         if (book && !book->alive())
             throw hostError(QStringLiteral("Книга ") + book->label() +
                             QStringLiteral(" закрыта в LibreOffice Calc; не выполнено: ") + what);
         QString detail = toQ(e.Message).trimmed();
         if (detail.isEmpty())
             detail = QStringLiteral("ошибка без описания");
-        throw hostError(QStringLiteral("LibreOffice Calc не выполнил операцию: ") + what +
-                        QStringLiteral(" (") + detail + u')');
+        throw hostError(QStringLiteral("LibreOffice Calc не выполнил операцию: ") + what + QStringLiteral(" (") +
+                        detail + u')');
     } catch (const std::exception& e) {
-        throw hostError(QStringLiteral("Ошибка при работе с LibreOffice Calc: ") + what +
-                        QStringLiteral(" (") + QString::fromLocal8Bit(e.what()) + u')');
+        throw hostError(QStringLiteral("Ошибка при работе с LibreOffice Calc: ") + what + QStringLiteral(" (") +
+                        QString::fromLocal8Bit(e.what()) + u')');
     }
 }
 
-template <class F> auto guarded(Session& s, BookRef* book, const QString& what, F&& f) -> decltype(f()) {
+template <class F>
+auto guarded(Session& s, BookRef* book, const QString& what, F&& f) -> decltype(f()) {
     s.require(what);
     if (book && book->closed)
-        throw hostError(QStringLiteral("Книга ") + book->label() +
-                        QStringLiteral(" уже закрыта; не выполнено: ") + what);
+        throw hostError(QStringLiteral("Книга ") + book->label() + QStringLiteral(" уже закрыта; не выполнено: ") +
+                        what);
     try {
         return f();
     } catch (...) {
@@ -455,14 +443,12 @@ template <class F> auto guarded(Session& s, BookRef* book, const QString& what, 
 
 template <class F>
 auto onRange(const std::shared_ptr<RangeRef>& d, const QString& what, F&& f) -> decltype(f()) {
-    return guarded(*d->sheet->book->s, d->sheet->book.get(), what + QStringLiteral(" (") + d->label() + u')',
-                   f);
+    return guarded(*d->sheet->book->s, d->sheet->book.get(), what + QStringLiteral(" (") + d->label() + u')', f);
 }
 
 template <class F>
 auto onSheet(const std::shared_ptr<SheetRef>& d, const QString& what, F&& f) -> decltype(f()) {
-    return guarded(*d->book->s, d->book.get(),
-                   what + QStringLiteral(" (лист «") + d->name + QStringLiteral("»)"), f);
+    return guarded(*d->book->s, d->book.get(), what + QStringLiteral(" (лист «") + d->name + QStringLiteral("»)"), f);
 }
 
 template <class F>
@@ -494,24 +480,12 @@ void setProperties(const Reference<uno::XInterface>& obj, const PropertyMap& pro
 
 Range::Range(std::shared_ptr<RangeRef> ref) : d(std::move(ref)) {}
 
-int Range::firstRow() const {
-    return d->addr.StartRow;
-}
-int Range::firstColumn() const {
-    return d->addr.StartColumn;
-}
-int Range::lastRow() const {
-    return d->addr.EndRow;
-}
-int Range::lastColumn() const {
-    return d->addr.EndColumn;
-}
-QString Range::address() const {
-    return a1(d->addr);
-}
-Sheet Range::sheet() const {
-    return Sheet(d->sheet);
-}
+int Range::firstRow() const { return d->addr.StartRow; }
+int Range::firstColumn() const { return d->addr.StartColumn; }
+int Range::lastRow() const { return d->addr.EndRow; }
+int Range::lastColumn() const { return d->addr.EndColumn; }
+QString Range::address() const { return a1(d->addr); }
+Sheet Range::sheet() const { return Sheet(d->sheet); }
 
 namespace {
 
@@ -529,15 +503,11 @@ void fillAll(const std::shared_ptr<RangeRef>& d, const QString& what, const Any&
     });
 }
 
-Reference<table::XCell> topLeft(const std::shared_ptr<RangeRef>& d) {
-    return d->range->getCellByPosition(0, 0);
-}
+Reference<table::XCell> topLeft(const std::shared_ptr<RangeRef>& d) { return d->range->getCellByPosition(0, 0); }
 
 } // namespace
 
-void Range::setValue(double value) {
-    fillAll(d, QStringLiteral("запись числа"), Any(value));
-}
+void Range::setValue(double value) { fillAll(d, QStringLiteral("запись числа"), Any(value)); }
 
 void Range::setText(const QString& text) {
     // A block write stores a string as text and never parses it, so "3/0,5" or "---" stay texts.
@@ -550,9 +520,7 @@ void Range::setDate(const QDate& date) {
     fillAll(d, QStringLiteral("запись даты"), Any(double(kNullDate.daysTo(date))));
 }
 
-void Range::setTime(int minutes) {
-    fillAll(d, QStringLiteral("запись времени"), Any(minutes / 1440.0));
-}
+void Range::setTime(int minutes) { fillAll(d, QStringLiteral("запись времени"), Any(minutes / 1440.0)); }
 
 void Range::setTimeText(const QString& hmm) {
     static const QRegularExpression re(QStringLiteral("^\\s*(\\d{1,5}):(\\d{1,2})\\s*$"));
@@ -573,8 +541,7 @@ void setTokens(const std::shared_ptr<RangeRef>& d, const QString& formula, bool 
     const Sequence<sheet::FormulaToken> tokens = p->parseFormula(toOU(formula), origin);
     for (sal_Int32 r = 0; r <= d->addr.EndRow - d->addr.StartRow; ++r) {
         for (sal_Int32 c = 0; c <= d->addr.EndColumn - d->addr.StartColumn; ++c)
-            Reference<sheet::XFormulaTokens>(d->range->getCellByPosition(c, r), UNO_QUERY_THROW)
-                ->setTokens(tokens);
+            Reference<sheet::XFormulaTokens>(d->range->getCellByPosition(c, r), UNO_QUERY_THROW)->setTokens(tokens);
     }
 }
 
@@ -620,9 +587,7 @@ CellKind Range::kind() const {
     });
 }
 
-QDate Range::date() const {
-    return kNullDate.addDays(qint64(std::floor(value())));
-}
+QDate Range::date() const { return kNullDate.addDays(qint64(std::floor(value()))); }
 
 QList<QVariantList> Range::data() const {
     return onRange(d, QStringLiteral("чтение блока ячеек"), [&] {
@@ -661,11 +626,10 @@ void Range::setData(const QList<QVariantList>& rows) {
         Sequence<Sequence<Any>> block(nRows);
         for (int r = 0; r < nRows; ++r) {
             if (rows[r].size() != nCols)
-                throw hostError(
-                    QStringLiteral("строка блока из %1 значений не помещается в %2 столбцов диапазона %3")
-                        .arg(rows[r].size())
-                        .arg(nCols)
-                        .arg(d->label()));
+                throw hostError(QStringLiteral("строка блока из %1 значений не помещается в %2 столбцов диапазона %3")
+                                    .arg(rows[r].size())
+                                    .arg(nCols)
+                                    .arg(d->label()));
             Sequence<Any> row(nCols);
             for (int c = 0; c < nCols; ++c) {
                 const QVariant& v = rows[r][c];
@@ -703,8 +667,7 @@ void Range::setFormulas(const QList<QStringList>& rows) {
         Sequence<Sequence<OUString>> block(nRows);
         for (int r = 0; r < nRows; ++r) {
             if (rows[r].size() != nCols)
-                throw hostError(QStringLiteral("число столбцов блока не совпадает с диапазоном ") +
-                                d->label());
+                throw hostError(QStringLiteral("число столбцов блока не совпадает с диапазоном ") + d->label());
             Sequence<OUString> row(nCols);
             for (int c = 0; c < nCols; ++c)
                 row.getArray()[c] = toOU(rows[r][c]);
@@ -727,8 +690,7 @@ PropertyMap formatProperties(BookRef& book, const CellFormat& f) {
     if (f.italic)
         p["CharPosture"] <<= (*f.italic ? awt::FontSlant_ITALIC : awt::FontSlant_NONE);
     if (f.underline)
-        p["CharUnderline"] <<=
-            sal_Int16(*f.underline ? awt::FontUnderline::SINGLE : awt::FontUnderline::NONE);
+        p["CharUnderline"] <<= sal_Int16(*f.underline ? awt::FontUnderline::SINGLE : awt::FontUnderline::NONE);
     if (f.fontColor)
         p["CharColor"] <<= sal_Int32(*f.fontColor);
     if (f.hAlign) {
@@ -914,8 +876,7 @@ Borders Range::borders() const {
         b.diagonalDown = get("DiagonalTLBR2");
         b.diagonalUp = get("DiagonalBLTR2");
         table::TableBorder2 t;
-        if (Reference<beans::XPropertySet>(d->range, UNO_QUERY_THROW)->getPropertyValue("TableBorder2") >>=
-            t) {
+        if (Reference<beans::XPropertySet>(d->range, UNO_QUERY_THROW)->getPropertyValue("TableBorder2") >>= t) {
             b.insideH = t.IsHorizontalLineValid ? weightOf(t.HorizontalLine) : LineWeight::None;
             b.insideV = t.IsVerticalLineValid ? weightOf(t.VerticalLine) : LineWeight::None;
         }
@@ -941,8 +902,8 @@ Range Range::mergedArea() const {
         auto r = std::make_shared<RangeRef>();
         r->sheet = d->sheet;
         r->addr = Reference<sheet::XCellRangeAddressable>(cur, UNO_QUERY_THROW)->getRangeAddress();
-        r->range = d->sheet->sheet->getCellRangeByPosition(r->addr.StartColumn, r->addr.StartRow,
-                                                           r->addr.EndColumn, r->addr.EndRow);
+        r->range = d->sheet->sheet->getCellRangeByPosition(r->addr.StartColumn, r->addr.StartRow, r->addr.EndColumn,
+                                                           r->addr.EndRow);
         return Range(r);
     });
 }
@@ -950,8 +911,8 @@ Range Range::mergedArea() const {
 bool Range::isMerged() const {
     const Range m = mergedArea();
     const bool single = m.firstRow() == m.lastRow() && m.firstColumn() == m.lastColumn();
-    return !single && m.firstRow() == firstRow() && m.lastRow() == lastRow() &&
-           m.firstColumn() == firstColumn() && m.lastColumn() == lastColumn();
+    return !single && m.firstRow() == firstRow() && m.lastRow() == lastRow() && m.firstColumn() == firstColumn() &&
+           m.lastColumn() == lastColumn();
 }
 
 void Range::clearContents() {
@@ -967,9 +928,8 @@ void Range::clear() {
         Reference<util::XMergeable>(d->range, UNO_QUERY_THROW)->merge(false);
         Reference<sheet::XSheetOperation>(d->range, UNO_QUERY_THROW)
             ->clearContents(sheet::CellFlags::VALUE | sheet::CellFlags::DATETIME | sheet::CellFlags::STRING |
-                            sheet::CellFlags::ANNOTATION | sheet::CellFlags::FORMULA |
-                            sheet::CellFlags::HARDATTR | sheet::CellFlags::STYLES |
-                            sheet::CellFlags::OBJECTS | sheet::CellFlags::EDITATTR |
+                            sheet::CellFlags::ANNOTATION | sheet::CellFlags::FORMULA | sheet::CellFlags::HARDATTR |
+                            sheet::CellFlags::STYLES | sheet::CellFlags::OBJECTS | sheet::CellFlags::EDITATTR |
                             sheet::CellFlags::FORMATTED);
     });
 }
@@ -1015,14 +975,11 @@ void Range::addConditionalFormat(const ConditionalFormat& cf) {
     onRange(d, QStringLiteral("условное форматирование"), [&] {
         Reference<sheet::XSpreadsheetDocument> doc = d->sheet->book->doc;
         // The condition's look is a cell style of its own, named after what it sets.
-        const QString styleName =
-            QStringLiteral("KorvCondition_%1_%2")
-                .arg(cf.fontColor ? QString::number(*cf.fontColor, 16) : QStringLiteral("auto"))
-                .arg(cf.bold ? (*cf.bold ? u"b" : u"n") : u"x");
+        const QString styleName = QStringLiteral("KorvCondition_%1_%2")
+                                      .arg(cf.fontColor ? QString::number(*cf.fontColor, 16) : QStringLiteral("auto"))
+                                      .arg(cf.bold ? (*cf.bold ? u"b" : u"n") : u"x");
         Reference<container::XNameContainer> styles(
-            Reference<style::XStyleFamiliesSupplier>(doc, UNO_QUERY_THROW)
-                ->getStyleFamilies()
-                ->getByName("CellStyles"),
+            Reference<style::XStyleFamiliesSupplier>(doc, UNO_QUERY_THROW)->getStyleFamilies()->getByName("CellStyles"),
             UNO_QUERY_THROW);
         if (!styles->hasByName(toOU(styleName))) {
             Reference<uno::XInterface> st = Reference<lang::XMultiServiceFactory>(doc, UNO_QUERY_THROW)
@@ -1036,8 +993,7 @@ void Range::addConditionalFormat(const ConditionalFormat& cf) {
             setProperties(st, p);
         }
         Reference<beans::XPropertySet> rp(d->range, UNO_QUERY_THROW);
-        Reference<sheet::XSheetConditionalEntries> ce(rp->getPropertyValue("ConditionalFormat"),
-                                                      UNO_QUERY_THROW);
+        Reference<sheet::XSheetConditionalEntries> ce(rp->getPropertyValue("ConditionalFormat"), UNO_QUERY_THROW);
         const Sequence<beans::PropertyValue> entry =
             seqOf({prop("Operator", Any(unoOperator(cf.op))), prop("Formula1", Any(toOU(cf.formula1))),
                    prop("Formula2", Any(toOU(cf.formula2))), prop("StyleName", Any(toOU(styleName)))});
@@ -1049,8 +1005,7 @@ void Range::addConditionalFormat(const ConditionalFormat& cf) {
 void Range::clearConditionalFormats() {
     onRange(d, QStringLiteral("удаление условного форматирования"), [&] {
         Reference<beans::XPropertySet> rp(d->range, UNO_QUERY_THROW);
-        Reference<sheet::XSheetConditionalEntries> ce(rp->getPropertyValue("ConditionalFormat"),
-                                                      UNO_QUERY_THROW);
+        Reference<sheet::XSheetConditionalEntries> ce(rp->getPropertyValue("ConditionalFormat"), UNO_QUERY_THROW);
         ce->clear();
         rp->setPropertyValue("ConditionalFormat", Any(ce));
     });
@@ -1066,8 +1021,8 @@ int Range::conditionalFormatCount() const {
 }
 
 Range Range::offset(int rows, int columns) const {
-    return Sheet(d->sheet).cells(d->addr.StartRow + rows, d->addr.StartColumn + columns,
-                                 d->addr.EndRow + rows, d->addr.EndColumn + columns);
+    return Sheet(d->sheet).cells(d->addr.StartRow + rows, d->addr.StartColumn + columns, d->addr.EndRow + rows,
+                                 d->addr.EndColumn + columns);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1084,26 +1039,21 @@ int Sheet::index() const {
     return onSheet(d, QStringLiteral("чтение номера листа"), [&] { return int(d->index()); });
 }
 
-Workbook Sheet::workbook() const {
-    return Workbook(d->book);
-}
+Workbook Sheet::workbook() const { return Workbook(d->book); }
 
 Range Sheet::cells(int firstRow, int firstColumn, int lastRow, int lastColumn) const {
-    return onSheet(
-        d, QStringLiteral("диапазон ") + a1(firstRow, firstColumn) + u':' + a1(lastRow, lastColumn), [&] {
-            if (firstRow < 0 || firstColumn < 0 || lastRow < firstRow || lastColumn < firstColumn)
-                throw hostError(QStringLiteral("недопустимые границы диапазона"));
-            auto r = std::make_shared<RangeRef>();
-            r->sheet = d;
-            r->range = d->sheet->getCellRangeByPosition(firstColumn, firstRow, lastColumn, lastRow);
-            r->addr = table::CellRangeAddress(d->extent().Sheet, firstColumn, firstRow, lastColumn, lastRow);
-            return Range(r);
-        });
+    return onSheet(d, QStringLiteral("диапазон ") + a1(firstRow, firstColumn) + u':' + a1(lastRow, lastColumn), [&] {
+        if (firstRow < 0 || firstColumn < 0 || lastRow < firstRow || lastColumn < firstColumn)
+            throw hostError(QStringLiteral("недопустимые границы диапазона"));
+        auto r = std::make_shared<RangeRef>();
+        r->sheet = d;
+        r->range = d->sheet->getCellRangeByPosition(firstColumn, firstRow, lastColumn, lastRow);
+        r->addr = table::CellRangeAddress(d->extent().Sheet, firstColumn, firstRow, lastColumn, lastRow);
+        return Range(r);
+    });
 }
 
-Range Sheet::cell(int row, int column) const {
-    return cells(row, column, row, column);
-}
+Range Sheet::cell(int row, int column) const { return cells(row, column, row, column); }
 
 Range Sheet::range(const QString& text) const {
     // "M7", "A1:U6", "$A$1", whole columns "G:G" and whole rows "7:8".
@@ -1124,8 +1074,7 @@ Range Sheet::range(const QString& text) const {
     const QString c2 = second ? m.captured(3) : c1, r2 = second ? m.captured(4) : r1;
     if ((c1.isEmpty() != c2.isEmpty()) || (r1.isEmpty() != r2.isEmpty()) || (r1 == u"0") || (r2 == u"0"))
         throw hostError(QStringLiteral("Недопустимый адрес диапазона «") + text + QStringLiteral("»"));
-    const table::CellRangeAddress whole =
-        onSheet(d, QStringLiteral("размеры листа"), [&] { return d->extent(); });
+    const table::CellRangeAddress whole = onSheet(d, QStringLiteral("размеры листа"), [&] { return d->extent(); });
     const int fc = c1.isEmpty() ? 0 : col(c1);
     const int lc = c2.isEmpty() ? whole.EndColumn : col(c2);
     const int fr = r1.isEmpty() ? 0 : r1.toInt() - 1;
@@ -1160,8 +1109,7 @@ void Sheet::applyAll(const QStringList& ranges, const CellFormat& format) {
 }
 
 void Sheet::activate() {
-    onSheet(d, QStringLiteral("переход на лист"),
-            [&] { spreadsheetView(*d->book)->setActiveSheet(d->sheet); });
+    onSheet(d, QStringLiteral("переход на лист"), [&] { spreadsheetView(*d->book)->setActiveSheet(d->sheet); });
 }
 
 namespace {
@@ -1193,14 +1141,11 @@ int Sheet::columnWidthHmm(int column) const {
     });
 }
 
-double Sheet::columnWidth(int column) const {
-    return hmmToExcelChars(columnWidthHmm(column));
-}
+double Sheet::columnWidth(int column) const { return hmmToExcelChars(columnWidthHmm(column)); }
 
 void Sheet::setRowHeight(int row, double points) {
-    onSheet(d, QStringLiteral("высота строки ") + QString::number(row + 1), [&] {
-        rowProps(*d, row)->setPropertyValue("Height", Any(sal_Int32(std::lround(points * kHmmPerPoint))));
-    });
+    onSheet(d, QStringLiteral("высота строки ") + QString::number(row + 1),
+            [&] { rowProps(*d, row)->setPropertyValue("Height", Any(sal_Int32(std::lround(points * kHmmPerPoint)))); });
 }
 
 double Sheet::rowHeight(int row) const {
@@ -1302,15 +1247,12 @@ void Sheet::select(const QString& a1Text) {
 QString Sheet::selection() const {
     return onSheet(d, QStringLiteral("чтение выделения"), [&] {
         Reference<sheet::XCellRangeAddressable> sel(
-            Reference<view::XSelectionSupplier>(d->book->controller(), UNO_QUERY_THROW)->getSelection(),
-            UNO_QUERY);
+            Reference<view::XSelectionSupplier>(d->book->controller(), UNO_QUERY_THROW)->getSelection(), UNO_QUERY);
         return sel.is() ? a1(sel->getRangeAddress()) : QString();
     });
 }
 
-void Sheet::freezePanes(int columns, int rows) {
-    Workbook(d->book).freezePanes({name()}, columns, rows);
-}
+void Sheet::freezePanes(int columns, int rows) { Workbook(d->book).freezePanes({name()}, columns, rows); }
 
 namespace {
 
@@ -1398,8 +1340,7 @@ std::optional<std::pair<int, int>> frozenSplit(BookRef& b, const QString& sheetN
 } // namespace
 
 std::optional<std::pair<int, int>> Sheet::frozenPanes() const {
-    return onSheet(d, QStringLiteral("чтение закрепления областей"),
-                   [&] { return frozenSplit(*d->book, d->name); });
+    return onSheet(d, QStringLiteral("чтение закрепления областей"), [&] { return frozenSplit(*d->book, d->name); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1413,12 +1354,8 @@ bool Workbook::isOpen() const {
     return d->alive();
 }
 
-QString Workbook::name() const {
-    return d->name;
-}
-QString Workbook::path() const {
-    return d->path;
-}
+QString Workbook::name() const { return d->name; }
+QString Workbook::path() const { return d->path; }
 
 namespace {
 
@@ -1442,13 +1379,10 @@ QStringList Workbook::sheetNames() const {
     });
 }
 
-int Workbook::sheetCount() const {
-    return int(sheetNames().size());
-}
+int Workbook::sheetCount() const { return int(sheetNames().size()); }
 
 bool Workbook::hasSheet(const QString& name) const {
-    return onBook(d, QStringLiteral("поиск листа"),
-                  [&] { return bool(sheetsOf(*d)->hasByName(toOU(name))); });
+    return onBook(d, QStringLiteral("поиск листа"), [&] { return bool(sheetsOf(*d)->hasByName(toOU(name))); });
 }
 
 namespace {
@@ -1487,8 +1421,8 @@ Sheet Workbook::addSheet(const QString& name, int position) {
     return onBook(d, QStringLiteral("добавление листа «") + name + QStringLiteral("»"), [&] {
         Reference<sheet::XSpreadsheets> s = sheetsOf(*d);
         if (s->hasByName(toOU(name)))
-            throw hostError(QStringLiteral("В книге ") + d->label() + QStringLiteral(" уже есть лист «") +
-                            name + QStringLiteral("»"));
+            throw hostError(QStringLiteral("В книге ") + d->label() + QStringLiteral(" уже есть лист «") + name +
+                            QStringLiteral("»"));
         s->insertNewByName(toOU(name), sal_Int16(position));
         return makeSheet(d, Reference<sheet::XSpreadsheet>(s->getByName(toOU(name)), UNO_QUERY_THROW));
     });
@@ -1501,8 +1435,7 @@ void Workbook::renameSheet(const QString& oldName, const QString& newName) {
         n->setName(toOU(newName));
         // An invalid name is ignored without a word; only reading it back tells.
         if (toQ(n->getName()) != newName)
-            throw hostError(QStringLiteral("LibreOffice Calc не принял имя листа «") + newName +
-                            QStringLiteral("»"));
+            throw hostError(QStringLiteral("LibreOffice Calc не принял имя листа «") + newName + QStringLiteral("»"));
     });
 }
 
@@ -1516,17 +1449,14 @@ Sheet Workbook::activeSheet() const {
                   [&] { return makeSheet(d, spreadsheetView(*d)->getActiveSheet()); });
 }
 
-void Workbook::activateSheet(const QString& name) {
-    sheet(name).activate();
-}
+void Workbook::activateSheet(const QString& name) { sheet(name).activate(); }
 
 void Workbook::setStandardFont(const QString& name, double points) {
     onBook(d, QStringLiteral("шрифт стиля «Базовый»"), [&] {
-        Reference<container::XNameAccess> styles(
-            Reference<style::XStyleFamiliesSupplier>(d->doc, UNO_QUERY_THROW)
-                ->getStyleFamilies()
-                ->getByName("CellStyles"),
-            UNO_QUERY_THROW);
+        Reference<container::XNameAccess> styles(Reference<style::XStyleFamiliesSupplier>(d->doc, UNO_QUERY_THROW)
+                                                     ->getStyleFamilies()
+                                                     ->getByName("CellStyles"),
+                                                 UNO_QUERY_THROW);
         Reference<uno::XInterface> def(styles->getByName("Default"), UNO_QUERY_THROW);
         PropertyMap p;
         p["CharFontName"] <<= toOU(name);
@@ -1648,8 +1578,7 @@ void storeAtomically(const std::shared_ptr<BookRef>& d, const QString& path, con
     // and is atomic.
     QTemporaryFile tmp(dir + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX.tmp"));
     if (!tmp.open())
-        throw hostError(QStringLiteral("Нет права записи в каталог ") + dir + QStringLiteral(": ") +
-                        tmp.errorString());
+        throw hostError(QStringLiteral("Нет права записи в каталог ") + dir + QStringLiteral(": ") + tmp.errorString());
     const QString tmpPath = tmp.fileName();
     tmp.close();
     onBook(d, QStringLiteral("сохранение в ") + targetPath, [&] {
@@ -1658,17 +1587,15 @@ void storeAtomically(const std::shared_ptr<BookRef>& d, const QString& path, con
         Reference<frame::XStorable>(d->doc, UNO_QUERY_THROW)->storeToURL(toOU(fileUrl(tmpPath)), args);
     });
     if (QFileInfo(tmpPath).size() == 0)
-        throw hostError(QStringLiteral("LibreOffice Calc записал пустой файл; книга не сохранена в ") +
-                        targetPath);
+        throw hostError(QStringLiteral("LibreOffice Calc записал пустой файл; книга не сохранена в ") + targetPath);
     // The temporary file was made private (0600); the logbook gets the permissions of the file it
     // replaces, or the usual ones for a new file.
     {
         const mode_t mask = ::umask(0);
         ::umask(mask);
         struct stat old {};
-        const mode_t mode = ::stat(QFile::encodeName(targetPath).constData(), &old) == 0
-                                ? (old.st_mode & 07777)
-                                : (0666 & ~mask);
+        const mode_t mode =
+            ::stat(QFile::encodeName(targetPath).constData(), &old) == 0 ? (old.st_mode & 07777) : (0666 & ~mask);
         ::chmod(QFile::encodeName(tmpPath).constData(), mode);
     }
     syncFile(tmpPath);
@@ -1678,8 +1605,7 @@ void storeAtomically(const std::shared_ptr<BookRef>& d, const QString& path, con
         const int err = errno;
         throw hostError((err == EEXIST ? QStringLiteral("Файл уже существует и не будет заменён: ")
                                        : QStringLiteral("Не удалось записать файл ")) +
-                        targetPath + QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(err)) +
-                        u')');
+                        targetPath + QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(err)) + u')');
     }
     syncFile(dir);
 }
@@ -1769,24 +1695,16 @@ QString SpreadsheetHost::defaultProfileDir() {
     return base + QStringLiteral("/korvelanta/office-profile");
 }
 
-QString SpreadsheetHost::profileDir() const {
-    return options_.profileDir;
-}
-QString SpreadsheetHost::pipeName() const {
-    return options_.pipeName;
-}
+QString SpreadsheetHost::profileDir() const { return options_.profileDir; }
+QString SpreadsheetHost::pipeName() const { return options_.pipeName; }
 
 qint64 SpreadsheetHost::officePid() const {
     return s_ && s_->process && s_->process->started() ? qint64(s_->process->pid()) : 0;
 }
 
-bool SpreadsheetHost::isAttached() const {
-    return s_ && s_->attached && !s_->lost;
-}
+bool SpreadsheetHost::isAttached() const { return s_ && s_->attached && !s_->lost; }
 
-bool SpreadsheetHost::isAlive() {
-    return s_ && s_->responds();
-}
+bool SpreadsheetHost::isAlive() { return s_ && s_->responds(); }
 
 std::shared_ptr<Session> SpreadsheetHost::session() const {
     if (!s_ || !s_->attached || s_->lost)
@@ -1804,8 +1722,7 @@ void SpreadsheetHost::attach() {
     if (::sigaction(SIGPIPE, nullptr, &sa) == 0 && sa.sa_handler == SIG_DFL)
         std::signal(SIGPIPE, SIG_IGN);
 
-    std::shared_ptr<OfficeProcess> process =
-        s_ && s_->process ? s_->process : std::make_shared<OfficeProcess>();
+    std::shared_ptr<OfficeProcess> process = s_ && s_->process ? s_->process : std::make_shared<OfficeProcess>();
     if (process->started() && process->hasExited())
         process->reset();
     auto s = std::make_shared<Session>();
@@ -1817,8 +1734,8 @@ void SpreadsheetHost::attach() {
     } catch (const uno::Exception& e) {
         throw hostError(QStringLiteral("Не удалось загрузить среду UNO LibreOffice: ") + toQ(e.Message));
     }
-    const OUString url = toOU(QStringLiteral("uno:pipe,name=") + options_.pipeName +
-                              QStringLiteral(";urp;StarOffice.ComponentContext"));
+    const OUString url =
+        toOU(QStringLiteral("uno:pipe,name=") + options_.pipeName + QStringLiteral(";urp;StarOffice.ComponentContext"));
     auto tryConnect = [&]() -> bool {
         try {
             s->remote.set(resolver->resolve(url), UNO_QUERY_THROW);
@@ -1846,8 +1763,7 @@ void SpreadsheetHost::attach() {
         }
         QDir().mkpath(options_.profileDir);
         process->start(options_.profileDir, options_.pipeName, headless, options_.vclPlugin);
-        const auto deadline =
-            std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.startTimeoutMs);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.startTimeoutMs);
         bool handedOver = false;
         while (!tryConnect()) {
             if (!handedOver && process->hasExited()) {
@@ -1858,10 +1774,9 @@ void SpreadsheetHost::attach() {
                     // Another office on this profile took our arguments and now listens on our pipe.
                     handedOver = true;
                 } else {
-                    throw hostError(
-                        QStringLiteral("LibreOffice Calc не запустился (код завершения %1); журнал: %2")
-                            .arg(code)
-                            .arg(options_.profileDir + QStringLiteral("/soffice.log")));
+                    throw hostError(QStringLiteral("LibreOffice Calc не запустился (код завершения %1); журнал: %2")
+                                        .arg(code)
+                                        .arg(options_.profileDir + QStringLiteral("/soffice.log")));
                 }
             }
             if (std::chrono::steady_clock::now() > deadline) {
@@ -1932,7 +1847,8 @@ QString bookNameOf(const Reference<frame::XModel>& model) {
     return t.is() ? toQ(t->getTitle()) : QString();
 }
 
-template <class F> void forEachSpreadsheet(Session& s, F&& f) {
+template <class F>
+void forEachSpreadsheet(Session& s, F&& f) {
     Reference<container::XEnumeration> e = s.desktop->getComponents()->createEnumeration();
     while (e->hasMoreElements()) {
         Reference<sheet::XSpreadsheetDocument> doc(e->nextElement(), UNO_QUERY);
@@ -1941,8 +1857,8 @@ template <class F> void forEachSpreadsheet(Session& s, F&& f) {
     }
 }
 
-std::shared_ptr<BookRef> makeBook(const std::shared_ptr<Session>& s,
-                                  const Reference<sheet::XSpreadsheetDocument>& doc, const QString& path) {
+std::shared_ptr<BookRef> makeBook(const std::shared_ptr<Session>& s, const Reference<sheet::XSpreadsheetDocument>& doc,
+                                  const QString& path) {
     auto b = std::make_shared<BookRef>();
     b->s = s;
     b->doc = doc;
@@ -1983,8 +1899,7 @@ Workbook SpreadsheetHost::openWorkbook(const QString& path, OpenMode mode) {
         // A workbook to be shown is loaded shown: showing a hidden-loaded one later can bring
         // LibreOffice 7.4 down (its menu bar is missing when the window first takes the focus).
         const Sequence<beans::PropertyValue> args = seqOf({prop("Hidden", Any(mode == OpenMode::Hidden))});
-        Reference<lang::XComponent> c =
-            s->desktop->loadComponentFromURL(toOU(fileUrl(abs)), "_blank", 0, args);
+        Reference<lang::XComponent> c = s->desktop->loadComponentFromURL(toOU(fileUrl(abs)), "_blank", 0, args);
         Reference<sheet::XSpreadsheetDocument> doc(c, UNO_QUERY);
         if (!doc.is()) {
             if (Reference<util::XCloseable> cl{c, UNO_QUERY}; cl.is())
@@ -2045,8 +1960,7 @@ bool SpreadsheetHost::anyWorkbookShown() {
             Reference<frame::XModel> m(doc, UNO_QUERY);
             if (!m.is() || !m->getCurrentController().is())
                 return false;
-            Reference<awt::XWindow2> w(m->getCurrentController()->getFrame()->getContainerWindow(),
-                                       UNO_QUERY);
+            Reference<awt::XWindow2> w(m->getCurrentController()->getFrame()->getContainerWindow(), UNO_QUERY);
             shown = w.is() && w->isVisible();
             return shown;
         });

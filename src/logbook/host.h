@@ -14,6 +14,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+
 #include <memory>
 #include <optional>
 

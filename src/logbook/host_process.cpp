@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
+
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -25,9 +26,7 @@ namespace {
 
 const char* const kOffice = KORV_LO_PROGRAM_DIR "/soffice.bin";
 
-Error processError(const QString& what) {
-    return Error(Error::Spreadsheet, what);
-}
+Error processError(const QString& what) { return Error(Error::Spreadsheet, what); }
 
 } // namespace
 
@@ -59,8 +58,7 @@ OfficeProcess::~OfficeProcess() {
         hasExited();
 }
 
-void OfficeProcess::start(const QString& profileDir, const QString& pipeName, bool headless,
-                          const QString& vclPlugin) {
+void OfficeProcess::start(const QString& profileDir, const QString& pipeName, bool headless, const QString& vclPlugin) {
     profileDir_ = profileDir;
     vclPlugin_ = vclPlugin;
     pipeName_ = pipeName;
@@ -69,9 +67,7 @@ void OfficeProcess::start(const QString& profileDir, const QString& pipeName, bo
     spawn();
 }
 
-void OfficeProcess::restart() {
-    spawn();
-}
+void OfficeProcess::restart() { spawn(); }
 
 void OfficeProcess::spawn() {
     if (::access(kOffice, X_OK) != 0)
@@ -79,10 +75,8 @@ void OfficeProcess::spawn() {
                            QString::fromUtf8(kOffice));
     // Everything the child needs is built before fork: after fork only async-signal-safe calls.
     const std::string profileUrl =
-        "-env:UserInstallation=" +
-        QUrl::fromLocalFile(profileDir_).toString(QUrl::FullyEncoded).toStdString();
-    const std::string accept =
-        "--accept=pipe,name=" + pipeName_.toStdString() + ";urp;StarOffice.ComponentContext";
+        "-env:UserInstallation=" + QUrl::fromLocalFile(profileDir_).toString(QUrl::FullyEncoded).toStdString();
+    const std::string accept = "--accept=pipe,name=" + pipeName_.toStdString() + ";urp;StarOffice.ComponentContext";
     std::vector<std::string> args = {kOffice,         profileUrl, headless_ ? "--headless" : "--invisible",
                                      "--norestore",   "--nologo", "--nodefault",
                                      "--nolockcheck", accept};
@@ -169,8 +163,6 @@ void OfficeProcess::kill() {
     waitForExit(5000);
 }
 
-void OfficeProcess::reset() {
-    pid_ = -1;
-}
+void OfficeProcess::reset() { pid_ = -1; }
 
 } // namespace korv::logbook::detail

@@ -4,6 +4,7 @@
 // held is the office and not a wrapper), its exit status. No UNO here.
 
 #include <QString>
+
 #include <sys/types.h>
 
 namespace korv::logbook::detail {
@@ -21,8 +22,7 @@ public:
 
     // Starts soffice.bin with the profile and pipe; headless or invisible. Throws korv::Error.
     // vclPlugin: the window toolkit for a run with a display; empty for LibreOffice's choice.
-    void start(const QString& profileDir, const QString& pipeName, bool headless,
-               const QString& vclPlugin = {});
+    void start(const QString& profileDir, const QString& pipeName, bool headless, const QString& vclPlugin = {});
     // Starts the same command again (after LibreOffice asked for a restart).
     void restart();
 

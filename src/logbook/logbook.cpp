@@ -8,9 +8,7 @@
 
 namespace korv::logbook {
 
-QString programDirectory() {
-    return QCoreApplication::applicationDirPath();
-}
+QString programDirectory() { return QCoreApplication::applicationDirPath(); }
 
 QString bookPath(const QString& programDir) {
     return QDir::cleanPath(QFileInfo(programDir).absoluteFilePath()) + u'/' + kBookFileName;
@@ -19,13 +17,9 @@ QString bookPath(const QString& programDir) {
 Logbook::Logbook(SpreadsheetHost& host, QString programDir)
     : host_(host), programDir_(programDir.isEmpty() ? programDirectory() : std::move(programDir)) {}
 
-QString Logbook::path() const {
-    return bookPath(programDir_);
-}
+QString Logbook::path() const { return bookPath(programDir_); }
 
-void Logbook::attach() {
-    host_.attach();
-}
+void Logbook::attach() { host_.attach(); }
 
 Workbook Logbook::open(SpreadsheetHost::OpenMode mode) {
     if (!QFileInfo(path()).isFile())
@@ -49,9 +43,7 @@ Workbook Logbook::workbook() {
                                         QStringLiteral("» не открыта в LibreOffice Calc (закрыта вручную?)"));
 }
 
-void Logbook::activateSheet(const QString& sheetName) {
-    workbook().activateSheet(sheetName);
-}
+void Logbook::activateSheet(const QString& sheetName) { workbook().activateSheet(sheetName); }
 
 void Logbook::close(CloseMode mode) {
     Workbook b = workbook();

@@ -6,6 +6,7 @@
 #include "logbook/host.h"
 
 #include <QString>
+
 #include <optional>
 
 namespace korv::logbook {

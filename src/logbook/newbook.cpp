@@ -32,8 +32,8 @@ Workbook CreateEmptyBook(SpreadsheetHost& host, int& progressValue, CreationProg
 }
 
 QString storageMessage(const QString& programDir) {
-    return QStringLiteral("Лётная книжка размещается  в ") +
-           QDir::cleanPath(QFileInfo(programDir).absoluteFilePath()) + u'/' + kBookFileName;
+    return QStringLiteral("Лётная книжка размещается  в ") + QDir::cleanPath(QFileInfo(programDir).absoluteFilePath()) +
+           u'/' + kBookFileName;
 }
 
 namespace {
@@ -46,9 +46,9 @@ void requireWritableDirectory(const QString& programDir) {
     // Checked by writing, not by permission bits: only a real file tells (root, read-only mounts).
     QTemporaryFile probe(dir.absoluteFilePath() + QStringLiteral("/.korvelanta-probe-XXXXXX"));
     if (!probe.open())
-        throw Error(Error::Spreadsheet,
-                    QStringLiteral("Нет права записи в каталог ") + dir.absoluteFilePath() +
-                        QStringLiteral(", лётная книжка не создана (") + probe.errorString() + u')');
+        throw Error(Error::Spreadsheet, QStringLiteral("Нет права записи в каталог ") + dir.absoluteFilePath() +
+                                            QStringLiteral(", лётная книжка не создана (") + probe.errorString() +
+                                            u')');
 }
 
 } // namespace

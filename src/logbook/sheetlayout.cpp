@@ -14,8 +14,7 @@ const std::array<HeaderCaption, 26> kCaptions = {{
     {"B1:B6", QStringLiteral("Тип самолёта"), VAlign::Bottom, true, true, true},
     {"C1:C6", QStringLiteral("Время суток"), VAlign::Bottom, true, true, true},
     {"D1:D6", QStringLiteral("С какого сидения выполнен полёт"), VAlign::Bottom, true, true, true},
-    {"E1:E6", QStringLiteral("Номер упражнения и краткое содержание задания"), VAlign::Center, true, false,
-     true},
+    {"E1:E6", QStringLiteral("Номер упражнения и краткое содержание задания"), VAlign::Center, true, false, true},
     {"G6", QStringLiteral("ч.  м."), VAlign::Bottom, false, false, false},
     {"H6", QStringLiteral("ч.  м."), VAlign::Bottom, false, false, false},
     {"I6", QStringLiteral("ч.  м."), VAlign::Bottom, false, false, false},
@@ -30,8 +29,7 @@ const std::array<HeaderCaption, 26> kCaptions = {{
     {"L1:N6", QStringLiteral("Метеорологические условия в период полёта"), VAlign::Bottom, true, true, true},
     {"O1:O6", QStringLiteral("Взлётов при взлётном минимуме погоды"), VAlign::Bottom, true, true, true},
     // "cамолётом" begins with a Latin c, as in the paper logbook's template.
-    {"P2:P6", QStringLiteral("Наименование системы и способ упр. cамолётом"), VAlign::Bottom, true, true,
-     true},
+    {"P2:P6", QStringLiteral("Наименование системы и способ упр. cамолётом"), VAlign::Bottom, true, true, true},
     {"P1:S1", QStringLiteral("Применение посадочных систем"), VAlign::Bottom, true, false, true},
     {"Q3:Q6", QStringLiteral("заходов"), VAlign::Bottom, false, true, true},
     {"R3:R6", QStringLiteral("посадок"), VAlign::Bottom, false, true, true},
@@ -122,16 +120,15 @@ void mergeAll(Sheet& sh, const QStringList& ranges) {
 
 void buildHeader(Sheet& sh, Steps& steps) {
     // Primary merges. L1:L6 is merged first and then absorbed by L1:N6, so only L1:N6 is needed.
-    mergeAll(sh, latin({"A1:A6", "B1:B6", "C1:C6", "D1:D6", "E1:E6", "F1:F6", "G1:J1", "K1:K6", "L1:N6",
-                        "O1:O6", "P1:S1", "T1:T6", "U1:U6"}));
+    mergeAll(sh, latin({"A1:A6", "B1:B6", "C1:C6", "D1:D6", "E1:E6", "F1:F6", "G1:J1", "K1:K6", "L1:N6", "O1:O6",
+                        "P1:S1", "T1:T6", "U1:U6"}));
     steps.step();
 
     for (int c = 0; c < int(kColumnWidths.size()); ++c)
         sh.setColumnWidth(c, kColumnWidths[size_t(c)]);
     steps.step();
 
-    mergeAll(sh, latin({"Q2:S2", "I2:J2", "J3:J5", "I3:I5", "H2:H5", "G2:G5", "P2:P6", "Q3:Q6", "R3:R6",
-                        "S3:S6"}));
+    mergeAll(sh, latin({"Q2:S2", "I2:J2", "J3:J5", "I3:I5", "H2:H5", "G2:G5", "P2:P6", "Q3:Q6", "R3:R6", "S3:S6"}));
     steps.step();
 
     // Every caption in the caption font over its whole length: the font is set on the whole header.
@@ -146,8 +143,7 @@ void buildHeader(Sheet& sh, Steps& steps) {
     QList<QVariantList> texts(6, QVariantList(21, QString()));
     for (const HeaderCaption& c : kCaptions) {
         const CellFormat look = captionLook(c);
-        auto it =
-            std::find_if(looks.begin(), looks.end(), [&](const auto& l) { return sameLook(l.first, look); });
+        auto it = std::find_if(looks.begin(), looks.end(), [&](const auto& l) { return sameLook(l.first, look); });
         if (it == looks.end())
             looks.append({look, {QString::fromLatin1(c.range)}});
         else
@@ -259,9 +255,7 @@ void buildBorders(Sheet& sh) {
 
 } // namespace
 
-const std::array<HeaderCaption, 26>& headerCaptions() {
-    return kCaptions;
-}
+const std::array<HeaderCaption, 26>& headerCaptions() { return kCaptions; }
 
 void FormatLogSheet(Sheet& sheet, int sheetNo, int& progressValue, CreationProgress& progress) {
     Steps steps(progressValue, progress);

@@ -7,14 +7,14 @@
 #include "logbook/progress.h"
 
 #include <QString>
+
 #include <array>
 
 namespace korv::logbook {
 
 // Column widths A..U in Excel characters of the standard font.
-inline constexpr std::array<double, 21> kColumnWidths = {2.29, 5.57, 2.14, 3.14, 22.29, 3.14, 4.14,
-                                                         4.14, 4.14, 4.14, 4.86, 2,     4.43, 3.43,
-                                                         2.43, 6,    2,    2.43, 3.14,  3,    2.43};
+inline constexpr std::array<double, 21> kColumnWidths = {
+    2.29, 5.57, 2.14, 3.14, 22.29, 3.14, 4.14, 4.14, 4.14, 4.14, 4.86, 2, 4.43, 3.43, 2.43, 6, 2, 2.43, 3.14, 3, 2.43};
 inline const QString kCaptionFont = QStringLiteral("Arial Cyr");
 inline constexpr double kCaptionSize = 8;
 

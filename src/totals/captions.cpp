@@ -6,10 +6,9 @@ namespace korv::totals {
 
 QString monthName(const QString& periodMonth) {
     static const std::array<QString, 12> names = {
-        QStringLiteral("Январь"), QStringLiteral("Февраль"), QStringLiteral("Март"),
-        QStringLiteral("Апрель"), QStringLiteral("Май"),     QStringLiteral("Июнь"),
-        QStringLiteral("Июль"),   QStringLiteral("Август"),  QStringLiteral("Сентябрь"),
-        QStringLiteral("Октябрь"), QStringLiteral("Ноябрь"), QStringLiteral("Декабрь")};
+        QStringLiteral("Январь"),   QStringLiteral("Февраль"), QStringLiteral("Март"),   QStringLiteral("Апрель"),
+        QStringLiteral("Май"),      QStringLiteral("Июнь"),    QStringLiteral("Июль"),   QStringLiteral("Август"),
+        QStringLiteral("Сентябрь"), QStringLiteral("Октябрь"), QStringLiteral("Ноябрь"), QStringLiteral("Декабрь")};
     if (periodMonth.size() != 2 || !periodMonth[0].isDigit() || !periodMonth[1].isDigit())
         return {};
     const int m = periodMonth.toInt();

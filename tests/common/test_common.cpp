@@ -2,7 +2,6 @@
 #include "common/flightdate.h"
 #include "common/int16.h"
 #include "common/numtext.h"
-
 #include "support/error_number.h"
 
 #include <gtest/gtest.h>
@@ -65,7 +64,8 @@ TEST(StrictNumber, AcceptsOnlyANumberWithBlanksAround) {
     EXPECT_EQ(strictNumber(u"-1.5"), -1.5);
     EXPECT_EQ(strictNumber(u"5."), 5);
     for (const char16_t* bad : {u"", u"  ", u"1a", u"5-", u"-", u".", u"1.2.3", u"a1"})
-        EXPECT_EQ(errorNumberOf<Error>([&] { (void)strictNumber(bad); }), Error::TypeMismatch) << QString::fromUtf16(bad).toStdString();
+        EXPECT_EQ(errorNumberOf<Error>([&] { (void)strictNumber(bad); }), Error::TypeMismatch)
+            << QString::fromUtf16(bad).toStdString();
     EXPECT_EQ(strictInt16(u"2.5"), 2);
     EXPECT_EQ(errorNumberOf<Error>([] { (void)strictInt16(u"40000"); }), Error::Overflow);
 }

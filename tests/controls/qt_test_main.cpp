@@ -2,6 +2,7 @@
 // a registry in a temporary directory, so that nothing reads or writes the user's own.
 #include <QApplication>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {

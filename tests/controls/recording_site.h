@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QStringList>
+
 #include <functional>
 
 // A container stand-in that records what the control tells it.
@@ -23,9 +24,7 @@ public:
 
     std::optional<QFont> ambientFont() const override { return font; }
     std::optional<korv::host::OleColor> ambientBackColor() const override { return back; }
-    std::optional<korv::host::OleColor> parentBackColor() const override {
-        return parentBack ? parentBack : back;
-    }
+    std::optional<korv::host::OleColor> parentBackColor() const override { return parentBack ? parentBack : back; }
     void propertyChanged(const QString& name) override { notices << name; }
     void fireEvent(korv::host::DispId id, const QString& name, QVariantList& args) override {
         events.append({id, name, args});

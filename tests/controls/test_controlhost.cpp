@@ -7,15 +7,16 @@
 #include "controls/host/propertybag.h"
 #include "controls/host/registry.h"
 #include "recording_site.h"
+#include "support/error_number.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
 #include <QTemporaryDir>
 #include <QWidget>
-#include "support/error_number.h"
 
 #include <gtest/gtest.h>
+
 #include <memory>
 
 using namespace korv::host;
@@ -54,13 +55,12 @@ TEST_F(RegistryTest, RegistrationWritesProgIdClassAndLibrary) {
     const Registry reg(path);
     EXPECT_EQ(reg.classIdOf(QStringLiteral("Project1.TarvixProgress")), kTarvixClsid);
     EXPECT_EQ(reg.libraryOf(kTarvixClsid), QFileInfo(kTarvixLib).absoluteFilePath());
-    EXPECT_EQ(
-        reg.value(QStringLiteral("HKEY_CLASSES_ROOT\\TypeLib\\{06FEECA8-7469-417C-B8A1-3D52B2C05398}\\1.5")),
-        QStringLiteral("Красивый прогрессбар TarvixProgress 1.5"));
+    EXPECT_EQ(reg.value(QStringLiteral("HKEY_CLASSES_ROOT\\TypeLib\\{06FEECA8-7469-417C-B8A1-3D52B2C05398}\\1.5")),
+              QStringLiteral("Красивый прогрессбар TarvixProgress 1.5"));
     const QString drovClsid = reg.classIdOf(QStringLiteral("Drovanetta.DrovanettaX"));
     EXPECT_EQ(reg.libraryOf(drovClsid), QFileInfo(kDrovanettaLib).absoluteFilePath());
-    EXPECT_EQ(reg.registeredProgIds(), (QStringList{QStringLiteral("Drovanetta.DrovanettaX"),
-                                                    QStringLiteral("Project1.TarvixProgress")}));
+    EXPECT_EQ(reg.registeredProgIds(),
+              (QStringList{QStringLiteral("Drovanetta.DrovanettaX"), QStringLiteral("Project1.TarvixProgress")}));
 }
 
 TEST_F(RegistryTest, CreateByProgIdAndDriveByDispId) {
@@ -106,25 +106,25 @@ TEST_F(RegistryTest, ClassObjectAnswersOnlyForItsClassAndInterface) {
     void* obj = reinterpret_cast<void*>(1);
     EXPECT_EQ(get("{00000000-0000-0000-0000-000000000000}", kIidClassFactory, &obj), kClassNotAvailable);
     EXPECT_EQ(obj, nullptr);
-    EXPECT_EQ(get(kTarvixClsid.toLatin1().constData(), "{00000000-0000-0000-0000-000000000001}", &obj),
-              kNoInterface);
+    EXPECT_EQ(get(kTarvixClsid.toLatin1().constData(), "{00000000-0000-0000-0000-000000000001}", &obj), kNoInterface);
     EXPECT_EQ(get(kTarvixClsid.toLatin1().constData(), kIidClassFactory, nullptr), kPointer);
     EXPECT_EQ(get(kTarvixClsid.toLatin1().constData(), kIidClassFactory, &obj), kOk);
     EXPECT_NE(obj, nullptr);
 }
 
 TEST_F(RegistryTest, UnknownOrBrokenRegistrationCannotCreate) {
-    EXPECT_EQ(errorNumberOf<ControlError>([] { CreateControl(QStringLiteral("Project1.TarvixProgress"), nullptr, nullptr); }),
-              ControlError::CannotCreateObject);
+    EXPECT_EQ(
+        errorNumberOf<ControlError>([] { CreateControl(QStringLiteral("Project1.TarvixProgress"), nullptr, nullptr); }),
+        ControlError::CannotCreateObject);
     registerBoth();
     EXPECT_EQ(errorNumberOf<ControlError>([] { CreateControl(QStringLiteral("Project1.Nothing"), nullptr, nullptr); }),
               ControlError::CannotCreateObject);
     Registry reg(path);
-    reg.setValue(QStringLiteral("HKEY_CLASSES_ROOT\\CLSID\\") + kTarvixClsid +
-                     QStringLiteral("\\InprocServer32"),
-                 {}, dir.filePath(QStringLiteral("missing.so")));
-    EXPECT_EQ(errorNumberOf<ControlError>([] { CreateControl(QStringLiteral("Project1.TarvixProgress"), nullptr, nullptr); }),
-              ControlError::CannotCreateObject);
+    reg.setValue(QStringLiteral("HKEY_CLASSES_ROOT\\CLSID\\") + kTarvixClsid + QStringLiteral("\\InprocServer32"), {},
+                 dir.filePath(QStringLiteral("missing.so")));
+    EXPECT_EQ(
+        errorNumberOf<ControlError>([] { CreateControl(QStringLiteral("Project1.TarvixProgress"), nullptr, nullptr); }),
+        ControlError::CannotCreateObject);
 }
 
 TEST_F(RegistryTest, UnregisterRemovesTheClass) {
@@ -140,11 +140,9 @@ TEST_F(RegistryTest, UnregisterRemovesTheClass) {
 
 TEST(PropertyBag, NamesIgnoreCaseAndDefaultsAreLeftOut) {
     MemoryPropertyBag bag;
-    bag.writeProperty(QStringLiteral("Value"), QVariant::fromValue<short>(100),
-                      QVariant::fromValue<short>(100));
+    bag.writeProperty(QStringLiteral("Value"), QVariant::fromValue<short>(100), QVariant::fromValue<short>(100));
     EXPECT_FALSE(bag.contains(QStringLiteral("value")));
-    bag.writeProperty(QStringLiteral("Value"), QVariant::fromValue<short>(57),
-                      QVariant::fromValue<short>(100));
+    bag.writeProperty(QStringLiteral("Value"), QVariant::fromValue<short>(57), QVariant::fromValue<short>(100));
     EXPECT_EQ(bag.readProperty(QStringLiteral("VALUE"), 100).toInt(), 57);
     EXPECT_EQ(bag.readProperty(QStringLiteral("Min"), 0).toInt(), 0);
     // A later write of the default removes the entry written before.
@@ -227,10 +225,8 @@ TEST_F(RegistryTest, BagRoundTripThroughTheContainersTextFile) {
     Control* copy = CreateControl(loaded.value(container::kProgIdEntry).toString(), &site, &form);
     copy->widget()->resize(204, 24);
     copy->readProperties(loaded);
-    for (const char* name :
-         {"Value", "Text", "ForeColor", "BackColor", "Style", "InvertPersent", "Min", "Max"})
-        EXPECT_EQ(copy->getByName(QString::fromLatin1(name)), bar->getByName(QString::fromLatin1(name)))
-            << name;
+    for (const char* name : {"Value", "Text", "ForeColor", "BackColor", "Style", "InvertPersent", "Min", "Max"})
+        EXPECT_EQ(copy->getByName(QString::fromLatin1(name)), bar->getByName(QString::fromLatin1(name))) << name;
     EXPECT_EQ(copy->getByName(QStringLiteral("Picture")).value<QImage>(), pic);
     EXPECT_EQ(copy->getByName(QStringLiteral("Font")).value<QFont>().family(), font.family());
     EXPECT_TRUE(copy->getByName(QStringLiteral("Font")).value<QFont>().bold());
@@ -256,8 +252,9 @@ TEST(BagTextFile, ReadsByHandWrittenFilesAndNamesTheBadLine) {
               ControlError::TypeMismatch);
     EXPECT_EQ(errorNumberOf<ControlError>([] { container::bagFromText(QStringLiteral("Text = str unquoted\n")); }),
               ControlError::TypeMismatch);
-    EXPECT_EQ(errorNumberOf<ControlError>([] { container::bagFromText(QStringLiteral("Picture = picture data:xx\n")); }),
-              ControlError::InvalidPicture);
+    EXPECT_EQ(
+        errorNumberOf<ControlError>([] { container::bagFromText(QStringLiteral("Picture = picture data:xx\n")); }),
+        ControlError::InvalidPicture);
 }
 
 TEST_F(RegistryTest, ContainerPlacesChangesSavesAndReloadsEachControl) {

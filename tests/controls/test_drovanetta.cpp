@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
+
 #include <gtest/gtest.h>
 
 using korv::host::MemoryPropertyBag;
@@ -205,8 +206,7 @@ TEST_F(DrovanettaTest, CancelInClickedOpensNothing) {
 TEST_F(DrovanettaTest, MouseOnTheLabelClicks) {
     QLabel* l = link.label();
     const QPointF at(2, 2);
-    QMouseEvent press(QEvent::MouseButtonPress, at, l->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, at, l->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QMouseEvent release(QEvent::MouseButtonRelease, at, l->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
                         Qt::NoModifier);
     QMouseEvent move(QEvent::MouseMove, at, l->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
@@ -263,8 +263,7 @@ TEST_F(DrovanettaTest, SavingAFreshControlKeepsOnlyItsColours) {
     link.setLabelFont(QFont(QStringLiteral("DejaVu Serif"), 13));
     bag.clear();
     link.writeProperties(bag);
-    EXPECT_EQ(bag.names(),
-              (QStringList{"Drovanetta", "Caption", "ActiveColor", "InactiveColor", "BackColor", "Font"}));
+    EXPECT_EQ(bag.names(), (QStringList{"Drovanetta", "Caption", "ActiveColor", "InactiveColor", "BackColor", "Font"}));
 }
 
 TEST(DrovanettaPersistence, BagWithoutColoursIsBlackAndBlueOnHover) {

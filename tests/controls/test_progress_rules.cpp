@@ -1,6 +1,5 @@
 #include "controls/host/controlerror.h"
 #include "controls/progress/progress_rules.h"
-
 #include "support/error_number.h"
 
 #include <gtest/gtest.h>

@@ -3,9 +3,9 @@
 #include "controls/progress/constituents.h"
 #include "controls/progress/tarvixprogress.h"
 #include "recording_site.h"
+#include "support/error_number.h"
 
 #include <QImage>
-#include "support/error_number.h"
 
 #include <gtest/gtest.h>
 
@@ -159,7 +159,8 @@ TEST_F(TarvixTest, MinOf32767OverflowsAndChangesNothing) {
 TEST_F(TarvixTest, DispatchConvertsWith16BitRules) {
     EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.put(DispMin, 32767); }), ControlError::Overflow);
     EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.put(DispValue, 40000); }), ControlError::Overflow);
-    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.put(DispValue, QStringLiteral("много")); }), ControlError::TypeMismatch);
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.put(DispValue, QStringLiteral("много")); }),
+              ControlError::TypeMismatch);
     EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.put(DispFont, 5); }), ControlError::TypeMismatch);
     EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.get(0x68030020); }), ControlError::NotSupported);
     bar.put(DispValue, 12.5);
@@ -177,16 +178,15 @@ TEST_F(TarvixTest, MembersCarryIdsHelpAndArgumentNames) {
     EXPECT_EQ(bar.idOfName(QStringLiteral("BorderStyle")), 0x68030000);
     EXPECT_EQ(bar.idOfName(QStringLiteral("Font")), -512);
     EXPECT_EQ(bar.idOfName(QStringLiteral("aboutbox")), -552);
-    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.idOfName(QStringLiteral("Percent")); }), ControlError::NotSupported);
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.idOfName(QStringLiteral("Percent")); }),
+              ControlError::NotSupported);
     EXPECT_EQ(bar.memberInfo(DispValue).helpString, QStringLiteral("Процент каков он есть..."));
-    EXPECT_EQ(bar.memberInfo(DispStyle).helpString,
-              QStringLiteral("Стиль бара: стандартный(0)  или новый(1)"));
+    EXPECT_EQ(bar.memberInfo(DispStyle).helpString, QStringLiteral("Стиль бара: стандартный(0)  или новый(1)"));
     EXPECT_EQ(bar.memberInfo(DispBackPicture).helpString, QStringLiteral("Загрузка фоновой  картинки"));
     EXPECT_TRUE(bar.memberInfo(DispInvertPersent).helpString.isEmpty());
     EXPECT_EQ(bar.memberInfo(DispAboutBox).helpString, QStringLiteral("Краткая информация о контроле"));
     EXPECT_EQ(bar.memberInfo(DispValue).argumentNames, QStringList{QStringLiteral("New_Value")});
-    EXPECT_EQ(bar.memberInfo(DispInvertPersent).argumentNames,
-              QStringList{QStringLiteral("New_InvertPersent")});
+    EXPECT_EQ(bar.memberInfo(DispInvertPersent).argumentNames, QStringList{QStringLiteral("New_InvertPersent")});
     EXPECT_TRUE(bar.memberInfo(DispPicture).byReference);
     EXPECT_EQ(bar.members().size(), 17);
     EXPECT_EQ(bar.propertyPageNames(),
@@ -210,9 +210,8 @@ TEST_F(TarvixTest, EveryPutNotifiesUnderItsName) {
     bar.setCaptionFont(QFont(QStringLiteral("Liberation Sans"), 12));
     bar.setPicture(solid(2, 2, Qt::red));
     bar.setBackPicture(solid(2, 2, Qt::blue));
-    EXPECT_EQ(site.notices,
-              (QStringList{"Color", "Stretch", "BackStretch", "BackColor", "ForeColor", "CaptionVisible",
-                           "Style", "BorderStyle", "Font", "Picture", "BackPicture"}));
+    EXPECT_EQ(site.notices, (QStringList{"Color", "Stretch", "BackStretch", "BackColor", "ForeColor", "CaptionVisible",
+                                         "Style", "BorderStyle", "Font", "Picture", "BackPicture"}));
 }
 
 TEST_F(TarvixTest, BorderStyles) {
@@ -405,9 +404,9 @@ TEST(TarvixPersistence, DefaultsAreLeftOutAndEntriesKeepTheirOrder) {
     bar.setCaptionFont(QFont(QStringLiteral("DejaVu Serif"), 15));
     bar.setValue(57);
     bar.writeProperties(bag);
-    EXPECT_EQ(bag.names(), (QStringList{"Value", "Font", "Color", "Picture", "Stretch", "BackPicture",
-                                        "BackStretch", "CaptionVisible", "Text", "Style", "BackColor",
-                                        "ForeColor", "InvertPersent", "Min", "Max", "BorderStyle"}));
+    EXPECT_EQ(bag.names(), (QStringList{"Value", "Font", "Color", "Picture", "Stretch", "BackPicture", "BackStretch",
+                                        "CaptionVisible", "Text", "Style", "BackColor", "ForeColor", "InvertPersent",
+                                        "Min", "Max", "BorderStyle"}));
     EXPECT_EQ(bag.value(QStringLiteral("backcolor")).toUInt(), 0x8000000Fu);
 
     TarvixProgress copy(&site);
@@ -460,8 +459,7 @@ TEST(TarvixPersistence, SystemColourIsSavedAsASystemColour) {
     copy.setBarStyle(Standart);
     copy.setCaptionVisible(false);
     copy.setValue(0);
-    EXPECT_EQ(copy.picture1()->canvas().pixelColor(100, 10),
-              QGuiApplication::palette().color(QPalette::Button));
+    EXPECT_EQ(copy.picture1()->canvas().pixelColor(100, 10), QGuiApplication::palette().color(QPalette::Button));
 }
 
 TEST(TarvixPersistence, StoredValueOutsideTheRangeLoadsAsStored) {

@@ -1,6 +1,5 @@
 #include "common/error.h"
 #include "flight/interpolation.h"
-
 #include "support/error_number.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +8,6 @@ using namespace korv;
 using namespace korv::flight;
 
 namespace {
-
 
 const QString kName = QStringLiteral("Z_Time_Pod_Test");
 

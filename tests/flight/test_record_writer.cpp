@@ -286,8 +286,8 @@ TEST_F(RecordWriterTest, AnIndependentReaderSeesTheRecord) {
     p.start("/usr/lib/libreoffice/program/soffice",
             {"-env:UserInstallation=file://" + out.filePath("profile"), "--headless", "--norestore",
              // Лист1 is the fourth tab.
-             "--convert-to", "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,4",
-             "--outdir", out.path(), book});
+             "--convert-to", "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,4", "--outdir",
+             out.path(), book});
     ASSERT_TRUE(p.waitForFinished(120000));
     const QStringList csv = QDir(out.path()).entryList({"*.csv"});
     ASSERT_EQ(csv.size(), 1) << p.readAllStandardError().toStdString();

@@ -2,6 +2,7 @@
 #include "flight/input_form.h"
 #include "flight/interpolation.h"
 #include "flight/reference_db.h"
+#include "support/error_number.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,15 +10,12 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
-#include "support/error_number.h"
-
 #include <gtest/gtest.h>
 
 using namespace korv;
 using namespace korv::flight;
 
 namespace {
-
 
 // A small database written by the test: an unsorted view and the exercise table.
 class ReferenceDbTest : public ::testing::Test {

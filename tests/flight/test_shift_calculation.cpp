@@ -67,8 +67,9 @@ TEST_F(ShiftCalculationTest, WorkedCaseInAndAboveTheCloudsCountsAsComplexWeather
     EXPECT_TRUE(session.form.cmdWriteEnabled);
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_EQ(session.PeriodMonth, "09");
-    EXPECT_EQ(session.ExerciseQuery,
-              "SELECT ExercisesKLP.exercise, ExercisesKLP.OpisKratko From ExercisesKLP WHERE ExercisesKLP.exercise = 5;");
+    EXPECT_EQ(
+        session.ExerciseQuery,
+        "SELECT ExercisesKLP.exercise, ExercisesKLP.OpisKratko From ExercisesKLP WHERE ExercisesKLP.exercise = 5;");
 }
 
 TEST_F(ShiftCalculationTest, FewCloudsWithLowVisibilityCountTheWholeFlightAndNoHood) {
@@ -107,8 +108,8 @@ TEST_F(ShiftCalculationTest, BelowTheCloudsInBadWeatherTheHoodSplitsTheFlight) {
     press();
     const WorkingValues& v = session.values();
     // Mean 200 m: 100 s below it with the hood open; the rest closed.
-    EXPECT_EQ(v.HoodOpenTime, 2);        // 100 s
-    EXPECT_EQ(v.ClosedCabinTime, 58);    // 3500 s
+    EXPECT_EQ(v.HoodOpenTime, 2);     // 100 s
+    EXPECT_EQ(v.ClosedCabinTime, 58); // 3500 s
     EXPECT_EQ(v.LowWeatherTime, 2);
     EXPECT_EQ(session.form.txtUMP.visible, false); // txtPos is empty
 }
@@ -253,7 +254,7 @@ TEST_F(ShiftCalculationTest, NoAltitudeStopsWithItsMessage) {
     EXPECT_EQ(titles(), QStringList{"Высота"});
     EXPECT_EQ(dialogs.messages[0].text, "На такой высоте можно только ползать. Не забывайте вводить высоту.");
     EXPECT_EQ(session.form.txtSMU.text, "");
-    EXPECT_TRUE(session.form.txtSMU.visible); // cleared, visibility untouched
+    EXPECT_TRUE(session.form.txtSMU.visible);  // cleared, visibility untouched
     EXPECT_TRUE(session.form.cmdWriteEnabled); // keeps its state
 }
 

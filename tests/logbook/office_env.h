@@ -10,7 +10,9 @@
 #include <QDir>
 #include <QFile>
 #include <QString>
+
 #include <gtest/gtest.h>
+
 #include <memory>
 
 namespace korv::logbook::officetest {
@@ -21,13 +23,9 @@ inline SpreadsheetHost*& hostSlot() {
 }
 
 // The shared host. A test that kills the office calls attach() again to get a new one.
-inline SpreadsheetHost& host() {
-    return *hostSlot();
-}
+inline SpreadsheetHost& host() { return *hostSlot(); }
 
-inline QString profileDir() {
-    return QStringLiteral(KORV_TEST_PROFILES "/" KORV_TEST_NAME);
-}
+inline QString profileDir() { return QStringLiteral(KORV_TEST_PROFILES "/" KORV_TEST_NAME); }
 
 class OfficeEnvironment : public ::testing::Environment {
 public:
@@ -58,11 +56,11 @@ inline QStringList entriesOf(const QString& dir) {
 } // namespace korv::logbook::officetest
 
 // Prints a korv::Error's text when a call fails unexpectedly.
-#define KORV_NO_ERROR(statement)                                                                             \
-    do {                                                                                                     \
-        try {                                                                                                \
-            statement;                                                                                       \
-        } catch (const korv::Error& e) {                                                                     \
-            FAIL() << "unexpected error: " << e.what();                                                      \
-        }                                                                                                    \
+#define KORV_NO_ERROR(statement)                                                                                       \
+    do {                                                                                                               \
+        try {                                                                                                          \
+            statement;                                                                                                 \
+        } catch (const korv::Error& e) {                                                                               \
+            FAIL() << "unexpected error: " << e.what();                                                                \
+        }                                                                                                              \
     } while (0)

@@ -7,6 +7,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -53,8 +54,7 @@ TEST_F(CliNew, CreatesTheLogbookPrintingStatusProgressAndStorageMessage) {
     EXPECT_EQ(lines[0], QStringLiteral("Создаётся новая пустая лётная книжка. Ждите!"));
     EXPECT_EQ(lines[1], QStringLiteral("1"));
     EXPECT_EQ(lines[2],
-              QStringLiteral(
-                  "Заводится новая лётная книжка. Создаётся и форматируется Лист1  лётной книжки. Ждите."));
+              QStringLiteral("Заводится новая лётная книжка. Создаётся и форматируется Лист1  лётной книжки. Ждите."));
     EXPECT_TRUE(lines.contains(QStringLiteral("61")));
     const QString storage =
         QStringLiteral("Лётная книжка размещается  в ") + dir.path() + QStringLiteral("/Korvelanta.xls");

@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+
 #include <csignal>
 #include <sys/types.h>
 

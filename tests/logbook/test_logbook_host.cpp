@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
 #include <cstdlib>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -57,9 +58,8 @@ protected:
 // ---- cell content
 
 TEST_F(HostTest, TextsStayTextsThroughXls) {
-    const QStringList texts = {QStringLiteral("3/0,5"), QStringLiteral("---"),
-                               QStringLiteral("  5"),   QStringLiteral("=1+1"),
-                               QStringLiteral("3/1"),   QStringLiteral("упр. 12 «Ночь»")};
+    const QStringList texts = {QStringLiteral("3/0,5"), QStringLiteral("---"), QStringLiteral("  5"),
+                               QStringLiteral("=1+1"),  QStringLiteral("3/1"), QStringLiteral("упр. 12 «Ночь»")};
     for (int i = 0; i < texts.size(); ++i)
         sheet->cell(i, 4).setText(texts[i]);
     Sheet back = saveAndReload();

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QUrl>
+
 #include <cmath>
 
 using namespace korv;
@@ -33,8 +34,7 @@ public:
 QStringList expectedEvents(const QString& dir) {
     QStringList e;
     e << QStringLiteral("S:Создаётся новая пустая лётная книжка. Ждите!") << QStringLiteral("P:1");
-    e << QStringLiteral(
-        "S:Заводится новая лётная книжка. Создаётся и форматируется Лист1  лётной книжки. Ждите.");
+    e << QStringLiteral("S:Заводится новая лётная книжка. Создаётся и форматируется Лист1  лётной книжки. Ждите.");
     int v = 1;
     for (int i = 0; i < 24; ++i)
         e << QStringLiteral("P:") + QString::number(++v);
@@ -101,8 +101,8 @@ TEST_F(NewLogbook, ReportsStatusTextsAndProgressValuesInOrder) {
 TEST_F(NewLogbook, ShowsTheStorageMessageOnceWithTitleAndInformationIcon) {
     ASSERT_EQ(dialogs->messages.size(), 1);
     EXPECT_EQ(dialogs->messages[0].title, QStringLiteral("Сохранение лётной книжки"));
-    EXPECT_EQ(dialogs->messages[0].text, QStringLiteral("Лётная книжка размещается  в ") + dir->path() +
-                                             QStringLiteral("/Korvelanta.xls"));
+    EXPECT_EQ(dialogs->messages[0].text,
+              QStringLiteral("Лётная книжка размещается  в ") + dir->path() + QStringLiteral("/Korvelanta.xls"));
     EXPECT_EQ(dialogs->messages[0].icon, Dialogs::Icon::Information);
 }
 
@@ -268,8 +268,7 @@ TEST_F(NewLogbook, RecordSlotHasItsMergesFormatsAndAlignments) {
             for (int r = first; r <= first + 1; ++r) {
                 const CellFormat f = sh.cell(r, s.column).format();
                 if (r == first || s.column == 12) {
-                    EXPECT_TRUE(sameFormatCode(f.numberFormat.value_or(""), s.format))
-                        << f.numberFormat->toStdString();
+                    EXPECT_TRUE(sameFormatCode(f.numberFormat.value_or(""), s.format)) << f.numberFormat->toStdString();
                     EXPECT_EQ(f.hAlign, s.h);
                 }
                 EXPECT_EQ(f.fontName.value_or(""), QStringLiteral("Arial Cyr"));
@@ -305,8 +304,7 @@ TEST_F(NewLogbook, RowsNineAndTenAreACopyOfSevenAndEight) {
             EXPECT_EQ(a.fontName, b.fontName);
             EXPECT_EQ(a.fontSize, b.fontSize);
             EXPECT_EQ(a.wrap, b.wrap);
-            EXPECT_EQ(sh.cell(r, c).mergedArea().offset(2, 0).address(),
-                      sh.cell(r + 2, c).mergedArea().address());
+            EXPECT_EQ(sh.cell(r, c).mergedArea().offset(2, 0).address(), sh.cell(r + 2, c).mergedArea().address());
             const Borders x = sh.cell(r, c).borders(), y = sh.cell(r + 2, c).borders();
             EXPECT_EQ(x.top, y.top);
             EXPECT_EQ(x.bottom, y.bottom);
@@ -343,8 +341,7 @@ TEST_F(NewLogbook, SheetsTwoToFourHaveNothingBelowRowSix) {
             for (int c = 0; c <= 21; ++c) {
                 // A cell far below the header shows what an untouched cell of that column looks like.
                 const CellFormat f = sh.cell(r, c).format(), pristine = sh.cell(500, c).format();
-                EXPECT_FALSE(sh.cell(r, c).mergedArea().address() != sh.cell(r, c).address())
-                    << r << ' ' << c;
+                EXPECT_FALSE(sh.cell(r, c).mergedArea().address() != sh.cell(r, c).address()) << r << ' ' << c;
                 EXPECT_EQ(f.numberFormat, pristine.numberFormat) << r << ' ' << c;
                 EXPECT_EQ(f.fontName, pristine.fontName) << r << ' ' << c;
                 EXPECT_EQ(f.fontSize, pristine.fontSize) << r << ' ' << c;
@@ -376,12 +373,11 @@ TEST_F(NewLogbook, OpensInASecondIndependentOffice) {
     detail::seedProfile(profile);
     QProcess p;
     p.setWorkingDirectory(work.path());
-    p.start(
-        QStringLiteral("/usr/lib/libreoffice/program/soffice"),
-        {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile).toString(QUrl::FullyEncoded),
-         QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
-         QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1"), QStringLiteral("--outdir"),
-         work.path(), bookPath(dir->path())});
+    p.start(QStringLiteral("/usr/lib/libreoffice/program/soffice"),
+            {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile).toString(QUrl::FullyEncoded),
+             QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
+             QStringLiteral("csv:Text - txt - csv (StarCalc):44,34,76,1"), QStringLiteral("--outdir"), work.path(),
+             bookPath(dir->path())});
     ASSERT_TRUE(p.waitForFinished(120000));
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     QFile csv(work.path() + QStringLiteral("/Korvelanta.csv"));

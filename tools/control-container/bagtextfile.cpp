@@ -95,8 +95,7 @@ QString valueToText(const QVariant& v) {
     case QMetaType::Int:
         return QStringLiteral("i32 ") + QString::number(v.toInt());
     case QMetaType::UInt:
-        return QStringLiteral("colour &H") +
-               QStringLiteral("%1").arg(v.toUInt(), 8, 16, QLatin1Char('0')).toUpper();
+        return QStringLiteral("colour &H") + QStringLiteral("%1").arg(v.toUInt(), 8, 16, QLatin1Char('0')).toUpper();
     case QMetaType::Bool:
         return QStringLiteral("bool ") + (v.toBool() ? QStringLiteral("True") : QStringLiteral("False"));
     case QMetaType::QString:

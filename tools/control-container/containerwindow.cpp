@@ -69,8 +69,7 @@ ContainerWindow::ContainerWindow(QWidget* parent) : QMainWindow(parent) {
     form_->setMinimumSize(320, 200);
     form_->setAutoFillBackground(true);
     table_ = new QTableWidget(0, 3, split);
-    table_->setHorizontalHeaderLabels(
-        {QStringLiteral("Свойство"), QStringLiteral("Значение"), QStringLiteral("Тип")});
+    table_->setHorizontalHeaderLabels({QStringLiteral("Свойство"), QStringLiteral("Значение"), QStringLiteral("Тип")});
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->verticalHeader()->hide();
     outer->addWidget(split, 1);
@@ -98,9 +97,8 @@ ContainerWindow::ContainerWindow(QWidget* parent) : QMainWindow(parent) {
             saveTo(path);
     });
     connect(loadBtn, &QPushButton::clicked, this, [this] {
-        const QString path =
-            QFileDialog::getOpenFileName(this, QStringLiteral("Загрузить свойства"), {},
-                                         QStringLiteral("Свойства (*.bag *.txt);;Все файлы (*)"));
+        const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Загрузить свойства"), {},
+                                                          QStringLiteral("Свойства (*.bag *.txt);;Все файлы (*)"));
         if (!path.isEmpty())
             loadFrom(path);
     });
@@ -114,17 +112,11 @@ ContainerWindow::ContainerWindow(QWidget* parent) : QMainWindow(parent) {
     connect(table_, &QTableWidget::cellChanged, this, &ContainerWindow::onCellChanged);
 }
 
-ContainerWindow::~ContainerWindow() {
-    removeControl();
-}
+ContainerWindow::~ContainerWindow() { removeControl(); }
 
-std::optional<QFont> ContainerWindow::ambientFont() const {
-    return form_->font();
-}
+std::optional<QFont> ContainerWindow::ambientFont() const { return form_->font(); }
 
-std::optional<OleColor> ContainerWindow::ambientBackColor() const {
-    return formBack_;
-}
+std::optional<OleColor> ContainerWindow::ambientBackColor() const { return formBack_; }
 
 void ContainerWindow::propertyChanged(const QString& name) {
     log(QStringLiteral("PropertyChanged \"") + name + QLatin1Char('"'));
@@ -135,16 +127,14 @@ void ContainerWindow::fireEvent(DispId id, const QString& name, QVariantList& ar
     QStringList shown;
     for (const QVariant& a : args)
         shown << container::valueToText(a);
-    log(QStringLiteral("Событие ") + name + QStringLiteral(" (") + QString::number(id) +
-        QStringLiteral("): ") + shown.join(QStringLiteral(", ")));
+    log(QStringLiteral("Событие ") + name + QStringLiteral(" (") + QString::number(id) + QStringLiteral("): ") +
+        shown.join(QStringLiteral(", ")));
     // The last by-reference argument of Clicked is Cancel.
     if (name == QLatin1String("Clicked") && args.size() == 2 && cancelClicks_->isChecked())
         args[1] = true;
 }
 
-void ContainerWindow::log(const QString& line) {
-    log_->appendPlainText(line);
-}
+void ContainerWindow::log(const QString& line) { log_->appendPlainText(line); }
 
 void ContainerWindow::setModified(bool m) {
     modified_ = m;
@@ -196,10 +186,8 @@ bool ContainerWindow::saveTo(const QString& path) {
     try {
         MemoryPropertyBag bag;
         bag.set(container::kProgIdEntry, control_->progId());
-        bag.set(container::kExtentXEntry,
-                QVariant::fromValue<int>(control_->widget()->width() * kTwipsPerPixel));
-        bag.set(container::kExtentYEntry,
-                QVariant::fromValue<int>(control_->widget()->height() * kTwipsPerPixel));
+        bag.set(container::kExtentXEntry, QVariant::fromValue<int>(control_->widget()->width() * kTwipsPerPixel));
+        bag.set(container::kExtentYEntry, QVariant::fromValue<int>(control_->widget()->height() * kTwipsPerPixel));
         control_->writeProperties(bag);
         container::saveBagFile(path, bag);
         log(QStringLiteral("Сохранено в ") + path);
@@ -259,9 +247,7 @@ void ContainerWindow::refreshTable() {
                 if (v.typeId() == QMetaType::QFont)
                     shown = v.value<QFont>().toString();
                 else if (v.typeId() == QMetaType::QImage)
-                    shown = QStringLiteral("(%1×%2)")
-                                .arg(v.value<QImage>().width())
-                                .arg(v.value<QImage>().height());
+                    shown = QStringLiteral("(%1×%2)").arg(v.value<QImage>().width()).arg(v.value<QImage>().height());
                 else if (v.typeId() == QMetaType::UInt)
                     shown = QStringLiteral("&H%1").arg(v.toUInt(), 8, 16, QLatin1Char('0')).toUpper();
                 else if (v.typeId() == QMetaType::Bool)
@@ -272,9 +258,8 @@ void ContainerWindow::refreshTable() {
                 shown = QString::fromUtf8(e.what());
             }
             auto* value = new QTableWidgetItem(shown);
-            value->setToolTip(m.byReference
-                                  ? QStringLiteral("Шрифт: текст QFont; картинка: имя файла или пусто")
-                                  : m.helpString);
+            value->setToolTip(m.byReference ? QStringLiteral("Шрифт: текст QFont; картинка: имя файла или пусто")
+                                            : m.helpString);
             auto* type = new QTableWidgetItem(m.type);
             type->setFlags(Qt::ItemIsEnabled);
             table_->setItem(row, 0, name);

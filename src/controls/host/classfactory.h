@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <QString>
+
 #include <cstdint>
 #include <dlfcn.h>
 
@@ -67,8 +68,7 @@ inline HResult registerServer(const ServerRegistration& r, const QString& librar
     Registry reg;
     const QString root = QStringLiteral("HKEY_CLASSES_ROOT\\");
     const QString cls = root + QStringLiteral("CLSID\\") + r.classId;
-    const QString lib =
-        root + QStringLiteral("TypeLib\\") + r.typeLibId + QLatin1Char('\\') + r.typeLibVersion;
+    const QString lib = root + QStringLiteral("TypeLib\\") + r.typeLibId + QLatin1Char('\\') + r.typeLibVersion;
     bool ok = reg.setValue(root + r.progId, {}, r.className);
     ok = ok && reg.setValue(root + r.progId + QStringLiteral("\\CLSID"), {}, r.classId);
     ok = ok && reg.setValue(cls, {}, r.className);

@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QString>
 #include <QVariant>
+
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -159,14 +160,8 @@ inline QImage toPicture(const QVariant& v) {
     }
 }
 
-inline QVariant int16Variant(std::int16_t v) {
-    return QVariant::fromValue<short>(v);
-}
-inline QVariant colorVariant(OleColor c) {
-    return QVariant::fromValue<uint>(c);
-}
-inline QVariant pictureVariant(const QImage& img) {
-    return img.isNull() ? QVariant() : QVariant(img);
-}
+inline QVariant int16Variant(std::int16_t v) { return QVariant::fromValue<short>(v); }
+inline QVariant colorVariant(OleColor c) { return QVariant::fromValue<uint>(c); }
+inline QVariant pictureVariant(const QImage& img) { return img.isNull() ? QVariant() : QVariant(img); }
 
 } // namespace korv::host

@@ -33,13 +33,11 @@ Control* CreateControl(const QString& progId, ControlSite* site, QWidget* parent
     return CreateControl(progId, site, parent, Registry::defaultPath());
 }
 
-Control* CreateControl(const QString& progId, ControlSite* site, QWidget* parent,
-                       const QString& registryPath) {
+Control* CreateControl(const QString& progId, ControlSite* site, QWidget* parent, const QString& registryPath) {
     const Registry reg(registryPath);
     const QString classId = reg.classIdOf(progId);
     if (classId.isEmpty())
-        throw ControlError::cannotCreate(QStringLiteral("класс \"") + progId +
-                                         QStringLiteral("\" не зарегистрирован"));
+        throw ControlError::cannotCreate(QStringLiteral("класс \"") + progId + QStringLiteral("\" не зарегистрирован"));
     const QString path = reg.libraryOf(classId);
     if (path.isEmpty())
         throw ControlError::cannotCreate(QStringLiteral("нет библиотеки класса ") + classId);

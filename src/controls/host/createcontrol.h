@@ -17,8 +17,7 @@ namespace korv::host {
 Control* CreateControl(const QString& progId, ControlSite* site, QWidget* parent);
 
 // The same with an explicit registry file.
-Control* CreateControl(const QString& progId, ControlSite* site, QWidget* parent,
-                       const QString& registryPath);
+Control* CreateControl(const QString& progId, ControlSite* site, QWidget* parent, const QString& registryPath);
 
 // Loads a library and calls its DllRegisterServer or DllUnregisterServer; returns the result code.
 HResult RegisterLibrary(const QString& libraryPath, bool unregister = false);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+
 #include <cstdint>
 
 namespace korv::host {

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QGuiApplication>
 #include <QPalette>
+
 #include <cstdint>
 
 namespace korv::host {
@@ -14,17 +15,13 @@ using OleColor = std::uint32_t;
 
 inline constexpr OleColor kSystemColorFlag = 0x80000000u;
 
-inline constexpr bool isSystemColor(OleColor c) {
-    return (c & kSystemColorFlag) != 0;
-}
+inline constexpr bool isSystemColor(OleColor c) { return (c & kSystemColorFlag) != 0; }
 
 inline constexpr OleColor oleFromRgb(int r, int g, int b) {
     return static_cast<OleColor>((b & 0xFF) << 16 | (g & 0xFF) << 8 | (r & 0xFF));
 }
 
-inline OleColor oleFromQColor(const QColor& c) {
-    return oleFromRgb(c.red(), c.green(), c.blue());
-}
+inline OleColor oleFromQColor(const QColor& c) { return oleFromRgb(c.red(), c.green(), c.blue()); }
 
 // System colours are resolved through the application palette; the indices without a close palette
 // role fall back to the role of the nearest meaning (window, text, button).
@@ -77,12 +74,9 @@ inline QColor qcolorFromSystemIndex(int index, const QPalette& pal) {
 inline QColor qcolorFromOle(OleColor c, const QPalette& pal) {
     if (isSystemColor(c))
         return qcolorFromSystemIndex(static_cast<int>(c & 0xFF), pal);
-    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF),
-                  static_cast<int>((c >> 16) & 0xFF));
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
 }
 
-inline QColor qcolorFromOle(OleColor c) {
-    return qcolorFromOle(c, QGuiApplication::palette());
-}
+inline QColor qcolorFromOle(OleColor c) { return qcolorFromOle(c, QGuiApplication::palette()); }
 
 } // namespace korv::host

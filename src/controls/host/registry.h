@@ -70,8 +70,7 @@ public:
         return value(root + QLatin1Char('\\') + key + QStringLiteral("\\CLSID"));
     }
     QString libraryOf(const QString& classId) const {
-        return value(QStringLiteral("HKEY_CLASSES_ROOT\\CLSID\\") + classId +
-                     QStringLiteral("\\InprocServer32"));
+        return value(QStringLiteral("HKEY_CLASSES_ROOT\\CLSID\\") + classId + QStringLiteral("\\InprocServer32"));
     }
     // ProgIDs of every registered class, for a container's list of controls.
     QStringList registeredProgIds() const {
@@ -89,8 +88,7 @@ public:
 private:
     static QString toSlashes(QString key) { return key.replace(QLatin1Char('\\'), QLatin1Char('/')); }
     static QString settingsKey(const QString& key, const QString& valueName) {
-        return toSlashes(key) + QLatin1Char('/') +
-               (valueName.isEmpty() ? QStringLiteral("Default") : valueName);
+        return toSlashes(key) + QLatin1Char('/') + (valueName.isEmpty() ? QStringLiteral("Default") : valueName);
     }
 
     QString path_;

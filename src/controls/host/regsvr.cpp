@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QStringList>
+
 #include <cstdio>
 
 int main(int argc, char** argv) {

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QString>
 #include <QVariant>
+
 #include <optional>
 
 namespace korv::host {

@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <QUrl>
+
 #include <atomic>
 
 using namespace korv::host;
@@ -53,35 +54,23 @@ DrovanettaX::~DrovanettaX() {
     --g_live;
 }
 
-int DrovanettaX::liveInstances() {
-    return g_live.load();
-}
+int DrovanettaX::liveInstances() { return g_live.load(); }
 
 void DrovanettaX::notify(const char* name) {
     if (site_ != nullptr)
         site_->propertyChanged(QString::fromLatin1(name));
 }
 
-std::optional<QFont> DrovanettaX::ambientFont() const {
-    return site_ != nullptr ? site_->ambientFont() : std::nullopt;
-}
+std::optional<QFont> DrovanettaX::ambientFont() const { return site_ != nullptr ? site_->ambientFont() : std::nullopt; }
 
 std::optional<OleColor> DrovanettaX::ambientBackColor() const {
     return site_ != nullptr ? site_->ambientBackColor() : std::nullopt;
 }
 
-double DrovanettaX::twipsPerPixelX() const {
-    return twipsPerPixel(logicalDpiX());
-}
-double DrovanettaX::twipsPerPixelY() const {
-    return twipsPerPixel(logicalDpiY());
-}
-int DrovanettaX::widthTwips() const {
-    return pixelsToTwips(width(), twipsPerPixelX());
-}
-int DrovanettaX::heightTwips() const {
-    return pixelsToTwips(height(), twipsPerPixelY());
-}
+double DrovanettaX::twipsPerPixelX() const { return twipsPerPixel(logicalDpiX()); }
+double DrovanettaX::twipsPerPixelY() const { return twipsPerPixel(logicalDpiY()); }
+int DrovanettaX::widthTwips() const { return pixelsToTwips(width(), twipsPerPixelX()); }
+int DrovanettaX::heightTwips() const { return pixelsToTwips(height(), twipsPerPixelY()); }
 
 void DrovanettaX::setLabelColor(OleColor c) {
     labelColor_ = c;
@@ -172,9 +161,7 @@ void DrovanettaX::setTimer(bool enabled, int interval) {
         tmr_->stop();
 }
 
-bool DrovanettaX::timerRunning() const {
-    return timerEnabled_ && timerInterval_ > 0;
-}
+bool DrovanettaX::timerRunning() const { return timerEnabled_ && timerInterval_ > 0; }
 
 void DrovanettaX::showHandPointer() {
     // Application-wide, and only one level deep: every hover replaces the pointer instead of stacking
@@ -288,8 +275,7 @@ void DrovanettaX::writeProperties(PropertyBag& bag) const {
     bag.writeProperty(QStringLiteral("Caption"), caption_, link);
     bag.writeProperty(QStringLiteral("ActiveColor"), colorVariant(active_), colorVariant(0xFF0000));
     bag.writeProperty(QStringLiteral("InactiveColor"), colorVariant(inactive_), colorVariant(0));
-    bag.writeProperty(QStringLiteral("BackColor"), colorVariant(back_),
-                      ambBack ? colorVariant(*ambBack) : QVariant());
+    bag.writeProperty(QStringLiteral("BackColor"), colorVariant(back_), ambBack ? colorVariant(*ambBack) : QVariant());
     bag.writeProperty(QStringLiteral("Font"), font_ ? QVariant(*font_) : QVariant(),
                       ambFont ? QVariant(*ambFont) : QVariant());
 }
@@ -301,8 +287,7 @@ void DrovanettaX::readProperties(const PropertyBag& bag) {
     setActiveColor(toOleColor(bag.readProperty(QStringLiteral("ActiveColor"), colorVariant(0xFF0000))));
     setInactiveColor(toOleColor(bag.readProperty(QStringLiteral("InactiveColor"), colorVariant(0))));
     const auto ambBack = ambientBackColor();
-    const QVariant back =
-        bag.readProperty(QStringLiteral("BackColor"), ambBack ? colorVariant(*ambBack) : QVariant());
+    const QVariant back = bag.readProperty(QStringLiteral("BackColor"), ambBack ? colorVariant(*ambBack) : QVariant());
     // Without an entry and without an ambient colour there is nothing to put; the background stays.
     if (back.isValid())
         setBackColor(toOleColor(back));

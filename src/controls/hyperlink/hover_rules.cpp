@@ -4,13 +4,9 @@
 
 namespace drovanetta {
 
-double twipsPerPixel(double logicalDpi) {
-    return logicalDpi > 0 ? kTwipsPerInch / logicalDpi : 15.0;
-}
+double twipsPerPixel(double logicalDpi) { return logicalDpi > 0 ? kTwipsPerInch / logicalDpi : 15.0; }
 
-int pixelsToTwips(int pixels, double tpp) {
-    return static_cast<int>(korv::host::roundHalfEven(pixels * tpp));
-}
+int pixelsToTwips(int pixels, double tpp) { return static_cast<int>(korv::host::roundHalfEven(pixels * tpp)); }
 
 bool pointerInside(QPoint p, double tppX, double tppY, int widthTwips, int heightTwips) {
     const int x = pixelsToTwips(p.x(), tppX);

@@ -15,7 +15,6 @@ int pixelsToTwips(int pixels, double twipsPerPixel);
 
 // The pointer is inside when 0 <= x <= width and 0 <= y <= height, in twips: the right and bottom
 // edges count as inside.
-bool pointerInside(QPoint pointerPixels, double twipsPerPixelX, double twipsPerPixelY, int widthTwips,
-                   int heightTwips);
+bool pointerInside(QPoint pointerPixels, double twipsPerPixelX, double twipsPerPixelY, int widthTwips, int heightTwips);
 
 } // namespace drovanetta

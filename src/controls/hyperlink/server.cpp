@@ -10,18 +10,15 @@ namespace {
 
 class DrovanettaFactory : public ClassFactory {
 public:
-    Control* createInstance(ControlSite* site, QWidget* parent) override {
-        return new DrovanettaX(site, parent);
-    }
+    Control* createInstance(ControlSite* site, QWidget* parent) override { return new DrovanettaX(site, parent); }
 };
 
 // Also the anchor by which the library finds its own path: a function with internal linkage cannot be
 // interposed by a same-named export of another library loaded earlier.
 ServerRegistration registration() {
-    return {
-        QString::fromLatin1(drovanetta::kProgId),         QStringLiteral("DrovanettaX"),
-        QString::fromLatin1(drovanetta::kClassId),        QString::fromLatin1(drovanetta::kTypeLibId),
-        QString::fromLatin1(drovanetta::kTypeLibVersion), QString::fromUtf8(drovanetta::kTypeLibDescription)};
+    return {QString::fromLatin1(drovanetta::kProgId),         QStringLiteral("DrovanettaX"),
+            QString::fromLatin1(drovanetta::kClassId),        QString::fromLatin1(drovanetta::kTypeLibId),
+            QString::fromLatin1(drovanetta::kTypeLibVersion), QString::fromUtf8(drovanetta::kTypeLibDescription)};
 }
 
 } // namespace
@@ -32,9 +29,7 @@ __attribute__((visibility("default"))) HResult DllRegisterServer() {
     return registerServer(registration(), libraryPathOf(reinterpret_cast<const void*>(&registration)));
 }
 
-__attribute__((visibility("default"))) HResult DllUnregisterServer() {
-    return unregisterServer(registration());
-}
+__attribute__((visibility("default"))) HResult DllUnregisterServer() { return unregisterServer(registration()); }
 
 __attribute__((visibility("default"))) HResult DllGetClassObject(const char* classId, const char* interfaceId,
                                                                  void** object) {

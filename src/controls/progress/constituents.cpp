@@ -30,9 +30,7 @@ void StandartSurface::setBackColor(OleColor c) {
     clear();
 }
 
-void StandartSurface::setDrawingFont(const QFont& f) {
-    font_ = f;
-}
+void StandartSurface::setDrawingFont(const QFont& f) { font_ = f; }
 
 void StandartSurface::syncCanvas() {
     // The canvas follows the surface's size and keeps what was drawn where it still fits. It is
@@ -81,9 +79,7 @@ void StandartSurface::paintEvent(QPaintEvent*) {
     p.drawImage(0, 0, canvas_);
 }
 
-void StandartSurface::resizeEvent(QResizeEvent*) {
-    syncCanvas();
-}
+void StandartSurface::resizeEvent(QResizeEvent*) { syncCanvas(); }
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {}
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+
 #include <cstdint>
 
 // The arithmetic of the progress bar, apart from any widget so that it can be checked directly. The

@@ -10,9 +10,7 @@ namespace {
 
 class TarvixFactory : public ClassFactory {
 public:
-    Control* createInstance(ControlSite* site, QWidget* parent) override {
-        return new TarvixProgress(site, parent);
-    }
+    Control* createInstance(ControlSite* site, QWidget* parent) override { return new TarvixProgress(site, parent); }
 };
 
 // Also the anchor by which the library finds its own path: a function with internal linkage cannot be
@@ -31,9 +29,7 @@ __attribute__((visibility("default"))) HResult DllRegisterServer() {
     return registerServer(registration(), libraryPathOf(reinterpret_cast<const void*>(&registration)));
 }
 
-__attribute__((visibility("default"))) HResult DllUnregisterServer() {
-    return unregisterServer(registration());
-}
+__attribute__((visibility("default"))) HResult DllUnregisterServer() { return unregisterServer(registration()); }
 
 __attribute__((visibility("default"))) HResult DllGetClassObject(const char* classId, const char* interfaceId,
                                                                  void** object) {

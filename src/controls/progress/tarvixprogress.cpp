@@ -10,6 +10,7 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QVBoxLayout>
+
 #include <atomic>
 
 using korv::host::ControlError;
@@ -40,34 +41,22 @@ TarvixProgress::TarvixProgress(korv::host::ControlSite* site, QWidget* parent)
     resize(200, 24);
 }
 
-TarvixProgress::~TarvixProgress() {
-    --g_live;
-}
+TarvixProgress::~TarvixProgress() { --g_live; }
 
-int TarvixProgress::liveInstances() {
-    return g_live.load();
-}
+int TarvixProgress::liveInstances() { return g_live.load(); }
 
 void TarvixProgress::notify(const char* name) {
     if (site_ != nullptr)
         site_->propertyChanged(QString::fromLatin1(name));
 }
 
-QRect TarvixProgress::client() const {
-    return contentsRect();
-}
+QRect TarvixProgress::client() const { return contentsRect(); }
 
-void TarvixProgress::computePercent() {
-    percent_ = wholePercent(value_, min_, max_, invert_);
-}
+void TarvixProgress::computePercent() { percent_ = wholePercent(value_, min_, max_, invert_); }
 
-QString TarvixProgress::captionNow() const {
-    return captionText(text_, percent_);
-}
+QString TarvixProgress::captionNow() const { return captionText(text_, percent_); }
 
-QString TarvixProgress::labelCaption() const {
-    return label1_->text();
-}
+QString TarvixProgress::labelCaption() const { return label1_->text(); }
 
 void TarvixProgress::applyStyleVisibility() {
     const bool tarvixLook = style_ != 0;
@@ -144,8 +133,7 @@ void TarvixProgress::DrawCaption() {
     const QString s = captionNow();
     const QSizeF ts = picture1_->textSize(s);
     const QSize area = picture1_->size();
-    picture1_->printText(
-        QPointF(area.width() / 2.0 - ts.width() / 2.0, area.height() / 2.0 - ts.height() / 2.0), s);
+    picture1_->printText(QPointF(area.width() / 2.0 - ts.width() / 2.0, area.height() / 2.0 - ts.height() / 2.0), s);
     label1_->setCaption(s);
 }
 
@@ -256,9 +244,7 @@ void TarvixProgress::setText(const QString& v) {
     Resize();
 }
 
-QFont TarvixProgress::captionFont() const {
-    return label1_->font();
-}
+QFont TarvixProgress::captionFont() const { return label1_->font(); }
 
 void TarvixProgress::setCaptionFont(const QFont& f) {
     label1_->setCaptionFont(f);
@@ -267,18 +253,14 @@ void TarvixProgress::setCaptionFont(const QFont& f) {
     Resize();
 }
 
-TarvixProgress::OleColor TarvixProgress::color() const {
-    return label1_->textColor();
-}
+TarvixProgress::OleColor TarvixProgress::color() const { return label1_->textColor(); }
 
 void TarvixProgress::setColor(OleColor c) {
     label1_->setTextColor(c);
     notify("Color");
 }
 
-QImage TarvixProgress::picture() const {
-    return image1_->picture();
-}
+QImage TarvixProgress::picture() const { return image1_->picture(); }
 
 void TarvixProgress::setPicture(const QImage& img) {
     image1_->setPicture(img);
@@ -286,9 +268,7 @@ void TarvixProgress::setPicture(const QImage& img) {
     notify("Picture");
 }
 
-bool TarvixProgress::stretch() const {
-    return image1_->stretch();
-}
+bool TarvixProgress::stretch() const { return image1_->stretch(); }
 
 void TarvixProgress::setStretch(bool s) {
     image1_->setStretch(s);
@@ -296,9 +276,7 @@ void TarvixProgress::setStretch(bool s) {
     notify("Stretch");
 }
 
-QImage TarvixProgress::backPicture() const {
-    return image2_->picture();
-}
+QImage TarvixProgress::backPicture() const { return image2_->picture(); }
 
 void TarvixProgress::setBackPicture(const QImage& img) {
     image2_->setPicture(img);
@@ -306,9 +284,7 @@ void TarvixProgress::setBackPicture(const QImage& img) {
     notify("BackPicture");
 }
 
-bool TarvixProgress::backStretch() const {
-    return image2_->stretch();
-}
+bool TarvixProgress::backStretch() const { return image2_->stretch(); }
 
 void TarvixProgress::setBackStretch(bool s) {
     image2_->setStretch(s);
@@ -316,9 +292,7 @@ void TarvixProgress::setBackStretch(bool s) {
     notify("BackStretch");
 }
 
-TarvixProgress::OleColor TarvixProgress::backColor() const {
-    return picture1_->backColor();
-}
+TarvixProgress::OleColor TarvixProgress::backColor() const { return picture1_->backColor(); }
 
 void TarvixProgress::setBackColor(OleColor c) {
     picture1_->setBackColor(c);
@@ -326,9 +300,7 @@ void TarvixProgress::setBackColor(OleColor c) {
     notify("BackColor");
 }
 
-TarvixProgress::OleColor TarvixProgress::foreColor() const {
-    return picture1_->foreColor();
-}
+TarvixProgress::OleColor TarvixProgress::foreColor() const { return picture1_->foreColor(); }
 
 void TarvixProgress::setForeColor(OleColor c) {
     picture1_->setForeColor(c);

@@ -5,6 +5,7 @@
 
 #include <QFrame>
 #include <QImage>
+
 #include <cstdint>
 #include <functional>
 

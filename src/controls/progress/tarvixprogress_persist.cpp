@@ -37,8 +37,7 @@ void TarvixProgress::initProperties() {
 void TarvixProgress::writeProperties(PropertyBag& bag) const {
     bag.writeProperty(QStringLiteral("Value"), int16Variant(value_), int16Variant(kDefaultValue));
     bag.writeProperty(QStringLiteral("Font"), label1_->font(), ambientFont());
-    bag.writeProperty(QStringLiteral("Color"), colorVariant(label1_->textColor()),
-                      colorVariant(kDefaultColor));
+    bag.writeProperty(QStringLiteral("Color"), colorVariant(label1_->textColor()), colorVariant(kDefaultColor));
     bag.writeProperty(QStringLiteral("Picture"), pictureVariant(image1_->picture()), QVariant());
     bag.writeProperty(QStringLiteral("Stretch"), image1_->stretch(), true);
     bag.writeProperty(QStringLiteral("BackPicture"), pictureVariant(image2_->picture()), QVariant());
@@ -54,8 +53,7 @@ void TarvixProgress::writeProperties(PropertyBag& bag) const {
     bag.writeProperty(QStringLiteral("InvertPersent"), invert_, false);
     bag.writeProperty(QStringLiteral("Min"), int16Variant(min_), int16Variant(kDefaultMin));
     bag.writeProperty(QStringLiteral("Max"), int16Variant(max_), int16Variant(kDefaultMax));
-    bag.writeProperty(QStringLiteral("BorderStyle"), int16Variant(borderStyle_),
-                      int16Variant(kDefaultBorderStyle));
+    bag.writeProperty(QStringLiteral("BorderStyle"), int16Variant(borderStyle_), int16Variant(kDefaultBorderStyle));
 }
 
 void TarvixProgress::readProperties(const PropertyBag& bag) {
