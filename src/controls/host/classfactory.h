@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <cstring>
 #include <dlfcn.h>
 
 class QWidget;
@@ -79,6 +80,32 @@ inline HResult registerServer(const ServerRegistration& r, const QString& librar
     ok = ok && reg.setValue(lib + QStringLiteral("\\0\\linux"), {}, libraryPath);
     return ok ? kOk : kSelfRegClass;
 }
+
+// The class-object and unload exports of a library that serves one control class. The exports
+// themselves stay in each library (they must be its own symbols) and forward here.
+template <typename ControlClass>
+struct ControlServer {
+    class Factory : public ClassFactory {
+    public:
+        Control* createInstance(ControlSite* site, QWidget* parent) override { return new ControlClass(site, parent); }
+    };
+
+    static HResult getClassObject(const char* ownClassId, const char* classId, const char* interfaceId, void** object) {
+        if (object == nullptr)
+            return kPointer;
+        *object = nullptr;
+        if (classId == nullptr ||
+            QString::fromLatin1(classId).compare(QLatin1String(ownClassId), Qt::CaseInsensitive) != 0)
+            return kClassNotAvailable;
+        if (interfaceId == nullptr || std::strcmp(interfaceId, kIidClassFactory) != 0)
+            return kNoInterface;
+        static Factory factory;
+        *object = static_cast<ClassFactory*>(&factory);
+        return kOk;
+    }
+
+    static HResult canUnloadNow() { return ControlClass::liveInstances() == 0 ? kOk : kFalse; }
+};
 
 inline HResult unregisterServer(const ServerRegistration& r) {
     Registry reg;

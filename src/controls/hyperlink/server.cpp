@@ -1,17 +1,10 @@
-// The library's exports: registration of DrovanettaX and its class factory.
+// The library's exports: registration of DrovanettaX and its class object.
 #include "controls/host/classfactory.h"
 #include "controls/hyperlink/drovanettax.h"
-
-#include <cstring>
 
 using namespace korv::host;
 
 namespace {
-
-class DrovanettaFactory : public ClassFactory {
-public:
-    Control* createInstance(ControlSite* site, QWidget* parent) override { return new DrovanettaX(site, parent); }
-};
 
 // Also the anchor by which the library finds its own path: a function with internal linkage cannot be
 // interposed by a same-named export of another library loaded earlier.
@@ -20,6 +13,8 @@ ServerRegistration registration() {
             QString::fromLatin1(drovanetta::kClassId),        QString::fromLatin1(drovanetta::kTypeLibId),
             QString::fromLatin1(drovanetta::kTypeLibVersion), QString::fromUtf8(drovanetta::kTypeLibDescription)};
 }
+
+using Server = ControlServer<DrovanettaX>;
 
 } // namespace
 
@@ -33,20 +28,8 @@ __attribute__((visibility("default"))) HResult DllUnregisterServer() { return un
 
 __attribute__((visibility("default"))) HResult DllGetClassObject(const char* classId, const char* interfaceId,
                                                                  void** object) {
-    if (object == nullptr)
-        return kPointer;
-    *object = nullptr;
-    if (classId == nullptr ||
-        QString::fromLatin1(classId).compare(QLatin1String(drovanetta::kClassId), Qt::CaseInsensitive) != 0)
-        return kClassNotAvailable;
-    if (interfaceId == nullptr || std::strcmp(interfaceId, kIidClassFactory) != 0)
-        return kNoInterface;
-    static DrovanettaFactory factory;
-    *object = static_cast<ClassFactory*>(&factory);
-    return kOk;
+    return Server::getClassObject(drovanetta::kClassId, classId, interfaceId, object);
 }
 
-__attribute__((visibility("default"))) HResult DllCanUnloadNow() {
-    return DrovanettaX::liveInstances() == 0 ? kOk : kFalse;
-}
+__attribute__((visibility("default"))) HResult DllCanUnloadNow() { return Server::canUnloadNow(); }
 }

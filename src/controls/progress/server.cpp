@@ -1,17 +1,10 @@
-// The library's exports: registration of TarvixProgress and its class factory.
+// The library's exports: registration of TarvixProgress and its class object.
 #include "controls/host/classfactory.h"
 #include "controls/progress/tarvixprogress.h"
-
-#include <cstring>
 
 using namespace korv::host;
 
 namespace {
-
-class TarvixFactory : public ClassFactory {
-public:
-    Control* createInstance(ControlSite* site, QWidget* parent) override { return new TarvixProgress(site, parent); }
-};
 
 // Also the anchor by which the library finds its own path: a function with internal linkage cannot be
 // interposed by a same-named export of another library loaded earlier.
@@ -20,6 +13,8 @@ ServerRegistration registration() {
             QString::fromLatin1(tarvix::kClassId),        QString::fromLatin1(tarvix::kTypeLibId),
             QString::fromLatin1(tarvix::kTypeLibVersion), QString::fromUtf8(tarvix::kTypeLibDescription)};
 }
+
+using Server = ControlServer<TarvixProgress>;
 
 } // namespace
 
@@ -33,20 +28,8 @@ __attribute__((visibility("default"))) HResult DllUnregisterServer() { return un
 
 __attribute__((visibility("default"))) HResult DllGetClassObject(const char* classId, const char* interfaceId,
                                                                  void** object) {
-    if (object == nullptr)
-        return kPointer;
-    *object = nullptr;
-    if (classId == nullptr ||
-        QString::fromLatin1(classId).compare(QLatin1String(tarvix::kClassId), Qt::CaseInsensitive) != 0)
-        return kClassNotAvailable;
-    if (interfaceId == nullptr || std::strcmp(interfaceId, kIidClassFactory) != 0)
-        return kNoInterface;
-    static TarvixFactory factory;
-    *object = static_cast<ClassFactory*>(&factory);
-    return kOk;
+    return Server::getClassObject(tarvix::kClassId, classId, interfaceId, object);
 }
 
-__attribute__((visibility("default"))) HResult DllCanUnloadNow() {
-    return TarvixProgress::liveInstances() == 0 ? kOk : kFalse;
-}
+__attribute__((visibility("default"))) HResult DllCanUnloadNow() { return Server::canUnloadNow(); }
 }
