@@ -6,7 +6,6 @@
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
 
-#include <QFile>
 #include <QJsonDocument>
 #include <QTextStream>
 
@@ -42,16 +41,10 @@ int runWrite(const QStringList& args) {
         }
     }
 
-    QFile in;
-    if (!in.open(stdin, QIODevice::ReadOnly)) {
-        err << "korvelanta-cli write: не удалось прочитать стандартный ввод\n";
+    const auto parsed = readFormInput(QStringLiteral("write"));
+    if (!parsed)
         return 2;
-    }
-    const FormInput input = parseFormInput(in.readAll());
-    if (!input.error.isEmpty()) {
-        err << "korvelanta-cli write: " << input.error << '\n';
-        return 2;
-    }
+    const FormInput& input = *parsed;
 
     logbook::SpreadsheetHost host;
     RecordingDialogs dialogs;
@@ -70,9 +63,7 @@ int runWrite(const QStringList& args) {
     flight::ShiftWriter writer(host, tables, logbook::bookPath(dir));
     QJsonArray results;
     for (const flight::InputForm& form : input.forms) {
-        if (applyInputs(form, session.form))
-            session.RefreshInputState();
-        session.cmdOK_Click(dialogs);
+        pressCalculate(session, form, dialogs);
         QJsonValue written = QJsonValue::Null;
         if (session.form.cmdWriteEnabled) {
             if (const auto w = writer.cmdWrite_Click(session, dialogs)) {

@@ -1,7 +1,11 @@
 #include "cli/form_json.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonParseError>
+#include <QTextStream>
 
 namespace korv::cli {
 
@@ -147,6 +151,39 @@ QJsonObject resultObject(const InputForm& form, const QJsonArray& messages) {
         {QStringLiteral("txtPos"), form.txtPos},
         {QStringLiteral("messages"), messages},
     };
+}
+
+std::optional<FormInput> readFormInput(const QString& command) {
+    QTextStream err(stderr);
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly)) {
+        err << "korvelanta-cli " << command << ": не удалось прочитать стандартный ввод\n";
+        return std::nullopt;
+    }
+    FormInput input = parseFormInput(in.readAll());
+    if (!input.error.isEmpty()) {
+        err << "korvelanta-cli " << command << ": " << input.error << '\n';
+        return std::nullopt;
+    }
+    return input;
+}
+
+void pressCalculate(flight::ShiftSession& session, const InputForm& form, Dialogs& dialogs) {
+    if (applyInputs(form, session.form))
+        session.RefreshInputState();
+    session.cmdOK_Click(dialogs);
+}
+
+QJsonArray takeMessages(RecordingDialogs& dialogs) {
+    QJsonArray out;
+    for (const auto& m : dialogs.messages)
+        out.append(QJsonObject{{QStringLiteral("title"), m.title}, {QStringLiteral("text"), m.text}});
+    dialogs.messages.clear();
+    return out;
+}
+
+QString defaultDatabasePath() {
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("FlightTables1.mdb"));
 }
 
 } // namespace korv::cli

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "common/dialogs.h"
 #include "flight/input_form.h"
+#include "flight/shift_calculation.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -27,5 +29,18 @@ FormInput parseFormInput(const QByteArray& json);
 bool applyInputs(const flight::InputForm& from, flight::InputForm& to);
 
 QJsonObject resultObject(const flight::InputForm& form, const QJsonArray& messages);
+
+// Reads and checks the form objects of standard input; on refusal prints why, prefixed with the
+// command's name, and gives nothing (the command then ends with status 2).
+std::optional<FormInput> readFormInput(const QString& command);
+
+// Applies one form object as the pilot would type it and presses "Считать".
+void pressCalculate(flight::ShiftSession& session, const flight::InputForm& form, Dialogs& dialogs);
+
+// The messages recorded since the last call, as JSON {title, text} objects.
+QJsonArray takeMessages(RecordingDialogs& dialogs);
+
+// FlightTables1.mdb beside the program.
+QString defaultDatabasePath();
 
 } // namespace korv::cli
