@@ -9,6 +9,8 @@
 //
 // Addresses: A1 text ("M7", "A1:U6", "G:G", "7:8") or zero-based row and column numbers.
 
+#include "logbook/atomic_file.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -206,8 +208,6 @@ enum class CloseMode {
     Save,            // save to its own file first (atomically), then close
     Discard          // close, dropping any change
 };
-
-enum class ReplacePolicy { Replace, NeverReplace };
 
 class Workbook {
 public:

@@ -2,10 +2,10 @@
 // checked against the layout the logbook sheets must have; plus the logbook access operations.
 
 #include "common/dialogs.h"
-#include "logbook/host_process.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
 #include "logbook/sheetlayout.h"
+#include "logbook/uno/office_process.h"
 #include "office_env.h"
 
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "logbook/host_process.h"
+#include "logbook/uno/office_process.h"
 
 #include "common/error.h"
 

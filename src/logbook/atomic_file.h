@@ -1,0 +1,40 @@
+#pragma once
+
+// Replacing a file so that it is always either the old or the new one: the new content goes into a
+// temporary file beside the target, is flushed, and is renamed over the target. No office needed.
+
+#include <QString>
+
+namespace korv::logbook {
+
+enum class ReplacePolicy { Replace, NeverReplace };
+
+class AtomicReplacement {
+public:
+    // Creates the temporary file (".<name>.XXXXXX.tmp") in the target's directory, so that the rename
+    // stays on one file system. Throws korv::Error when the directory is missing or takes no file, and
+    // with NeverReplace when the target exists already.
+    AtomicReplacement(const QString& target, ReplacePolicy policy);
+    // Removes the temporary file unless it was committed.
+    ~AtomicReplacement();
+    AtomicReplacement(const AtomicReplacement&) = delete;
+    AtomicReplacement& operator=(const AtomicReplacement&) = delete;
+
+    QString temporaryPath() const { return tmpPath_; }
+    QString targetPath() const { return targetPath_; }
+
+    // Gives the temporary file the permissions of the file it replaces (or the usual ones of a new
+    // file), flushes it, renames it over the target and flushes the directory. An empty temporary file
+    // is refused: whatever wrote it failed. With NeverReplace a target that appeared meanwhile is left
+    // alone and the call fails.
+    void commit();
+
+private:
+    QString targetPath_;
+    QString dir_;
+    QString tmpPath_;
+    ReplacePolicy policy_;
+    bool committed_ = false;
+};
+
+} // namespace korv::logbook

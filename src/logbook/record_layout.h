@@ -1,0 +1,55 @@
+#pragma once
+
+// Where the records of a logbook sheet live: two rows a record from row 7 on (7-8, 9-10, ...), columns A
+// to U laid out for it (V beside the first slot), every cell addressed from M7; and the spreadsheet's
+// date serial. The sheet layout, the record writer and the totals read this and nothing else.
+
+#include <QDate>
+
+#include <cmath>
+#include <optional>
+
+namespace korv::logbook::records {
+
+// Zero-based row of the first record row (sheet row 7) and the rows of one record.
+inline constexpr int kFirstRow = 6;
+inline constexpr int kRowsPerRecord = 2;
+
+// Zero-based row of the first row of record pair `index` (0 for rows 7-8).
+constexpr int pairRow(int index) { return kFirstRow + kRowsPerRecord * index; }
+
+// Zero-based columns of a record, by letter.
+namespace column {
+inline constexpr int A = 0, B = 1, C = 2, D = 3, E = 4, F = 5, G = 6, H = 7, I = 8, J = 9, K = 10, L = 11, M = 12,
+                     N = 13, O = 14, P = 15, Q = 16, R = 17, S = 18, T = 19, U = 20, V = 21;
+} // namespace column
+
+// The column of a letter 'A'..'V'.
+constexpr int columnOf(char letter) { return letter - 'A'; }
+
+// Every cell of a record is addressed from M7: row offset 2 per record, column offset from M (A -12,
+// E -8, Q..S +4..+6).
+inline constexpr int kAnchorRow = kFirstRow;
+inline constexpr int kAnchorColumn = column::M;
+constexpr int columnOffsetFromM(int column) { return column - kAnchorColumn; }
+
+// The last column of the laid-out record pair, and of the pair a month heading copies (V stands beside
+// the first slot).
+inline constexpr int kLastColumn = column::U;
+inline constexpr int kLastHeadingColumn = column::V;
+
+// The spreadsheet's day 0: a date value is the number of days since 30.12.1899.
+inline const QDate kDayZero(1899, 12, 30);
+// The largest date serial spreadsheets accept (31.12.9999).
+inline constexpr double kLastSerial = 2958465;
+
+inline double dateSerial(const QDate& date) { return double(kDayZero.daysTo(date)); }
+
+// The date of a serial (its time of day dropped); nothing for a serial outside 1..31.12.9999.
+inline std::optional<QDate> dateOfSerial(double serial) {
+    if (!(serial >= 1 && serial <= kLastSerial))
+        return std::nullopt;
+    return kDayZero.addDays(static_cast<qint64>(std::floor(serial)));
+}
+
+} // namespace korv::logbook::records

@@ -1,0 +1,326 @@
+// SpreadsheetHost: the connection to the program's own office (started when none answers), its end,
+// and the workbooks it opens, creates and finds.
+
+#include "logbook/host.h"
+#include "logbook/uno/handles.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <chrono>
+#include <com/sun/star/awt/XWindow2.hpp>
+#include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/bridge/XUnoUrlResolver.hpp>
+#include <com/sun/star/connection/NoConnectException.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/container/XIndexAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/frame/Desktop.hpp>
+#include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/lang/XComponent.hpp>
+#include <com/sun/star/sheet/XSpreadsheets.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
+#include <csignal>
+#include <unistd.h>
+
+using namespace com::sun::star;
+
+namespace korv::logbook {
+
+using namespace detail;
+
+SpreadsheetHost::SpreadsheetHost() : SpreadsheetHost(Options{}) {}
+
+SpreadsheetHost::SpreadsheetHost(Options options) : options_(std::move(options)) {
+    if (options_.profileDir.isEmpty())
+        options_.profileDir = defaultProfileDir();
+    options_.profileDir = QFileInfo(options_.profileDir).absoluteFilePath();
+    if (options_.pipeName.isEmpty()) {
+        // One pipe per profile: two programs on the same profile share its office, as they must.
+        const QByteArray h =
+            QCryptographicHash::hash(options_.profileDir.toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
+        options_.pipeName = QStringLiteral("korvelanta-%1-%2").arg(::getuid()).arg(QString::fromLatin1(h));
+    }
+}
+
+SpreadsheetHost::~SpreadsheetHost() {
+    try {
+        // The office stays when the pilot is looking at a workbook in it, and when this host only
+        // joined an office that another program of this profile started.
+        if (s_ && s_->attached && !s_->lost && (anyWorkbookShown() || officePid() == 0))
+            detach();
+        else
+            shutdown();
+    } catch (...) {
+        // nothing may escape a destructor; the office is left to itself at worst
+    }
+}
+
+QString SpreadsheetHost::defaultProfileDir() {
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (base.isEmpty())
+        base = QDir::homePath() + QStringLiteral("/.cache");
+    return base + QStringLiteral("/korvelanta/office-profile");
+}
+
+QString SpreadsheetHost::profileDir() const { return options_.profileDir; }
+QString SpreadsheetHost::pipeName() const { return options_.pipeName; }
+
+qint64 SpreadsheetHost::officePid() const {
+    return s_ && s_->process && s_->process->started() ? qint64(s_->process->pid()) : 0;
+}
+
+bool SpreadsheetHost::isAttached() const { return s_ && s_->attached && !s_->lost; }
+
+bool SpreadsheetHost::isAlive() { return s_ && s_->responds(); }
+
+std::shared_ptr<Session> SpreadsheetHost::session() const {
+    if (!s_ || !s_->attached || s_->lost)
+        throw hostError(QStringLiteral("Нет связи с LibreOffice Calc"));
+    return s_;
+}
+
+void SpreadsheetHost::attach() {
+    if (s_ && s_->attached && !s_->lost) {
+        if (s_->responds())
+            return;
+    }
+    // A write into the pipe of an office that just died must be an error, not the end of the program.
+    struct sigaction sa {};
+    if (::sigaction(SIGPIPE, nullptr, &sa) == 0 && sa.sa_handler == SIG_DFL)
+        std::signal(SIGPIPE, SIG_IGN);
+
+    std::shared_ptr<OfficeProcess> process = s_ && s_->process ? s_->process : std::make_shared<OfficeProcess>();
+    if (process->started() && process->hasExited())
+        process->reset();
+    auto s = std::make_shared<Session>();
+    s->process = process;
+
+    Reference<bridge::XUnoUrlResolver> resolver;
+    try {
+        resolver = bridge::UnoUrlResolver::create(localContext());
+    } catch (const uno::Exception& e) {
+        throw hostError(QStringLiteral("Не удалось загрузить среду UNO LibreOffice: ") + toQ(e.Message));
+    }
+    const OUString url =
+        toOU(QStringLiteral("uno:pipe,name=") + options_.pipeName + QStringLiteral(";urp;StarOffice.ComponentContext"));
+    auto tryConnect = [&]() -> bool {
+        try {
+            s->remote.set(resolver->resolve(url), UNO_QUERY_THROW);
+            return true;
+        } catch (const connection::NoConnectException&) {
+            return false;
+        } catch (const uno::Exception&) {
+            return false;
+        }
+    };
+
+    // An office of this profile may still run, e.g. one left showing the logbook to the pilot.
+    if (!tryConnect()) {
+        bool headless = true;
+        switch (options_.display) {
+        case DisplayMode::Headless:
+            headless = true;
+            break;
+        case DisplayMode::Invisible:
+            headless = false;
+            break;
+        case DisplayMode::Auto:
+            headless = qEnvironmentVariableIsEmpty("DISPLAY");
+            break;
+        }
+        QDir().mkpath(options_.profileDir);
+        process->start(options_.profileDir, options_.pipeName, headless, options_.vclPlugin);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.startTimeoutMs);
+        bool handedOver = false;
+        while (!tryConnect()) {
+            if (!handedOver && process->hasExited()) {
+                const int code = process->exitCode();
+                if (code == 81) { // first start of a fresh profile: LibreOffice asks to be restarted
+                    process->restart();
+                } else if (code == 0) {
+                    // Another office on this profile took our arguments and now listens on our pipe.
+                    handedOver = true;
+                } else {
+                    throw hostError(QStringLiteral("LibreOffice Calc не запустился (код завершения %1); журнал: %2")
+                                        .arg(code)
+                                        .arg(options_.profileDir + QStringLiteral("/soffice.log")));
+                }
+            }
+            if (std::chrono::steady_clock::now() > deadline) {
+                process->kill();
+                throw hostError(QStringLiteral("LibreOffice Calc не ответил за %1 с после запуска")
+                                    .arg(options_.startTimeoutMs / 1000));
+            }
+            sleepMs(50);
+        }
+    }
+    try {
+        s->desktop = frame::Desktop::create(s->remote);
+    } catch (const uno::Exception& e) {
+        throw hostError(QStringLiteral("LibreOffice Calc не отдал свой рабочий стол: ") + toQ(e.Message));
+    }
+    s->attached = true;
+    s_ = s;
+}
+
+void SpreadsheetHost::detach() {
+    if (!s_)
+        return;
+    s_->attached = false;
+    s_->desktop.clear();
+    s_->remote.clear();
+    auto process = s_->process;
+    s_ = std::make_shared<Session>(); // handles keep the old, detached session
+    s_->process = process;
+}
+
+void SpreadsheetHost::shutdown() {
+    std::shared_ptr<OfficeProcess> process = s_ ? s_->process : nullptr;
+    if (s_ && s_->attached && !s_->lost) {
+        try {
+            // A shown, modified workbook would make terminate() wait on Calc's own question forever.
+            Reference<container::XEnumeration> e = s_->desktop->getComponents()->createEnumeration();
+            while (e->hasMoreElements()) {
+                Reference<util::XCloseable> c(e->nextElement(), UNO_QUERY);
+                if (c.is()) {
+                    try {
+                        c->close(true);
+                    } catch (const uno::Exception&) {
+                    }
+                }
+            }
+            s_->desktop->terminate();
+        } catch (const uno::Exception&) {
+            // a dying office may drop the bridge in the middle of terminate()
+        }
+    }
+    if (s_) {
+        s_->attached = false;
+        s_->desktop.clear();
+        s_->remote.clear();
+    }
+    if (process && process->started() && !process->waitForExit(10000))
+        process->kill();
+    s_.reset();
+}
+
+namespace {
+
+template <class F>
+void forEachSpreadsheet(Session& s, F&& f) {
+    Reference<container::XEnumeration> e = s.desktop->getComponents()->createEnumeration();
+    while (e->hasMoreElements()) {
+        Reference<sheet::XSpreadsheetDocument> doc(e->nextElement(), UNO_QUERY);
+        if (doc.is() && f(doc))
+            return;
+    }
+}
+
+} // namespace
+
+Workbook SpreadsheetHost::openWorkbook(const QString& path, OpenMode mode) {
+    attach();
+    auto s = session();
+    const QString abs = QFileInfo(path).absoluteFilePath();
+    if (!QFileInfo(abs).isFile())
+        throw Error(Error::FileNotFound, QStringLiteral("Файл не найден: ") + abs);
+    return guarded(*s, nullptr, QStringLiteral("открытие книги ") + abs, [&] {
+        Reference<sheet::XSpreadsheetDocument> found;
+        forEachSpreadsheet(*s, [&](const Reference<sheet::XSpreadsheetDocument>& doc) {
+            Reference<frame::XModel> m(doc, UNO_QUERY);
+            if (m.is() && localPathOfUrl(toQ(m->getURL())) == abs) {
+                found = doc;
+                return true;
+            }
+            return false;
+        });
+        if (found.is()) {
+            Workbook b(makeBook(s, found, abs));
+            if (mode == OpenMode::Hidden || b.isVisible())
+                return b;
+            if (b.isModified()) {
+                b.show(); // its changes must not be lost: shown as it is
+                return b;
+            }
+            // Open hidden and unchanged: loaded again, shown (see below).
+            b.close(CloseMode::Discard);
+        }
+        // A workbook to be shown is loaded shown: showing a hidden-loaded one later can bring
+        // LibreOffice 7.4 down (its menu bar is missing when the window first takes the focus).
+        const Sequence<beans::PropertyValue> args = seqOf({prop("Hidden", Any(mode == OpenMode::Hidden))});
+        Reference<lang::XComponent> c = s->desktop->loadComponentFromURL(toOU(fileUrl(abs)), "_blank", 0, args);
+        Reference<sheet::XSpreadsheetDocument> doc(c, UNO_QUERY);
+        if (!doc.is()) {
+            if (Reference<util::XCloseable> cl{c, UNO_QUERY}; cl.is())
+                cl->close(true);
+            throw hostError(QStringLiteral("Файл не является книгой электронной таблицы: ") + abs);
+        }
+        Workbook b(makeBook(s, doc, abs));
+        if (mode == OpenMode::Shown)
+            b.show();
+        return b;
+    });
+}
+
+Workbook SpreadsheetHost::addWorkbook() {
+    attach();
+    auto s = session();
+    return guarded(*s, nullptr, QStringLiteral("создание новой книги"), [&] {
+        const Sequence<beans::PropertyValue> args = seqOf({prop("Hidden", Any(true))});
+        Reference<sheet::XSpreadsheetDocument> doc(
+            s->desktop->loadComponentFromURL("private:factory/scalc", "_blank", 0, args), UNO_QUERY_THROW);
+        // A new workbook has exactly one sheet, whatever the office's own setting says.
+        Reference<sheet::XSpreadsheets> sheets = doc->getSheets();
+        Reference<container::XIndexAccess> ia(sheets, UNO_QUERY_THROW);
+        while (ia->getCount() > 1)
+            sheets->removeByName(
+                Reference<container::XNamed>(ia->getByIndex(ia->getCount() - 1), UNO_QUERY_THROW)->getName());
+        return Workbook(makeBook(s, doc, QString()));
+    });
+}
+
+std::optional<Workbook> SpreadsheetHost::findWorkbook(const QString& name) {
+    if (!isAlive())
+        return std::nullopt;
+    auto s = session();
+    return guarded(*s, nullptr, QStringLiteral("поиск книги «") + name + QStringLiteral("»"),
+                   [&]() -> std::optional<Workbook> {
+                       std::optional<Workbook> result;
+                       forEachSpreadsheet(*s, [&](const Reference<sheet::XSpreadsheetDocument>& doc) {
+                           Reference<frame::XModel> m(doc, UNO_QUERY);
+                           if (!m.is())
+                               return false;
+                           if (bookNameOf(m).compare(name, Qt::CaseInsensitive) != 0)
+                               return false;
+                           result = Workbook(makeBook(s, doc, localPathOfUrl(toQ(m->getURL()))));
+                           return true;
+                       });
+                       return result;
+                   });
+}
+
+bool SpreadsheetHost::anyWorkbookShown() {
+    if (!isAttached())
+        return false;
+    auto s = s_;
+    try {
+        bool shown = false;
+        forEachSpreadsheet(*s, [&](const Reference<sheet::XSpreadsheetDocument>& doc) {
+            Reference<frame::XModel> m(doc, UNO_QUERY);
+            if (!m.is() || !m->getCurrentController().is())
+                return false;
+            Reference<awt::XWindow2> w(m->getCurrentController()->getFrame()->getContainerWindow(), UNO_QUERY);
+            shown = w.is() && w->isVisible();
+            return shown;
+        });
+        return shown;
+    } catch (const uno::Exception&) {
+        return false;
+    }
+}
+
+} // namespace korv::logbook
