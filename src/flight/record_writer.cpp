@@ -4,37 +4,26 @@
 #include "common/flightdate.h"
 #include "logbook/host.h"
 #include "logbook/logbook.h"
+#include "logbook/record_layout.h"
 #include "totals/captions.h"
 
 #include <QFileInfo>
-
-#include <cmath>
 
 namespace korv::flight {
 
 using logbook::CellFormat;
 using logbook::CellKind;
 using logbook::Sheet;
+namespace records = logbook::records;
+namespace column = logbook::records::column;
 
 namespace {
-
-constexpr int kFirstRecordRow = 6; // row 7
-constexpr int kColumnA = 0;
-constexpr int kColumnE = 4;
-constexpr int kColumnM = 12;
-constexpr int kColumnS = 18;
-constexpr int kColumnU = 20;
-constexpr int kColumnV = 21;
 
 // The date a column-A cell holds: a date value, or a date typed as text by hand.
 std::optional<QDate> cellDate(const logbook::Range& cell) {
     switch (cell.kind()) {
-    case CellKind::Value: {
-        const double serial = cell.value();
-        if (serial < 1 || serial > 2958465)
-            return std::nullopt;
-        return QDate(1899, 12, 30).addDays(static_cast<qint64>(std::floor(serial)));
-    }
+    case CellKind::Value:
+        return records::dateOfSerial(cell.value());
     case CellKind::Text:
         return parseFlightDate(cell.text());
     default:
@@ -59,24 +48,25 @@ QVariant blockValue(const CellValue& v) {
 
 int findFreeRecordRow(Sheet& sheet) {
     const int last = sheet.lastUsedRow();
-    if (last < kFirstRecordRow)
-        return kFirstRecordRow;
-    const QList<QVariantList> column = sheet.cells(kFirstRecordRow, kColumnE, last, kColumnE).data();
-    int row = kFirstRecordRow;
-    while (row - kFirstRecordRow < column.size()) {
-        const QVariant& v = column[row - kFirstRecordRow].front();
+    if (last < records::kFirstRow)
+        return records::kFirstRow;
+    const QList<QVariantList> columnE = sheet.cells(records::kFirstRow, column::E, last, column::E).data();
+    int row = records::kFirstRow;
+    while (row - records::kFirstRow < columnE.size()) {
+        const QVariant& v = columnE[row - records::kFirstRow].front();
         // An error cell (invalid QVariant) is not empty: something stands there.
         if (v.isValid() && v.typeId() == QMetaType::QString && v.toString().isEmpty())
             break;
-        row += 2;
+        row += records::kRowsPerRecord;
     }
     return row;
 }
 
 bool needsMonthHeading(Sheet& sheet, int row, const QDate& flightDate) {
-    if (row - 2 < 0)
+    const int previousRow = row - records::kRowsPerRecord;
+    if (previousRow < 0)
         return true;
-    const auto previous = cellDate(sheet.cell(row - 2, kColumnA));
+    const auto previous = cellDate(sheet.cell(previousRow, column::A));
     return !previous || previous->month() != flightDate.month() || previous->year() != flightDate.year();
 }
 
@@ -95,36 +85,38 @@ WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& b
             // The heading takes the free pair; a copy of it below stays free for the record. A record
             // pair holds nothing right of V, so the copy takes A..V rather than whole rows: a whole-row
             // copy over Calc's 1024 columns costs a hundred times more.
-            sheet.cells(row, kColumnA, row + 1, kColumnV).copyTo(sheet.cell(row + 2, kColumnA));
+            sheet.cells(row, column::A, row + 1, records::kLastHeadingColumn)
+                .copyTo(sheet.cell(row + records::kRowsPerRecord, column::A));
             const QString caption = totals::PeriodCaption(record.date);
-            logbook::Range e = sheet.cell(row, kColumnE);
+            logbook::Range e = sheet.cell(row, column::E);
             e.setText(caption);
             CellFormat heading;
             heading.fontSize = 12;
             heading.bold = true;
             e.apply(heading);
             written.heading = caption;
-            row += 2;
+            row += records::kRowsPerRecord;
         }
 
         // An empty formatted pair stays below the record.
-        sheet.cells(row, kColumnA, row + 1, kColumnU).copyTo(sheet.cell(row + 2, kColumnA));
+        sheet.cells(row, column::A, row + 1, records::kLastColumn)
+            .copyTo(sheet.cell(row + records::kRowsPerRecord, column::A));
 
         QVariantList first;
-        for (int c = kColumnA; c <= kColumnS; ++c) {
+        for (int c = column::A; c <= column::S; ++c) {
             const CellValue* v = record.cell(char('A' + c), 0);
             first.append(v ? blockValue(*v) : QVariant(QString()));
         }
-        sheet.cells(row, kColumnA, row, kColumnS).setData({first});
+        sheet.cells(row, column::A, row, column::S).setData({first});
         if (const CellValue* base = record.cell('M', 1))
-            sheet.cells(row + 1, kColumnM, row + 1, kColumnM).setData({{blockValue(*base)}});
+            sheet.cells(row + 1, column::M, row + 1, column::M).setData({{blockValue(*base)}});
 
         CellFormat day;
         day.numberFormat = QStringLiteral("d");
         sheet.range(QStringLiteral("A:A")).apply(day);
         CellFormat wrap;
         wrap.wrap = true;
-        sheet.cell(row, kColumnE).apply(wrap);
+        sheet.cell(row, column::E).apply(wrap);
 
         book.close(logbook::CloseMode::Save);
         written.row = row + 1;

@@ -1,13 +1,15 @@
 #include "logbook/sheetlayout.h"
 
 #include "common/int16.h"
+#include "logbook/record_layout.h"
 
 namespace korv::logbook {
 
 namespace {
 
-constexpr int kColM = 12;
-constexpr int kRow7 = 6; // zero-based row of the first record row
+namespace column = records::column;
+constexpr int kColM = column::M;
+constexpr int kRow7 = records::kFirstRow;
 
 const std::array<HeaderCaption, 26> kCaptions = {{
     {"A1:A6", QStringLiteral("Число месяца"), VAlign::Bottom, true, true, true},
@@ -72,13 +74,13 @@ struct SlotColumn {
 
 // The record slot's columns in order, M (two cells, treated apart) included.
 const SlotColumn kSlot[] = {
-    {0, "dd", HAlign::Right},     {1, "@", HAlign::Left},       {2, "General", HAlign::Center},
-    {3, "@", HAlign::Center},     {4, "@", HAlign::Left},       {5, "0", HAlign::Right},
-    {6, "[h]:mm", HAlign::Right}, {7, "[h]:mm", HAlign::Right}, {8, "[h]:mm", HAlign::Right},
-    {9, "[h]:mm", HAlign::Right}, {10, "0.0", HAlign::Right},   {11, "0", HAlign::Center},
-    {12, "0", HAlign::Center},    {13, "0.0", HAlign::Center},  {14, "0", HAlign::Center},
-    {15, "@", HAlign::Left},      {16, "0", HAlign::Center},    {17, "0", HAlign::Center},
-    {18, "0", HAlign::Center},    {19, "0", HAlign::Center},    {20, "0", HAlign::Center},
+    {column::A, "dd", HAlign::Right},     {column::B, "@", HAlign::Left},       {column::C, "General", HAlign::Center},
+    {column::D, "@", HAlign::Center},     {column::E, "@", HAlign::Left},       {column::F, "0", HAlign::Right},
+    {column::G, "[h]:mm", HAlign::Right}, {column::H, "[h]:mm", HAlign::Right}, {column::I, "[h]:mm", HAlign::Right},
+    {column::J, "[h]:mm", HAlign::Right}, {column::K, "0.0", HAlign::Right},    {column::L, "0", HAlign::Center},
+    {column::M, "0", HAlign::Center},     {column::N, "0.0", HAlign::Center},   {column::O, "0", HAlign::Center},
+    {column::P, "@", HAlign::Left},       {column::Q, "0", HAlign::Center},     {column::R, "0", HAlign::Center},
+    {column::S, "0", HAlign::Center},     {column::T, "0", HAlign::Center},     {column::U, "0", HAlign::Center},
 };
 
 class Steps {
@@ -171,7 +173,7 @@ void buildHeader(Sheet& sh, Steps& steps) {
 
 void buildRecordSlot(Sheet& sh, Steps& steps) {
     QStringList slotColumns;
-    for (int c = 0; c <= 20; ++c) {
+    for (int c = column::A; c <= records::kLastColumn; ++c) {
         if (c != kColM)
             slotColumns << sh.cells(kRow7, c, kRow7 + 1, c).address();
     }
@@ -199,7 +201,7 @@ void buildRecordSlot(Sheet& sh, Steps& steps) {
     steps.step();
 
     // V7:V8 lies outside the header: merged, centred at the bottom, default font.
-    Range v = sh.cells(kRow7, 21, kRow7 + 1, 21);
+    Range v = sh.cells(kRow7, column::V, kRow7 + 1, column::V);
     CellFormat vLook;
     vLook.hAlign = HAlign::Center;
     vLook.vAlign = VAlign::Bottom;
