@@ -1,12 +1,15 @@
-// One write of a shift into a logbook of 5,000 records with Calc warm, and for comparison the search
-// of the free pair cell by cell instead of in one block.
-//   KORV_BENCH_RECORDS=N   another logbook size
-//   KORV_BENCH_UNMERGED=1  the same logbook with its pairs unmerged, to show what Calc's .xls export
-//                          of the ~20 merged cells per record costs on every save
+// One write of a shift (Calc warm) into logbooks of 500, 1,000, 2,000 and 5,000 records, with the record
+// slot of earlier builds (every covered cell of a pair formatted like its column) against the slot whose
+// covered cells share formats, in the same run; the growth of the cost above an empty logbook from
+// 1,000 to 5,000 records; the one-time cost of the first write into an earlier build's logbook; and the
+// search of the free pair in one block against cell by cell.
+//   KORV_BENCH_SIZES=500,5000   other logbook sizes
 #include "flight/record_writer.h"
 #include "logbook/host.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
+#include "logbook/record_layout.h"
+#include "logbook/record_slots.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -16,38 +19,68 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 using namespace korv;
 using namespace korv::flight;
+namespace records = korv::logbook::records;
 
 namespace {
 
-const int kRecords = qEnvironmentVariableIntValue("KORV_BENCH_RECORDS") > 0
-                         ? qEnvironmentVariableIntValue("KORV_BENCH_RECORDS")
-                         : 5000;
+enum class Slot { Earlier, Shared };
 
-// A logbook whose "Лист1" holds kRecords records laid out as the program writes them: every pair a
-// copy of the formatted record slot (merges, formats, the M-column rule), the values in one block.
-void fillLogbook(logbook::SpreadsheetHost& host, const QString& path) {
+QList<int> sizes() {
+    QList<int> out;
+    for (const QString& s : qEnvironmentVariable("KORV_BENCH_SIZES", QStringLiteral("500,1000,2000,5000")).split(u','))
+        if (s.toInt() > 0)
+            out << s.toInt();
+    return out;
+}
+
+// The covered cells of the first slot as earlier builds left them: each formatted like its column.
+void restoreEarlierSlot(logbook::Sheet& s) {
+    for (int c = records::column::A; c <= records::kLastColumn; ++c)
+        if (c != records::column::M)
+            s.cell(records::kFirstRow + 1, c).apply(s.cell(records::kFirstRow, c).format());
+}
+
+// A logbook of `records` records laid out as the program writes them: every pair a copy of the formatted
+// record slot (merges, formats, the M-column rule), the values in one block.
+QString makeLogbook(logbook::SpreadsheetHost& host, const QString& dir, int count, Slot slot) {
+    QDir().mkpath(dir);
+    logbook::NoProgress progress;
+    RecordingDialogs dialogs;
+    logbook::createNewLogbook(host, dir, progress, dialogs);
+    const QString path = logbook::bookPath(dir);
     logbook::Workbook wb = host.openWorkbook(path);
     logbook::Sheet s = wb.sheet(logbook::kSheet1);
+    const int first = records::kFirstRow;
+    if (slot == Slot::Earlier)
+        restoreEarlierSlot(s);
     // Double the formatted pairs until there are enough: 1, 2, 4, ... pairs from row 7 on.
-    for (int pairs = 1; pairs < kRecords + 1; pairs *= 2) {
-        const int n = std::min(pairs, kRecords + 1 - pairs);
-        s.cells(6, 0, 6 + 2 * n - 1, 20).copyTo(s.cell(6 + 2 * pairs, 0));
+    for (int pairs = 1; pairs < count + 1; pairs *= 2) {
+        const int n = std::min(pairs, count + 1 - pairs);
+        s.cells(first, 0, first + 2 * n - 1, records::kLastColumn).copyTo(s.cell(first + 2 * pairs, 0));
     }
-    QList<QVariantList> rows;
-    for (int i = 0; i < kRecords; ++i) {
-        const QDate d = QDate(2004, 1, 1).addDays(i / 4);
-        rows.append({d, QStringLiteral("Л-39"), QStringLiteral("Д"), QStringLiteral("П"),
-                     QStringLiteral("Упр.  7 КП. День. Полёт по кругу"), 1.0, 85 / 1440.0});
-        rows.append({QString(), QString(), QString(), QString(), QString(), QString(), QString()});
+    if (count > 0) {
+        QList<QVariantList> rows;
+        for (int i = 0; i < count; ++i) {
+            const QDate d = QDate(2004, 1, 1).addDays(i / 4);
+            rows.append({d, QStringLiteral("Л-39"), QStringLiteral("Д"), QStringLiteral("П"),
+                         QStringLiteral("Упр.  7 КП. День. Полёт по кругу"), 1.0, 85 / 1440.0});
+            rows.append({QString(), QString(), QString(), QString(), QString(), QString(), QString()});
+        }
+        s.cells(first, 0, first + 2 * count - 1, 6).setData(rows);
+        // As every write leaves it.
+        logbook::CellFormat day;
+        day.numberFormat = QStringLiteral("d");
+        s.range(QStringLiteral("A:A")).apply(day);
+        if (slot == Slot::Shared) // as the first write into the logbook left it
+            logbook::shareCoveredCellFormats(s, records::pairRow(count));
     }
-    s.cells(6, 0, 6 + 2 * kRecords - 1, 6).setData(rows);
-    if (qEnvironmentVariableIsSet("KORV_BENCH_UNMERGED"))
-        s.cells(6, 0, 6 + 2 * kRecords + 1, 21).unmerge();
     wb.close(logbook::CloseMode::Save);
+    return path;
 }
 
 FlightRecord sampleRecord(const QDate& date) {
@@ -66,63 +99,81 @@ double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
+// Median of five writes into fresh copies of `book`.
+double writeMs(logbook::SpreadsheetHost& host, const QString& book, const QString& work, SlotUpkeep upkeep) {
+    std::vector<double> ms;
+    for (int run = 0; run < 5; ++run) {
+        QFile::remove(work);
+        QFile::copy(book, work);
+        QElapsedTimer t;
+        t.start();
+        WriteFlightRecord(host, work, sampleRecord(QDate(2007, 6, 1)), upkeep);
+        ms.push_back(t.nsecsElapsed() / 1e6);
+    }
+    return median(ms);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTemporaryDir dir;
+    dir.setAutoRemove(!qEnvironmentVariableIsSet("KORV_BENCH_KEEP"));
     logbook::SpreadsheetHost::Options o;
     o.profileDir = dir.filePath(QStringLiteral("profile"));
     logbook::SpreadsheetHost host(o);
-    logbook::NoProgress progress;
-    RecordingDialogs dialogs;
-    logbook::createNewLogbook(host, dir.path(), progress, dialogs);
-    const QString full = logbook::bookPath(dir.path());
-    fillLogbook(host, full);
     const QString work = dir.filePath(QStringLiteral("work.xls"));
 
-    std::vector<double> writes, blockSearch, cellSearch;
-    for (int run = 0; run < 7; ++run) {
-        QFile::remove(work);
-        QFile::copy(full, work);
-        QElapsedTimer t;
-        t.start();
-        WriteFlightRecord(host, work, sampleRecord(QDate(2007, 6, 1)));
-        writes.push_back(t.nsecsElapsed() / 1e6);
+    const QString empty = makeLogbook(host, dir.filePath(QStringLiteral("empty")), 0, Slot::Shared);
+    const double emptyMs = writeMs(host, empty, work, SlotUpkeep::ShareCoveredFormats);
 
-        logbook::Workbook wb = host.openWorkbook(work);
-        logbook::Sheet s = wb.sheet(logbook::kSheet1);
-        t.restart();
-        const int free = findFreeRecordRow(s);
-        blockSearch.push_back(t.nsecsElapsed() / 1e6);
-        t.restart();
-        int row = 6;
-        while (s.cell(row, 4).kind() != logbook::CellKind::Empty)
-            row += 2;
-        cellSearch.push_back(t.nsecsElapsed() / 1e6);
-        if (row != free)
-            out << "mismatch: " << row << " vs " << free << '\n';
-        wb.close(logbook::CloseMode::Discard);
+    out << "one write, Calc warm, median of 5 (ms)\n";
+    out << "  records   earlier slot   shared slot   ratio   first write into an earlier build's logbook\n";
+    std::map<int, double> shared;
+    for (const int n : sizes()) {
+        const QString earlier = makeLogbook(host, dir.filePath(QStringLiteral("earlier-%1").arg(n)), n, Slot::Earlier);
+        const QString now = makeLogbook(host, dir.filePath(QStringLiteral("shared-%1").arg(n)), n, Slot::Shared);
+        const double e = writeMs(host, earlier, work, SlotUpkeep::LeaveAsFound);
+        const double s = writeMs(host, now, work, SlotUpkeep::ShareCoveredFormats);
+        const double upgrade = writeMs(host, earlier, work, SlotUpkeep::ShareCoveredFormats);
+        shared[n] = s;
+        out << QStringLiteral("  %1 %2 %3 %4 %5\n")
+                   .arg(n, 7)
+                   .arg(e, 14, 'f', 0)
+                   .arg(s, 13, 'f', 0)
+                   .arg(e / s, 7, 'f', 2)
+                   .arg(upgrade, 12, 'f', 0);
+        out.flush();
     }
-    // Where the time of a write goes: loading and saving the workbook.
-    std::vector<double> opens, saves;
+    out << "  empty logbook: " << QString::number(emptyMs, 'f', 0) << " ms\n";
+    if (shared.count(1000) && shared.count(5000))
+        out << "  growth of the cost above an empty logbook, 1,000 -> 5,000 records: "
+            << QString::number((shared[5000] - emptyMs) / (shared[1000] - emptyMs), 'f', 2) << "x (linear: 5x)\n";
+
+    // The free pair: column E in one block against cell by cell, in the largest logbook.
+    const int largest = sizes().isEmpty() ? 0 : sizes().back();
+    QFile::remove(work);
+    QFile::copy(logbook::bookPath(dir.filePath(QStringLiteral("shared-%1").arg(largest))), work);
+    std::vector<double> blockSearch, cellSearch;
+    logbook::Workbook wb = host.openWorkbook(work);
+    logbook::Sheet s = wb.sheet(logbook::kSheet1);
     for (int run = 0; run < 5; ++run) {
         QElapsedTimer t;
         t.start();
-        logbook::Workbook wb = host.openWorkbook(work);
-        opens.push_back(t.nsecsElapsed() / 1e6);
+        const int free = findFreeRecordRow(s);
+        blockSearch.push_back(t.nsecsElapsed() / 1e6);
         t.restart();
-        wb.close(logbook::CloseMode::Save);
-        saves.push_back(t.nsecsElapsed() / 1e6);
+        int row = records::kFirstRow;
+        while (s.cell(row, records::column::E).kind() != logbook::CellKind::Empty)
+            row += records::kRowsPerRecord;
+        cellSearch.push_back(t.nsecsElapsed() / 1e6);
+        if (row != free)
+            out << "mismatch: " << row << " vs " << free << '\n';
     }
-    out << "logbook of " << kRecords << " records, Calc warm, medians of 7 runs\n";
-    out << "  one write (open, search, heading, record, save, close): " << median(writes) << " ms\n";
-    out << "  free-pair search, column E in one block:               " << median(blockSearch) << " ms\n";
-    out << "  free-pair search, cell by cell:                        " << median(cellSearch) << " ms\n";
-    out << "  of a write: open " << median(opens) << " ms, save and close " << median(saves) << " ms\n";
-    out << "  ratio cell-by-cell / block search:                     " << median(cellSearch) / median(blockSearch)
-        << '\n';
+    wb.close(logbook::CloseMode::Discard);
+    out << "free-pair search in " << largest << " records: one block " << median(blockSearch) << " ms, cell by cell "
+        << median(cellSearch) << " ms, ratio " << median(cellSearch) / median(blockSearch) << '\n';
     host.shutdown();
     return 0;
 }

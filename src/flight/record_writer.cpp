@@ -5,6 +5,7 @@
 #include "logbook/host.h"
 #include "logbook/logbook.h"
 #include "logbook/record_layout.h"
+#include "logbook/record_slots.h"
 #include "totals/captions.h"
 
 #include <QFileInfo>
@@ -44,6 +45,23 @@ QVariant blockValue(const CellValue& v) {
     return QString();
 }
 
+// The pairs whose covered cells tell whether the logbook keeps them in few format runs: the first, a
+// middle and the last record before `row` (a date value in A marks a record; month headings are left
+// out), the new record and the empty pair below it.
+QList<int> samplePairs(Sheet& sheet, int row) {
+    QList<int> recordRows;
+    if (row > records::kFirstRow) {
+        const QList<QVariantList> a = sheet.cells(records::kFirstRow, column::A, row - 1, column::A).data();
+        for (int r = records::kFirstRow; r < row; r += records::kRowsPerRecord)
+            if (a[r - records::kFirstRow].front().typeId() == QMetaType::Double)
+                recordRows << r;
+    }
+    QList<int> sample;
+    if (!recordRows.isEmpty())
+        sample << recordRows.front() << recordRows[recordRows.size() / 2] << recordRows.back();
+    return sample << row << row + records::kRowsPerRecord;
+}
+
 } // namespace
 
 int findFreeRecordRow(Sheet& sheet) {
@@ -70,7 +88,8 @@ bool needsMonthHeading(Sheet& sheet, int row, const QDate& flightDate) {
     return !previous || previous->month() != flightDate.month() || previous->year() != flightDate.year();
 }
 
-WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& bookPath, const FlightRecord& record) {
+WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& bookPath, const FlightRecord& record,
+                                SlotUpkeep upkeep) {
     if (!QFileInfo(bookPath).isFile())
         throw Error(Error::FileNotFound, QStringLiteral("Не найдена лётная книжка %1").arg(bookPath));
     host.attach();
@@ -117,6 +136,11 @@ WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& b
         CellFormat wrap;
         wrap.wrap = true;
         sheet.cell(row, column::E).apply(wrap);
+
+        // A logbook of an earlier build or of another program gets its covered cells in few format runs
+        // once, saved with this record; nothing visible changes.
+        if (upkeep == SlotUpkeep::ShareCoveredFormats && !logbook::pairsShareFormats(sheet, samplePairs(sheet, row)))
+            logbook::shareCoveredCellFormats(sheet, row + records::kRowsPerRecord);
 
         book.close(logbook::CloseMode::Save);
         written.row = row + 1;

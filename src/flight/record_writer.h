@@ -31,11 +31,16 @@ int findFreeRecordRow(logbook::Sheet& sheet);
 // A two rows up) is missing or of another month or year than the flight date.
 bool needsMonthHeading(logbook::Sheet& sheet, int row, const QDate& flightDate);
 
+// Whether a write also keeps the covered cells of the record pairs in few format runs (which makes
+// saving fast; see logbook/record_slots.h). Leaving them as found is for measuring only.
+enum class SlotUpkeep { ShareCoveredFormats, LeaveAsFound };
+
 // Appends the record to "Лист1" of the logbook at `bookPath`: the month heading when the month
 // changes, the record, an empty formatted pair below it; then saves the logbook (atomically) and
 // closes it. On any failure the workbook is closed unsaved, so the file stays exactly as it was, and
 // the error is thrown on.
-WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& bookPath, const FlightRecord& record);
+WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& bookPath, const FlightRecord& record,
+                                SlotUpkeep upkeep = SlotUpkeep::ShareCoveredFormats);
 
 // "Записать" of the input form: checks the date and the exercise, builds the record, writes it, and
 // then clears the hood heights, disables "Записать" and starts the date blink. A refused or failed

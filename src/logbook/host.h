@@ -9,6 +9,7 @@
 //
 // Addresses: A1 text ("M7", "A1:U6", "G:G", "7:8") or zero-based row and column numbers.
 
+#include "logbook/a1_address.h"
 #include "logbook/atomic_file.h"
 
 #include <QDate>
@@ -139,6 +140,9 @@ public:
 
     Range offset(int rows, int columns) const;
 
+    // How many blocks of one cell format each the range falls into (1: every cell formatted alike).
+    int formatBlockCount() const;
+
 private:
     friend class Sheet;
     friend class Workbook;
@@ -160,6 +164,9 @@ public:
 
     // The same format over several ranges ("A1:A6", "G6", ...) in one call.
     void applyAll(const QStringList& ranges, const CellFormat& format);
+    // The same format over the empty cells of many blocks in one call; cells holding anything keep
+    // their own.
+    void applyToEmptyCells(const QList<CellBlock>& blocks, const CellFormat& format);
 
     void activate();
     // Makes this the active sheet and selects the range (the cell cursor for a single cell). Takes

@@ -2,6 +2,7 @@
 
 #include "common/int16.h"
 #include "logbook/record_layout.h"
+#include "logbook/record_slots.h"
 
 namespace korv::logbook {
 
@@ -234,6 +235,9 @@ void buildRecordSlot(Sheet& sh, Steps& steps) {
         if (++n % 4 == 0)
             steps.step(); // five steps over the 21 columns
     }
+
+    // The covered cells of the slot in two format runs, which keeps saving fast (record_slots.h).
+    shareCoveredCellFormats(sh, kRow7);
 
     Borders m7Rule;
     m7Rule.left = m7Rule.top = m7Rule.right = m7Rule.diagonalDown = m7Rule.diagonalUp = LineWeight::None;

@@ -4,6 +4,7 @@
 #include "logbook/host.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
+#include "logbook/record_slots.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -230,6 +231,84 @@ TEST_F(RecordWriterTest, AnInstructorFlightThenAnOwnOne) {
         EXPECT_EQ(at(s, "D9").text(), "И");
         EXPECT_TRUE(at(s, "E9").text().startsWith("Инстр. по упр.7 "));
         EXPECT_EQ(at(s, "D11").text(), "П");
+    });
+}
+
+namespace {
+
+// What the pilot sees of the pairs from row 7 to lastRow: the shown cells' looks, every cell's borders and
+// merged area, and the values.
+std::vector<std::string> visibleState(Sheet& s, int lastRow) {
+    std::vector<std::string> out;
+    for (int r = 6; r <= lastRow; ++r) {
+        for (int c = 0; c <= 21; ++c) {
+            const Range cell = s.cell(r, c);
+            const Range area = cell.mergedArea();
+            QString line = cell.address() + " " + area.address();
+            const logbook::Borders b = cell.borders();
+            for (auto w : {b.left, b.top, b.right, b.bottom})
+                line += QString::number(int(w.value_or(logbook::LineWeight::None)));
+            if (area.firstRow() == r && area.firstColumn() == c) { // shown: its own look counts
+                const logbook::CellFormat f = cell.format();
+                line += " " + f.numberFormat.value_or("") + QString::number(int(*f.hAlign)) +
+                        QString::number(int(*f.vAlign)) + f.fontName.value_or("") +
+                        QString::number(f.fontSize.value_or(0)) + (f.bold.value_or(false) ? "b" : "") +
+                        (f.wrap.value_or(false) ? "w" : "");
+            }
+            out.push_back(line.toStdString());
+        }
+    }
+    for (const QVariantList& row : s.cells(6, 0, lastRow, 21).data())
+        for (const QVariant& v : row)
+            out.push_back(v.toString().toStdString());
+    return out;
+}
+
+FlightRecord plainRecord(const QDate& date) {
+    FlightRecord r;
+    r.date = date;
+    r.cells = {{'A', 0, CellValue::ofDate(date)},
+               {'E', 0, CellValue::ofText("Упр.  7 КП. День. Полёт по кругу")},
+               {'G', 0, CellValue::ofMinutes(85)}};
+    return r;
+}
+
+} // namespace
+
+TEST_F(RecordWriterTest, AnEarlierBuildsLogbookGetsItsCoveredCellsSharedOnceAndLooksTheSame) {
+    // Earlier builds formatted every covered cell of a pair like its column.
+    {
+        logbook::Workbook wb = CalcEnvironment::host->openWorkbook(book);
+        Sheet s = wb.sheet(logbook::kSheet1);
+        for (int row : {7, 9})
+            for (int c = 0; c <= 20; ++c)
+                if (c != 12)
+                    s.cell(row, c).apply(s.cell(row - 1, c).format());
+        wb.close(logbook::CloseMode::Save);
+    }
+    for (int day : {1, 2, 3})
+        WriteFlightRecord(*CalcEnvironment::host, book, plainRecord(QDate(2004, 8, day)), SlotUpkeep::LeaveAsFound);
+    std::vector<std::string> before;
+    inspect([&](Sheet& s) {
+        EXPECT_FALSE(logbook::pairsShareFormats(s, {8, 10, 12, 14}));
+        before = visibleState(s, 13);
+    });
+
+    const auto w = write(); // September: a heading, then the record
+    ASSERT_TRUE(w);
+    EXPECT_EQ(w->row, 17);
+    inspect([&](Sheet& s) {
+        for (int pair = 6; pair <= 18; pair += 2) {
+            if (pair != 6 && pair != 14) { // month headings keep their font in the covered E cell
+                EXPECT_TRUE(logbook::coveredCellsShareFormats(s, pair)) << pair + 1;
+            }
+            EXPECT_EQ(s.cell(pair + 1, 20).borders().right, logbook::LineWeight::Thick) << pair + 1;
+        }
+        EXPECT_TRUE(logbook::pairsShareFormats(s, {8, 10, 12, 16, 18})); // the next write leaves them alone
+        const std::vector<std::string> after = visibleState(s, 13);
+        ASSERT_EQ(after.size(), before.size());
+        for (size_t i = 0; i < after.size(); ++i)
+            EXPECT_EQ(after[i], before[i]);
     });
 }
 

@@ -4,6 +4,7 @@
 #include "common/dialogs.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
+#include "logbook/record_slots.h"
 #include "logbook/sheetlayout.h"
 #include "logbook/uno/office_process.h"
 #include "office_env.h"
@@ -289,6 +290,19 @@ TEST_F(NewLogbook, RecordSlotHasItsMergesFormatsAndAlignments) {
         EXPECT_EQ(m7.right, LineWeight::None);
         EXPECT_EQ(m8.bottom, LineWeight::None);
         EXPECT_EQ(sh.cell(first, 11).borders().bottom, LineWeight::None);
+    }
+}
+
+TEST_F(NewLogbook, CoveredCellsOfBothSlotsShareOneFormatPerRunAndUKeepsItsRule) {
+    Sheet sh = sheet(kSheet1);
+    for (int first : {6, 8}) {
+        SCOPED_TRACE(first + 1);
+        EXPECT_TRUE(coveredCellsShareFormats(sh, first));
+        EXPECT_EQ(sh.cells(first + 1, 0, first + 1, 11).formatBlockCount(), 1);
+        EXPECT_EQ(sh.cells(first + 1, 13, first + 1, 19).formatBlockCount(), 1);
+        // U's covered cell is a run of its own: other programs draw the merged cell's rule from it.
+        EXPECT_EQ(sh.cell(first + 1, 20).borders().right, LineWeight::Thick);
+        EXPECT_EQ(sh.cells(first + 1, 13, first + 1, 20).formatBlockCount(), 2);
     }
 }
 

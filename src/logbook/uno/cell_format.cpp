@@ -14,7 +14,10 @@
 #include <com/sun/star/container/XNameContainer.hpp>
 #include <com/sun/star/lang/XMultiServiceFactory.hpp>
 #include <com/sun/star/sheet/ConditionOperator.hpp>
+#include <com/sun/star/sheet/XCellFormatRangesSupplier.hpp>
+#include <com/sun/star/sheet/XCellRangesQuery.hpp>
 #include <com/sun/star/sheet/XSheetCellRangeContainer.hpp>
+#include <com/sun/star/sheet/XSheetCellRanges.hpp>
 #include <com/sun/star/sheet/XSheetConditionalEntries.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/table/BorderLine2.hpp>
@@ -189,6 +192,36 @@ void Sheet::applyAll(const QStringList& ranges, const CellFormat& format) {
             addrs.getArray()[i] = list[i].d->addr;
         all->addRangeAddresses(addrs, false);
         setProperties(all, formatProperties(*d->book, format));
+    });
+}
+
+void Sheet::applyToEmptyCells(const QList<CellBlock>& blocks, const CellFormat& format) {
+    if (blocks.isEmpty())
+        return;
+    onSheet(d, QStringLiteral("оформление пустых ячеек"), [&] {
+        Reference<sheet::XSheetCellRangeContainer> all(
+            Reference<lang::XMultiServiceFactory>(d->book->doc, UNO_QUERY_THROW)
+                ->createInstance("com.sun.star.sheet.SheetCellRanges"),
+            UNO_QUERY_THROW);
+        const sal_Int16 sheetIndex = d->extent().Sheet;
+        Sequence<table::CellRangeAddress> addrs(blocks.size());
+        for (int i = 0; i < blocks.size(); ++i) {
+            const CellBlock& b = blocks[i];
+            addrs.getArray()[i] =
+                table::CellRangeAddress(sheetIndex, b.firstColumn, b.firstRow, b.lastColumn, b.lastRow);
+        }
+        all->addRangeAddresses(addrs, false);
+        Reference<sheet::XSheetCellRanges> empty =
+            Reference<sheet::XCellRangesQuery>(all, UNO_QUERY_THROW)->queryEmptyCells();
+        if (empty.is() && empty->getRangeAddresses().hasElements())
+            setProperties(empty, formatProperties(*d->book, format));
+    });
+}
+
+int Range::formatBlockCount() const {
+    return onRange(d, QStringLiteral("чтение оформления"), [&] {
+        return int(
+            Reference<sheet::XCellFormatRangesSupplier>(d->range, UNO_QUERY_THROW)->getCellFormatRanges()->getCount());
     });
 }
 
