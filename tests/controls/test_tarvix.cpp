@@ -6,6 +6,8 @@
 #include "support/error_number.h"
 
 #include <QImage>
+#include <QScreen>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -498,4 +500,27 @@ TEST(TarvixPersistence, WrongEntryFailsTheLoadAfterTheEarlierOnes) {
     badPicture.set(QStringLiteral("Picture"), QStringLiteral("/nonexistent/picture.png"));
     TarvixProgress third;
     EXPECT_EQ(errorNumberOf<ControlError>([&] { third.readProperties(badPicture); }), ControlError::InvalidPicture);
+}
+
+// ---- the screen during blocking work ------------------------------------------------------------------
+
+// A long operation on the interface thread puts Value without the event loop running in between; what
+// the user sees is the window's backing store, not a fresh rendering of the widget.
+TEST(TarvixScreen, ValuePutReachesTheScreenWithoutTheEventLoop) {
+    TarvixProgress bar;
+    bar.initProperties();
+    bar.setBarStyle(Standart);
+    bar.setCaptionVisible(false);
+    bar.resize(204, 24);
+    bar.setValue(0);
+    bar.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
+    QCoreApplication::processEvents();
+    auto onScreen = [&bar](int x, int y) { return bar.screen()->grabWindow(bar.winId()).toImage().pixelColor(x, y); };
+    ASSERT_EQ(onScreen(2 + 150, 12), kWhite);
+    bar.setValue(80);
+    EXPECT_EQ(onScreen(2 + 150, 12), kDarkBlue);
+    bar.setValue(40);
+    EXPECT_EQ(onScreen(2 + 150, 12), kWhite);
+    EXPECT_EQ(onScreen(2 + 70, 12), kDarkBlue);
 }

@@ -178,7 +178,7 @@ void DrovanettaX::lblDrovanetta_MouseMove() {
         setLabelColor(active_);
         QCoreApplication::processEvents();
         setTimer(true, kHoverInterval);
-        lbl_->update();
+        lbl_->repaint();
     }
 }
 
@@ -199,8 +199,9 @@ void DrovanettaX::tmrTimer_Timer() {
 }
 
 void DrovanettaX::lblDrovanetta_MouseDown() {
+    // Redrawn now, not at the next turn of the event loop: the press may start blocking work.
     if (labelColor_ == active_)
-        lbl_->update();
+        lbl_->repaint();
 }
 
 void DrovanettaX::lblDrovanetta_Click() {
