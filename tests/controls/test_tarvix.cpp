@@ -502,6 +502,41 @@ TEST(TarvixPersistence, WrongEntryFailsTheLoadAfterTheEarlierOnes) {
     EXPECT_EQ(errorNumberOf<ControlError>([&] { third.readProperties(badPicture); }), ControlError::InvalidPicture);
 }
 
+TEST(TarvixPersistence, MaxUnderALoadedMinOf32767OverflowsBeforeStoring) {
+    RecordingSite site;
+    TarvixProgress bar(&site);
+    bar.resize(204, 24);
+    MemoryPropertyBag bag;
+    bag.set(QStringLiteral("Min"), QVariant::fromValue<short>(32767)); // loaded as stored, no clamping
+    bar.readProperties(bag);
+    ASSERT_EQ(bar.min(), 32767);
+    ASSERT_EQ(bar.max(), 100);
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.setMax(5); }), ControlError::Overflow);           // Min + 1
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.put(DispMax, 32767); }), ControlError::Overflow); // Max + 1
+    EXPECT_EQ(bar.min(), 32767);
+    EXPECT_EQ(bar.max(), 100);
+    EXPECT_EQ(bar.value(), 100);
+    EXPECT_EQ(bar.percent(), 100);
+    EXPECT_TRUE(site.notices.isEmpty());
+    bar.setMin(5); // a put of Min repairs the pair
+    EXPECT_EQ(bar.min(), 5);
+    EXPECT_EQ(bar.max(), 100);
+}
+
+TEST(TarvixPersistence, BoundPutThatCannotComputeThePercentageStoresNothing) {
+    TarvixProgress bar;
+    bar.resize(204, 24);
+    MemoryPropertyBag bag;
+    bag.set(QStringLiteral("Min"), QVariant::fromValue<short>(-32768)); // Value - Min leaves 16 bits
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.readProperties(bag); }), ControlError::Overflow);
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.setMax(200); }), ControlError::Overflow);
+    EXPECT_EQ(bar.max(), 100);
+    bar.setMin(0);
+    EXPECT_EQ(bar.min(), 0);
+    bar.setMax(200);
+    EXPECT_EQ(bar.labelCaption(), QStringLiteral("50%"));
+}
+
 // ---- the screen during blocking work ------------------------------------------------------------------
 
 // A long operation on the interface thread puts Value without the event loop running in between; what

@@ -177,39 +177,48 @@ void TarvixProgress::setValue(std::int16_t v) {
     label1_->setCaption(captionNow());
 }
 
+namespace {
+
+// Max + 1 where the bounds must move apart; past 32767 that is the runtime's overflow.
+std::int16_t above(std::int16_t v) {
+    if (v == 32767)
+        throw ControlError::overflow();
+    return std::int16_t(v + 1);
+}
+
+} // namespace
+
+// Both bound puts work out the new bounds, the counter and the percentage before they store anything:
+// Min = 32767 (or a Max put under a loaded Min of 32767) would need a bound of 32768, and a bound that
+// failed half-way would leave Max <= Min and a control that cannot be drawn.
 void TarvixProgress::setMin(std::int16_t v) {
-    // Min = 32767 would need Max = 32768. The put fails with the overflow before anything changes, so
-    // the control keeps Max > Min and stays drawable.
     const std::int16_t newMin = v < 0 ? std::int16_t(0) : v;
     std::int16_t newMax = max_;
-    if (newMax < newMin) {
-        if (newMin == 32767)
-            throw ControlError::overflow();
-        newMax = std::int16_t(newMin + 1);
-    }
-    if (newMax == newMin) {
-        if (newMax == 32767)
-            throw ControlError::overflow();
-        newMax = std::int16_t(newMax + 1);
-    }
+    if (newMax < newMin)
+        newMax = above(newMin);
+    if (newMax == newMin)
+        newMax = above(newMax);
+    const std::int16_t newValue = value_ < newMin ? newMin : value_;
+    const std::int16_t newPercent = wholePercent(newValue, newMin, newMax, invert_);
     min_ = newMin;
     max_ = newMax;
-    if (value_ < min_)
-        value_ = min_;
-    computePercent();
+    value_ = newValue;
+    percent_ = newPercent;
     Resize();
     notify("Min");
 }
 
 void TarvixProgress::setMax(std::int16_t v) {
-    max_ = v < 1 ? std::int16_t(1) : v;
-    if (max_ < min_)
-        max_ = std::int16_t(min_ + 1); // Min never exceeds 32766 while the puts keep Max > Min
-    if (max_ == min_)
-        max_ = std::int16_t(max_ + 1);
-    if (value_ > max_)
-        value_ = max_;
-    computePercent();
+    std::int16_t newMax = v < 1 ? std::int16_t(1) : v;
+    if (newMax < min_)
+        newMax = above(min_);
+    if (newMax == min_)
+        newMax = above(newMax);
+    const std::int16_t newValue = value_ > newMax ? newMax : value_;
+    const std::int16_t newPercent = wholePercent(newValue, min_, newMax, invert_);
+    max_ = newMax;
+    value_ = newValue;
+    percent_ = newPercent;
     Resize();
     notify("Max");
 }
