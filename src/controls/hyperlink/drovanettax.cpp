@@ -4,10 +4,12 @@
 #include "controls/host/convert.h"
 #include "controls/hyperlink/handcursor.h"
 #include "controls/hyperlink/hover_rules.h"
+#include "controls/hyperlink/link_rules.h"
 
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -41,7 +43,7 @@ DrovanettaX::DrovanettaX(ControlSite* site, QWidget* parent)
     setMouseTracking(true);
     connect(tmr_, &QTimer::timeout, this, &DrovanettaX::tmrTimer_Timer);
     pointerPos_ = [] { return QCursor::pos(); };
-    shellOpen_ = [](const QString& link) { QDesktopServices::openUrl(QUrl::fromUserInput(link)); };
+    shellOpen_ = [](const QString& link) { QDesktopServices::openUrl(shellUrl(link, QDir::currentPath())); };
     resize(200, 20);
 }
 
