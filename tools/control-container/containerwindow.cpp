@@ -69,6 +69,7 @@ ContainerWindow::ContainerWindow(QWidget* parent) : QMainWindow(parent) {
     form_->setMinimumSize(320, 200);
     form_->setAutoFillBackground(true);
     table_ = new QTableWidget(0, 3, split);
+    table_->setObjectName(QStringLiteral("properties"));
     table_->setHorizontalHeaderLabels({QStringLiteral("Свойство"), QStringLiteral("Значение"), QStringLiteral("Тип")});
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->verticalHeader()->hide();
@@ -274,10 +275,18 @@ void ContainerWindow::refreshTable() {
 void ContainerWindow::onCellChanged(int row, int column) {
     if (filling_ || control_ == nullptr || column != 1)
         return;
-    putProperty(table_->item(row, 0)->text(), table_->item(row, 1)->text());
+    applyEdit(table_->item(row, 0)->text(), table_->item(row, 1)->text());
+    // The table still holds the editor that sent this change; it is rebuilt once the edit has ended.
+    QMetaObject::invokeMethod(this, &ContainerWindow::refreshTable, Qt::QueuedConnection);
 }
 
 bool ContainerWindow::putProperty(const QString& name, const QString& text) {
+    const bool ok = applyEdit(name, text);
+    refreshTable();
+    return ok;
+}
+
+bool ContainerWindow::applyEdit(const QString& name, const QString& text) {
     if (control_ == nullptr)
         return false;
     bool ok = true;
@@ -293,7 +302,6 @@ bool ContainerWindow::putProperty(const QString& name, const QString& text) {
         showError(e);
         ok = false;
     }
-    refreshTable();
     return ok;
 }
 

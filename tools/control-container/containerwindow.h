@@ -39,6 +39,7 @@ private:
     void removeControl();
     void refreshTable();
     void onCellChanged(int row, int column);
+    bool applyEdit(const QString& name, const QString& text);
     void showError(const std::exception& e);
     void log(const QString& line);
     void setModified(bool m);
