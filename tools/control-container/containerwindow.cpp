@@ -4,6 +4,7 @@
 #include "controls/host/controlerror.h"
 #include "controls/host/createcontrol.h"
 #include "controls/host/registry.h"
+#include "propertydialog.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -38,12 +39,14 @@ ContainerWindow::ContainerWindow(QWidget* parent) : QMainWindow(parent) {
     progIds_->addItems(Registry().registeredProgIds());
     auto* placeBtn = new QPushButton(QStringLiteral("Поместить"), central);
     auto* aboutBtn = new QPushButton(QStringLiteral("AboutBox"), central);
+    propertiesBtn_ = new QPushButton(QStringLiteral("Свойства…"), central);
+    propertiesBtn_->setEnabled(false);
     auto* saveBtn = new QPushButton(QStringLiteral("Сохранить…"), central);
     auto* loadBtn = new QPushButton(QStringLiteral("Загрузить…"), central);
     auto* colorBtn = new QPushButton(QStringLiteral("Фон формы…"), central);
     top->addWidget(new QLabel(QStringLiteral("ProgID:"), central));
     top->addWidget(progIds_, 1);
-    for (QPushButton* b : {placeBtn, aboutBtn, saveBtn, loadBtn, colorBtn})
+    for (QPushButton* b : {placeBtn, propertiesBtn_, aboutBtn, saveBtn, loadBtn, colorBtn})
         top->addWidget(b);
     outer->addLayout(top);
 
@@ -91,6 +94,7 @@ ContainerWindow::ContainerWindow(QWidget* parent) : QMainWindow(parent) {
             showError(e);
         }
     });
+    connect(propertiesBtn_, &QPushButton::clicked, this, &ContainerWindow::showProperties);
     connect(saveBtn, &QPushButton::clicked, this, [this] {
         const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить свойства"), {},
                                                           QStringLiteral("Свойства (*.bag *.txt)"));
@@ -231,6 +235,7 @@ bool ContainerWindow::loadFrom(const QString& path) {
 }
 
 void ContainerWindow::refreshTable() {
+    propertiesBtn_->setEnabled(control_ != nullptr && !control_->propertyPageNames().isEmpty());
     filling_ = true;
     table_->setRowCount(0);
     if (control_ != nullptr) {
@@ -317,4 +322,14 @@ void ContainerWindow::chooseFormColor() {
         control_->ambientPropertyChanged(QStringLiteral("BackColor"));
         refreshTable();
     }
+}
+
+void ContainerWindow::showProperties() {
+    if (control_ == nullptr || control_->propertyPageNames().isEmpty())
+        return;
+    PropertyDialog dlg(control_, this);
+    connect(&dlg, &PropertyDialog::applied, this, &ContainerWindow::refreshTable);
+    dlg.exec();
+    // The pages may have switched the control's look at once, without Apply.
+    refreshTable();
 }

@@ -3,13 +3,12 @@
 #include "controls/host/controlerror.h"
 #include "controls/host/convert.h"
 #include "controls/progress/constituents.h"
+#include "controls/progress/f_about.h"
 #include "controls/progress/progress_rules.h"
+#include "controls/progress/standartpage.h"
+#include "controls/progress/tarvixpage.h"
 
 #include <QApplication>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QLabel>
-#include <QVBoxLayout>
 
 #include <atomic>
 
@@ -331,17 +330,18 @@ void TarvixProgress::AboutBox() {
         aboutHandler_();
         return;
     }
-    // A plain window until the library's own About form takes its place.
-    QDialog dlg(this);
-    dlg.setWindowTitle(QStringLiteral("О контроле Tarvix Progress"));
-    auto* layout = new QVBoxLayout(&dlg);
-    layout->addWidget(new QLabel(QString::fromUtf8(kTypeLibDescription), &dlg));
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dlg);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
-    layout->addWidget(buttons);
-    dlg.exec();
+    f_About form(this);
+    form.exec();
 }
 
 QStringList TarvixProgress::propertyPageNames() const {
     return {QStringLiteral("Tarvix"), QStringLiteral("Standart"), QStringLiteral("Font")};
+}
+
+korv::host::PropertyPage* TarvixProgress::createPropertyPage(const QString& name, QWidget* parent) {
+    if (name == QLatin1String("Tarvix"))
+        return new TarvixPage(parent);
+    if (name == QLatin1String("Standart"))
+        return new StandartPage(parent);
+    return nullptr;
 }
