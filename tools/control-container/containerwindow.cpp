@@ -40,6 +40,7 @@ ContainerWindow::ContainerWindow(QWidget* parent) : QMainWindow(parent) {
     auto* placeBtn = new QPushButton(QStringLiteral("Поместить"), central);
     auto* aboutBtn = new QPushButton(QStringLiteral("AboutBox"), central);
     propertiesBtn_ = new QPushButton(QStringLiteral("Свойства…"), central);
+    propertiesBtn_->setObjectName(QStringLiteral("cmdProperties"));
     propertiesBtn_->setEnabled(false);
     auto* saveBtn = new QPushButton(QStringLiteral("Сохранить…"), central);
     auto* loadBtn = new QPushButton(QStringLiteral("Загрузить…"), central);
