@@ -293,6 +293,15 @@ TEST_F(TarvixPageTest, ApplyWritesEverySettingMinBeforeMax) {
     EXPECT_EQ(QApplication::focusWidget(), child<QRadioButton>(page, "Option123"));
 }
 
+TEST_F(TarvixPageTest, ApplyToAControlSwitchedToTheOtherLookKeepsThatLook) {
+    page.setSelectedControls({&bar});
+    txtText()->setText(QStringLiteral("Шаг"));
+    bar.setBarStyle(Standart); // by the other page, while this one had an edit pending
+    page.ApplyChanges();
+    EXPECT_EQ(bar.text(), QStringLiteral("Шаг"));
+    EXPECT_EQ(bar.barStyle(), Standart);
+}
+
 TEST_F(TarvixPageTest, ApplyRefusesUnusableBoundsAndChangesNothing) {
     bar.setMax(50);
     page.setSelectedControls({&bar});
@@ -422,14 +431,16 @@ TEST_F(StandartPageTest, ApplyTakesARangeAboveTheOldOne) {
     EXPECT_EQ(QApplication::focusWidget(), child<QRadioButton>(page, "Option1"));
 }
 
-TEST_F(StandartPageTest, EqualBoundsAreTheControlsToSortOut) {
+TEST_F(StandartPageTest, EqualBoundsAreTheControlsToSortOutInEitherLook) {
     bar.setBarStyle(Standart);
     page.setSelectedControls({&bar});
     txtMin()->setText(QStringLiteral("10"));
     txtMax()->setText(QStringLiteral("10"));
-    page.ApplyChanges(); // no preview divides by the range here
+    bar.setBarStyle(Tarvix); // by the other page, while this one had edits pending
+    page.ApplyChanges();     // no preview divides by the range here
     EXPECT_EQ(bar.min(), 10);
     EXPECT_EQ(bar.max(), 11);
+    EXPECT_EQ(bar.barStyle(), Tarvix);
 }
 
 TEST_F(StandartPageTest, ApplyRefusesATextThatIsNoNumberAndChangesNothing) {
