@@ -2,11 +2,17 @@
 #include "controls/host/propertybag.h"
 #include "controls/hyperlink/drovanettax.h"
 #include "controls/hyperlink/hover_rules.h"
+#include "controls/hyperlink/link_rules.h"
 #include "recording_site.h"
 
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -319,3 +325,73 @@ TEST(DrovanettaPersistence, ContainerWithoutAmbientProperties) {
     ASSERT_TRUE(link.labelFont().has_value());
     EXPECT_EQ(link.label()->font(), *site.font);
 }
+
+// ---- what the desktop is asked to open ----------------------------------------------------------------
+
+namespace {
+
+// A working directory with the relative targets of the checks: readme.txt and Help/x.
+class LinkTargets : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString savedCurrent = QDir::currentPath();
+
+    void SetUp() override {
+        ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("Help")));
+        for (const char* name : {"readme.txt", "Help/x"}) {
+            QFile f(dir.filePath(QString::fromLatin1(name)));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        }
+    }
+    void TearDown() override { QDir::setCurrent(savedCurrent); }
+    QUrl file(const char* name) const { return QUrl::fromLocalFile(dir.filePath(QString::fromLatin1(name))); }
+};
+
+// Stands in for the desktop's handlers of the schemes the checks open.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+    Q_INVOKABLE void open(const QUrl& url) { urls << url; }
+};
+
+} // namespace
+
+TEST_F(LinkTargets, RelativeTargetsOpenAsFilesOfTheWorkingDirectory) {
+    EXPECT_EQ(shellUrl(QStringLiteral("readme.txt"), dir.path()), file("readme.txt"));
+    EXPECT_EQ(shellUrl(QStringLiteral("Help/x"), dir.path()), file("Help/x"));
+    EXPECT_EQ(shellUrl(QStringLiteral("Help/../readme.txt"), dir.path()), file("readme.txt"));
+    EXPECT_EQ(shellUrl(dir.filePath(QStringLiteral("Help/x")), QStringLiteral("/")), file("Help/x"));
+    // A missing absolute path is still a file: the desktop reports it, nothing guesses a host.
+    EXPECT_EQ(shellUrl(QStringLiteral("/no/such/file.txt"), dir.path()),
+              QUrl::fromLocalFile(QStringLiteral("/no/such/file.txt")));
+}
+
+TEST_F(LinkTargets, UrlsStandAndOnlyTheRestIsGuessedAsAWebAddress) {
+    EXPECT_EQ(shellUrl(kLink, dir.path()), QUrl(kLink));
+    EXPECT_EQ(shellUrl(QStringLiteral("mailto:pilot@example.org"), dir.path()),
+              QUrl(QStringLiteral("mailto:pilot@example.org")));
+    EXPECT_EQ(shellUrl(QStringLiteral("file:///tmp/a.txt"), dir.path()), QUrl(QStringLiteral("file:///tmp/a.txt")));
+    EXPECT_EQ(shellUrl(QStringLiteral("www.example.org"), dir.path()), QUrl(QStringLiteral("http://www.example.org")));
+    EXPECT_EQ(shellUrl(QStringLiteral("  readme.txt "), dir.path()), file("readme.txt"));
+    EXPECT_TRUE(shellUrl(QString(), dir.path()).isEmpty());
+}
+
+TEST_F(LinkTargets, ClickOnARelativeLinkOpensTheFileOfTheCurrentDirectory) {
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &recorder, "open");
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &recorder, "open");
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    DrovanettaX link;
+    link.initProperties();
+    link.setDrovanetta(QStringLiteral("Help/x"));
+    link.lblDrovanetta_Click();
+    QString none;
+    link.setDrovanetta(QStringLiteral("readme.txt"));
+    link.OpenDrovanetta(none);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    EXPECT_EQ(recorder.urls, (QList<QUrl>{file("Help/x"), file("readme.txt")}));
+}
+
+#include "test_drovanetta.moc"

@@ -6,6 +6,8 @@
 #include "support/error_number.h"
 
 #include <QImage>
+#include <QScreen>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -196,6 +198,64 @@ TEST_F(TarvixTest, MembersCarryIdsHelpAndArgumentNames) {
     bar.setAboutBoxHandler([&] { ++shown; });
     bar.invokeByName(QStringLiteral("AboutBox"));
     EXPECT_EQ(shown, 1);
+}
+
+// Every member by its number: the name, the help string and the argument of the put, and a put by
+// number that reaches the property of that name.
+TEST_F(TarvixTest, EveryDispatchIdByNumberWithItsHelpString) {
+    struct Member {
+        korv::host::DispId id;
+        const char* name;
+        const char* help;
+        QVariant put;
+    };
+    QFont font(QStringLiteral("DejaVu Serif"), 11);
+    const QImage working = solid(3, 2, Qt::red);
+    const QImage back = solid(2, 3, Qt::green);
+    const Member expected[] = {
+        {0x6803000E, "Value", "Процент каков он есть...", QVariant::fromValue<short>(57)},
+        {-512, "Font", "Returns a Font object.", font},
+        {0x6803000D, "Color", "Цвет надписи (только для режима Tarvix)", QVariant::fromValue<uint>(0xFF)},
+        {0x6803000C, "Picture", "Загрузка рабочей картинки", working},
+        {0x6803000B, "Stretch", "Включает растяжку рабочего рисунка ", false},
+        {0x6803000A, "BackPicture", "Загрузка фоновой  картинки", back},
+        {0x68030009, "BackStretch", "Включает растяжку фонового рисунка ", false},
+        {0x68030008, "Text", "Текст, выводимый перед процентом...", QStringLiteral("Шаг")},
+        {0x68030007, "Style", "Стиль бара: стандартный(0)  или новый(1)", 0},
+        {0x68030006, "BackColor", "Returns/sets the background color used to display text and graphics in an object.",
+         QVariant::fromValue<uint>(0xFFFF)},
+        {0x68030005, "ForeColor", "Цвет полоски для режима Standart", QVariant::fromValue<uint>(0xC00000)},
+        {0x68030004, "InvertPersent", "", true},
+        {0x68030003, "Min", "Минимальное значение переменной Value", QVariant::fromValue<short>(5)},
+        {0x68030002, "Max", "Максимальное значение переменной Value", QVariant::fromValue<short>(80)},
+        {0x68030001, "CaptionVisible", "Показать/скрыть проценты", false},
+        {0x68030000, "BorderStyle", "Вид окантовки контрола", QVariant::fromValue<short>(1)},
+    };
+    const QList<korv::host::MemberInfo> members = bar.members();
+    ASSERT_EQ(members.size(), 17);
+    const korv::host::MemberInfo about = bar.memberInfo(-552);
+    EXPECT_EQ(about.name, QStringLiteral("AboutBox"));
+    EXPECT_EQ(about.kind, korv::host::MemberInfo::Kind::Method);
+    EXPECT_EQ(about.helpString, QStringLiteral("Краткая информация о контроле"));
+    for (const Member& e : expected) {
+        const QString name = QString::fromLatin1(e.name);
+        SCOPED_TRACE(e.name);
+        const korv::host::MemberInfo m = bar.memberInfo(e.id);
+        EXPECT_EQ(m.name, name);
+        EXPECT_EQ(m.kind, korv::host::MemberInfo::Kind::Property);
+        EXPECT_EQ(m.helpString, QString::fromUtf8(e.help));
+        EXPECT_EQ(m.argumentNames, QStringList{QStringLiteral("New_") + name});
+        EXPECT_EQ(m.byReference, name == "Font" || name == "Picture" || name == "BackPicture");
+        EXPECT_EQ(bar.idOfName(name.toLower()), e.id);
+        site.notices.clear();
+        if (m.byReference)
+            bar.putRef(e.id, e.put);
+        else
+            bar.put(e.id, e.put);
+        EXPECT_EQ(site.notices, QStringList{name});
+        EXPECT_TRUE(korv::host::sameBagValue(bar.get(e.id), e.put)) << bar.get(e.id).toString().toStdString();
+        EXPECT_TRUE(korv::host::sameBagValue(bar.getByName(name), e.put));
+    }
 }
 
 TEST_F(TarvixTest, EveryPutNotifiesUnderItsName) {
@@ -498,4 +558,110 @@ TEST(TarvixPersistence, WrongEntryFailsTheLoadAfterTheEarlierOnes) {
     badPicture.set(QStringLiteral("Picture"), QStringLiteral("/nonexistent/picture.png"));
     TarvixProgress third;
     EXPECT_EQ(errorNumberOf<ControlError>([&] { third.readProperties(badPicture); }), ControlError::InvalidPicture);
+}
+
+TEST(TarvixPersistence, MaxUnderALoadedMinOf32767OverflowsBeforeStoring) {
+    RecordingSite site;
+    TarvixProgress bar(&site);
+    bar.resize(204, 24);
+    MemoryPropertyBag bag;
+    bag.set(QStringLiteral("Min"), QVariant::fromValue<short>(32767)); // loaded as stored, no clamping
+    bar.readProperties(bag);
+    ASSERT_EQ(bar.min(), 32767);
+    ASSERT_EQ(bar.max(), 100);
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.setMax(5); }), ControlError::Overflow);           // Min + 1
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.put(DispMax, 32767); }), ControlError::Overflow); // Max + 1
+    EXPECT_EQ(bar.min(), 32767);
+    EXPECT_EQ(bar.max(), 100);
+    EXPECT_EQ(bar.value(), 100);
+    EXPECT_EQ(bar.percent(), 100);
+    EXPECT_TRUE(site.notices.isEmpty());
+    bar.setMin(5); // a put of Min repairs the pair
+    EXPECT_EQ(bar.min(), 5);
+    EXPECT_EQ(bar.max(), 100);
+}
+
+TEST(TarvixPersistence, BoundPutThatCannotComputeThePercentageStoresNothing) {
+    TarvixProgress bar;
+    bar.resize(204, 24);
+    MemoryPropertyBag bag;
+    bag.set(QStringLiteral("Min"), QVariant::fromValue<short>(-32768)); // Value - Min leaves 16 bits
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.readProperties(bag); }), ControlError::Overflow);
+    EXPECT_EQ(errorNumberOf<ControlError>([&] { bar.setMax(200); }), ControlError::Overflow);
+    EXPECT_EQ(bar.max(), 100);
+    bar.setMin(0);
+    EXPECT_EQ(bar.min(), 0);
+    bar.setMax(200);
+    EXPECT_EQ(bar.labelCaption(), QStringLiteral("50%"));
+}
+
+// The caption is set from the percentage the control had before InvertPersent is read and the
+// percentage is computed; only the drawing of a visible caption brings it up to date.
+TEST(TarvixPersistence, CaptionComesBeforeTheInversionAndThePercentage) {
+    RecordingSite site;
+    MemoryPropertyBag bag;
+    bag.set(QStringLiteral("Value"), QVariant::fromValue<short>(30));
+    bag.set(QStringLiteral("Text"), QStringLiteral("Шаг"));
+    bag.set(QStringLiteral("InvertPersent"), true);
+    bag.set(QStringLiteral("CaptionVisible"), false);
+    TarvixProgress hidden(&site);
+    hidden.resize(204, 24);
+    hidden.readProperties(bag);
+    EXPECT_TRUE(hidden.invertPersent());
+    EXPECT_EQ(hidden.percent(), 70);                              // computed after the inversion was read
+    EXPECT_EQ(hidden.labelCaption(), QStringLiteral("Шаг 100%")); // the new control's percentage
+
+    bag.set(QStringLiteral("CaptionVisible"), true);
+    TarvixProgress shown(&site);
+    shown.resize(204, 24);
+    shown.readProperties(bag);
+    EXPECT_EQ(shown.percent(), 70);
+    EXPECT_EQ(shown.labelCaption(), QStringLiteral("Шаг 70%"));
+    EXPECT_TRUE(site.notices.isEmpty());
+}
+
+TEST(TarvixPersistence, LoadedBorderStyle5IsKeptAndLeavesTheBorder) {
+    MemoryPropertyBag bag;
+    bag.set(QStringLiteral("borderstyle"), QVariant::fromValue<short>(5));
+    TarvixProgress bar;
+    bar.resize(204, 24);
+    bar.readProperties(bag);
+    EXPECT_EQ(bar.borderStyle(), 5);
+    EXPECT_EQ(bar.frameStyle(), QFrame::Panel | QFrame::Sunken); // the border of a new control
+    EXPECT_EQ(bar.contentsRect().size(), QSize(200, 20));
+    EXPECT_EQ(bar.image2()->geometry(), QRect(2, 2, 200, 20));
+
+    TarvixProgress flat;
+    flat.resize(204, 24);
+    flat.setBorderStyle(Flat);
+    flat.readProperties(bag);
+    EXPECT_EQ(flat.borderStyle(), 5);
+    EXPECT_EQ(flat.frameStyle(), QFrame::Box | QFrame::Plain);
+
+    MemoryPropertyBag saved;
+    bar.writeProperties(saved);
+    EXPECT_EQ(saved.value(QStringLiteral("BorderStyle")).toInt(), 5);
+}
+
+// ---- the screen during blocking work ------------------------------------------------------------------
+
+// A long operation on the interface thread puts Value without the event loop running in between; what
+// the user sees is the window's backing store, not a fresh rendering of the widget.
+TEST(TarvixScreen, ValuePutReachesTheScreenWithoutTheEventLoop) {
+    TarvixProgress bar;
+    bar.initProperties();
+    bar.setBarStyle(Standart);
+    bar.setCaptionVisible(false);
+    bar.resize(204, 24);
+    bar.setValue(0);
+    bar.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&bar));
+    QCoreApplication::processEvents();
+    auto onScreen = [&bar](int x, int y) { return bar.screen()->grabWindow(bar.winId()).toImage().pixelColor(x, y); };
+    ASSERT_EQ(onScreen(2 + 150, 12), kWhite);
+    bar.setValue(80);
+    EXPECT_EQ(onScreen(2 + 150, 12), kDarkBlue);
+    bar.setValue(40);
+    EXPECT_EQ(onScreen(2 + 150, 12), kWhite);
+    EXPECT_EQ(onScreen(2 + 70, 12), kDarkBlue);
 }

@@ -4,6 +4,7 @@
 #include "controls/host/controlerror.h"
 #include "controls/host/createcontrol.h"
 #include "controls/host/registry.h"
+#include "propertydialog.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -38,12 +39,15 @@ ContainerWindow::ContainerWindow(QWidget* parent) : QMainWindow(parent) {
     progIds_->addItems(Registry().registeredProgIds());
     auto* placeBtn = new QPushButton(QStringLiteral("Поместить"), central);
     auto* aboutBtn = new QPushButton(QStringLiteral("AboutBox"), central);
+    propertiesBtn_ = new QPushButton(QStringLiteral("Свойства…"), central);
+    propertiesBtn_->setObjectName(QStringLiteral("cmdProperties"));
+    propertiesBtn_->setEnabled(false);
     auto* saveBtn = new QPushButton(QStringLiteral("Сохранить…"), central);
     auto* loadBtn = new QPushButton(QStringLiteral("Загрузить…"), central);
     auto* colorBtn = new QPushButton(QStringLiteral("Фон формы…"), central);
     top->addWidget(new QLabel(QStringLiteral("ProgID:"), central));
     top->addWidget(progIds_, 1);
-    for (QPushButton* b : {placeBtn, aboutBtn, saveBtn, loadBtn, colorBtn})
+    for (QPushButton* b : {placeBtn, propertiesBtn_, aboutBtn, saveBtn, loadBtn, colorBtn})
         top->addWidget(b);
     outer->addLayout(top);
 
@@ -69,6 +73,7 @@ ContainerWindow::ContainerWindow(QWidget* parent) : QMainWindow(parent) {
     form_->setMinimumSize(320, 200);
     form_->setAutoFillBackground(true);
     table_ = new QTableWidget(0, 3, split);
+    table_->setObjectName(QStringLiteral("properties"));
     table_->setHorizontalHeaderLabels({QStringLiteral("Свойство"), QStringLiteral("Значение"), QStringLiteral("Тип")});
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->verticalHeader()->hide();
@@ -90,6 +95,7 @@ ContainerWindow::ContainerWindow(QWidget* parent) : QMainWindow(parent) {
             showError(e);
         }
     });
+    connect(propertiesBtn_, &QPushButton::clicked, this, &ContainerWindow::showProperties);
     connect(saveBtn, &QPushButton::clicked, this, [this] {
         const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить свойства"), {},
                                                           QStringLiteral("Свойства (*.bag *.txt)"));
@@ -230,6 +236,7 @@ bool ContainerWindow::loadFrom(const QString& path) {
 }
 
 void ContainerWindow::refreshTable() {
+    propertiesBtn_->setEnabled(control_ != nullptr && !control_->propertyPageNames().isEmpty());
     filling_ = true;
     table_->setRowCount(0);
     if (control_ != nullptr) {
@@ -274,10 +281,18 @@ void ContainerWindow::refreshTable() {
 void ContainerWindow::onCellChanged(int row, int column) {
     if (filling_ || control_ == nullptr || column != 1)
         return;
-    putProperty(table_->item(row, 0)->text(), table_->item(row, 1)->text());
+    applyEdit(table_->item(row, 0)->text(), table_->item(row, 1)->text());
+    // The table still holds the editor that sent this change; it is rebuilt once the edit has ended.
+    QMetaObject::invokeMethod(this, &ContainerWindow::refreshTable, Qt::QueuedConnection);
 }
 
 bool ContainerWindow::putProperty(const QString& name, const QString& text) {
+    const bool ok = applyEdit(name, text);
+    refreshTable();
+    return ok;
+}
+
+bool ContainerWindow::applyEdit(const QString& name, const QString& text) {
     if (control_ == nullptr)
         return false;
     bool ok = true;
@@ -293,7 +308,6 @@ bool ContainerWindow::putProperty(const QString& name, const QString& text) {
         showError(e);
         ok = false;
     }
-    refreshTable();
     return ok;
 }
 
@@ -309,4 +323,14 @@ void ContainerWindow::chooseFormColor() {
         control_->ambientPropertyChanged(QStringLiteral("BackColor"));
         refreshTable();
     }
+}
+
+void ContainerWindow::showProperties() {
+    if (control_ == nullptr || control_->propertyPageNames().isEmpty())
+        return;
+    PropertyDialog dlg(control_, this);
+    connect(&dlg, &PropertyDialog::applied, this, &ContainerWindow::refreshTable);
+    dlg.exec();
+    // The pages may have switched the control's look at once, without Apply.
+    refreshTable();
 }

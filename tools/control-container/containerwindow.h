@@ -8,11 +8,13 @@
 class QCheckBox;
 class QComboBox;
 class QPlainTextEdit;
+class QPushButton;
 class QSpinBox;
 class QTableWidget;
 
 // A form-designer stand-in: places one registered control by ProgID on a form, lists its properties
-// for editing by name, calls AboutBox and saves or loads the control's property bag as a text file.
+// for editing by name, shows its property dialog, calls AboutBox and saves or loads the control's
+// property bag as a text file.
 class ContainerWindow : public QMainWindow, public korv::host::ControlSite {
     Q_OBJECT
 public:
@@ -29,6 +31,8 @@ public:
     bool saveTo(const QString& path);
     bool loadFrom(const QString& path);
     bool putProperty(const QString& name, const QString& text);
+    // The property dialog with the control's pages, modal.
+    void showProperties();
     korv::host::Control* control() const { return control_; }
     bool isModified() const { return modified_; }
     QString lastError() const { return lastError_; }
@@ -39,6 +43,7 @@ private:
     void removeControl();
     void refreshTable();
     void onCellChanged(int row, int column);
+    bool applyEdit(const QString& name, const QString& text);
     void showError(const std::exception& e);
     void log(const QString& line);
     void setModified(bool m);
@@ -49,6 +54,7 @@ private:
     QTableWidget* table_;
     QPlainTextEdit* log_;
     QCheckBox* cancelClicks_;
+    QPushButton* propertiesBtn_;
     QSpinBox* width_;
     QSpinBox* height_;
     korv::host::Control* control_ = nullptr;

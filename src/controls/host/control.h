@@ -2,6 +2,7 @@
 
 #include "controls/host/dispatch.h"
 #include "controls/host/propertybag.h"
+#include "controls/host/propertypage.h"
 #include "controls/host/site.h"
 
 #include <QString>
@@ -31,6 +32,14 @@ public:
     // Names of the property pages the container's property dialog shows, in order ("Font" is the
     // container's standard font page).
     virtual QStringList propertyPageNames() const { return {}; }
+
+    // Creates one of the control's own pages as a child of parent, which then owns its widget; nullptr
+    // for a name the control does not implement (the container's standard pages among them).
+    virtual PropertyPage* createPropertyPage(const QString& name, QWidget* parent) {
+        Q_UNUSED(name);
+        Q_UNUSED(parent);
+        return nullptr;
+    }
 };
 
 } // namespace korv::host

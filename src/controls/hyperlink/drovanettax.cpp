@@ -4,10 +4,12 @@
 #include "controls/host/convert.h"
 #include "controls/hyperlink/handcursor.h"
 #include "controls/hyperlink/hover_rules.h"
+#include "controls/hyperlink/link_rules.h"
 
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDesktopServices>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -41,7 +43,7 @@ DrovanettaX::DrovanettaX(ControlSite* site, QWidget* parent)
     setMouseTracking(true);
     connect(tmr_, &QTimer::timeout, this, &DrovanettaX::tmrTimer_Timer);
     pointerPos_ = [] { return QCursor::pos(); };
-    shellOpen_ = [](const QString& link) { QDesktopServices::openUrl(QUrl::fromUserInput(link)); };
+    shellOpen_ = [](const QString& link) { QDesktopServices::openUrl(shellUrl(link, QDir::currentPath())); };
     resize(200, 20);
 }
 
@@ -178,7 +180,7 @@ void DrovanettaX::lblDrovanetta_MouseMove() {
         setLabelColor(active_);
         QCoreApplication::processEvents();
         setTimer(true, kHoverInterval);
-        lbl_->update();
+        lbl_->repaint();
     }
 }
 
@@ -199,8 +201,9 @@ void DrovanettaX::tmrTimer_Timer() {
 }
 
 void DrovanettaX::lblDrovanetta_MouseDown() {
+    // Redrawn now, not at the next turn of the event loop: the press may start blocking work.
     if (labelColor_ == active_)
-        lbl_->update();
+        lbl_->repaint();
 }
 
 void DrovanettaX::lblDrovanetta_Click() {

@@ -32,7 +32,9 @@ public:
     void printText(QPointF pos, const QString& s);
     QSizeF textSize(const QString& s) const;
     void fillNotXor(const QRect& box);
-    void refresh() { update(); }
+    // Paints the canvas on the screen now. The program drives the bar from long operations on the
+    // interface thread, where a scheduled paint would wait for the event loop until the work is done.
+    void refresh() { repaint(); }
 
     const QImage& canvas() const { return canvas_; }
 

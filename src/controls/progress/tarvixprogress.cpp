@@ -3,13 +3,12 @@
 #include "controls/host/controlerror.h"
 #include "controls/host/convert.h"
 #include "controls/progress/constituents.h"
+#include "controls/progress/f_about.h"
 #include "controls/progress/progress_rules.h"
+#include "controls/progress/standartpage.h"
+#include "controls/progress/tarvixpage.h"
 
 #include <QApplication>
-#include <QDialog>
-#include <QDialogButtonBox>
-#include <QLabel>
-#include <QVBoxLayout>
 
 #include <atomic>
 
@@ -177,39 +176,48 @@ void TarvixProgress::setValue(std::int16_t v) {
     label1_->setCaption(captionNow());
 }
 
+namespace {
+
+// Max + 1 where the bounds must move apart; past 32767 that is the runtime's overflow.
+std::int16_t above(std::int16_t v) {
+    if (v == 32767)
+        throw ControlError::overflow();
+    return std::int16_t(v + 1);
+}
+
+} // namespace
+
+// Both bound puts work out the new bounds, the counter and the percentage before they store anything:
+// Min = 32767 (or a Max put under a loaded Min of 32767) would need a bound of 32768, and a bound that
+// failed half-way would leave Max <= Min and a control that cannot be drawn.
 void TarvixProgress::setMin(std::int16_t v) {
-    // Min = 32767 would need Max = 32768. The put fails with the overflow before anything changes, so
-    // the control keeps Max > Min and stays drawable.
     const std::int16_t newMin = v < 0 ? std::int16_t(0) : v;
     std::int16_t newMax = max_;
-    if (newMax < newMin) {
-        if (newMin == 32767)
-            throw ControlError::overflow();
-        newMax = std::int16_t(newMin + 1);
-    }
-    if (newMax == newMin) {
-        if (newMax == 32767)
-            throw ControlError::overflow();
-        newMax = std::int16_t(newMax + 1);
-    }
+    if (newMax < newMin)
+        newMax = above(newMin);
+    if (newMax == newMin)
+        newMax = above(newMax);
+    const std::int16_t newValue = value_ < newMin ? newMin : value_;
+    const std::int16_t newPercent = wholePercent(newValue, newMin, newMax, invert_);
     min_ = newMin;
     max_ = newMax;
-    if (value_ < min_)
-        value_ = min_;
-    computePercent();
+    value_ = newValue;
+    percent_ = newPercent;
     Resize();
     notify("Min");
 }
 
 void TarvixProgress::setMax(std::int16_t v) {
-    max_ = v < 1 ? std::int16_t(1) : v;
-    if (max_ < min_)
-        max_ = std::int16_t(min_ + 1); // Min never exceeds 32766 while the puts keep Max > Min
-    if (max_ == min_)
-        max_ = std::int16_t(max_ + 1);
-    if (value_ > max_)
-        value_ = max_;
-    computePercent();
+    std::int16_t newMax = v < 1 ? std::int16_t(1) : v;
+    if (newMax < min_)
+        newMax = above(min_);
+    if (newMax == min_)
+        newMax = above(newMax);
+    const std::int16_t newValue = value_ > newMax ? newMax : value_;
+    const std::int16_t newPercent = wholePercent(newValue, min_, newMax, invert_);
+    max_ = newMax;
+    value_ = newValue;
+    percent_ = newPercent;
     Resize();
     notify("Max");
 }
@@ -322,17 +330,18 @@ void TarvixProgress::AboutBox() {
         aboutHandler_();
         return;
     }
-    // A plain window until the library's own About form takes its place.
-    QDialog dlg(this);
-    dlg.setWindowTitle(QStringLiteral("О контроле Tarvix Progress"));
-    auto* layout = new QVBoxLayout(&dlg);
-    layout->addWidget(new QLabel(QString::fromUtf8(kTypeLibDescription), &dlg));
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dlg);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
-    layout->addWidget(buttons);
-    dlg.exec();
+    f_About form(this);
+    form.exec();
 }
 
 QStringList TarvixProgress::propertyPageNames() const {
     return {QStringLiteral("Tarvix"), QStringLiteral("Standart"), QStringLiteral("Font")};
+}
+
+korv::host::PropertyPage* TarvixProgress::createPropertyPage(const QString& name, QWidget* parent) {
+    if (name == QLatin1String("Tarvix"))
+        return new TarvixPage(parent);
+    if (name == QLatin1String("Standart"))
+        return new StandartPage(parent);
+    return nullptr;
 }

@@ -68,6 +68,7 @@ public:
     void readProperties(const korv::host::PropertyBag& bag) override;
     void writeProperties(korv::host::PropertyBag& bag) const override;
     QStringList propertyPageNames() const override;
+    korv::host::PropertyPage* createPropertyPage(const QString& name, QWidget* parent) override;
 
     // Dispatch
     QList<korv::host::MemberInfo> members() const override;
