@@ -1,10 +1,13 @@
 # make run   — install what is missing, build, start the program
 # make test  — install what is missing, build, run every test
 # make bench — install what is missing, build, run the benchmarks
+# make lint  — clang-tidy over the sources (after a build)
 BUILD_DIR ?= build
 JOBS ?= 2
+# Sub-makes (CMake's own Makefiles) say nothing about the directories they enter.
+MAKEFLAGS += --no-print-directory
 
-.PHONY: all setup configure build run test bench clean format
+.PHONY: all setup configure build run test unit bench lint format format-check clean
 
 all: build
 
@@ -23,11 +26,21 @@ run: build
 test: build
 	@cd $(BUILD_DIR) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j 1
 
+# The tests that need no office.
+unit: build
+	@cd $(BUILD_DIR) && xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -L unit
+
 bench: build
 	@bash scripts/bench.sh $(BUILD_DIR)
 
+lint: build
+	@git ls-files 'src/*.cpp' 'tools/*.cpp' | xargs -P $(JOBS) -n 4 clang-tidy -p $(BUILD_DIR) --quiet
+
 format:
-	@find src tests bench tools -name '*.cpp' -o -name '*.h' | xargs clang-format -i
+	@git ls-files --cached --others --exclude-standard '*.h' '*.cpp' | xargs clang-format -i
+
+format-check:
+	@git ls-files '*.h' '*.cpp' | xargs clang-format --dry-run -Werror
 
 clean:
 	@rm -rf $(BUILD_DIR)

@@ -2,10 +2,12 @@
 # entry, so that the tests needing Calc share one soffice per program.
 find_package(GTest REQUIRED)
 
-# korv_add_test(name SOURCES ... LIBS ... [QT_MAIN]): QT_MAIN links a main that creates a
-# QCoreApplication before the tests run (needed by QtSql and anything using plugins).
+# korv_add_test(name SOURCES ... LIBS ... [QT_MAIN] [OFFICE]): QT_MAIN links a main that creates a
+# QCoreApplication before the tests run (needed by QtSql and anything using plugins). OFFICE marks a
+# test that drives LibreOffice (label "office"); every other test is labelled "unit" and also runs under
+# the sanitizers.
 function(korv_add_test name)
-    cmake_parse_arguments(T "QT_MAIN" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "QT_MAIN;OFFICE" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     if(T_QT_MAIN)
         target_link_libraries(${name} PRIVATE korv_test_qt_main)
@@ -16,5 +18,11 @@ function(korv_add_test name)
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "KORV_BIN_DIR=${KORV_BIN_DIR}")
+    if(T_OFFICE)
+        set(label office)
+    else()
+        set(label unit)
+        set_property(GLOBAL APPEND PROPERTY KORV_UNIT_TESTS ${name})
+    endif()
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "KORV_BIN_DIR=${KORV_BIN_DIR}" LABELS ${label})
 endfunction()

@@ -1,5 +1,7 @@
 #pragma once
 
+// The subcommands of korvelanta-cli.
+
 #include <QStringList>
 
 // One function per subcommand; each gets the arguments after the subcommand's name and returns the

@@ -1,5 +1,7 @@
 #pragma once
 
+// The JSON form input of korvelanta-cli and the answer of one press of "Считать".
+
 #include "common/dialogs.h"
 #include "flight/input_form.h"
 #include "flight/shift_calculation.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+// The dialogs service every message box and input box goes through.
+
 #include <QList>
 #include <QString>
 

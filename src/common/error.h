@@ -1,5 +1,7 @@
 #pragma once
 
+// The program's one error type: a number and a description.
+
 #include <QString>
 
 #include <exception>

@@ -1,5 +1,7 @@
 #pragma once
 
+// Flight dates as the pilot types them (dd.mm.yy) and as the program shows them.
+
 #include <QDate>
 #include <QString>
 

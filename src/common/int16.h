@@ -1,5 +1,7 @@
 #pragma once
 
+// 16-bit checked arithmetic and half-to-even rounding, as counters, heights and times are kept.
+
 #include <cstdint>
 
 namespace korv {

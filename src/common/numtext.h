@@ -1,5 +1,7 @@
 #pragma once
 
+// Numbers read from texts (leading-number and strict) and H.MM time texts.
+
 #include <QString>
 #include <QStringView>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// The two-row logbook record of a calculated shift, as typed cell values.
+
 #include "flight/shift_calculation.h"
 
 #include <QDate>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The state of the flight-shift input form.
+
 #include <QString>
 #include <QStringList>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// Interpolation in the reference tables, with the results a spreadsheet gives.
+
 #include "flight/reference_db.h"
 
 #include <QString>

@@ -1,5 +1,7 @@
 #pragma once
 
+// Writing a shift into the logbook: "Записать" of the input form.
+
 #include "common/dialogs.h"
 #include "flight/flight_record.h"
 #include "flight/reference_db.h"

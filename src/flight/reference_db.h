@@ -1,5 +1,7 @@
 #pragma once
 
+// The reference database FlightTables1.mdb: its tables and exercise descriptions.
+
 #include <QString>
 
 #include <vector>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The cloud, hood and complex-weather calculation of one input-form session.
+
 #include "common/dialogs.h"
 #include "common/int16.h"
 #include "flight/input_form.h"

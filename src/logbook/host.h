@@ -134,7 +134,7 @@ public:
     // (any sheet of the same workbook). Row heights are not copied; see Sheet::copyRows.
     void copyTo(const Range& destTopLeft) const;
 
-    void addConditionalFormat(const ConditionalFormat& format);
+    void addConditionalFormat(const ConditionalFormat& cf);
     void clearConditionalFormats();
     int conditionalFormatCount() const;
 
@@ -158,7 +158,7 @@ public:
     int index() const;
     Workbook workbook() const;
 
-    Range range(const QString& a1) const;
+    Range range(const QString& text) const;
     Range cell(int row, int column) const;
     Range cells(int firstRow, int firstColumn, int lastRow, int lastColumn) const;
 
@@ -191,7 +191,7 @@ public:
     // The index of the last row holding anything, or -1 for an empty sheet.
     int lastUsedRow() const;
 
-    void setPrintArea(const QString& a1);
+    void setPrintArea(const QString& text);
     void clearPrintArea();
     QString printArea() const; // "" when none
 

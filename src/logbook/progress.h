@@ -1,5 +1,7 @@
 #pragma once
 
+// Where long logbook operations report their status texts and progress.
+
 #include <QString>
 
 namespace korv::logbook {

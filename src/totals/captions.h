@@ -1,5 +1,7 @@
 #pragma once
 
+// Month and period captions of the logbook and the summary.
+
 #include <QDate>
 #include <QString>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// A control site for tests that records what the control tells it.
+
 #include "controls/host/site.h"
 
 #include <QApplication>

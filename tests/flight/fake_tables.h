@@ -1,5 +1,7 @@
 #pragma once
 
+// Reference tables in memory for the calculation tests.
+
 #include "common/error.h"
 #include "flight/reference_db.h"
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// The container's text form of a property bag.
+
 #include "controls/host/propertybag.h"
 
 #include <QString>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The container window that places one control.
+
 #include "controls/host/control.h"
 #include "controls/host/site.h"
 

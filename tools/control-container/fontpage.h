@@ -1,5 +1,7 @@
 #pragma once
 
+// The container's standard font page.
+
 #include "controls/host/propertypage.h"
 
 #include <QWidget>

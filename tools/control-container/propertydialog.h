@@ -1,5 +1,7 @@
 #pragma once
 
+// The property dialog of a placed control.
+
 #include "controls/host/control.h"
 #include "controls/host/propertypage.h"
 

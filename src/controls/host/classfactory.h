@@ -1,5 +1,7 @@
 #pragma once
 
+// The class factory and the four exports of a control library.
+
 #include "controls/host/control.h"
 #include "controls/host/registry.h"
 #include "controls/host/site.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+// A control as its container holds it.
+
 #include "controls/host/dispatch.h"
 #include "controls/host/propertybag.h"
 #include "controls/host/propertypage.h"

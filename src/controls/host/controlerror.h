@@ -1,5 +1,7 @@
 #pragma once
 
+// The error a control raises through its dispatch interface.
+
 #include <QString>
 
 #include <exception>

@@ -1,5 +1,7 @@
 #pragma once
 
+// Conversions of dispatch and property-bag values to the types of control properties.
+
 #include "controls/host/controlerror.h"
 #include "controls/host/olecolor.h"
 

@@ -4,27 +4,26 @@
 #include "controls/host/controlerror.h"
 #include "controls/host/registry.h"
 
-#include <QHash>
 #include <QLibrary>
+
+#include <map>
+#include <memory>
 
 namespace korv::host {
 
 namespace {
 
 // Libraries are never unloaded: a control's widget, its vtable and the code of its event handlers live
-// in the library, and the container may hold controls until the process ends.
+// in the library, and the container may hold controls until the process ends. (Destroying a QLibrary
+// object at exit does not unload its library.)
 QLibrary* loadLibrary(const QString& path) {
-    static QHash<QString, QLibrary*> loaded; // the user-interface thread only
-    if (QLibrary* lib = loaded.value(path))
-        return lib;
-    auto* lib = new QLibrary(path);
-    if (!lib->load()) {
-        const QString err = lib->errorString();
-        delete lib;
-        throw ControlError::cannotCreate(err);
-    }
-    loaded.insert(path, lib);
-    return lib;
+    static std::map<QString, std::unique_ptr<QLibrary>> loaded; // the user-interface thread only
+    if (auto it = loaded.find(path); it != loaded.end())
+        return it->second.get();
+    auto lib = std::make_unique<QLibrary>(path);
+    if (!lib->load())
+        throw ControlError::cannotCreate(lib->errorString());
+    return loaded.emplace(path, std::move(lib)).first->second.get();
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+// Creating a registered control by its ProgID.
+
 #include "controls/host/classfactory.h"
 #include "controls/host/control.h"
 #include "controls/host/site.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+// Late-bound access to a control: its members by DISPID and by name.
+
 #include "controls/host/controlerror.h"
 
 #include <QList>

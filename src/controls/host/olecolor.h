@@ -1,5 +1,7 @@
 #pragma once
 
+// OLE colours and their mapping to Qt colours.
+
 #include <QColor>
 #include <QGuiApplication>
 #include <QPalette>

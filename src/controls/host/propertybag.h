@@ -1,5 +1,7 @@
 #pragma once
 
+// The property bag a control saves its settings into.
+
 #include "controls/host/convert.h"
 
 #include <QFont>

@@ -1,5 +1,7 @@
 #pragma once
 
+// A control's property page as the container's property dialog drives it.
+
 #include <QList>
 #include <QString>
 

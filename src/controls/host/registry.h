@@ -1,5 +1,7 @@
 #pragma once
 
+// The program's own small registry of control classes and settings.
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>

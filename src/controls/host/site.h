@@ -1,5 +1,7 @@
 #pragma once
 
+// What a control may ask of the container that holds it.
+
 #include "controls/host/dispatch.h"
 #include "controls/host/olecolor.h"
 

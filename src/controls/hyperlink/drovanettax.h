@@ -1,5 +1,7 @@
 #pragma once
 
+// DrovanettaX, the hyperlink label control.
+
 #include "controls/host/control.h"
 #include "controls/host/olecolor.h"
 

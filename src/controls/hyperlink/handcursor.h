@@ -1,5 +1,7 @@
 #pragma once
 
+// The hand pointer of the hyperlink label.
+
 #include <QCursor>
 
 namespace drovanetta {

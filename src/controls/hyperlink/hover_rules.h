@@ -1,5 +1,7 @@
 #pragma once
 
+// The hover test of the hyperlink label, in twips.
+
 #include <QPoint>
 
 // The geometry of the hover test, apart from any widget. The control measures itself in twips; the

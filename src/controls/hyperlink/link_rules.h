@@ -1,5 +1,7 @@
 #pragma once
 
+// What the desktop is asked to open for a link.
+
 #include <QString>
 #include <QUrl>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// The texts and link rules of the progress bar's About form.
+
 #include "controls/host/olecolor.h"
 
 #include <QString>

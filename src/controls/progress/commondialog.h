@@ -1,5 +1,7 @@
 #pragma once
 
+// The colour dialog of the property pages.
+
 #include "controls/host/olecolor.h"
 
 #include <QColor>

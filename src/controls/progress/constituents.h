@@ -1,5 +1,7 @@
 #pragma once
 
+// The parts the progress bar is drawn with: Picture1, the images and the caption.
+
 #include "controls/host/olecolor.h"
 
 #include <QFont>

@@ -1,5 +1,7 @@
 #pragma once
 
+// f_About, the progress bar's About form.
+
 #include <QDialog>
 
 #include <functional>

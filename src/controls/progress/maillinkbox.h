@@ -1,5 +1,7 @@
 #pragma once
 
+// The e-mail link box of the progress bar's About form.
+
 #include "controls/host/olecolor.h"
 
 #include <QFont>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The arithmetic of the progress bar's property pages.
+
 #include <QSize>
 #include <QString>
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// Widgets the progress bar's property pages are made of.
+
 #include "controls/host/olecolor.h"
 
 #include <QFrame>

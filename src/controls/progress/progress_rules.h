@@ -1,5 +1,7 @@
 #pragma once
 
+// The percentage, caption and bar width of the progress bar.
+
 #include <QString>
 
 #include <cstdint>

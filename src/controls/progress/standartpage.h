@@ -1,5 +1,7 @@
 #pragma once
 
+// Property page "Standart" of the progress bar.
+
 #include "controls/host/propertypage.h"
 #include "controls/progress/commondialog.h"
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// TarvixProgress, the progress bar control.
+
 #include "controls/host/control.h"
 #include "controls/host/olecolor.h"
 

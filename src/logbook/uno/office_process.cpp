@@ -81,6 +81,7 @@ void OfficeProcess::spawn() {
                                      "--norestore",   "--nologo", "--nodefault",
                                      "--nolockcheck", accept};
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (auto& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -98,6 +99,7 @@ void OfficeProcess::spawn() {
     if (!pluginChosen && !headless_ && !vclPlugin_.isEmpty())
         envStore.emplace_back("SAL_USE_VCLPLUGIN=" + vclPlugin_.toStdString());
     std::vector<char*> envp;
+    envp.reserve(envStore.size() + 1);
     for (auto& e : envStore)
         envp.push_back(e.data());
     envp.push_back(nullptr);
