@@ -10,6 +10,7 @@ packages=(
   libreoffice-calc libreoffice-core libreoffice-gtk3 libreoffice-dev libreoffice-dev-common
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth xdotool
+  qt6-translations-l10n libqt6svg6 hardinfo
 )
 
 missing=()
