@@ -26,7 +26,12 @@ frmGlavnaja::frmGlavnaja(Program& program) : program_(program), ui_(std::make_un
                                                    "#c9a94a; border-radius: 6px; }"
                                                    "#fraOblozhka QLabel { color: #e3c766; background: transparent; }"));
 
-    progress_ = placeControl(kProgressProgId, &site_, ui_->progressSlot, program_.programDir());
+    // The bar as the cover was designed: the flat look, white with a dark blue bar.
+    host::MemoryPropertyBag designed;
+    designed.set(QStringLiteral("Style"), 0);
+    designed.set(QStringLiteral("BackColor"), QVariant::fromValue<uint>(0x00FFFFFFu));
+    designed.set(QStringLiteral("ForeColor"), QVariant::fromValue<uint>(0x00C00000u));
+    progress_ = placeControl(kProgressProgId, &site_, ui_->progressSlot, program_.programDir(), &designed);
     if (progress_ != nullptr) {
         QWidget* bar = progress_->widget();
         bar->setObjectName(QStringLiteral("TarvixProgress1"));

@@ -76,6 +76,8 @@ void frmSMU::layOutBoxes() {
              {ui_->txtPos, 2},      {ui_->txtUMP, 2},      {ui_->txtSMU, 5},    {ui_->txtObl, 5},
              {ui_->txtVzl, 2}})
         fitToChars(box, chars);
+    ui_->cboTyp->setMinimumContentsLength(7);
+    ui_->cboSys->setMinimumContentsLength(6);
     for (QLineEdit* box : {ui_->txtZakKab, ui_->txtUMP, ui_->txtSMU, ui_->txtObl}) {
         box->setAlignment(Qt::AlignCenter);
         keepPlaceWhenHidden(box);
