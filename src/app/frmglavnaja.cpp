@@ -71,8 +71,9 @@ bool frmGlavnaja::createLogbookIfMissing() {
     ui_->progressSlot->show();
     ControlProgress report(progress_, ui_->lblGlav);
     report.setRange(0, 100);
-    // The menu stays out of reach while the logbook is made.
+    // The menu stays out of reach while the logbook is made, and the window cannot be closed under it.
     menuBar()->setEnabled(false);
+    busy_ = true;
     bool created = false;
     try {
         logbook::createNewLogbook(program_.host(), program_.programDir(), report, program_.dialogs());
@@ -82,6 +83,7 @@ bool frmGlavnaja::createLogbookIfMissing() {
         program_.dialogs().message(kNewBookFailedTitle, QStringLiteral("Лётная книжка не создана.\n") + e.description(),
                                    Dialogs::Icon::Critical);
     }
+    busy_ = false;
     menuBar()->setEnabled(true);
     return created;
 }
@@ -116,6 +118,10 @@ void frmGlavnaja::mnuAboutItem_Click() {
 void frmGlavnaja::mnuHelpItem_Click() { program_.showHelp(); }
 
 void frmGlavnaja::closeEvent(QCloseEvent* event) {
+    if (busy_) {
+        event->ignore();
+        return;
+    }
     event->accept();
     if (!program_.hasEnded())
         mnuQuitItem_Click();

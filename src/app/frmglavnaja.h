@@ -46,6 +46,7 @@ private:
     std::unique_ptr<Ui::frmGlavnaja> ui_;
     FormSite site_;
     host::Control* progress_ = nullptr;
+    bool busy_ = false;
 };
 
 inline const QString kProgressProgId = QStringLiteral("Project1.TarvixProgress");

@@ -91,14 +91,29 @@ bool Program::viewLogbook(const QString& sheet, QWidget* from) {
 }
 
 void Program::endViewing() {
+    // Out of the way of Calc's own question about unsaved changes, which the close may ask.
+    if (excel_)
+        excel_->hide();
     try {
         logbook_.CloseBook();
     } catch (const Error& e) {
         dialogs().message(kViewTitle, e.description(), Dialogs::Icon::Information);
     }
-    if (excel_)
-        excel_->hide();
+    if (logbookStillShown()) {
+        // The pilot answered Calc's question with "Cancel": he is not done, the viewing goes on.
+        viewForm().showOnTop();
+        return;
+    }
     mainForm().show();
+}
+
+bool Program::logbookStillShown() {
+    try {
+        const auto book = host_->findWorkbook(logbook::kBookName);
+        return book.has_value() && book->isVisible();
+    } catch (const Error&) {
+        return false;
+    }
 }
 
 void Program::endProgram() {

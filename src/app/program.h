@@ -77,6 +77,8 @@ public:
     bool hasEnded() const { return ended_; }
 
 private:
+    bool logbookStillShown();
+
     QString programDir_;
     QString helpPath_;
     std::unique_ptr<Dialogs> ownDialogs_;
