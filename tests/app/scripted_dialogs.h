@@ -5,6 +5,7 @@
 #include <QList>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 // Records every box the program shows and answers from scripted queues: questions take the next
@@ -20,6 +21,8 @@ public:
 
     void message(const QString& title, const QString& text, Icon icon) override {
         boxes.append({QStringLiteral("message"), title, text, icon});
+        if (onMessage)
+            onMessage();
     }
     bool question(const QString& title, const QString& text) override {
         boxes.append({QStringLiteral("question"), title, text, Icon::Question});
@@ -40,4 +43,6 @@ public:
     QList<Box> boxes;
     QList<bool> answers;
     QList<std::optional<QString>> inputs;
+    // Runs while a message is up, to see the forms as the pilot sees them then.
+    std::function<void()> onMessage;
 };

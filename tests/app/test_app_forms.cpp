@@ -571,3 +571,22 @@ TEST_F(ShiftForm, WriteIsRefusedWithoutACalculation) {
     EXPECT_EQ(t.dialogs.boxes.size(), 1);
     EXPECT_FALSE(smu->tmrAlarm().isActive());
 }
+
+TEST_F(ShiftForm, ARefusedWriteShowsTheWaitingLabelOnlyWhileItRuns) {
+    fillShift(w());
+    child<QPushButton>(w(), "cmdOK")->click();
+    ASSERT_TRUE(child<QPushButton>(w(), "cmdWrite")->isEnabled());
+    // A date that is no date: the write refuses before the logbook is touched.
+    type(w(), "txtDate", "31.02.26");
+    bool waitingShown = false;
+    t.dialogs.onMessage = [&] { waitingShown = child<QLabel>(w(), "lblOgid")->isVisible(); };
+    child<QPushButton>(w(), "cmdWrite")->click();
+    ASSERT_EQ(t.dialogs.boxes.size(), 2);
+    EXPECT_EQ(t.dialogs.boxes[1].title, "Запись в лётную книжку");
+    EXPECT_TRUE(waitingShown);
+    EXPECT_FALSE(child<QLabel>(w(), "lblOgid")->isVisible());
+    // Nothing written: the form is as it was, no blink.
+    EXPECT_TRUE(child<QPushButton>(w(), "cmdWrite")->isEnabled());
+    EXPECT_EQ(child<QLineEdit>(w(), "txtShtorkaZ")->text(), "200");
+    EXPECT_FALSE(smu->tmrAlarm().isActive());
+}

@@ -59,6 +59,30 @@ TEST(SingleInstance, ASecondCopyOfTheProgramEndsSilently) {
     EXPECT_TRUE(second.readAllStandardError().isEmpty());
 }
 
+TEST(SingleInstance, ACrashedCopyLeavesNothingStuck) {
+    QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString lock = runtime.filePath("korvelanta.lock");
+    QProcess first;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    first.setProcessEnvironment(env);
+    first.start(QDir(apptest::binDir()).filePath("korvelanta"), {});
+    ASSERT_TRUE(first.waitForStarted());
+    // Wait until the running copy holds the lock.
+    SingleInstance probe;
+    while (probe.acquire(lock)) {
+        probe.release();
+        ASSERT_EQ(first.state(), QProcess::Running);
+        QTest::qWait(50);
+    }
+    first.kill(); // SIGKILL: no clean-up of its own
+    first.waitForFinished();
+    EXPECT_TRUE(QFileInfo::exists(lock));
+    EXPECT_TRUE(probe.acquire(lock));
+}
+
 TEST(Startup, WithoutADisplayTheProgramPointsToTheCli) {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
