@@ -1,5 +1,16 @@
 #!/usr/bin/env bash
-# Until the desktop program exists, `make run` shows the calculation of a sample shift.
+# Starts the desktop program from its program directory. Builds nothing: `make run` has built it.
 set -euo pipefail
 build=${1:-build}
-exec "$build/bin/korvelanta-cli" calc < data/sample-shift.json
+bin="$build/bin"
+if [ ! -x "$bin/korvelanta" ]; then
+  echo "Программа не собрана: нет $bin/korvelanta. Соберите её: make build" >&2
+  exit 1
+fi
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "Нет графического дисплея (DISPLAY не задан): окна программы показать негде." >&2
+  echo "Без дисплея работает $bin/korvelanta-cli (calc, new, write), см. README." >&2
+  exit 1
+fi
+cd "$bin"
+exec ./korvelanta

@@ -11,6 +11,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth xdotool
   clang-format clang-tidy
+  qt6-translations-l10n libqt6svg6 hardinfo
 )
 
 missing=()

@@ -161,7 +161,6 @@ ShiftWriter::ShiftWriter(logbook::SpreadsheetHost& host, ReferenceDatabase& data
 std::optional<WrittenRecord> ShiftWriter::cmdWrite_Click(ShiftSession& session, Dialogs& dialogs) {
     if (!session.form.cmdWriteEnabled)
         return std::nullopt;
-    lblOgidVisible = true;
     std::optional<WrittenRecord> written;
     try {
         // Everything the record needs is checked before the logbook is touched.
@@ -175,7 +174,6 @@ std::optional<WrittenRecord> ShiftWriter::cmdWrite_Click(ShiftSession& session, 
                         QStringLiteral("Смена не записана, лётная книжка не изменена.\n") + e.description(),
                         Dialogs::Icon::Critical);
     }
-    lblOgidVisible = false;
     if (!written)
         return std::nullopt;
 
@@ -183,8 +181,6 @@ std::optional<WrittenRecord> ShiftWriter::cmdWrite_Click(ShiftSession& session, 
     session.form.txtShtorkaZ.clear();
     session.form.txtShtorkaO.clear();
     session.form.cmdWriteEnabled = false;
-    blinkCount = 0;
-    blinkRunning = true;
     return written;
 }
 

@@ -45,18 +45,14 @@ WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& b
                                 SlotUpkeep upkeep = SlotUpkeep::ShareCoveredFormats);
 
 // "Записать" of the input form: checks the date and the exercise, builds the record, writes it, and
-// then clears the hood heights, disables "Записать" and starts the date blink. A refused or failed
-// write shows its message and changes neither the form nor the logbook file.
+// then clears the hood heights and disables "Записать". A refused or failed write shows its message
+// and changes neither the form nor the logbook file. The waiting label and the date blink are the
+// form's own: it shows the label around the call and starts the blink when a record was written.
 class ShiftWriter {
 public:
     ShiftWriter(logbook::SpreadsheetHost& host, ReferenceDatabase& database, QString bookPath);
 
     std::optional<WrittenRecord> cmdWrite_Click(ShiftSession& session, Dialogs& dialogs);
-
-    // The form parts the write drives: the waiting label and the date blink.
-    bool lblOgidVisible = false;
-    bool blinkRunning = false;
-    int blinkCount = 0;
 
 private:
     logbook::SpreadsheetHost& host_;

@@ -1,0 +1,130 @@
+#include "app/frmglavnaja.h"
+
+#include "app/controlprogress.h"
+#include "app/frmabout.h"
+#include "app/frmsmu.h"
+#include "app/icon.h"
+#include "app/program.h"
+#include "app/twips.h"
+#include "common/error.h"
+#include "logbook/newbook.h"
+#include "ui_frmglavnaja.h"
+#include "ui_frmsmu.h"
+
+#include <QCloseEvent>
+
+namespace korv::app {
+
+frmGlavnaja::frmGlavnaja(Program& program) : program_(program), ui_(std::make_unique<Ui::frmGlavnaja>()), site_(this) {
+    ui_->setupUi(this);
+    QFont title = ui_->lblNazvanije->font();
+    title.setPointSizeF(26.25);
+    ui_->lblNazvanije->setFont(title);
+
+    // The cover of the paper logbook: dark blue cloth with gilt lettering.
+    ui_->fraOblozhka->setStyleSheet(QStringLiteral("#fraOblozhka { background-color: #1f2f52; border: 3px double "
+                                                   "#c9a94a; border-radius: 6px; }"
+                                                   "#fraOblozhka QLabel { color: #e3c766; background: transparent; }"));
+
+    // The bar as the cover was designed: the flat look, white with a dark blue bar.
+    host::MemoryPropertyBag designed;
+    designed.set(QStringLiteral("Style"), 0);
+    designed.set(QStringLiteral("BackColor"), QVariant::fromValue<uint>(0x00FFFFFFu));
+    designed.set(QStringLiteral("ForeColor"), QVariant::fromValue<uint>(0x00C00000u));
+    progress_ = placeControl(kProgressProgId, &site_, ui_->progressSlot, program_.programDir(), &designed);
+    if (progress_ != nullptr) {
+        QWidget* bar = progress_->widget();
+        bar->setObjectName(QStringLiteral("TarvixProgress1"));
+        bar->setMinimumHeight(twipsToPixels(375, this));
+        ui_->progressLayout->addWidget(bar);
+    }
+    ui_->progressSlot->hide();
+
+    // Totals come with their own form; until then the entry stays, disabled.
+    ui_->mnuSummaryBookItem->setEnabled(false);
+
+    connect(ui_->mnuFlightShift, &QAction::triggered, this, &frmGlavnaja::mnuFlightShift_Click);
+    connect(ui_->mnuLastSummary, &QAction::triggered, this, &frmGlavnaja::mnuLastSummary_Click);
+    connect(ui_->mnuFillBookItem, &QAction::triggered, this, &frmGlavnaja::mnuFillBookItem_Click);
+    connect(ui_->mnuQuitItem, &QAction::triggered, this, &frmGlavnaja::mnuQuitItem_Click);
+    connect(ui_->mnuAboutItem, &QAction::triggered, this, &frmGlavnaja::mnuAboutItem_Click);
+    connect(ui_->mnuHelpItem, &QAction::triggered, this, &frmGlavnaja::mnuHelpItem_Click);
+
+    setWindowIcon(programIcon());
+    // The client area of the cover: 7065 x 3750 twips, the menu bar above it.
+    const QSize client = twipsToPixels(7065, 3750, this);
+    resize(client.width(), client.height() + menuBar()->sizeHint().height());
+}
+
+frmGlavnaja::~frmGlavnaja() = default;
+
+// Loading the main form takes no time of its own: the splash keeps its fixed pause (see Startup).
+void frmGlavnaja::Form_Load() {}
+
+void frmGlavnaja::mnuFlightShift_Click() { program_.viewLogbook(logbook::kSheet1, this); }
+
+void frmGlavnaja::mnuLastSummary_Click() { program_.viewLogbook(logbook::kSheet4, this); }
+
+bool frmGlavnaja::createLogbookIfMissing() {
+    if (!logbook::LocateBookFile(program_.programDir()).isEmpty())
+        return true;
+    ui_->progressSlot->show();
+    ControlProgress report(progress_, ui_->lblGlav);
+    report.setRange(0, 100);
+    // The menu stays out of reach while the logbook is made, and the window cannot be closed under it.
+    menuBar()->setEnabled(false);
+    busy_ = true;
+    bool created = false;
+    try {
+        logbook::createNewLogbook(program_.host(), program_.programDir(), report, program_.dialogs());
+        created = true;
+    } catch (const Error& e) {
+        ui_->lblGlav->clear();
+        program_.dialogs().message(kNewBookFailedTitle, QStringLiteral("Лётная книжка не создана.\n") + e.description(),
+                                   Dialogs::Icon::Critical);
+    }
+    busy_ = false;
+    menuBar()->setEnabled(true);
+    return created;
+}
+
+void frmGlavnaja::mnuFillBookItem_Click() {
+    const bool ready = createLogbookIfMissing();
+    ui_->progressSlot->hide();
+    if (!ready)
+        return;
+    hide();
+    frmSMU& smu = program_.shiftForm();
+    // No date of the flights: the pilot has changed his mind, and the program ends.
+    if (smu.ui().txtDate->text().isEmpty()) {
+        smu.hide();
+        program_.endProgram();
+        return;
+    }
+    smu.show();
+    smu.raise();
+    smu.activateWindow();
+}
+
+void frmGlavnaja::mnuQuitItem_Click() { program_.endProgram(); }
+
+void frmGlavnaja::mnuAboutItem_Click() {
+    frmAbout& about = program_.aboutForm();
+    about.show();
+    about.raise();
+    about.activateWindow();
+}
+
+void frmGlavnaja::mnuHelpItem_Click() { program_.showHelp(); }
+
+void frmGlavnaja::closeEvent(QCloseEvent* event) {
+    if (busy_) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (!program_.hasEnded())
+        mnuQuitItem_Click();
+}
+
+} // namespace korv::app

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "app/formcontrols.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+namespace Ui {
+class frmGlavnaja;
+}
+
+namespace korv::app {
+
+class Program;
+
+// The main form, styled as the cover of a paper flight logbook; its menu starts every workflow and
+// hands over to the next form by hiding itself.
+class frmGlavnaja : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmGlavnaja(Program& program);
+    ~frmGlavnaja() override;
+
+    Ui::frmGlavnaja& ui() { return *ui_; }
+    // The cover's progress bar, a TarvixProgress placed by ProgID; null when it could not be placed.
+    host::Control* TarvixProgress1() const { return progress_; }
+
+    void Form_Load();
+
+    void mnuFlightShift_Click();
+    void mnuLastSummary_Click();
+    void mnuFillBookItem_Click();
+    void mnuQuitItem_Click();
+    void mnuAboutItem_Click();
+    void mnuHelpItem_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Creates the logbook when none lies beside the program; false when the creation failed.
+    bool createLogbookIfMissing();
+
+    Program& program_;
+    std::unique_ptr<Ui::frmGlavnaja> ui_;
+    FormSite site_;
+    host::Control* progress_ = nullptr;
+    bool busy_ = false;
+};
+
+inline const QString kProgressProgId = QStringLiteral("Project1.TarvixProgress");
+inline const QString kNewBookFailedTitle = QStringLiteral("Новая лётная книжка");
+
+} // namespace korv::app

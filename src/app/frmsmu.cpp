@@ -1,0 +1,270 @@
+#include "app/frmsmu.h"
+
+#include "app/icon.h"
+#include "app/program.h"
+#include "common/flightdate.h"
+#include "ui_frmsmu.h"
+
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QIcon>
+
+namespace korv::app {
+
+using flight::InputForm;
+
+namespace {
+
+// A text box as wide as its longest text in digits, with room for the frame.
+void fitToChars(QLineEdit* box, int chars) {
+    const QFontMetrics fm(box->font());
+    box->setFixedWidth(fm.horizontalAdvance(QLatin1Char('0')) * chars + fm.height());
+}
+
+void keepPlaceWhenHidden(QWidget* w) {
+    QSizePolicy p = w->sizePolicy();
+    p.setRetainSizeWhenHidden(true);
+    w->setSizePolicy(p);
+}
+
+} // namespace
+
+frmSMU::frmSMU(Program& program)
+    : QWidget(nullptr), program_(program), ui_(std::make_unique<Ui::frmSMU>()), session_(program.database()),
+      writer_(program.host(), program.database(), program.bookPath()) {
+    ui_->setupUi(this);
+    setWindowIcon(programIcon());
+    layOutBoxes();
+    bindWidgets();
+
+    QFont waiting = ui_->lblOgid->font();
+    waiting.setBold(true);
+    waiting.setPointSize(12);
+    ui_->lblOgid->setFont(waiting);
+    QPalette orange = ui_->lblOgid->palette();
+    orange.setColor(QPalette::WindowText, QColor(255, 128, 0));
+    ui_->lblOgid->setPalette(orange);
+    keepPlaceWhenHidden(ui_->lblOgid);
+    ui_->lblOgid->hide();
+    setDateBackground(Qt::white);
+
+    tmrAlarm_.setObjectName(QStringLiteral("tmrAlarm"));
+    tmrAlarm_.setInterval(1000);
+    connect(&tmrAlarm_, &QTimer::timeout, this, &frmSMU::tmrAlarm_Timer);
+
+    ui_->cboTyp->installEventFilter(this);
+    ui_->txtDate->installEventFilter(this);
+
+    connect(ui_->cmdOK, &QPushButton::clicked, this, &frmSMU::cmdOK_Click);
+    connect(ui_->cmdWrite, &QPushButton::clicked, this, &frmSMU::cmdWrite_Click);
+    connect(ui_->cmdShow, &QPushButton::clicked, this, &frmSMU::cmdShow_Click);
+    connect(ui_->cmdChangeDate, &QPushButton::clicked, this, &frmSMU::cmdChangeDate_Click);
+    connect(ui_->cmdHelp, &QPushButton::clicked, this, &frmSMU::cmdHelp_Click);
+    connect(ui_->cmdQuit, &QPushButton::clicked, this, &frmSMU::cmdQuit_Click);
+
+    showForm();
+}
+
+frmSMU::~frmSMU() = default;
+
+void frmSMU::layOutBoxes() {
+    for (auto [box, chars] : std::initializer_list<std::pair<QLineEdit*, int>>{
+             {ui_->txtTpolChas, 2}, {ui_->txtTpolMin, 2},  {ui_->txtZakKab, 4}, {ui_->txtBal, 3},
+             {ui_->txtHn, 5},       {ui_->txtHv, 5},       {ui_->txtVidKm, 2},  {ui_->txtVidSm, 2},
+             {ui_->txtShtorkaZ, 5}, {ui_->txtShtorkaO, 5}, {ui_->txtHpol, 5},   {ui_->txtHmin, 5},
+             {ui_->txtDate, 9},     {ui_->txtPol, 2},      {ui_->txtUpr, 4},    {ui_->txtZah, 2},
+             {ui_->txtPos, 2},      {ui_->txtUMP, 2},      {ui_->txtSMU, 5},    {ui_->txtObl, 5},
+             {ui_->txtVzl, 2}})
+        fitToChars(box, chars);
+    ui_->cboTyp->setMinimumContentsLength(7);
+    ui_->cboSys->setMinimumContentsLength(6);
+    for (QLineEdit* box : {ui_->txtZakKab, ui_->txtUMP, ui_->txtSMU, ui_->txtObl}) {
+        box->setAlignment(Qt::AlignCenter);
+        keepPlaceWhenHidden(box);
+    }
+}
+
+void frmSMU::bindWidgets() {
+    texts_ = {
+        {ui_->txtTpolChas, &InputForm::txtTpolChas, true},
+        {ui_->txtTpolMin, &InputForm::txtTpolMin, true},
+        {ui_->txtBal, &InputForm::txtBal, true},
+        {ui_->txtHn, &InputForm::txtHn, true},
+        {ui_->txtHv, &InputForm::txtHv, false},
+        {ui_->txtVidKm, &InputForm::txtVidKm, true},
+        {ui_->txtVidSm, &InputForm::txtVidSm, false},
+        {ui_->txtShtorkaZ, &InputForm::txtShtorkaZ, true},
+        {ui_->txtShtorkaO, &InputForm::txtShtorkaO, true},
+        {ui_->txtHpol, &InputForm::txtHpol, true},
+        {ui_->txtHmin, &InputForm::txtHmin, false},
+        {ui_->txtDate, &InputForm::txtDate, false},
+        {ui_->txtPol, &InputForm::txtPol, false},
+        {ui_->txtUpr, &InputForm::txtUpr, false},
+        {ui_->txtZah, &InputForm::txtZah, false},
+        {ui_->txtPos, &InputForm::txtPos, false},
+        {ui_->txtVzl, &InputForm::txtVzl, false},
+    };
+    results_ = {{ui_->txtZakKab, &InputForm::txtZakKab},
+                {ui_->txtObl, &InputForm::txtObl},
+                {ui_->txtSMU, &InputForm::txtSMU},
+                {ui_->txtUMP, &InputForm::txtUMP}};
+    options_ = {
+        {ui_->optDSMU, &InputForm::optDSMU, true},        {ui_->optNSMU, &InputForm::optNSMU, true},
+        {ui_->optForward, &InputForm::optForward, true},  {ui_->optBack, &InputForm::optBack, true},
+        {ui_->optPrivate, &InputForm::optPrivate, false}, {ui_->optTeacher, &InputForm::optTeacher, false},
+        {ui_->optGavno, &InputForm::optGavno, false},
+    };
+
+    for (const TextBinding& b : texts_) {
+        b.box->setText(session_.form.*b.field);
+        connect(b.box, &QLineEdit::textChanged, this, [this, b](const QString& text) {
+            if (showing_)
+                return;
+            session_.form.*b.field = text;
+            if (b.refreshes)
+                RefreshInputState();
+        });
+    }
+    // The result boxes are ordinary text boxes: what the pilot corrects there is what gets written.
+    for (const ResultBinding& b : results_)
+        connect(b.box, &QLineEdit::textChanged, this, [this, b](const QString& text) {
+            if (!showing_)
+                (session_.form.*b.field).text = text;
+        });
+    for (const OptionBinding& b : options_)
+        connect(b.option, &QRadioButton::toggled, this, [this, b](bool checked) {
+            session_.form.*b.field = checked;
+            // A click that chooses the option runs the refresh; the option it unchooses does not.
+            if (checked && b.refreshes && !showing_)
+                RefreshInputState();
+        });
+
+    connect(ui_->cboTyp, &QComboBox::currentTextChanged, this, [this](const QString& text) {
+        session_.form.cboTyp = text;
+        if (!showing_)
+            RefreshInputState();
+    });
+    connect(ui_->cboSys, &QComboBox::currentTextChanged, this,
+            [this](const QString& text) { session_.form.cboSys = text; });
+}
+
+void frmSMU::showForm() {
+    showing_ = true;
+    InputForm& f = session_.form;
+    for (const TextBinding& b : texts_)
+        if (b.box->text() != f.*b.field)
+            b.box->setText(f.*b.field);
+    for (const ResultBinding& b : results_) {
+        const flight::ResultBox& r = f.*b.field;
+        if (b.box->text() != r.text)
+            b.box->setText(r.text);
+        b.box->setVisible(r.visible);
+    }
+    ui_->cmdOK->setEnabled(f.cmdOKEnabled);
+    ui_->cmdWrite->setEnabled(f.cmdWriteEnabled);
+    showing_ = false;
+}
+
+void frmSMU::Form_Load() {
+    showing_ = true;
+    ui_->cboTyp->addItems(flight::kAircraftTypes);
+    ui_->cboTyp->setCurrentIndex(-1);
+    ui_->cboSys->addItems(flight::kLandingSystems);
+    ui_->cboSys->setCurrentIndex(-1);
+    showing_ = false;
+    AskFlightDate();
+    session_.form.cmdWriteEnabled = false;
+    showForm();
+}
+
+void frmSMU::RefreshInputState() {
+    session_.RefreshInputState();
+    showForm();
+}
+
+void frmSMU::AskFlightDate() {
+    const QString today = formatShortDate(program_.today());
+    QString date = today;
+    if (!program_.dialogs().question(smu_text::kDateTitle, smu_text::kDateQuestion))
+        date = program_.dialogs().inputText(smu_text::kDateTitle, smu_text::kDatePrompt + today).value_or(QString());
+    session_.FlightDate = date;
+    ui_->txtDate->setText(date);
+    session_.PeriodMonth = date.mid(3, 2);
+}
+
+void frmSMU::cboTyp_LostFocus() {
+    const bool su24 = ui_->cboTyp->currentText() == smu_text::kSu24;
+    ui_->optForward->setText(su24 ? smu_text::kLeft : smu_text::kFront);
+    ui_->optBack->setText(su24 ? smu_text::kRight : smu_text::kBack);
+}
+
+void frmSMU::cmdOK_Click() {
+    session_.cmdOK_Click(program_.dialogs());
+    showForm();
+}
+
+void frmSMU::cmdWrite_Click() {
+    if (!session_.form.cmdWriteEnabled)
+        return;
+    // The write takes a moment (Calc opens, writes and saves the logbook): the label says so at once.
+    ui_->lblOgid->show();
+    repaint();
+    const auto written = writer_.cmdWrite_Click(session_, program_.dialogs());
+    ui_->lblOgid->hide();
+    showForm();
+    if (written)
+        startDateBlink();
+}
+
+void frmSMU::cmdShow_Click() { program_.viewLogbook(logbook::kSheet1, this); }
+
+void frmSMU::cmdChangeDate_Click() { AskFlightDate(); }
+
+void frmSMU::cmdHelp_Click() { program_.showHelp(); }
+
+void frmSMU::cmdQuit_Click() { program_.endProgram(); }
+
+void frmSMU::txtDate_GotFocus() { tmrAlarm_.stop(); }
+
+void frmSMU::startDateBlink() {
+    blinkCount_ = 0;
+    tmrAlarm_.start();
+}
+
+void frmSMU::tmrAlarm_Timer() {
+    if (blinkCount_ > 5)
+        tmrAlarm_.stop();
+    if (blinkCount_ == 0 || blinkCount_ == 2 || blinkCount_ == 4)
+        setDateBackground(QColor(255, 0, 0));
+    else if (blinkCount_ == 1 || blinkCount_ == 3 || blinkCount_ == 5)
+        setDateBackground(Qt::white);
+    ++blinkCount_;
+}
+
+void frmSMU::setDateBackground(const QColor& color) {
+    QPalette p = ui_->txtDate->palette();
+    p.setColor(QPalette::Base, color);
+    ui_->txtDate->setPalette(p);
+}
+
+bool frmSMU::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui_->cboTyp && event->type() == QEvent::FocusOut) {
+        // The list dropping down or another program taking the screen is no leaving of the box.
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+            cboTyp_LostFocus();
+    } else if (watched == ui_->txtDate && event->type() == QEvent::FocusIn) {
+        txtDate_GotFocus();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmSMU::closeEvent(QCloseEvent* event) {
+    // Closing the form by its frame is "Выход": with the main form hidden, nothing else could end the
+    // program.
+    event->accept();
+    if (!program_.hasEnded())
+        cmdQuit_Click();
+}
+
+} // namespace korv::app

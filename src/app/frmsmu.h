@@ -1,0 +1,103 @@
+#pragma once
+
+#include "flight/record_writer.h"
+#include "flight/shift_calculation.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+class QLineEdit;
+class QRadioButton;
+
+namespace Ui {
+class frmSMU;
+}
+
+namespace korv::app {
+
+class Program;
+
+// The flight-shift input form. Its widgets mirror the form state of the calculation (ShiftSession::form):
+// every edit is copied into it as it happens, and after "Считать" and "Записать" the state is shown
+// again. The waiting label and the date blink are the form's own.
+class frmSMU : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmSMU(Program& program);
+    ~frmSMU() override;
+
+    Ui::frmSMU& ui() { return *ui_; }
+    flight::ShiftSession& session() { return session_; }
+    QTimer& tmrAlarm() { return tmrAlarm_; }
+    int blinkCount() const { return blinkCount_; }
+
+    void Form_Load();
+    // Runs on every change of the type, the flight time, the cloud amount and base, the maximum
+    // altitude, the hood heights, the visibility in km, and on a click on day, night or a seat.
+    void RefreshInputState();
+    void AskFlightDate();
+    void cboTyp_LostFocus();
+    void cmdOK_Click();
+    void cmdWrite_Click();
+    void cmdShow_Click();
+    void cmdChangeDate_Click();
+    void cmdHelp_Click();
+    void cmdQuit_Click();
+    void txtDate_GotFocus();
+    void tmrAlarm_Timer();
+
+    // After a write: the date box blinks red and white three times to remind the pilot of the date.
+    void startDateBlink();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    struct TextBinding {
+        QLineEdit* box;
+        QString flight::InputForm::*field;
+        bool refreshes;
+    };
+    struct ResultBinding {
+        QLineEdit* box;
+        flight::ResultBox flight::InputForm::*field;
+    };
+    struct OptionBinding {
+        QRadioButton* option;
+        bool flight::InputForm::*field;
+        bool refreshes;
+    };
+
+    void bindWidgets();
+    void layOutBoxes();
+    // The form state onto the widgets, without running the change handlers.
+    void showForm();
+    void setDateBackground(const QColor& color);
+
+    Program& program_;
+    std::unique_ptr<Ui::frmSMU> ui_;
+    flight::ShiftSession session_;
+    flight::ShiftWriter writer_;
+    QTimer tmrAlarm_;
+    qint16 blinkCount_ = 0;
+    bool showing_ = false;
+    QList<TextBinding> texts_;
+    QList<ResultBinding> results_;
+    QList<OptionBinding> options_;
+};
+
+namespace smu_text {
+inline const QString kDateTitle = QStringLiteral("Дата полётов");
+inline const QString kDateQuestion = QStringLiteral("Полёты выполнялись сегодня?");
+inline const QString kDatePrompt = QStringLiteral("Введите дату полётов по образцу ");
+inline const QString kSu24 = QStringLiteral("Су-24");
+inline const QString kFront = QStringLiteral("переднее");
+inline const QString kBack = QStringLiteral("заднее");
+inline const QString kLeft = QStringLiteral("левое");
+inline const QString kRight = QStringLiteral("правое");
+} // namespace smu_text
+
+} // namespace korv::app

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QIcon>
+
+namespace korv::app {
+
+// The program's icon (window, splash, About), from the resources of the forms' library.
+QIcon programIcon();
+
+} // namespace korv::app

@@ -1,0 +1,129 @@
+#include "app/program.h"
+
+#include "app/frmabout.h"
+#include "app/frmexcel.h"
+#include "app/frmglavnaja.h"
+#include "app/frmsmu.h"
+#include "app/helpwindow.h"
+#include "app/qtdialogs.h"
+#include "common/error.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+
+namespace korv::app {
+
+namespace {
+
+QString orDefault(const QString& value, const QString& fallback) { return value.isEmpty() ? fallback : value; }
+
+} // namespace
+
+Program::Program(ProgramOptions options)
+    : programDir_(orDefault(options.programDir, logbook::programDirectory())),
+      helpPath_(orDefault(options.helpPath, QDir(programDir_).filePath(QStringLiteral("Help/Korvelanta.HLP")))),
+      ownDialogs_(options.dialogs == nullptr ? std::make_unique<QtDialogs>() : nullptr),
+      dialogs_(options.dialogs != nullptr ? options.dialogs : ownDialogs_.get()), today_(std::move(options.today)),
+      startProgram_(std::move(options.startProgram)),
+      host_(std::make_unique<logbook::SpreadsheetHost>(std::move(options.office))),
+      database_(orDefault(options.databasePath, QDir(programDir_).filePath(QStringLiteral("FlightTables1.mdb")))),
+      logbook_(*host_, programDir_) {}
+
+Program::~Program() = default;
+
+QDate Program::today() const { return today_ ? today_() : QDate::currentDate(); }
+
+bool Program::startProgram(const QString& path) {
+    if (startProgram_)
+        return startProgram_(path);
+    return QProcess::startDetached(path, {});
+}
+
+frmGlavnaja& Program::mainForm() {
+    if (!glavnaja_) {
+        glavnaja_ = std::make_unique<frmGlavnaja>(*this);
+        glavnaja_->Form_Load();
+    }
+    return *glavnaja_;
+}
+
+frmSMU& Program::shiftForm() {
+    if (!smu_) {
+        smu_ = std::make_unique<frmSMU>(*this);
+        smu_->Form_Load();
+    }
+    return *smu_;
+}
+
+frmExcel& Program::viewForm() {
+    if (!excel_)
+        excel_ = std::make_unique<frmExcel>(*this);
+    return *excel_;
+}
+
+frmAbout& Program::aboutForm() {
+    if (!about_)
+        about_ = std::make_unique<frmAbout>(*this, &mainForm());
+    return *about_;
+}
+
+HelpWindow& Program::helpWindow() {
+    if (!help_)
+        help_ = std::make_unique<HelpWindow>(helpPath_);
+    return *help_;
+}
+
+void Program::showHelp() { helpWindow().showTopic(HelpWindow::kHelpContext); }
+
+bool Program::viewLogbook(const QString& sheet, QWidget* from) {
+    try {
+        logbook_.OpenBookForView();
+        logbook_.activateSheet(sheet);
+    } catch (const Error& e) {
+        dialogs().message(kViewTitle, e.description(), Dialogs::Icon::Warning);
+        return false;
+    }
+    if (from != nullptr)
+        from->hide();
+    viewForm().showOnTop();
+    return true;
+}
+
+void Program::endViewing() {
+    // Out of the way of Calc's own question about unsaved changes, which the close may ask.
+    if (excel_)
+        excel_->hide();
+    try {
+        logbook_.CloseBook();
+    } catch (const Error& e) {
+        dialogs().message(kViewTitle, e.description(), Dialogs::Icon::Information);
+    }
+    if (logbookStillShown()) {
+        // The pilot answered Calc's question with "Cancel": he is not done, the viewing goes on.
+        viewForm().showOnTop();
+        return;
+    }
+    mainForm().show();
+}
+
+bool Program::logbookStillShown() {
+    try {
+        const auto book = host_->findWorkbook(logbook::kBookName);
+        return book.has_value() && book->isVisible();
+    } catch (const Error&) {
+        return false;
+    }
+}
+
+void Program::endProgram() {
+    ended_ = true;
+    // The other forms first, the one that asked last, as the forms were unloaded one by one.
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{help_.get(), about_.get(), excel_.get(), glavnaja_.get(), smu_.get()})
+        if (w != nullptr)
+            w->hide();
+    QCoreApplication::exit(0);
+}
+
+} // namespace korv::app

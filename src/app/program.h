@@ -1,0 +1,102 @@
+#pragma once
+
+#include "common/dialogs.h"
+#include "flight/reference_db.h"
+#include "logbook/host.h"
+#include "logbook/logbook.h"
+
+#include <QDate>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+namespace korv::app {
+
+class frmGlavnaja;
+class frmSMU;
+class frmExcel;
+class frmAbout;
+class HelpWindow;
+
+struct ProgramOptions {
+    QString programDir;   // empty: the executable's directory
+    QString databasePath; // empty: FlightTables1.mdb in the program directory
+    QString helpPath;     // empty: Help/Korvelanta.HLP in the program directory
+    logbook::SpreadsheetHost::Options office;
+    Dialogs* dialogs = nullptr;                       // null: the program's Qt dialogs
+    std::function<QDate()> today;                     // empty: the system clock
+    std::function<bool(const QString&)> startProgram; // empty: started detached
+};
+
+// The running program: the services every form uses (dialogs, clock, the spreadsheet host, the
+// reference database, help) and its forms, each loaded on first use and kept until the program ends,
+// as forms are that hand over to each other by hiding and showing.
+class Program {
+public:
+    explicit Program(ProgramOptions options = {});
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    Dialogs& dialogs() { return *dialogs_; }
+    logbook::SpreadsheetHost& host() { return *host_; }
+    flight::ReferenceDatabase& database() { return database_; }
+    const QString& programDir() const { return programDir_; }
+    QString bookPath() const { return logbook::bookPath(programDir_); }
+    QDate today() const;
+    bool startProgram(const QString& path);
+
+    // Loaded on first use: the main form; the input form, whose load asks for the date of the flights;
+    // the viewing form; the About form; the help window.
+    frmGlavnaja& mainForm();
+    frmSMU& shiftForm();
+    frmExcel& viewForm();
+    frmAbout& aboutForm();
+    HelpWindow& helpWindow();
+    frmSMU* loadedShiftForm() const { return smu_.get(); }
+    frmExcel* loadedViewForm() const { return excel_.get(); }
+    frmAbout* loadedAboutForm() const { return about_.get(); }
+
+    // Every help request: the help window at context 23.
+    void showHelp();
+
+    // Opens the logbook shown in Calc on `sheet`, hides `from` and shows frmExcel. When the logbook is
+    // missing or Calc cannot show it, a message says why and `from` stays as it was.
+    bool viewLogbook(const QString& sheet, QWidget* from);
+    // The end of a viewing: the logbook closed (Calc asks about unsaved changes), frmExcel gone, the
+    // main form back. A logbook or Calc closed by hand is said in a message; the program goes on.
+    void endViewing();
+
+    // Hides every form and ends the event loop; the office is ended with the program unless it shows
+    // the logbook.
+    void endProgram();
+    bool hasEnded() const { return ended_; }
+
+private:
+    bool logbookStillShown();
+
+    QString programDir_;
+    QString helpPath_;
+    std::unique_ptr<Dialogs> ownDialogs_;
+    Dialogs* dialogs_;
+    std::function<QDate()> today_;
+    std::function<bool(const QString&)> startProgram_;
+    std::unique_ptr<logbook::SpreadsheetHost> host_;
+    flight::ReferenceDatabase database_;
+    logbook::Logbook logbook_;
+    bool ended_ = false;
+
+    std::unique_ptr<frmGlavnaja> glavnaja_;
+    std::unique_ptr<frmSMU> smu_;
+    std::unique_ptr<frmExcel> excel_;
+    std::unique_ptr<frmAbout> about_;
+    std::unique_ptr<HelpWindow> help_;
+};
+
+inline const QString kViewTitle = QStringLiteral("Просмотр лётной книжки");
+
+} // namespace korv::app

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "common/dialogs.h"
+
+#include <memory>
+
+class QInputDialog;
+class QMessageBox;
+class QWidget;
+
+namespace korv::app {
+
+// The message boxes and the input box of the program, as Qt dialogs over the active form. The boxes
+// are built by the make* functions so that tests can look at them without running them.
+class QtDialogs : public Dialogs {
+public:
+    void message(const QString& title, const QString& text, Icon icon) override;
+    bool question(const QString& title, const QString& text) override;
+    std::optional<QString> inputText(const QString& title, const QString& prompt) override;
+
+    static std::unique_ptr<QMessageBox> makeMessageBox(const QString& title, const QString& text, Icon icon,
+                                                       QWidget* parent = nullptr);
+    // Yes and No, Yes the default.
+    static std::unique_ptr<QMessageBox> makeQuestionBox(const QString& title, const QString& text,
+                                                        QWidget* parent = nullptr);
+    // A prompt, an empty line, OK and Cancel.
+    static std::unique_ptr<QInputDialog> makeInputBox(const QString& title, const QString& prompt,
+                                                      QWidget* parent = nullptr);
+
+private:
+    static QWidget* owner();
+};
+
+} // namespace korv::app

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+namespace korv::app {
+
+// One running copy per user. The lock is an flock on a file in the user's runtime directory: the
+// kernel drops it when the process ends in any way, so a crashed copy never leaves it stuck, and a
+// lock file left behind is simply locked again by the next start.
+class SingleInstance {
+public:
+    SingleInstance() = default;
+    ~SingleInstance();
+    SingleInstance(const SingleInstance&) = delete;
+    SingleInstance& operator=(const SingleInstance&) = delete;
+
+    // $XDG_RUNTIME_DIR/korvelanta.lock (Qt's runtime location; /tmp/runtime-<user> without one).
+    static QString defaultLockPath();
+
+    // True when this process now holds the lock; false when another process holds it or the file
+    // cannot be opened. A second call on an instance that holds the lock returns true.
+    bool acquire(const QString& path = defaultLockPath());
+    bool held() const { return fd_ >= 0; }
+    void release();
+
+private:
+    int fd_ = -1;
+};
+
+} // namespace korv::app

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "app/program.h"
+#include "scripted_dialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace apptest {
+
+// The program directory of the build: control libraries, the reference database, the help document.
+inline QString binDir() { return qEnvironmentVariable("KORV_BIN_DIR"); }
+
+inline QString screenshotDir() {
+    const QString env = qEnvironmentVariable("KORV_SCREENSHOT_DIR");
+    return env.isEmpty() ? QStringLiteral(KORV_SCREENSHOT_DIR) : env;
+}
+
+// The logical dpi the tests run at, part of every screenshot's name.
+inline int testDpi() {
+    const int dpi = qEnvironmentVariableIntValue("QT_FONT_DPI");
+    return dpi > 0 ? dpi : 96;
+}
+
+// Saves a picture of the widget as <name>_<dpi>dpi.png; returns the path.
+inline QString saveScreenshot(QWidget* w, const QString& name) {
+    QDir().mkpath(screenshotDir());
+    const QString path = screenshotDir() + QLatin1Char('/') + name + QLatin1Char('_') + QString::number(testDpi()) +
+                         QStringLiteral("dpi.png");
+    w->grab().save(path);
+    return path;
+}
+
+// A program whose logbook lives in a temporary directory, with the database and help of the build, a
+// fixed date and scripted dialogs. Programs started are recorded, not run.
+struct TestProgram {
+    explicit TestProgram(QDate date = QDate(2026, 12, 7), const QString& officeProfile = {}) : today(date) {
+        korv::app::ProgramOptions o;
+        o.office.profileDir = officeProfile;
+        o.programDir = dir.path();
+        o.databasePath = QDir(binDir()).filePath(QStringLiteral("FlightTables1.mdb"));
+        o.helpPath = QDir(binDir()).filePath(QStringLiteral("Help/Korvelanta.HLP"));
+        o.dialogs = &dialogs;
+        o.today = [this] { return today; };
+        o.startProgram = [this](const QString& path) {
+            started << path;
+            return startSucceeds;
+        };
+        program = std::make_unique<korv::app::Program>(std::move(o));
+    }
+
+    // A file of the logbook's name, so that "Заполнение" creates nothing and needs no Calc.
+    void placeLogbookFile() {
+        QFile f(QDir(dir.path()).filePath(QStringLiteral("Korvelanta.xls")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    QDate today;
+    QStringList started;
+    bool startSucceeds = true;
+    std::unique_ptr<korv::app::Program> program;
+};
+
+template <typename T = QWidget>
+T* child(QWidget* form, const char* name) {
+    T* w = form->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+
+} // namespace apptest

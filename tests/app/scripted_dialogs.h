@@ -1,0 +1,48 @@
+#pragma once
+
+#include "common/dialogs.h"
+
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+// Records every box the program shows and answers from scripted queues: questions take the next
+// answer (Yes when none is left), input boxes the next text (cancelled when none is left).
+class ScriptedDialogs : public korv::Dialogs {
+public:
+    struct Box {
+        QString kind; // "message", "question", "input"
+        QString title;
+        QString text;
+        Icon icon;
+    };
+
+    void message(const QString& title, const QString& text, Icon icon) override {
+        boxes.append({QStringLiteral("message"), title, text, icon});
+        if (onMessage)
+            onMessage();
+    }
+    bool question(const QString& title, const QString& text) override {
+        boxes.append({QStringLiteral("question"), title, text, Icon::Question});
+        return answers.isEmpty() ? true : answers.takeFirst();
+    }
+    std::optional<QString> inputText(const QString& title, const QString& prompt) override {
+        boxes.append({QStringLiteral("input"), title, prompt, Icon::None});
+        return inputs.isEmpty() ? std::nullopt : inputs.takeFirst();
+    }
+
+    QStringList titles() const {
+        QStringList t;
+        for (const Box& b : boxes)
+            t << b.title;
+        return t;
+    }
+
+    QList<Box> boxes;
+    QList<bool> answers;
+    QList<std::optional<QString>> inputs;
+    // Runs while a message is up, to see the forms as the pilot sees them then.
+    std::function<void()> onMessage;
+};

@@ -1,0 +1,592 @@
+// The main form and the flight-shift input form, driven as the pilot drives them, offscreen, with
+// scripted dialogs. No Calc: "Заполнение" finds a logbook file and creates nothing.
+
+#include "app/controlprogress.h"
+#include "app/frmglavnaja.h"
+#include "app/frmsmu.h"
+#include "app/helpwindow.h"
+#include "app_test_support.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+using namespace korv::app;
+using apptest::child;
+
+namespace {
+
+QStringList actionTexts(QMenu* menu) {
+    QStringList out;
+    for (QAction* a : menu->actions())
+        if (!a->isSeparator())
+            out << a->text();
+    return out;
+}
+
+void leave(QWidget* w, Qt::FocusReason reason = Qt::TabFocusReason) {
+    QFocusEvent out(QEvent::FocusOut, reason);
+    QApplication::sendEvent(w, &out);
+}
+
+void enter(QWidget* w) {
+    QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
+    QApplication::sendEvent(w, &in);
+}
+
+void type(QWidget* form, const char* box, const QString& text) {
+    auto* edit = child<QLineEdit>(form, box);
+    edit->clear();
+    QTest::keyClicks(edit, text);
+}
+
+void choose(QWidget* form, const char* combo, const QString& text) {
+    auto* c = child<QComboBox>(form, combo);
+    c->setCurrentIndex(c->findText(text));
+}
+
+} // namespace
+
+// ---- main form ------------------------------------------------------------------------------------
+
+TEST(MainForm, IsTheCoverWithItsLabelsInOrder) {
+    apptest::TestProgram t;
+    frmGlavnaja& f = t.program->mainForm();
+    EXPECT_EQ(f.windowTitle(), "Лётная книжка");
+    auto* cover = child<QFrame>(&f, "fraOblozhka");
+    // Top to bottom: the ministry, the title, the family name, the progress bar, the status line.
+    QStringList order;
+    QVBoxLayout* layout = qobject_cast<QVBoxLayout*>(cover->layout());
+    ASSERT_NE(layout, nullptr);
+    for (int i = 0; i < layout->count(); ++i)
+        if (QWidget* w = layout->itemAt(i)->widget())
+            order << w->objectName();
+    EXPECT_EQ(order, (QStringList{"lblMORF", "lblNazvanije", "lblFamily", "progressSlot", "lblGlav"}));
+    EXPECT_EQ(child<QLabel>(&f, "lblMORF")->text(), "МИНИСТЕРСТВО ОБОРОНЫ РФ");
+    auto* title = child<QLabel>(&f, "lblNazvanije");
+    EXPECT_EQ(title->text(), "ЛЁТНАЯ КНИЖКА");
+    EXPECT_TRUE(title->font().bold());
+    EXPECT_DOUBLE_EQ(title->font().pointSizeF(), 26.25);
+    EXPECT_TRUE(child<QLabel>(&f, "lblFamily")->font().italic());
+    EXPECT_TRUE(child<QLabel>(&f, "lblFamily")->text().isEmpty());
+    EXPECT_TRUE(child<QLabel>(&f, "lblGlav")->text().isEmpty());
+    // The progress bar is a TarvixProgress placed by its ProgID, hidden until a logbook is made.
+    ASSERT_NE(f.TarvixProgress1(), nullptr);
+    EXPECT_EQ(f.TarvixProgress1()->progId(), "Project1.TarvixProgress");
+    EXPECT_EQ(f.TarvixProgress1()->widget()->parentWidget()->objectName(), "progressSlot");
+    f.show();
+    EXPECT_FALSE(f.TarvixProgress1()->widget()->isVisibleTo(&f));
+    apptest::saveScreenshot(&f, QStringLiteral("frmGlavnaja"));
+}
+
+TEST(MainForm, HasEveryMenuEntry) {
+    apptest::TestProgram t;
+    frmGlavnaja& f = t.program->mainForm();
+    auto* mode = child<QMenu>(&f, "mnuMode");
+    auto* show = child<QMenu>(&f, "mnuShow");
+    auto* help = child<QMenu>(&f, "mnuHelp");
+    EXPECT_EQ(mode->title(), "Режим работы");
+    EXPECT_EQ(show->title(), "Просмотр");
+    EXPECT_EQ(help->title(), "Справка");
+    EXPECT_EQ(actionTexts(mode), (QStringList{"Просмотр", "Заполнение", "Подбить итоги за...", "Выход"}));
+    EXPECT_EQ(actionTexts(show), (QStringList{"подённого налёта", "последних итогов"}));
+    EXPECT_EQ(actionTexts(help), (QStringList{"о программе", "помощь"}));
+    // The totals come with their own form; until then the entry is there but cannot be chosen.
+    EXPECT_FALSE(f.findChild<QAction*>("mnuSummaryBookItem")->isEnabled());
+
+    f.show();
+    mode->popup(f.mapToGlobal(QPoint(0, 0)));
+    show->popup(mode->mapToGlobal(mode->actionGeometry(show->menuAction()).topRight()));
+    apptest::saveScreenshot(mode, QStringLiteral("frmGlavnaja_menu"));
+    apptest::saveScreenshot(show, QStringLiteral("frmGlavnaja_menu_show"));
+    show->hide();
+    mode->hide();
+}
+
+TEST(MainForm, DrivesItsProgressBarByDispatchIdentifier) {
+    apptest::TestProgram t;
+    frmGlavnaja& f = t.program->mainForm();
+    korv::host::Control* bar = f.TarvixProgress1();
+    ASSERT_NE(bar, nullptr);
+    // The identifiers the program calls are the ones the control's type library gives these names.
+    EXPECT_EQ(bar->idOfName("Value"), tarvix_disp::Value);
+    EXPECT_EQ(bar->idOfName("Min"), tarvix_disp::Min);
+    EXPECT_EQ(bar->idOfName("Max"), tarvix_disp::Max);
+
+    auto* status = child<QLabel>(&f, "lblGlav");
+    ControlProgress report(bar, status);
+    report.setRange(0, 100);
+    report.status(QStringLiteral("Создаётся и форматируется Лист2  лётной книжки."));
+    report.progress(37);
+    EXPECT_EQ(status->text(), "Создаётся и форматируется Лист2  лётной книжки.");
+    EXPECT_EQ(bar->get(tarvix_disp::Value).toInt(), 37);
+    EXPECT_EQ(bar->get(tarvix_disp::Max).toInt(), 100);
+    // A value the bar refuses leaves it as it was; the work goes on.
+    report.progress(100000);
+    EXPECT_EQ(bar->get(tarvix_disp::Value).toInt(), 37);
+
+    f.findChild<QWidget*>("progressSlot")->show();
+    f.show();
+    apptest::saveScreenshot(&f, QStringLiteral("frmGlavnaja_new_logbook"));
+}
+
+TEST(MainForm, FillingWithALogbookPresentOpensTheInputFormWithoutCreating) {
+    apptest::TestProgram t;
+    t.placeLogbookFile();
+    frmGlavnaja& f = t.program->mainForm();
+    f.show();
+    f.mnuFillBookItem_Click();
+    ASSERT_NE(t.program->loadedShiftForm(), nullptr);
+    EXPECT_TRUE(t.program->loadedShiftForm()->isVisible());
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_FALSE(f.findChild<QWidget*>("progressSlot")->isVisibleTo(&f));
+    // Only the date question; no storage message.
+    EXPECT_EQ(t.dialogs.titles(), QStringList{"Дата полётов"});
+    EXPECT_FALSE(t.program->hasEnded());
+}
+
+TEST(MainForm, DecliningTheDateEndsTheProgram) {
+    apptest::TestProgram t;
+    t.placeLogbookFile();
+    t.dialogs.answers = {false}; // not today
+    t.dialogs.inputs = {};       // and the input box cancelled
+    frmGlavnaja& f = t.program->mainForm();
+    f.show();
+    f.mnuFillBookItem_Click();
+    ASSERT_EQ(t.dialogs.boxes.size(), 2);
+    EXPECT_EQ(t.dialogs.boxes[1].kind, "input");
+    EXPECT_EQ(t.dialogs.boxes[1].text, "Введите дату полётов по образцу 07.12.26");
+    EXPECT_TRUE(t.program->hasEnded());
+    EXPECT_FALSE(f.isVisible());
+    ASSERT_NE(t.program->loadedShiftForm(), nullptr);
+    EXPECT_FALSE(t.program->loadedShiftForm()->isVisible());
+}
+
+TEST(MainForm, QuitEndsTheProgramAndLeavesCalcAlone) {
+    apptest::TestProgram t;
+    frmGlavnaja& f = t.program->mainForm();
+    f.show();
+    f.findChild<QAction*>("mnuQuitItem")->trigger();
+    EXPECT_TRUE(t.program->hasEnded());
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_FALSE(t.program->host().isAttached());
+}
+
+TEST(MainForm, ClosingTheWindowEndsTheProgram) {
+    apptest::TestProgram t;
+    frmGlavnaja& f = t.program->mainForm();
+    f.show();
+    f.close();
+    EXPECT_TRUE(t.program->hasEnded());
+}
+
+// ---- help -----------------------------------------------------------------------------------------
+
+TEST(Help, EveryHelpRequestOpensTopic23) {
+    apptest::TestProgram t;
+    t.placeLogbookFile();
+    frmGlavnaja& f = t.program->mainForm();
+    f.show();
+    f.findChild<QAction*>("mnuHelpItem")->trigger();
+    HelpWindow& help = t.program->helpWindow();
+    EXPECT_TRUE(help.isVisible());
+    EXPECT_EQ(help.currentContext(), 23);
+    EXPECT_EQ(help.browser()->source().fragment(), "ctx-23");
+    EXPECT_TRUE(help.browser()->toHtml().contains("Лётная книжка — справка"));
+    apptest::saveScreenshot(&help, QStringLiteral("HelpWindow"));
+
+    help.showTopic(40);
+    EXPECT_EQ(help.currentContext(), 40);
+    help.hide();
+    f.mnuFillBookItem_Click();
+    frmSMU* smu = t.program->loadedShiftForm();
+    ASSERT_NE(smu, nullptr);
+    child<QPushButton>(smu, "cmdHelp")->click();
+    EXPECT_TRUE(help.isVisible());
+    EXPECT_EQ(help.currentContext(), 23);
+}
+
+TEST(Help, TheDocumentHasATopicForEveryContextItLinks) {
+    QFile file(QDir(apptest::binDir()).filePath("Help/Korvelanta.HLP"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(file.readAll());
+    for (int context : {23, 10, 20, 21, 22, 24, 30, 40, 50}) {
+        EXPECT_TRUE(html.contains(QStringLiteral("<a name=\"ctx-%1\">").arg(context))) << context;
+        EXPECT_TRUE(context == 23 || html.contains(QStringLiteral("href=\"#ctx-%1\"").arg(context))) << context;
+    }
+}
+
+TEST(Help, AMissingHelpFileIsSaidInTheWindow) {
+    HelpWindow help(QStringLiteral("/nonexistent/Help/Korvelanta.HLP"));
+    help.showTopic(23);
+    EXPECT_TRUE(help.browser()->toPlainText().contains("Не найден файл справки"));
+    EXPECT_TRUE(help.browser()->toPlainText().contains("/nonexistent/Help/Korvelanta.HLP"));
+}
+
+// ---- the flight-shift input form -----------------------------------------------------------------
+
+class ShiftForm : public ::testing::Test {
+protected:
+    void SetUp() override {
+        t.placeLogbookFile();
+        smu = &t.program->shiftForm();
+        smu->show();
+    }
+    QWidget* w() { return smu; }
+
+    apptest::TestProgram t;
+    frmSMU* smu = nullptr;
+};
+
+TEST_F(ShiftForm, HasEveryControlWithItsCaptionLengthAndAlignment) {
+    EXPECT_EQ(smu->windowTitle(), "Лётная книжка");
+    struct Box {
+        const char* name;
+        int maxLength;
+        bool centred;
+    };
+    for (const Box& b : std::initializer_list<Box>{{"txtTpolChas", 1, true},
+                                                   {"txtTpolMin", 2, true},
+                                                   {"txtZakKab", 4, true},
+                                                   {"txtBal", 2, true},
+                                                   {"txtHn", 4, true},
+                                                   {"txtHv", 5, true},
+                                                   {"txtVidKm", 2, true},
+                                                   {"txtVidSm", 1, true},
+                                                   {"txtShtorkaZ", 4, true},
+                                                   {"txtShtorkaO", 4, true},
+                                                   {"txtHpol", 5, true},
+                                                   {"txtHmin", 4, false},
+                                                   {"txtPol", 1, false},
+                                                   {"txtUpr", 3, false},
+                                                   {"txtZah", 1, false},
+                                                   {"txtPos", 1, false},
+                                                   {"txtUMP", 1, true},
+                                                   {"txtVzl", 1, false}}) {
+        auto* e = child<QLineEdit>(w(), b.name);
+        EXPECT_EQ(e->maxLength(), b.maxLength) << b.name;
+        EXPECT_EQ(bool(e->alignment() & Qt::AlignHCenter), b.centred) << b.name;
+    }
+    for (const char* name : {"txtDate", "txtSMU", "txtObl"})
+        EXPECT_EQ(child<QLineEdit>(w(), name)->maxLength(), 32767) << name;
+
+    const QList<std::pair<const char*, const char*>> groups = {{"fraInput", "Ввод данных"},
+                                                               {"fraTyp", " Тип самолёта"},
+                                                               {"fraTime", "Налёт"},
+                                                               {"fraObl", "Облачность, м"},
+                                                               {"fraVid", "Видимость,км"},
+                                                               {"fraDN", "   Полёты"},
+                                                               {"fraHpol", "Высота п-та, м"},
+                                                               {"fraShtorka", "Использование шторки"},
+                                                               {"fraSMU", "в СМУ"},
+                                                               {"fraDate", "Число"},
+                                                               {"fraPol", "Полётов"},
+                                                               {"fraUpr", "№ упр."},
+                                                               {"fraSeat", "Сидение"},
+                                                               {"fraKind", "Полёт"},
+                                                               {"fraSys", "Применение посадочных систем"}};
+    for (const auto& [name, title] : groups)
+        EXPECT_EQ(child<QGroupBox>(w(), name)->title(), QString::fromUtf8(title)) << name;
+
+    const QList<std::pair<const char*, const char*>> captions = {{"optDSMU", "день"},
+                                                                 {"optNSMU", "ночь"},
+                                                                 {"optForward", "переднее"},
+                                                                 {"optBack", "заднее"},
+                                                                 {"optPrivate", "на себя"},
+                                                                 {"optTeacher", "инструкторсий"},
+                                                                 {"optGavno", "в составе экип."}};
+    for (const auto& [name, text] : captions)
+        EXPECT_EQ(child<QRadioButton>(w(), name)->text(), QString::fromUtf8(text)) << name;
+    const QList<std::pair<const char*, const char*>> labels = {{"lblTimeTotal", "общий"},
+                                                               {"lblTimeHours", "  ч    мин"},
+                                                               {"lblTimeZakKab", "  в зак.каб."},
+                                                               {"lblOblHeader", "баллов    Нн         Нв"},
+                                                               {"lblVidComma", ","},
+                                                               {"lblShtorkaZ", "высота закрытия, м"},
+                                                               {"lblShtorkaO", "высота открытия, м"},
+                                                               {"lblHpolHeader", "  макс.         мин."},
+                                                               {"lblSys", "Система"},
+                                                               {"lblZah", "зах."},
+                                                               {"lblPos", "пос."},
+                                                               {"lblUMP", "УМП"},
+                                                               {"lblSMUTotal", "всего"},
+                                                               {"lblSMUObl", "в обл."},
+                                                               {"lblSMULimited", "при огр. "},
+                                                               {"lblVzl", "Взл. при мин."},
+                                                               {"lblOgid", "Ждём' с..."}};
+    for (const auto& [name, text] : labels)
+        EXPECT_EQ(child<QLabel>(w(), name)->text(), QString::fromUtf8(text)) << name;
+    const QList<std::pair<const char*, const char*>> buttons = {
+        {"cmdOK", "Считать"},  {"cmdWrite", "Записать"}, {"cmdShow", "Просмотр"}, {"cmdChangeDate", "Изменить дату"},
+        {"cmdHelp", "Помощь"}, {"cmdQuit", "Выход"}};
+    for (const auto& [name, text] : buttons)
+        EXPECT_EQ(child<QPushButton>(w(), name)->text(), QString::fromUtf8(text)) << name;
+
+    auto* waiting = child<QLabel>(w(), "lblOgid");
+    EXPECT_TRUE(waiting->font().bold());
+    EXPECT_EQ(waiting->font().pointSize(), 12);
+    EXPECT_FALSE(waiting->isVisible());
+    EXPECT_EQ(smu->tmrAlarm().interval(), 1000);
+    EXPECT_FALSE(smu->tmrAlarm().isActive());
+}
+
+TEST_F(ShiftForm, StartsWithItsInitialValues) {
+    EXPECT_EQ(child<QComboBox>(w(), "cboTyp")->currentText(), "");
+    QStringList types;
+    for (int i = 0; i < child<QComboBox>(w(), "cboTyp")->count(); ++i)
+        types << child<QComboBox>(w(), "cboTyp")->itemText(i);
+    EXPECT_EQ(types, (QStringList{"Л-39", "Су-24", "Су-25", "Су-27", "МиГ-29", "МиГ-31"}));
+    QStringList systems;
+    for (int i = 0; i < child<QComboBox>(w(), "cboSys")->count(); ++i)
+        systems << child<QComboBox>(w(), "cboSys")->itemText(i);
+    EXPECT_EQ(systems, (QStringList{"ОСП", "РСП", "РМС-Р", "РМС-Д", "РМС-А"}));
+    EXPECT_EQ(child<QLineEdit>(w(), "txtTpolChas")->text(), "0");
+    for (const char* name : {"txtTpolMin", "txtBal", "txtHn", "txtHv", "txtVidKm", "txtVidSm", "txtShtorkaZ",
+                             "txtShtorkaO", "txtHpol", "txtHmin", "txtPol", "txtUpr", "txtZah", "txtPos", "txtVzl"})
+        EXPECT_TRUE(child<QLineEdit>(w(), name)->text().isEmpty()) << name;
+    for (const char* name : {"txtZakKab", "txtObl", "txtSMU", "txtUMP"})
+        EXPECT_FALSE(child<QLineEdit>(w(), name)->isVisible()) << name;
+    for (const char* name : {"optDSMU", "optNSMU", "optForward", "optBack", "optPrivate", "optTeacher", "optGavno"})
+        EXPECT_FALSE(child<QRadioButton>(w(), name)->isChecked()) << name;
+    EXPECT_FALSE(child<QPushButton>(w(), "cmdOK")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(w(), "cmdWrite")->isEnabled());
+    // The date of the flights: today, as the pilot answered.
+    EXPECT_EQ(child<QLineEdit>(w(), "txtDate")->text(), "07.12.26");
+    EXPECT_EQ(smu->session().PeriodMonth, "12");
+    EXPECT_EQ(child<QLineEdit>(w(), "txtDate")->palette().color(QPalette::Base), QColor(Qt::white));
+    ASSERT_EQ(t.dialogs.boxes.size(), 1);
+    EXPECT_EQ(t.dialogs.boxes[0].kind, "question");
+    EXPECT_EQ(t.dialogs.boxes[0].title, "Дата полётов");
+    EXPECT_EQ(t.dialogs.boxes[0].text, "Полёты выполнялись сегодня?");
+    apptest::saveScreenshot(smu, QStringLiteral("frmSMU"));
+}
+
+TEST_F(ShiftForm, TabOrderFollowsTheForm) {
+    const QStringList expected = {
+        "cboTyp",   "txtTpolChas",   "txtTpolMin", "txtZakKab",   "txtBal",      "txtHn",      "txtHv",    "txtVidKm",
+        "txtVidSm", "optDSMU",       "optNSMU",    "txtShtorkaZ", "txtShtorkaO", "txtHpol",    "txtHmin",  "txtDate",
+        "txtPol",   "optForward",    "optBack",    "txtUpr",      "optPrivate",  "optTeacher", "optGavno", "cboSys",
+        "txtZah",   "txtPos",        "txtUMP",     "txtSMU",      "txtObl",      "txtVzl",     "cmdOK",    "cmdWrite",
+        "cmdShow",  "cmdChangeDate", "cmdHelp",    "cmdQuit"};
+    QStringList chain;
+    QWidget* first = child(w(), "cboTyp");
+    QWidget* it = first;
+    do {
+        if (expected.contains(it->objectName()) && !chain.contains(it->objectName()))
+            chain << it->objectName();
+        it = it->nextInFocusChain();
+    } while (it != first);
+    EXPECT_EQ(chain, expected);
+}
+
+TEST_F(ShiftForm, CalculateIsEnabledOnceTheTypeAndTheTimeAreGiven) {
+    auto* ok = child<QPushButton>(w(), "cmdOK");
+    type(w(), "txtTpolMin", "25");
+    EXPECT_FALSE(ok->isEnabled()); // no type yet
+    choose(w(), "cboTyp", "Л-39");
+    EXPECT_TRUE(ok->isEnabled()); // the hours start as "0"
+    // Nothing disables it again while the form is open.
+    child<QLineEdit>(w(), "txtTpolMin")->clear();
+    EXPECT_TRUE(ok->isEnabled());
+}
+
+TEST_F(ShiftForm, CalculateStaysDisabledWithoutHours) {
+    child<QLineEdit>(w(), "txtTpolChas")->clear();
+    choose(w(), "cboTyp", "Су-27");
+    type(w(), "txtTpolMin", "30");
+    EXPECT_FALSE(child<QPushButton>(w(), "cmdOK")->isEnabled());
+    type(w(), "txtTpolChas", "1");
+    EXPECT_TRUE(child<QPushButton>(w(), "cmdOK")->isEnabled());
+}
+
+TEST_F(ShiftForm, TheSu24RenamesTheSeatsWhenTheTypeBoxIsLeft) {
+    auto* forward = child<QRadioButton>(w(), "optForward");
+    auto* back = child<QRadioButton>(w(), "optBack");
+    auto* typ = child<QComboBox>(w(), "cboTyp");
+    choose(w(), "cboTyp", "Су-24");
+    EXPECT_EQ(forward->text(), "переднее"); // not before the box is left
+    leave(typ, Qt::PopupFocusReason);       // the list dropping down is no leaving
+    EXPECT_EQ(forward->text(), "переднее");
+    leave(typ);
+    EXPECT_EQ(forward->text(), "левое");
+    EXPECT_EQ(back->text(), "правое");
+    apptest::saveScreenshot(smu, QStringLiteral("frmSMU_Su24"));
+    // The seat letters of the Су-24.
+    forward->click();
+    EXPECT_EQ(smu->session().SeatLetter, "Л");
+    back->click();
+    EXPECT_EQ(smu->session().SeatLetter, "Пр");
+
+    choose(w(), "cboTyp", "МиГ-29");
+    leave(typ);
+    EXPECT_EQ(forward->text(), "переднее");
+    EXPECT_EQ(back->text(), "заднее");
+    back->click();
+    EXPECT_EQ(smu->session().SeatLetter, "З");
+}
+
+TEST_F(ShiftForm, DayAndNightSetTheirLetter) {
+    child<QRadioButton>(w(), "optNSMU")->click();
+    EXPECT_EQ(smu->session().DayNightLetter, "Н");
+    child<QRadioButton>(w(), "optDSMU")->click();
+    EXPECT_EQ(smu->session().DayNightLetter, "Д");
+}
+
+TEST_F(ShiftForm, ChangingTheDateAsksAgain) {
+    t.dialogs.answers = {false};
+    t.dialogs.inputs = {QStringLiteral("05.09.04")};
+    child<QPushButton>(w(), "cmdChangeDate")->click();
+    EXPECT_EQ(child<QLineEdit>(w(), "txtDate")->text(), "05.09.04");
+    EXPECT_EQ(smu->session().form.txtDate, "05.09.04");
+    EXPECT_EQ(smu->session().PeriodMonth, "09");
+    // Cancelling the input box leaves the date empty; the program goes on.
+    t.dialogs.answers = {false};
+    child<QPushButton>(w(), "cmdChangeDate")->click();
+    EXPECT_TRUE(child<QLineEdit>(w(), "txtDate")->text().isEmpty());
+    EXPECT_FALSE(t.program->hasEnded());
+}
+
+// A whole shift typed in: Л-39, 1 h 25 min, 8 tenths of cloud from 600 to 2000 m, by day.
+void fillShift(QWidget* form) {
+    choose(form, "cboTyp", "Л-39");
+    type(form, "txtTpolChas", "1");
+    type(form, "txtTpolMin", "25");
+    type(form, "txtBal", "8");
+    type(form, "txtHn", "600");
+    type(form, "txtHv", "2000");
+    type(form, "txtVidKm", "6");
+    child<QRadioButton>(form, "optDSMU")->click();
+    type(form, "txtShtorkaZ", "200");
+    type(form, "txtShtorkaO", "3000");
+    type(form, "txtHpol", "5000");
+    type(form, "txtPol", "1");
+    child<QRadioButton>(form, "optForward")->click();
+    type(form, "txtUpr", "7");
+    child<QRadioButton>(form, "optPrivate")->click();
+    choose(form, "cboSys", "РСП");
+    type(form, "txtZah", "2");
+    type(form, "txtPos", "2");
+}
+
+TEST_F(ShiftForm, CalculateShowsTheResultsAndEnablesWrite) {
+    fillShift(w());
+    child<QPushButton>(w(), "cmdOK")->click();
+    EXPECT_TRUE(t.dialogs.titles().size() == 1) << t.dialogs.titles().join("|").toStdString();
+    auto* zakKab = child<QLineEdit>(w(), "txtZakKab");
+    auto* smuBox = child<QLineEdit>(w(), "txtSMU");
+    auto* obl = child<QLineEdit>(w(), "txtObl");
+    EXPECT_TRUE(smuBox->isVisible());
+    EXPECT_TRUE(obl->isVisible());
+    EXPECT_EQ(smuBox->text(), smu->session().form.txtSMU.text);
+    EXPECT_EQ(obl->text(), smu->session().form.txtObl.text);
+    EXPECT_EQ(zakKab->isVisible(), smu->session().form.txtZakKab.visible);
+    EXPECT_FALSE(obl->text().isEmpty());
+    EXPECT_TRUE(child<QPushButton>(w(), "cmdWrite")->isEnabled());
+    apptest::saveScreenshot(smu, QStringLiteral("frmSMU_calculated"));
+
+    // A result the pilot corrects by hand is what the write takes.
+    obl->setText(QStringLiteral("0.40"));
+    EXPECT_EQ(smu->session().form.txtObl.text, "0.40");
+}
+
+TEST_F(ShiftForm, MissingRecordDataIsAskedFor) {
+    fillShift(w());
+    child<QLineEdit>(w(), "txtUpr")->clear();
+    child<QPushButton>(w(), "cmdOK")->click();
+    ASSERT_EQ(t.dialogs.boxes.size(), 2);
+    EXPECT_EQ(t.dialogs.boxes[1].title, "Проверка данных");
+    EXPECT_EQ(t.dialogs.boxes[1].text, "Не все необходимые данные внесены. Исправьте и снова нажмите Считать.");
+    EXPECT_FALSE(child<QPushButton>(w(), "cmdWrite")->isEnabled());
+}
+
+TEST_F(ShiftForm, NoAltitudeNoCalculation) {
+    fillShift(w());
+    child<QLineEdit>(w(), "txtHpol")->clear();
+    child<QPushButton>(w(), "cmdOK")->click();
+    ASSERT_EQ(t.dialogs.boxes.size(), 2);
+    EXPECT_EQ(t.dialogs.boxes[1].title, "Высота");
+    EXPECT_FALSE(child<QLineEdit>(w(), "txtSMU")->isVisible());
+}
+
+TEST_F(ShiftForm, TheCloudAmountIsCappedOnTheForm) {
+    fillShift(w());
+    type(w(), "txtBal", "12");
+    child<QPushButton>(w(), "cmdOK")->click();
+    EXPECT_EQ(child<QLineEdit>(w(), "txtBal")->text(), "10");
+}
+
+TEST_F(ShiftForm, TheDateBlinksRedAndWhiteThreeTimesEndingWhite) {
+    auto* date = child<QLineEdit>(w(), "txtDate");
+    smu->startDateBlink();
+    EXPECT_TRUE(smu->tmrAlarm().isActive());
+    QList<QColor> seen;
+    for (int tick = 0; tick < 7; ++tick) {
+        smu->tmrAlarm_Timer();
+        seen << date->palette().color(QPalette::Base);
+    }
+    const QColor red(255, 0, 0), white(Qt::white);
+    EXPECT_EQ(seen, (QList<QColor>{red, white, red, white, red, white, white}));
+    EXPECT_FALSE(smu->tmrAlarm().isActive());
+}
+
+TEST_F(ShiftForm, FocusOnTheDateStopsTheBlinkInWhateverColour) {
+    auto* date = child<QLineEdit>(w(), "txtDate");
+    smu->startDateBlink();
+    smu->tmrAlarm_Timer(); // red
+    enter(date);
+    EXPECT_FALSE(smu->tmrAlarm().isActive());
+    EXPECT_EQ(date->palette().color(QPalette::Base), QColor(255, 0, 0));
+    apptest::saveScreenshot(smu, QStringLiteral("frmSMU_date_blink"));
+}
+
+TEST_F(ShiftForm, QuitClosesEveryForm) {
+    frmGlavnaja& main = t.program->mainForm();
+    main.show();
+    main.mnuAboutItem_Click();
+    t.program->showHelp();
+    child<QPushButton>(w(), "cmdQuit")->click();
+    EXPECT_TRUE(t.program->hasEnded());
+    for (QWidget* top : QApplication::topLevelWidgets())
+        EXPECT_FALSE(top->isVisible()) << top->objectName().toStdString();
+}
+
+TEST_F(ShiftForm, ClosingTheFormByItsFrameIsQuit) {
+    smu->close();
+    EXPECT_TRUE(t.program->hasEnded());
+}
+
+TEST_F(ShiftForm, WriteIsRefusedWithoutACalculation) {
+    // The button is disabled; a direct call does nothing either.
+    smu->cmdWrite_Click();
+    EXPECT_EQ(t.dialogs.boxes.size(), 1);
+    EXPECT_FALSE(smu->tmrAlarm().isActive());
+}
+
+TEST_F(ShiftForm, ARefusedWriteShowsTheWaitingLabelOnlyWhileItRuns) {
+    fillShift(w());
+    child<QPushButton>(w(), "cmdOK")->click();
+    ASSERT_TRUE(child<QPushButton>(w(), "cmdWrite")->isEnabled());
+    // A date that is no date: the write refuses before the logbook is touched.
+    type(w(), "txtDate", "31.02.26");
+    bool waitingShown = false;
+    t.dialogs.onMessage = [&] { waitingShown = child<QLabel>(w(), "lblOgid")->isVisible(); };
+    child<QPushButton>(w(), "cmdWrite")->click();
+    ASSERT_EQ(t.dialogs.boxes.size(), 2);
+    EXPECT_EQ(t.dialogs.boxes[1].title, "Запись в лётную книжку");
+    EXPECT_TRUE(waitingShown);
+    EXPECT_FALSE(child<QLabel>(w(), "lblOgid")->isVisible());
+    // Nothing written: the form is as it was, no blink.
+    EXPECT_TRUE(child<QPushButton>(w(), "cmdWrite")->isEnabled());
+    EXPECT_EQ(child<QLineEdit>(w(), "txtShtorkaZ")->text(), "200");
+    EXPECT_FALSE(smu->tmrAlarm().isActive());
+}

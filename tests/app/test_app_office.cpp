@@ -1,0 +1,207 @@
+// End to end on the virtual display, against a Calc of the test's own (a private profile under the build
+// tree): a new logbook, a shift filled in, calculated and written, the logbook viewed in Calc and the
+// viewing ended; a missing logbook and a Calc closed by hand are said and the program goes on.
+
+#include "app/frmexcel.h"
+#include "app/frmglavnaja.h"
+#include "app/frmsmu.h"
+#include "app_test_support.h"
+#include "logbook/host.h"
+#include "logbook/logbook.h"
+
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTest>
+
+#include <csignal>
+
+using namespace korv::app;
+using apptest::child;
+namespace lb = korv::logbook;
+
+namespace {
+
+QString profile() { return QStringLiteral(KORV_TEST_PROFILES "/" KORV_TEST_NAME); }
+
+void type(QWidget* form, const char* box, const QString& text) {
+    auto* edit = child<QLineEdit>(form, box);
+    edit->clear();
+    QTest::keyClicks(edit, text);
+}
+
+void fillShift(QWidget* form) {
+    auto* typ = child<QComboBox>(form, "cboTyp");
+    typ->setCurrentIndex(typ->findText("Л-39"));
+    type(form, "txtTpolChas", "1");
+    type(form, "txtTpolMin", "25");
+    type(form, "txtBal", "8");
+    type(form, "txtHn", "600");
+    type(form, "txtHv", "2000");
+    type(form, "txtVidKm", "6");
+    child<QRadioButton>(form, "optDSMU")->click();
+    type(form, "txtShtorkaZ", "200");
+    type(form, "txtShtorkaO", "3000");
+    type(form, "txtHpol", "5000");
+    type(form, "txtPol", "1");
+    child<QRadioButton>(form, "optForward")->click();
+    type(form, "txtUpr", "7");
+    child<QRadioButton>(form, "optPrivate")->click();
+}
+
+// Calc draws its window in its own time; give it a moment before the screen is photographed.
+void saveScreen(const QString& name) {
+    for (int i = 0; i < 15; ++i)
+        QTest::qWait(200);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    QDir().mkpath(apptest::screenshotDir());
+    screen->grabWindow(0).save(apptest::screenshotDir() + QLatin1Char('/') + name + QStringLiteral("_") +
+                               QString::number(apptest::testDpi()) + QStringLiteral("dpi.png"));
+}
+
+} // namespace
+
+TEST(EndToEnd, ANewLogbookAShiftWrittenAndViewedInCalc) {
+    apptest::TestProgram t(QDate(2026, 12, 7), profile());
+    frmGlavnaja& main = t.program->mainForm();
+    main.show();
+
+    // "Заполнение" with no logbook: one is made, the pilot told where it lives, then the input form.
+    main.mnuFillBookItem_Click();
+    const QString book = t.program->bookPath();
+    ASSERT_TRUE(QFileInfo::exists(book)) << t.dialogs.titles().join("|").toStdString();
+    ASSERT_GE(t.dialogs.boxes.size(), 2);
+    EXPECT_EQ(t.dialogs.boxes[0].title, "Сохранение лётной книжки");
+    EXPECT_EQ(t.dialogs.boxes[0].text, "Лётная книжка размещается  в " + book);
+    EXPECT_EQ(t.dialogs.boxes[1].title, "Дата полётов");
+    EXPECT_TRUE(child<QLabel>(&main, "lblGlav")->text().isEmpty());
+    ASSERT_NE(main.TarvixProgress1(), nullptr);
+    EXPECT_EQ(main.TarvixProgress1()->getByName("Value").toInt(), 100);
+    EXPECT_FALSE(main.isVisible());
+    frmSMU* smu = t.program->loadedShiftForm();
+    ASSERT_NE(smu, nullptr);
+    ASSERT_TRUE(smu->isVisible());
+
+    // The shift: "Считать", then "Записать".
+    fillShift(smu);
+    child<QPushButton>(smu, "cmdOK")->click();
+    ASSERT_TRUE(child<QPushButton>(smu, "cmdWrite")->isEnabled()) << t.dialogs.titles().join("|").toStdString();
+    const qsizetype boxesBefore = t.dialogs.boxes.size();
+    child<QPushButton>(smu, "cmdWrite")->click();
+    EXPECT_EQ(t.dialogs.boxes.size(), boxesBefore) << t.dialogs.boxes.last().text.toStdString();
+    EXPECT_FALSE(child<QPushButton>(smu, "cmdWrite")->isEnabled());
+    EXPECT_FALSE(child<QLabel>(smu, "lblOgid")->isVisible());
+    EXPECT_TRUE(child<QLineEdit>(smu, "txtShtorkaZ")->text().isEmpty());
+    EXPECT_TRUE(child<QLineEdit>(smu, "txtShtorkaO")->text().isEmpty());
+    EXPECT_EQ(child<QLineEdit>(smu, "txtHpol")->text(), "5000");
+    EXPECT_TRUE(smu->tmrAlarm().isActive());
+
+    // The record is in the logbook: the month heading, then the shift.
+    {
+        lb::Workbook wb = t.program->host().openWorkbook(book);
+        lb::Sheet sheet = wb.sheet(lb::kSheet1);
+        EXPECT_EQ(sheet.range("E7").text(), "Декабрь  2026 г.");
+        EXPECT_TRUE(sheet.range("E9").text().startsWith("Упр.  7 ")) << sheet.range("E9").text().toStdString();
+        EXPECT_EQ(sheet.range("A9").date(), QDate(2026, 12, 7));
+        wb.close(lb::CloseMode::Discard);
+    }
+
+    // "Просмотр": Calc shows the logbook on Лист1, frmExcel above it; the input form goes.
+    child<QPushButton>(smu, "cmdShow")->click();
+    frmExcel* excel = t.program->loadedViewForm();
+    ASSERT_NE(excel, nullptr) << t.dialogs.boxes.last().text.toStdString();
+    EXPECT_TRUE(excel->isVisible());
+    EXPECT_FALSE(smu->isVisible());
+    EXPECT_TRUE(t.program->host().anyWorkbookShown());
+    const auto shown = t.program->host().findWorkbook(lb::kBookName);
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_EQ(shown->activeSheet().name(), lb::kSheet1);
+    saveScreen(QStringLiteral("viewing_calc"));
+
+    // "Закрыть": the logbook closed, Calc still there, the main form back (not the input form).
+    child<QPushButton>(excel, "cmdCloseExcel")->click();
+    EXPECT_FALSE(excel->isVisible());
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_FALSE(smu->isVisible());
+    EXPECT_FALSE(t.program->host().findWorkbook(lb::kBookName).has_value());
+    EXPECT_FALSE(t.program->hasEnded());
+}
+
+TEST(EndToEnd, TheLastSummaryIsShownOnList4) {
+    apptest::TestProgram t(QDate(2026, 12, 7), profile());
+    frmGlavnaja& main = t.program->mainForm();
+    main.show();
+    t.dialogs.answers = {true};
+    main.mnuFillBookItem_Click(); // makes the logbook
+    ASSERT_TRUE(QFileInfo::exists(t.program->bookPath()));
+    t.program->loadedShiftForm()->hide();
+    main.show();
+
+    main.mnuLastSummary_Click();
+    ASSERT_NE(t.program->loadedViewForm(), nullptr);
+    EXPECT_TRUE(t.program->loadedViewForm()->isVisible());
+    EXPECT_FALSE(main.isVisible());
+    const auto shown = t.program->host().findWorkbook(lb::kBookName);
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_EQ(shown->activeSheet().name(), lb::kSheet4);
+    t.program->loadedViewForm()->cmdCloseExcel_Click();
+    EXPECT_TRUE(main.isVisible());
+}
+
+TEST(EndToEnd, AMissingLogbookIsSaidAndTheMainFormStays) {
+    apptest::TestProgram t(QDate(2026, 12, 7), profile());
+    frmGlavnaja& main = t.program->mainForm();
+    main.show();
+    main.mnuFlightShift_Click();
+    ASSERT_EQ(t.dialogs.boxes.size(), 1);
+    EXPECT_EQ(t.dialogs.boxes[0].title, "Просмотр лётной книжки");
+    EXPECT_TRUE(t.dialogs.boxes[0].text.contains("Korvelanta.xls")) << t.dialogs.boxes[0].text.toStdString();
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_TRUE(t.program->loadedViewForm() == nullptr || !t.program->loadedViewForm()->isVisible());
+    EXPECT_FALSE(t.program->hasEnded());
+}
+
+TEST(EndToEnd, CalcClosedByHandDuringViewingIsSaidAndTheProgramGoesOn) {
+    apptest::TestProgram t(QDate(2026, 12, 7), profile());
+    frmGlavnaja& main = t.program->mainForm();
+    main.show();
+    main.mnuFillBookItem_Click();
+    ASSERT_TRUE(QFileInfo::exists(t.program->bookPath()));
+    t.program->loadedShiftForm()->hide();
+    main.show();
+
+    // The pilot closes the logbook's window in Calc by hand.
+    main.mnuFlightShift_Click();
+    ASSERT_NE(t.program->loadedViewForm(), nullptr);
+    t.program->host().findWorkbook(lb::kBookName)->close(lb::CloseMode::Discard);
+    t.dialogs.boxes.clear();
+    t.program->loadedViewForm()->cmdCloseExcel_Click();
+    ASSERT_EQ(t.dialogs.boxes.size(), 1);
+    EXPECT_EQ(t.dialogs.boxes[0].title, "Просмотр лётной книжки");
+    EXPECT_TRUE(main.isVisible());
+
+    // And then the whole of Calc.
+    main.mnuFlightShift_Click();
+    ASSERT_TRUE(t.program->loadedViewForm()->isVisible());
+    const qint64 pid = t.program->host().officePid();
+    ASSERT_GT(pid, 0);
+    ::kill(static_cast<pid_t>(pid), SIGKILL);
+    for (int i = 0; i < 50 && t.program->host().isAlive(); ++i)
+        QTest::qWait(100);
+    t.dialogs.boxes.clear();
+    t.program->loadedViewForm()->cmdCloseExcel_Click();
+    ASSERT_EQ(t.dialogs.boxes.size(), 1);
+    EXPECT_EQ(t.dialogs.boxes[0].title, "Просмотр лётной книжки");
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_FALSE(t.program->hasEnded());
+
+    // The next viewing starts a new Calc.
+    main.mnuFlightShift_Click();
+    EXPECT_TRUE(t.program->loadedViewForm()->isVisible());
+    t.program->loadedViewForm()->cmdCloseExcel_Click();
+    EXPECT_TRUE(main.isVisible());
+}
