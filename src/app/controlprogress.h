@@ -1,5 +1,7 @@
 #pragma once
 
+// The progress adaptor: status texts and progress values on a form's label and TarvixProgress bar.
+
 #include "controls/host/control.h"
 #include "logbook/progress.h"
 

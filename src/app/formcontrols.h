@@ -1,5 +1,7 @@
 #pragma once
 
+// A form's side of the controls it holds: the control site and placing controls by ProgID.
+
 #include "controls/host/control.h"
 #include "controls/host/propertybag.h"
 #include "controls/host/site.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+// frmAbout, the program's About form.
+
 #include "app/formcontrols.h"
 
 #include <QDialog>

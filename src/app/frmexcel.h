@@ -1,5 +1,7 @@
 #pragma once
 
+// frmExcel, the small form that ends a viewing of the logbook in Calc.
+
 #include <QWidget>
 
 #include <memory>

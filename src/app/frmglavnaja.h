@@ -1,5 +1,7 @@
 #pragma once
 
+// frmGlavnaja, the main form: the logbook cover and its menu.
+
 #include "app/formcontrols.h"
 
 #include <QMainWindow>

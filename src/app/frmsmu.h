@@ -1,5 +1,7 @@
 #pragma once
 
+// frmSMU, the flight-shift input form.
+
 #include "flight/record_writer.h"
 #include "flight/shift_calculation.h"
 

@@ -1,5 +1,7 @@
 #pragma once
 
+// frmSplash, the splash shown while the program starts.
+
 #include <QWidget>
 
 #include <memory>

@@ -1,5 +1,7 @@
 #pragma once
 
+// The help window and its topics by context number.
+
 #include <QString>
 #include <QWidget>
 

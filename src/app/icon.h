@@ -1,5 +1,7 @@
 #pragma once
 
+// The program's icon.
+
 #include <QIcon>
 
 namespace korv::app {

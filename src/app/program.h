@@ -1,5 +1,7 @@
 #pragma once
 
+// The program: its services, its forms and how they hand over to each other.
+
 #include "common/dialogs.h"
 #include "flight/reference_db.h"
 #include "logbook/host.h"

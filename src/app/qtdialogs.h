@@ -1,5 +1,7 @@
 #pragma once
 
+// The dialogs service as Qt message boxes and input box.
+
 #include "common/dialogs.h"
 
 #include <memory>

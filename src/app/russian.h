@@ -1,5 +1,7 @@
 #pragma once
 
+// Qt's own texts in Russian.
+
 namespace korv::app {
 
 // Qt's own texts (the buttons of message boxes, the input box, context menus) in Russian whatever the

@@ -1,5 +1,7 @@
 #pragma once
 
+// One running copy of the program per user.
+
 #include <QString>
 
 namespace korv::app {

@@ -1,5 +1,7 @@
 #pragma once
 
+// Start-up: the splash, then the main form.
+
 #include <QObject>
 #include <QPointer>
 

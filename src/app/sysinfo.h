@@ -1,5 +1,7 @@
 #pragma once
 
+// The system-information tool of the About form, through the program's registry.
+
 #include "controls/host/registry.h"
 
 #include <QString>

@@ -1,5 +1,7 @@
 #pragma once
 
+// Form sizes in twips turned into pixels.
+
 #include <QFontMetrics>
 #include <QSize>
 #include <QWidget>

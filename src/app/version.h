@@ -1,5 +1,7 @@
 #pragma once
 
+// The program's title and version.
+
 #include <QString>
 
 namespace korv::app {

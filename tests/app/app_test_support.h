@@ -1,5 +1,7 @@
 #pragma once
 
+// What the desktop program's tests share: directories, screenshots, the program under test.
+
 #include "app/program.h"
 #include "scripted_dialogs.h"
 

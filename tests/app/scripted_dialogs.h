@@ -1,5 +1,7 @@
 #pragma once
 
+// A dialogs service for tests that records every box and answers from scripts.
+
 #include "common/dialogs.h"
 
 #include <QList>
