@@ -24,5 +24,8 @@ function(korv_add_test name)
         set(label unit)
         set_property(GLOBAL APPEND PROPERTY KORV_UNIT_TESTS ${name})
     endif()
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "KORV_BIN_DIR=${KORV_BIN_DIR}" LABELS ${label})
+    # The program's log goes beside the test programs, not into the user's cache.
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "KORV_BIN_DIR=${KORV_BIN_DIR};KORV_LOG=${CMAKE_BINARY_DIR}/tests/korvelanta-tests.log"
+        LABELS ${label})
 endfunction()

@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 #include "common/dialogs.h"
 #include "common/error.h"
+#include "common/log.h"
 #include "logbook/host.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
@@ -64,7 +65,12 @@ int runNew(const QStringList& args) {
         logbook::SpreadsheetHost host;
         PrintedProgress progress(out);
         PrintedDialogs dialogs(out);
-        const auto outcome = logbook::createNewLogbook(host, dir, progress, dialogs);
+        logbook::ChangeSettings settings;
+        settings.waiting = [&](const QString& text) {
+            out.flush();
+            QTextStream(stderr) << "korvelanta-cli new: " << text << '\n';
+        };
+        const auto outcome = logbook::createNewLogbook(host, dir, progress, dialogs, settings);
         if (outcome == logbook::NewBookOutcome::AlreadyExists) {
             out << "Лётная книжка уже есть: " << logbook::bookPath(dir) << " (ничего не изменено)\n";
             return 0;
@@ -72,6 +78,7 @@ int runNew(const QStringList& args) {
         out << "Лётная книжка создана: " << logbook::bookPath(dir) << '\n';
         return 0;
     } catch (const Error& e) {
+        log::error(QStringLiteral("korvelanta-cli new"), e);
         out.flush();
         err << "Ошибка " << e.text() << '\n';
         return 1;

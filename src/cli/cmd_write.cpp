@@ -1,6 +1,7 @@
 #include "cli/commands.h"
 #include "cli/form_json.h"
 #include "common/error.h"
+#include "common/log.h"
 #include "flight/record_writer.h"
 #include "logbook/host.h"
 #include "logbook/logbook.h"
@@ -48,12 +49,17 @@ int runWrite(const QStringList& args) {
 
     logbook::SpreadsheetHost host;
     RecordingDialogs dialogs;
+    // Waiting for another program is said once on standard error; another program's lock that cannot
+    // be judged from here is refused (the message says how to go on).
+    logbook::ChangeSettings settings;
+    settings.waiting = [](const QString& text) { QTextStream(stderr) << "korvelanta-cli write: " << text << '\n'; };
     try {
         // As "Заполнение" does: a missing logbook is created first.
         StderrProgress progress;
         RecordingDialogs creationDialogs;
-        logbook::createNewLogbook(host, dir, progress, creationDialogs);
+        logbook::createNewLogbook(host, dir, progress, creationDialogs, settings);
     } catch (const Error& e) {
+        log::error(QStringLiteral("korvelanta-cli write: новая лётная книжка"), e);
         err << "korvelanta-cli write: лётная книжка не создана: " << e.description() << '\n';
         return 1;
     }
@@ -61,15 +67,22 @@ int runWrite(const QStringList& args) {
     flight::ReferenceDatabase tables(db);
     flight::ShiftSession session(tables);
     flight::ShiftWriter writer(host, tables, logbook::bookPath(dir));
+    writer.settings = settings;
     QJsonArray results;
+    bool anyFailed = false;
     for (const flight::InputForm& form : input.forms) {
         pressCalculate(session, form, dialogs);
         QJsonValue written = QJsonValue::Null;
         if (session.form.cmdWriteEnabled) {
             if (const auto w = writer.cmdWrite_Click(session, dialogs)) {
-                written = QJsonObject{
+                QJsonObject o{
                     {QStringLiteral("row"), w->row},
                     {QStringLiteral("heading"), w->heading ? QJsonValue(*w->heading) : QJsonValue(QJsonValue::Null)}};
+                if (w->note)
+                    o.insert(QStringLiteral("note"), *w->note);
+                written = o;
+            } else {
+                anyFailed = true;
             }
         }
         QJsonObject r = resultObject(session.form, takeMessages(dialogs));
@@ -79,7 +92,7 @@ int runWrite(const QStringList& args) {
         results.append(r);
     }
     QTextStream(stdout) << QJsonDocument(results).toJson(QJsonDocument::Indented);
-    return 0;
+    return anyFailed ? 3 : 0;
 }
 
 } // namespace korv::cli

@@ -56,6 +56,14 @@ const OptionField kOptions[] = {
     {"optGavno", &InputForm::optGavno, 2},
 };
 
+// A key or value as a message may quote it: a short prefix, never the whole of a hostile input.
+QString quoted(const QString& text) {
+    constexpr int kShown = 32;
+    QString shown = text.left(kShown);
+    shown.replace(QChar(0), QStringLiteral("\\0"));
+    return text.size() > kShown ? shown + QStringLiteral("…") : shown;
+}
+
 QString readForm(const QJsonObject& o, int index, InputForm& form) {
     const QString where = QStringLiteral("объект %1: ").arg(index + 1);
     for (auto it = o.begin(); it != o.end(); ++it) {
@@ -64,7 +72,11 @@ QString readForm(const QJsonObject& o, int index, InputForm& form) {
             if (it.key() == QLatin1String(f.name)) {
                 if (!it.value().isString())
                     return where + QStringLiteral("значение «%1» должно быть строкой").arg(it.key());
-                form.*f.member = it.value().toString();
+                const QString text = it.value().toString();
+                // A NUL would be cut off or kept by the parts downstream as they please.
+                if (text.contains(QChar(0)))
+                    return where + QStringLiteral("значение «%1» содержит символ NUL").arg(it.key());
+                form.*f.member = text;
                 known = true;
             }
         }
@@ -77,7 +89,7 @@ QString readForm(const QJsonObject& o, int index, InputForm& form) {
             }
         }
         if (!known)
-            return where + QStringLiteral("неизвестное поле «%1»").arg(it.key());
+            return where + QStringLiteral("неизвестное поле «%1»").arg(quoted(it.key()));
     }
     for (const OptionField& a : kOptions) {
         for (const OptionField& b : kOptions) {

@@ -2,8 +2,8 @@
 
 namespace korv {
 
-Error::Error(int number, QString description)
-    : number_(number), description_(std::move(description)), what_(text().toStdString()) {}
+Error::Error(int number, QString description, QString detail)
+    : number_(number), description_(std::move(description)), detail_(std::move(detail)), what_(text().toStdString()) {}
 
 Error Error::overflow() { return Error(Overflow, QStringLiteral("Переполнение")); }
 

@@ -22,9 +22,15 @@ public:
         NoCurrentRecord = 3021, // a lookup that found no record
         FileNotFound = 53,
         Spreadsheet = 1004, // the spreadsheet application refused or failed an operation
+        LogbookBusy = 1010, // another operation or program holds the logbook
+        FileAccess = 1011,  // the file system refused: permissions, a read-only disk, no space
+        BadWorkbook = 1012, // the file is not a workbook, is damaged or lacks a sheet
+        Timeout = 1013,     // LibreOffice Calc did not answer in time
     };
 
-    Error(int number, QString description);
+    // 'detail' is what a pilot's support needs and a pilot does not: the office's or the driver's own
+    // words, source locations, error codes. It goes to the program's log, never into a message.
+    Error(int number, QString description, QString detail = {});
 
     static Error overflow();
     static Error typeMismatch(const QString& detail = {});
@@ -32,6 +38,7 @@ public:
 
     int number() const noexcept { return number_; }
     const QString& description() const noexcept { return description_; }
+    const QString& detail() const noexcept { return detail_; }
     // "number: description", the text of the general error message.
     QString text() const;
     const char* what() const noexcept override { return what_.c_str(); }
@@ -39,6 +46,7 @@ public:
 private:
     int number_;
     QString description_;
+    QString detail_;
     std::string what_;
 };
 

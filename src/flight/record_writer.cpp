@@ -2,6 +2,8 @@
 
 #include "common/error.h"
 #include "common/flightdate.h"
+#include "common/log.h"
+#include "logbook/book_change.h"
 #include "logbook/host.h"
 #include "logbook/logbook.h"
 #include "logbook/record_layout.h"
@@ -89,70 +91,60 @@ bool needsMonthHeading(Sheet& sheet, int row, const QDate& flightDate) {
 }
 
 WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& bookPath, const FlightRecord& record,
-                                SlotUpkeep upkeep) {
-    if (!QFileInfo(bookPath).isFile())
-        throw Error(Error::FileNotFound, QStringLiteral("Не найдена лётная книжка %1").arg(bookPath));
-    host.attach();
-    logbook::Workbook book = host.openWorkbook(bookPath);
-    try {
-        Sheet sheet = book.sheet(logbook::kSheet1);
-        sheet.activate();
-        int row = findFreeRecordRow(sheet);
+                                SlotUpkeep upkeep, const logbook::ChangeSettings& settings) {
+    // Locks, checks and a fresh document; unless saved, the workbook is closed unsaved and the file stays
+    // exactly as it was.
+    logbook::BookChange change(host, bookPath, settings);
+    Sheet sheet = change.sheet(logbook::kSheet1);
+    sheet.activate();
+    int row = findFreeRecordRow(sheet);
 
-        WrittenRecord written;
-        if (needsMonthHeading(sheet, row, record.date)) {
-            // The heading takes the free pair; a copy of it below stays free for the record. A record
-            // pair holds nothing right of V, so the copy takes A..V rather than whole rows: a whole-row
-            // copy over Calc's 1024 columns costs a hundred times more.
-            sheet.cells(row, column::A, row + 1, records::kLastHeadingColumn)
-                .copyTo(sheet.cell(row + records::kRowsPerRecord, column::A));
-            const QString caption = totals::PeriodCaption(record.date);
-            logbook::Range e = sheet.cell(row, column::E);
-            e.setText(caption);
-            CellFormat heading;
-            heading.fontSize = 12;
-            heading.bold = true;
-            e.apply(heading);
-            written.heading = caption;
-            row += records::kRowsPerRecord;
-        }
-
-        // An empty formatted pair stays below the record.
-        sheet.cells(row, column::A, row + 1, records::kLastColumn)
+    WrittenRecord written;
+    if (needsMonthHeading(sheet, row, record.date)) {
+        // The heading takes the free pair; a copy of it below stays free for the record. A record pair
+        // holds nothing right of V, so the copy takes A..V rather than whole rows: a whole-row copy over
+        // Calc's 1024 columns costs a hundred times more.
+        sheet.cells(row, column::A, row + 1, records::kLastHeadingColumn)
             .copyTo(sheet.cell(row + records::kRowsPerRecord, column::A));
-
-        QVariantList first;
-        for (int c = column::A; c <= column::S; ++c) {
-            const CellValue* v = record.cell(char('A' + c), 0);
-            first.append(v ? blockValue(*v) : QVariant(QString()));
-        }
-        sheet.cells(row, column::A, row, column::S).setData({first});
-        if (const CellValue* base = record.cell('M', 1))
-            sheet.cells(row + 1, column::M, row + 1, column::M).setData({{blockValue(*base)}});
-
-        CellFormat day;
-        day.numberFormat = QStringLiteral("d");
-        sheet.range(QStringLiteral("A:A")).apply(day);
-        CellFormat wrap;
-        wrap.wrap = true;
-        sheet.cell(row, column::E).apply(wrap);
-
-        // A logbook of an earlier build or of another program gets its covered cells in few format runs
-        // once, saved with this record; nothing visible changes.
-        if (upkeep == SlotUpkeep::ShareCoveredFormats && !logbook::pairsShareFormats(sheet, samplePairs(sheet, row)))
-            logbook::shareCoveredCellFormats(sheet, row + records::kRowsPerRecord);
-
-        book.close(logbook::CloseMode::Save);
-        written.row = row + 1;
-        return written;
-    } catch (...) {
-        try {
-            book.close(logbook::CloseMode::Discard);
-        } catch (...) {
-            // The office is gone; nothing of the change reached the file.
-        }
-        throw;
+        const QString caption = totals::PeriodCaption(record.date);
+        logbook::Range e = sheet.cell(row, column::E);
+        e.setText(caption);
+        CellFormat heading;
+        heading.fontSize = 12;
+        heading.bold = true;
+        e.apply(heading);
+        written.heading = caption;
+        row += records::kRowsPerRecord;
     }
+
+    // An empty formatted pair stays below the record.
+    sheet.cells(row, column::A, row + 1, records::kLastColumn)
+        .copyTo(sheet.cell(row + records::kRowsPerRecord, column::A));
+
+    QVariantList first;
+    for (int c = column::A; c <= column::S; ++c) {
+        const CellValue* v = record.cell(char('A' + c), 0);
+        first.append(v ? blockValue(*v) : QVariant(QString()));
+    }
+    sheet.cells(row, column::A, row, column::S).setData({first});
+    if (const CellValue* base = record.cell('M', 1))
+        sheet.cells(row + 1, column::M, row + 1, column::M).setData({{blockValue(*base)}});
+
+    CellFormat day;
+    day.numberFormat = QStringLiteral("d");
+    sheet.range(QStringLiteral("A:A")).apply(day);
+    CellFormat wrap;
+    wrap.wrap = true;
+    sheet.cell(row, column::E).apply(wrap);
+
+    // A logbook of an earlier build or of another program gets its covered cells in few format runs
+    // once, saved with this record; nothing visible changes.
+    if (upkeep == SlotUpkeep::ShareCoveredFormats && !logbook::pairsShareFormats(sheet, samplePairs(sheet, row)))
+        logbook::shareCoveredCellFormats(sheet, row + records::kRowsPerRecord);
+
+    written.row = row + 1;
+    written.note = change.save();
+    return written;
 }
 
 ShiftWriter::ShiftWriter(logbook::SpreadsheetHost& host, ReferenceDatabase& database, QString bookPath)
@@ -168,14 +160,20 @@ std::optional<WrittenRecord> ShiftWriter::cmdWrite_Click(ShiftSession& session, 
         exerciseNumber(session.form);
         const QString description = database_.exerciseDescription(session.form.txtUpr);
         const FlightRecord record = buildFlightRecord(session, description);
-        written = WriteFlightRecord(host_, bookPath_, record);
+        written = WriteFlightRecord(host_, bookPath_, record, SlotUpkeep::ShareCoveredFormats, settings);
     } catch (const Error& e) {
+        // Only ever said while the file is the one from before: a failure after the save comes back as
+        // a note of a written record.
+        log::error(QStringLiteral("Записать"), e);
         dialogs.message(kWriteFailedTitle,
                         QStringLiteral("Смена не записана, лётная книжка не изменена.\n") + e.description(),
                         Dialogs::Icon::Critical);
     }
     if (!written)
         return std::nullopt;
+    if (written->note)
+        dialogs.message(kWriteFailedTitle, QStringLiteral("Смена записана в лётную книжку.\n") + *written->note,
+                        Dialogs::Icon::Warning);
 
     session.FlightDate = formatShortDate(recordDate(session.form));
     session.form.txtShtorkaZ.clear();

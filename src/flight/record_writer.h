@@ -6,6 +6,7 @@
 #include "flight/flight_record.h"
 #include "flight/reference_db.h"
 #include "flight/shift_calculation.h"
+#include "logbook/book_change.h"
 
 #include <QString>
 
@@ -23,6 +24,8 @@ namespace korv::flight {
 struct WrittenRecord {
     int row = 0;
     std::optional<QString> heading;
+    // Something that failed after the logbook was saved with the record (the record is there).
+    std::optional<QString> note;
 };
 
 // The first free record pair of "Лист1": the first pair from row 7 on whose first row has an empty
@@ -37,12 +40,13 @@ bool needsMonthHeading(logbook::Sheet& sheet, int row, const QDate& flightDate);
 // saving fast; see logbook/record_slots.h). Leaving them as found is for measuring only.
 enum class SlotUpkeep { ShareCoveredFormats, LeaveAsFound };
 
-// Appends the record to "Лист1" of the logbook at `bookPath`: the month heading when the month
-// changes, the record, an empty formatted pair below it; then saves the logbook (atomically) and
-// closes it. On any failure the workbook is closed unsaved, so the file stays exactly as it was, and
-// the error is thrown on.
+// Appends the record to "Лист1" of the logbook at `bookPath` as one change of the logbook
+// (logbook/book_change.h): the month heading when the month changes, the record, an empty formatted
+// pair below it; then saves the logbook (atomically) and closes it. Throws only while the file is
+// exactly as it was; a failure after the save is the record's note.
 WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& bookPath, const FlightRecord& record,
-                                SlotUpkeep upkeep = SlotUpkeep::ShareCoveredFormats);
+                                SlotUpkeep upkeep = SlotUpkeep::ShareCoveredFormats,
+                                const logbook::ChangeSettings& settings = {});
 
 // "Записать" of the input form: checks the date and the exercise, builds the record, writes it, and
 // then clears the hood heights and disables "Записать". A refused or failed write shows its message
@@ -53,6 +57,9 @@ public:
     ShiftWriter(logbook::SpreadsheetHost& host, ReferenceDatabase& database, QString bookPath);
 
     std::optional<WrittenRecord> cmdWrite_Click(ShiftSession& session, Dialogs& dialogs);
+
+    // How the writes wait for other programs and deal with their locks on the logbook.
+    logbook::ChangeSettings settings;
 
 private:
     logbook::SpreadsheetHost& host_;

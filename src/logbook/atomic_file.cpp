@@ -1,10 +1,10 @@
 #include "logbook/atomic_file.h"
 
 #include "common/error.h"
+#include "logbook/book_files.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 #include <cerrno>
 #include <cstdio>
@@ -17,7 +17,7 @@ namespace korv::logbook {
 
 namespace {
 
-Error fileError(const QString& text) { return Error(Error::Spreadsheet, text); }
+Error saveError(const QString& text) { return Error(Error::FileAccess, text); }
 
 void syncFile(const QString& path) {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
@@ -45,19 +45,25 @@ int renameNoReplace(const QByteArray& from, const QByteArray& to) {
 } // namespace
 
 AtomicReplacement::AtomicReplacement(const QString& target, ReplacePolicy policy) : policy_(policy) {
-    const QFileInfo info(target);
+    // A link stays a link: its target is replaced, in the target's own directory.
+    const QFileInfo info(files::realPath(target));
     targetPath_ = info.absoluteFilePath();
     dir_ = info.absolutePath();
     if (!QFileInfo(dir_).isDir())
         throw Error(Error::FileNotFound, QStringLiteral("Каталог не найден: ") + dir_);
-    if (policy_ == ReplacePolicy::NeverReplace && QFileInfo::exists(targetPath_))
-        throw fileError(QStringLiteral("Файл уже существует и не будет заменён: ") + targetPath_);
-    QTemporaryFile tmp(dir_ + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX.tmp"));
-    if (!tmp.open())
-        throw fileError(QStringLiteral("Нет права записи в каталог ") + dir_ + QStringLiteral(": ") +
-                        tmp.errorString());
-    tmp.setAutoRemove(false);
-    tmpPath_ = tmp.fileName();
+    if (policy_ == ReplacePolicy::NeverReplace && (info.exists() || QFileInfo(target).isSymLink()))
+        throw saveError(QStringLiteral("Файл уже существует и не будет заменён: ") + targetPath_);
+    QByteArray name = QFile::encodeName(dir_ + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX.tmp"));
+    const int fd = ::mkostemps(name.data(), 4, O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == EACCES || err == EPERM)
+            throw Error(Error::FileAccess, QStringLiteral("Нет права записи в каталог ") + dir_,
+                        QString::fromLocal8Bit(std::strerror(err)));
+        throw files::fileError(err, QStringLiteral("создание временного файла в каталоге"), dir_);
+    }
+    ::close(fd);
+    tmpPath_ = QFile::decodeName(name);
 }
 
 AtomicReplacement::~AtomicReplacement() {
@@ -69,7 +75,7 @@ void AtomicReplacement::commit() {
     const QByteArray from = QFile::encodeName(tmpPath_), to = QFile::encodeName(targetPath_);
     struct stat written {};
     if (::stat(from.constData(), &written) != 0 || written.st_size == 0)
-        throw fileError(QStringLiteral("Записан пустой файл; книга не сохранена в ") + targetPath_);
+        throw saveError(QStringLiteral("Записан пустой файл; книга не сохранена в ") + targetPath_);
     // The temporary file was made private (0600); the target gets the permissions of the file it
     // replaces, or the usual ones for a new file.
     const mode_t mask = ::umask(0);
@@ -81,9 +87,9 @@ void AtomicReplacement::commit() {
     const int rc = policy_ == ReplacePolicy::NeverReplace ? renameNoReplace(from, to) : ::rename(from, to);
     if (rc != 0) {
         const int err = errno;
-        throw fileError((err == EEXIST ? QStringLiteral("Файл уже существует и не будет заменён: ")
-                                       : QStringLiteral("Не удалось записать файл ")) +
-                        targetPath_ + QStringLiteral(" (") + QString::fromLocal8Bit(std::strerror(err)) + u')');
+        if (err == EEXIST)
+            throw saveError(QStringLiteral("Файл уже существует и не будет заменён: ") + targetPath_);
+        throw files::fileError(err, QStringLiteral("замена файла"), targetPath_);
     }
     committed_ = true;
     syncFile(dir_);

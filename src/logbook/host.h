@@ -11,6 +11,7 @@
 
 #include "logbook/a1_address.h"
 #include "logbook/atomic_file.h"
+#include "logbook/locks.h"
 
 #include <QDate>
 #include <QList>
@@ -18,6 +19,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -293,10 +295,33 @@ public:
         int startTimeoutMs = 60000;
     };
 
+    // One operation of the program on the office. While it lives, no other operation of any program on
+    // this profile uses the office: the office's state between two calls is this operation's alone (two
+    // programs driving one office at once have been seen to lose a record and to hang for good). When the
+    // operation runs past its deadline the office is ended: the calls in flight fail with
+    // Error::Timeout instead of waiting for ever, nothing unsaved reaches the disk, and the next attach
+    // starts a new office.
+    class Operation {
+    public:
+        ~Operation();
+        Operation(const Operation&) = delete;
+        Operation& operator=(const Operation&) = delete;
+        struct State;
+
+    private:
+        friend class SpreadsheetHost;
+        explicit Operation(std::unique_ptr<State> state);
+        std::unique_ptr<State> d;
+    };
+    // Waits up to waitMs for other operations on this office (calling `waiting` once if it has to),
+    // then arms the deadline of timeoutMs.
+    [[nodiscard]] std::unique_ptr<Operation> beginOperation(int timeoutMs, int waitMs,
+                                                            const ExclusiveLock::Waiting& waiting = {});
+
     SpreadsheetHost();
     explicit SpreadsheetHost(Options options);
-    // Detaches; ends the office this host started unless a workbook is shown in it. An office that
-    // this host found already running (started by another program on the same profile) stays.
+    // Detaches. The last program attached to the office ends it, unless a workbook is shown in it:
+    // an office another program still uses stays.
     ~SpreadsheetHost();
     SpreadsheetHost(const SpreadsheetHost&) = delete;
     SpreadsheetHost& operator=(const SpreadsheetHost&) = delete;
@@ -327,12 +352,30 @@ public:
     // Whether a workbook is shown in a visible window.
     bool anyWorkbookShown();
 
+    // How this office holds the file at `path` now.
+    enum class Holding { NotLoaded, Hidden, Shown };
+    Holding holding(const QString& path);
+    // Closes unsaved every workbook the office holds hidden. During an Operation no live operation owns
+    // one, so they are what programs that died in the middle of a change left behind; their changes
+    // must never reach the disk. Shown workbooks (the pilot's viewing) stay. Returns how many it closed.
+    int closeHiddenWorkbooks();
+    // Opens the file hidden for a change, always loading it anew (never a document the office already
+    // holds), and refuses, naming the cause, a file the office opens read-only, one it does not read as
+    // a spreadsheet, or a damaged one.
+    Workbook openForChange(const QString& path);
+
     static QString defaultProfileDir();
 
 private:
     std::shared_ptr<detail::Session> session() const;
+    // Whether another program is attached to this office (the clients' shared lock).
+    bool othersAttached();
     Options options_;
     std::shared_ptr<detail::Session> s_;
+    // Seconds of the deadline an operation ran past, 0 while none did; shared with the sessions, whose
+    // errors then say that the office did not answer.
+    std::shared_ptr<std::atomic<int>> expired_ = std::make_shared<std::atomic<int>>(0);
+    int clientsFd_ = -1; // the shared lock this host holds while attached
 };
 
 } // namespace korv::logbook

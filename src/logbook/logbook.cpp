@@ -1,6 +1,7 @@
 #include "logbook/logbook.h"
 
 #include "common/error.h"
+#include "logbook/book_change.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -57,7 +58,12 @@ void Logbook::detach() {
 }
 
 void Logbook::OpenBookForView() {
+    // Not while another program changes a logbook in this office; and what a program that died left
+    // there hidden is closed unsaved first, so that its half-made change is never what the pilot sees.
+    const ChangeSettings settings;
+    const auto operation = host_.beginOperation(settings.timeoutMs, settings.officeWaitMs);
     attach();
+    host_.closeHiddenWorkbooks();
     open(SpreadsheetHost::OpenMode::Shown);
 }
 

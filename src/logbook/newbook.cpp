@@ -1,12 +1,12 @@
 #include "logbook/newbook.h"
 
 #include "common/error.h"
+#include "logbook/book_files.h"
 #include "logbook/logbook.h"
 #include "logbook/sheetlayout.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 namespace korv::logbook {
 
@@ -36,28 +36,15 @@ QString storageMessage(const QString& programDir) {
            u'/' + kBookFileName;
 }
 
-namespace {
-
-void requireWritableDirectory(const QString& programDir) {
-    const QFileInfo dir(programDir);
-    if (!dir.isDir())
-        throw Error(Error::FileNotFound,
-                    QStringLiteral("Каталог программы не найден, лётная книжка не создана: ") + programDir);
-    // Checked by writing, not by permission bits: only a real file tells (root, read-only mounts).
-    QTemporaryFile probe(dir.absoluteFilePath() + QStringLiteral("/.korvelanta-probe-XXXXXX"));
-    if (!probe.open())
-        throw Error(Error::Spreadsheet, QStringLiteral("Нет права записи в каталог ") + dir.absoluteFilePath() +
-                                            QStringLiteral(", лётная книжка не создана (") + probe.errorString() +
-                                            u')');
-}
-
-} // namespace
-
 NewBookOutcome createNewLogbook(SpreadsheetHost& host, const QString& programDir, CreationProgress& progress,
-                                Dialogs& dialogs) {
+                                Dialogs& dialogs, const ChangeSettings& settings) {
     if (!LocateBookFile(programDir).isEmpty())
         return NewBookOutcome::AlreadyExists;
-    requireWritableDirectory(programDir);
+    files::requireWritableDirectory(programDir);
+    // Two programs that both found no logbook: the second waits here and then finds the first's.
+    const ChangeGuard guard(host, files::realPath(bookPath(programDir)), settings);
+    if (!LocateBookFile(programDir).isEmpty())
+        return NewBookOutcome::AlreadyExists;
 
     int progressValue = 0;
     std::optional<Workbook> book;

@@ -3,6 +3,7 @@
 // Creation of a new, empty logbook beside the program: four laid-out sheets saved as Korvelanta.xls.
 
 #include "common/dialogs.h"
+#include "logbook/book_change.h"
 #include "logbook/host.h"
 #include "logbook/progress.h"
 
@@ -24,10 +25,10 @@ inline const QString kStorageTitle = QStringLiteral("Сохранение лёт
 enum class NewBookOutcome { Created, AlreadyExists };
 
 // The whole creation: status texts and progress values as they change, the storage message through
-// 'dialogs', the save (never over an existing file), the close. An existing logbook is left alone
-// (AlreadyExists). Failures throw korv::Error; nothing is left on disk then and the half-built
-// workbook is closed unsaved.
+// 'dialogs', the save (never over an existing file), the close, all under the logbook's and the office's
+// locks (ChangeGuard). An existing logbook is left alone (AlreadyExists). Failures throw korv::Error;
+// nothing is left on disk then and the half-built workbook is closed unsaved.
 NewBookOutcome createNewLogbook(SpreadsheetHost& host, const QString& programDir, CreationProgress& progress,
-                                Dialogs& dialogs);
+                                Dialogs& dialogs, const ChangeSettings& settings = {});
 
 } // namespace korv::logbook

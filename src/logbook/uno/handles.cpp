@@ -153,19 +153,26 @@ void translate(Session& s, BookRef* book, const QString& what) {
     } catch (const Error&) {
         throw;
     } catch (const uno::Exception& e) {
+        const QString detail = toQ(e.Message).trimmed();
+        if (s.expired && *s.expired > 0)
+            throw Error(Error::Timeout,
+                        QStringLiteral("LibreOffice Calc не ответил за %1 с и был остановлен; не выполнено: ")
+                                .arg(s.expired->load()) +
+                            what,
+                        detail);
         if (!s.responds())
-            throw hostError(QStringLiteral("LibreOffice Calc завершился или был закрыт; не выполнено: ") + what);
+            throw Error(Error::Spreadsheet,
+                        QStringLiteral("LibreOffice Calc завершился или был закрыт; не выполнено: ") + what, detail);
         if (book && !book->alive())
-            throw hostError(QStringLiteral("Книга ") + book->label() +
-                            QStringLiteral(" закрыта в LibreOffice Calc; не выполнено: ") + what);
-        QString detail = toQ(e.Message).trimmed();
-        if (detail.isEmpty())
-            detail = QStringLiteral("ошибка без описания");
-        throw hostError(QStringLiteral("LibreOffice Calc не выполнил операцию: ") + what + QStringLiteral(" (") +
-                        detail + u')');
+            throw Error(Error::Spreadsheet,
+                        QStringLiteral("Книга ") + book->label() +
+                            QStringLiteral(" закрыта в LibreOffice Calc; не выполнено: ") + what,
+                        detail);
+        // The office's own words (source locations, error areas) are for the log only.
+        throw Error(Error::Spreadsheet, QStringLiteral("LibreOffice Calc не выполнил операцию: ") + what, detail);
     } catch (const std::exception& e) {
-        throw hostError(QStringLiteral("Ошибка при работе с LibreOffice Calc: ") + what + QStringLiteral(" (") +
-                        QString::fromLocal8Bit(e.what()) + u')');
+        throw Error(Error::Spreadsheet, QStringLiteral("Ошибка при работе с LibreOffice Calc: ") + what,
+                    QString::fromLocal8Bit(e.what()));
     }
 }
 

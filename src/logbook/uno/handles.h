@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QString>
 
+#include <atomic>
 #include <com/sun/star/awt/XWindow.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
 #include <com/sun/star/frame/XController.hpp>
@@ -53,6 +54,8 @@ struct Session {
     Reference<css::frame::XDesktop2> desktop;
     bool attached = false;
     bool lost = false;
+    // Seconds of an operation's deadline the office ran past (it was ended then), 0 while none.
+    std::shared_ptr<std::atomic<int>> expired;
 
     void require(const QString& what) const;
     // Whether the office still answers; marks the session lost when it does not.

@@ -52,6 +52,53 @@ void seedProfile(const QString& profileDir) {
         throw processError(QStringLiteral("Не удалось записать профиль LibreOffice: ") + xcu);
 }
 
+pid_t findOfficeByPipe(const QString& pipeName) {
+    const QByteArray accept = "--accept=pipe,name=" + pipeName.toUtf8() + ";";
+    for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        bool number = false;
+        const pid_t pid = pid_t(entry.toLongLong(&number));
+        if (!number)
+            continue;
+        QFile f(QStringLiteral("/proc/") + entry + QStringLiteral("/cmdline"));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArrayList args = f.readAll().split('\0');
+        if (args.isEmpty() || !args.front().endsWith("soffice.bin"))
+            continue;
+        for (const QByteArray& a : args)
+            if (a.startsWith(accept))
+                return pid;
+    }
+    return 0;
+}
+
+namespace {
+
+// Running, as opposed to ended (a zombie waits only for its parent to reap it).
+bool running(pid_t pid) {
+    QFile f(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray stat = f.readAll();
+    const int close = stat.lastIndexOf(')');
+    return close > 0 && close + 2 < stat.size() && stat[close + 2] != 'Z' && stat[close + 2] != 'X';
+}
+
+} // namespace
+
+void endProcess(pid_t pid, int timeoutMs) {
+    if (pid <= 0)
+        return;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (running(pid) && std::chrono::steady_clock::now() < end) {
+        ::waitpid(pid, nullptr, WNOHANG); // reaps it when it is a child
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (running(pid))
+        ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, WNOHANG);
+}
+
 OfficeProcess::~OfficeProcess() {
     // The office is ended by the host; here only a zombie is avoided.
     if (pid_ > 0)

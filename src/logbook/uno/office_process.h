@@ -13,6 +13,13 @@ namespace korv::logbook::detail {
 // version spares every later start LibreOffice's graphics self-tests (seconds per start).
 void seedProfile(const QString& profileDir);
 
+// The process id of the office accepting connections on `pipeName` (any office of this machine, started
+// by this program or another), 0 when none runs.
+pid_t findOfficeByPipe(const QString& pipeName);
+
+// Waits up to timeoutMs for the process to end (it need not be a child), then kills it.
+void endProcess(pid_t pid, int timeoutMs);
+
 class OfficeProcess {
 public:
     OfficeProcess() = default;

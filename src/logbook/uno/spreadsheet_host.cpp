@@ -6,12 +6,16 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 #include <chrono>
 #include <com/sun/star/awt/XWindow2.hpp>
+#include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
+#include <com/sun/star/bridge/XBridge.hpp>
+#include <com/sun/star/bridge/XBridgeFactory2.hpp>
 #include <com/sun/star/bridge/XUnoUrlResolver.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
 #include <com/sun/star/container/XEnumeration.hpp>
@@ -24,6 +28,8 @@
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 using namespace com::sun::star;
@@ -32,9 +38,30 @@ namespace korv::logbook {
 
 using namespace detail;
 
+namespace {
+
+// Hosts alive in this process: when the last goes, the bridges to offices go too, before exit() tears
+// down the UNO runtime under their threads.
+std::atomic<int> liveHosts{0};
+
+void disposeBridges() {
+    try {
+        Reference<bridge::XBridgeFactory2> factory = bridge::BridgeFactory::create(localContext());
+        const Sequence<Reference<bridge::XBridge>> bridges = factory->getExistingBridges();
+        for (const Reference<bridge::XBridge>& b : bridges)
+            if (Reference<lang::XComponent> c{b, UNO_QUERY}; c.is())
+                c->dispose();
+    } catch (const uno::Exception&) {
+        // nothing left to dispose
+    }
+}
+
+} // namespace
+
 SpreadsheetHost::SpreadsheetHost() : SpreadsheetHost(Options{}) {}
 
 SpreadsheetHost::SpreadsheetHost(Options options) : options_(std::move(options)) {
+    ++liveHosts;
     if (options_.profileDir.isEmpty())
         options_.profileDir = defaultProfileDir();
     options_.profileDir = QFileInfo(options_.profileDir).absoluteFilePath();
@@ -48,15 +75,37 @@ SpreadsheetHost::SpreadsheetHost(Options options) : options_(std::move(options))
 
 SpreadsheetHost::~SpreadsheetHost() {
     try {
-        // The office stays when the pilot is looking at a workbook in it, and when this host only
-        // joined an office that another program of this profile started.
-        if (s_ && s_->attached && !s_->lost && (anyWorkbookShown() || officePid() == 0))
-            detach();
-        else
+        // The office stays while the pilot looks at a workbook in it, and while another program is
+        // attached to it; the last one out ends it. Deciding waits for another program's operation to
+        // end, so that its office is never pulled away in the middle of a change.
+        if (s_ && s_->attached && !s_->lost) {
+            std::unique_ptr<ExclusiveLock> quiet;
+            try {
+                quiet = std::make_unique<ExclusiveLock>(options_.profileDir + QStringLiteral("/korvelanta-office.lock"),
+                                                        10000, QString());
+            } catch (const Error&) {
+            }
+            if (!quiet || anyWorkbookShown() || othersAttached())
+                detach();
+            else
+                shutdown();
+        } else {
             shutdown();
+        }
     } catch (...) {
         // nothing may escape a destructor; the office is left to itself at worst
     }
+    if (clientsFd_ >= 0)
+        ::close(clientsFd_);
+    if (--liveHosts == 0)
+        disposeBridges();
+}
+
+bool SpreadsheetHost::othersAttached() {
+    if (clientsFd_ < 0)
+        return false;
+    // Our shared lock becomes exclusive only when no other program holds one.
+    return ::flock(clientsFd_, LOCK_EX | LOCK_NB) != 0;
 }
 
 QString SpreadsheetHost::defaultProfileDir() {
@@ -164,7 +213,15 @@ void SpreadsheetHost::attach() {
         throw hostError(QStringLiteral("LibreOffice Calc не отдал свой рабочий стол: ") + toQ(e.Message));
     }
     s->attached = true;
+    s->expired = expired_;
     s_ = s;
+    // Tells other programs on this profile that this one uses the office (see ~SpreadsheetHost).
+    if (clientsFd_ < 0)
+        clientsFd_ =
+            ::open(QFile::encodeName(options_.profileDir + QStringLiteral("/korvelanta-clients.lock")).constData(),
+                   O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (clientsFd_ >= 0)
+        ::flock(clientsFd_, LOCK_SH);
 }
 
 void SpreadsheetHost::detach() {
@@ -180,7 +237,12 @@ void SpreadsheetHost::detach() {
 
 void SpreadsheetHost::shutdown() {
     std::shared_ptr<OfficeProcess> process = s_ ? s_->process : nullptr;
+    // An office this host did not start is found by its pipe, so that it can be waited for and, failing
+    // that, ended by force.
+    const pid_t joined = process && process->started() ? 0 : findOfficeByPipe(options_.pipeName);
+    bool terminated = false;
     if (s_ && s_->attached && !s_->lost) {
+        terminated = true;
         try {
             // A shown, modified workbook would make terminate() wait on Calc's own question forever.
             Reference<container::XEnumeration> e = s_->desktop->getComponents()->createEnumeration();
@@ -205,6 +267,8 @@ void SpreadsheetHost::shutdown() {
     }
     if (process && process->started() && !process->waitForExit(10000))
         process->kill();
+    else if (joined && terminated)
+        endProcess(joined, 10000);
     s_.reset();
 }
 

@@ -2,6 +2,7 @@
 // renamed over the target) and closing.
 
 #include "logbook/atomic_file.h"
+#include "logbook/book_files.h"
 #include "logbook/host.h"
 #include "logbook/uno/handles.h"
 
@@ -172,11 +173,22 @@ namespace {
 void storeAtomically(const std::shared_ptr<BookRef>& d, const QString& path, const QString& filter,
                      ReplacePolicy policy) {
     AtomicReplacement file(path, policy);
-    onBook(d, QStringLiteral("сохранение в ") + file.targetPath(), [&] {
-        const Sequence<beans::PropertyValue> args =
-            seqOf({prop("FilterName", Any(toOU(filter))), prop("Overwrite", Any(true))});
-        Reference<frame::XStorable>(d->doc, UNO_QUERY_THROW)->storeToURL(toOU(fileUrl(file.temporaryPath())), args);
-    });
+    try {
+        onBook(d, QStringLiteral("сохранение в ") + file.targetPath(), [&] {
+            const Sequence<beans::PropertyValue> args =
+                seqOf({prop("FilterName", Any(toOU(filter))), prop("Overwrite", Any(true))});
+            Reference<frame::XStorable>(d->doc, UNO_QUERY_THROW)->storeToURL(toOU(fileUrl(file.temporaryPath())), args);
+        });
+    } catch (const Error& e) {
+        // The office says only that it could not write; the disk tells why.
+        const QString dir = QFileInfo(file.targetPath()).absolutePath();
+        const qint64 free = files::freeSpace(dir);
+        if (e.number() == Error::Spreadsheet && free >= 0 &&
+            free < QFileInfo(file.temporaryPath()).size() + 1024 * 1024)
+            throw Error(Error::FileAccess,
+                        QStringLiteral("Недостаточно места на диске для сохранения лётной книжки: ") + dir, e.detail());
+        throw;
+    }
     file.commit();
 }
 
@@ -186,9 +198,13 @@ void Workbook::saveAs(const QString& path, ReplacePolicy policy) {
     storeAtomically(d, path, QStringLiteral("MS Excel 97"), policy);
     d->path = QFileInfo(path).absoluteFilePath();
     d->name = QFileInfo(path).completeBaseName();
-    // What is on disk now equals the workbook: a shown window must not ask about saving it again.
-    onBook(d, QStringLiteral("признак изменений"),
-           [&] { Reference<util::XModifiable>(d->doc, UNO_QUERY_THROW)->setModified(false); });
+    // What is on disk now equals the workbook: a shown window must not ask about saving it again. The
+    // file is replaced already; a failure here does not undo that.
+    try {
+        onBook(d, QStringLiteral("признак изменений"),
+               [&] { Reference<util::XModifiable>(d->doc, UNO_QUERY_THROW)->setModified(false); });
+    } catch (const Error&) {
+    }
 }
 
 void Workbook::save() {

@@ -1,0 +1,138 @@
+#include "logbook/book_change.h"
+
+#include "common/log.h"
+#include "logbook/book_files.h"
+#include "logbook/foreign_locks.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace korv::logbook {
+
+namespace {
+
+int envMs(const char* name, int fallback) {
+    bool ok = false;
+    const int v = qEnvironmentVariableIntValue(name, &ok);
+    return ok && v > 0 ? v : fallback;
+}
+
+// Removes a lock file that is provably left behind; one that cannot be removed stops the change.
+void removeStaleLock(const OfficeLockFile& lock) {
+    if (!QFile::remove(lock.path) && QFileInfo::exists(lock.path))
+        throw Error(Error::FileAccess, QStringLiteral("Не удалось удалить оставленный файл блокировки ") + lock.path);
+    log::write(QStringLiteral("removed a stale lock file ") + lock.path + QStringLiteral(" (") + lock.holderText() +
+               u')');
+}
+
+// What other programs' lock files beside the logbook say, judged before the office opens it. The
+// program's own office is asked directly whether it still holds the logbook.
+void respectOtherProgramsLocks(SpreadsheetHost& host, const QString& real, const ChangeSettings& settings) {
+    const QString ownProfile = QUrl::fromLocalFile(host.profileDir()).toString(QUrl::FullyEncoded);
+    for (const OfficeLockFile& lock : officeLockFiles(real)) {
+        if (lock.kind == OfficeLockFile::Kind::LibreOffice && sameProfile(lock.profileUrl, ownProfile)) {
+            // Hidden leftovers are closed already; a shown logbook is refused when it is opened.
+            if (host.holding(real) == SpreadsheetHost::Holding::NotLoaded)
+                removeStaleLock(lock);
+            continue;
+        }
+        switch (judgeForeignLock(lock)) {
+        case LockVerdict::Stale:
+            removeStaleLock(lock);
+            break;
+        case LockVerdict::Live:
+            throw Error(Error::LogbookBusy, QStringLiteral("Лётная книжка открыта в другой программе (") +
+                                                lock.holderText() + QStringLiteral("). Закройте её там и повторите."));
+        case LockVerdict::Unknown: {
+            const QString where =
+                lock.holderText().isEmpty() ? QString() : QStringLiteral(" (") + lock.holderText() + u')';
+            if (settings.confirmUnknownLock &&
+                settings.confirmUnknownLock(QStringLiteral("Лётная книжка, возможно, открыта в другой программе") +
+                                            where +
+                                            QStringLiteral(". Если она там уже закрыта, запись можно продолжить. "
+                                                           "Продолжить?"))) {
+                removeStaleLock(lock);
+                break;
+            }
+            throw Error(Error::LogbookBusy,
+                        QStringLiteral("Лётная книжка, возможно, открыта в другой программе") + where +
+                            QStringLiteral(". Закройте её там; если она нигде не открыта, удалите файл ") + lock.path +
+                            QStringLiteral(" и повторите."));
+        }
+        }
+    }
+}
+
+} // namespace
+
+ChangeSettings::ChangeSettings()
+    : bookWaitMs(envMs("KORV_LOGBOOK_WAIT_MS", 30000)), officeWaitMs(envMs("KORV_OFFICE_WAIT_MS", 180000)),
+      timeoutMs(envMs("KORV_OFFICE_TIMEOUT_MS", 120000)) {}
+
+ChangeGuard::ChangeGuard(SpreadsheetHost& host, const QString& realPath, const ChangeSettings& settings) {
+    const auto tell = [&](const QString& what) {
+        return [&settings, what](const QString& holder) {
+            if (settings.waiting)
+                settings.waiting(what + (holder.isEmpty() ? QString() : QStringLiteral(" (") + holder + u')') +
+                                 QStringLiteral(". Жду…"));
+        };
+    };
+    bookLock_ = std::make_unique<ExclusiveLock>(
+        logbookLockFile(realPath), settings.bookWaitMs,
+        QStringLiteral("Лётная книжка занята: её меняет другая программа Korvelanta, ") + realPath,
+        tell(QStringLiteral("Лётную книжку меняет другая программа Korvelanta")));
+    // With the logbook's lock held, no live operation owns a temporary file beside it.
+    for (const QString& name : files::removeLeftovers(realPath))
+        log::write(QStringLiteral("removed a leftover ") + name + QStringLiteral(" beside ") + realPath);
+    operation_ = host.beginOperation(settings.timeoutMs, settings.officeWaitMs,
+                                     tell(QStringLiteral("LibreOffice Calc занят другой операцией")));
+    host.attach();
+    if (const int n = host.closeHiddenWorkbooks())
+        log::write(QStringLiteral("closed %1 workbook(s) left in the office unsaved").arg(n));
+}
+
+ChangeGuard::~ChangeGuard() = default;
+
+BookChange::BookChange(SpreadsheetHost& host, const QString& bookPath, const ChangeSettings& settings)
+    : host_(host), real_(files::realPath(bookPath)) {
+    if (QFileInfo(bookPath).isSymLink() && !QFileInfo::exists(real_))
+        throw Error(Error::FileNotFound, QStringLiteral("Лётная книжка ") + bookPath +
+                                             QStringLiteral(" — ссылка на отсутствующий файл ") + real_);
+    files::requireChangeable(real_);
+    guard_ = std::make_unique<ChangeGuard>(host, real_, settings);
+    respectOtherProgramsLocks(host, real_, settings);
+    book_ = host.openForChange(real_);
+}
+
+BookChange::~BookChange() {
+    if (book_ && !saved_) {
+        try {
+            book_->close(CloseMode::Discard);
+        } catch (const Error& e) {
+            // The office is gone: nothing of the change can reach the file.
+            log::error(QStringLiteral("closing an abandoned change"), e);
+        }
+    }
+}
+
+Sheet BookChange::sheet(const QString& name) {
+    if (!book_->hasSheet(name))
+        throw Error(Error::BadWorkbook, QStringLiteral("В лётной книжке ") + real_ + QStringLiteral(" нет листа «") +
+                                            name + QStringLiteral("»"));
+    return book_->sheet(name);
+}
+
+std::optional<QString> BookChange::save() {
+    book_->saveAs(real_, ReplacePolicy::Replace); // throws while the file is the old one
+    saved_ = true;
+    try {
+        book_->close(CloseMode::Discard); // just saved: nothing is lost
+    } catch (const Error& e) {
+        log::error(QStringLiteral("closing after a save"), e);
+        return QStringLiteral("Лётная книжка сохранена, но LibreOffice Calc не закрыл её: ") + e.description();
+    }
+    return std::nullopt;
+}
+
+} // namespace korv::logbook

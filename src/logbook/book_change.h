@@ -1,0 +1,76 @@
+#pragma once
+
+// A change of the logbook: the one way every operation that changes it (a new logbook, a written shift,
+// the totals) reaches the file. It takes the logbook's lock and the office's, refuses what another
+// program holds open, opens the file afresh, and either saves it whole or leaves it exactly as it was.
+
+#include "logbook/host.h"
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace korv::logbook {
+
+// How a change deals with what it meets.
+struct ChangeSettings {
+    ChangeSettings();
+
+    // Told once when the change has to wait for another program, with what the program sees.
+    std::function<void(const QString& text)> waiting;
+    // Asked when another program's lock on the logbook cannot be judged from here (another machine's, a
+    // Microsoft Office owner file): true when the pilot says the logbook is closed there. Empty: refused.
+    std::function<bool(const QString& question)> confirmUnknownLock;
+    // How long to wait for another change of the logbook, for another operation on the office, and for
+    // the office to finish this operation. KORV_LOGBOOK_WAIT_MS, KORV_OFFICE_WAIT_MS and
+    // KORV_OFFICE_TIMEOUT_MS set other defaults (tests, the stress run).
+    int bookWaitMs;
+    int officeWaitMs;
+    int timeoutMs;
+};
+
+// The locks and the office operation of a change, for a logbook that is there or about to be made. While
+// it lives no other change of this logbook and no other operation on the office runs; the program's own
+// leftovers beside the logbook and in the office are gone.
+class ChangeGuard {
+public:
+    ChangeGuard(SpreadsheetHost& host, const QString& realPath, const ChangeSettings& settings);
+    ~ChangeGuard();
+    ChangeGuard(const ChangeGuard&) = delete;
+    ChangeGuard& operator=(const ChangeGuard&) = delete;
+
+private:
+    std::unique_ptr<ExclusiveLock> bookLock_;
+    std::unique_ptr<SpreadsheetHost::Operation> operation_;
+};
+
+class BookChange {
+public:
+    // Opens the logbook at bookPath (a link is followed to its file) for a change. Throws the Error that
+    // names why it cannot: busy, missing, read-only, not a workbook, open in another program, no room.
+    BookChange(SpreadsheetHost& host, const QString& bookPath, const ChangeSettings& settings = {});
+    // Unless saved, closes the workbook unsaved: the file stays exactly as it was.
+    ~BookChange();
+    BookChange(const BookChange&) = delete;
+    BookChange& operator=(const BookChange&) = delete;
+
+    Workbook& book() { return *book_; }
+    // A sheet of the logbook; one that is missing is Error::BadWorkbook naming the file and the sheet.
+    Sheet sheet(const QString& name);
+    QString realPath() const { return real_; }
+
+    // Replaces the file with the workbook (atomically) and closes it. Throws only while the file is still
+    // the old one; what fails after it was replaced comes back as a note (the change is on disk).
+    std::optional<QString> save();
+
+private:
+    SpreadsheetHost& host_;
+    QString real_;
+    std::unique_ptr<ChangeGuard> guard_;
+    std::optional<Workbook> book_;
+    bool saved_ = false;
+};
+
+} // namespace korv::logbook

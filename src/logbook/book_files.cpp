@@ -1,0 +1,152 @@
+#include "logbook/book_files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace korv::logbook::files {
+
+namespace {
+
+// Room a save needs beside the file it replaces: the new copy and LibreOffice's own temporary files.
+qint64 roomFor(qint64 fileSize) { return fileSize + std::max<qint64>(fileSize / 4, 1024 * 1024); }
+
+QString sizeText(qint64 bytes) { return QString::number((bytes + 1023) / 1024) + QStringLiteral(" КБ"); }
+
+Error accessError(const QString& text, const QString& detail = {}) { return Error(Error::FileAccess, text, detail); }
+
+} // namespace
+
+QString realPath(const QString& path) {
+    QFileInfo info(path);
+    // Bounded, so that a loop of links ends.
+    for (int hops = 0; hops < 40 && info.isSymLink(); ++hops) {
+        const QString target = info.symLinkTarget();
+        if (target.isEmpty())
+            break;
+        info = QFileInfo(target);
+    }
+    return info.absoluteFilePath();
+}
+
+Error fileError(int err, const QString& what, const QString& path) {
+    const QString detail =
+        what + QStringLiteral(" ") + path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(err));
+    switch (err) {
+    case EACCES:
+    case EPERM:
+        return accessError(QStringLiteral("Нет права доступа: ") + path, detail);
+    case EROFS:
+        return accessError(QStringLiteral("Диск доступен только для чтения: ") + path, detail);
+    case ENOSPC:
+    case EDQUOT:
+        return accessError(QStringLiteral("Недостаточно места на диске: ") + path, detail);
+    case ENOENT:
+    case ENOTDIR:
+        return Error(Error::FileNotFound, QStringLiteral("Не найден: ") + path, detail);
+    default:
+        return accessError(QStringLiteral("Ошибка файловой системы: ") + path, detail);
+    }
+}
+
+qint64 freeSpace(const QString& dir) {
+    struct statvfs st {};
+    if (::statvfs(QFile::encodeName(dir).constData(), &st) != 0)
+        return -1;
+    return qint64(st.f_bavail) * qint64(st.f_frsize);
+}
+
+void requireWritableDirectory(const QString& dir) {
+    const QFileInfo d(dir);
+    if (!d.exists())
+        throw Error(Error::FileNotFound, QStringLiteral("Каталог лётной книжки не найден: ") + dir);
+    if (!d.isDir())
+        throw accessError(QStringLiteral("Путь к лётной книжке не является каталогом: ") + dir);
+    // Only a real file tells whether the directory takes one: permission bits say nothing for root, a
+    // read-only mount or a full disk.
+    QByteArray probe = QFile::encodeName(d.absoluteFilePath() + QStringLiteral("/.korvelanta-probe-XXXXXX"));
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) {
+        const int err = errno;
+        const QString detail = QString::fromLocal8Bit(std::strerror(err));
+        if (err == EROFS)
+            throw accessError(QStringLiteral("Каталог ") + d.absoluteFilePath() +
+                                  QStringLiteral(" находится на диске, доступном только для чтения"),
+                              detail);
+        if (err == ENOSPC || err == EDQUOT)
+            throw fileError(err, QStringLiteral("создание файла в каталоге"), d.absoluteFilePath());
+        // Permissions, or a file system that takes no files at all (/proc).
+        throw accessError(QStringLiteral("Нет права записи в каталог ") + d.absoluteFilePath() +
+                              QStringLiteral(": лётная книжка не может быть сохранена"),
+                          detail);
+    }
+    ::close(fd);
+    ::unlink(probe.constData());
+}
+
+void requireChangeable(const QString& real) {
+    const QFileInfo f(real);
+    if (!f.exists()) {
+        if (!f.absoluteDir().exists())
+            throw Error(Error::FileNotFound, QStringLiteral("Каталог лётной книжки не найден: ") + f.absolutePath());
+        throw Error(Error::FileNotFound, QStringLiteral("Лётная книжка не найдена: ") + real);
+    }
+    if (!f.isFile())
+        throw Error(Error::BadWorkbook, QStringLiteral("Лётная книжка не является файлом: ") + real);
+    const QByteArray name = QFile::encodeName(real);
+    const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        if (err == EACCES || err == EPERM)
+            throw accessError(QStringLiteral("Нет права чтения лётной книжки: ") + real,
+                              QString::fromLocal8Bit(std::strerror(err)));
+        throw fileError(err, QStringLiteral("открытие"), real);
+    }
+    char magic[8] = {};
+    const ssize_t got = ::read(fd, magic, sizeof magic);
+    ::close(fd);
+    // A file nobody may write is read-only to the program too, even when the file system would let root
+    // replace it: the pilot marked it so.
+    struct stat st {};
+    ::stat(name.constData(), &st);
+    if ((st.st_mode & 0222) == 0 || ::access(name.constData(), W_OK) != 0)
+        throw accessError(QStringLiteral("Лётная книжка доступна только для чтения: ") + real +
+                          QStringLiteral(". Снимите с файла запрет записи и повторите."));
+    if (got == 0)
+        throw Error(Error::BadWorkbook, QStringLiteral("Файл лётной книжки пуст: ") + real);
+    static const char kOle2[8] = {'\xD0', '\xCF', '\x11', '\xE0', '\xA1', '\xB1', '\x1A', '\xE1'};
+    const bool ole2 = got == 8 && std::memcmp(magic, kOle2, 8) == 0;       // .xls
+    const bool zip = got >= 4 && std::memcmp(magic, "PK\x03\x04", 4) == 0; // .xlsx, .ods
+    if (!ole2 && !zip)
+        throw Error(Error::BadWorkbook, QStringLiteral("Файл не является книгой электронной таблицы: ") + real);
+    requireWritableDirectory(f.absolutePath());
+    const qint64 free = freeSpace(f.absolutePath());
+    if (free >= 0 && free < roomFor(f.size()))
+        throw accessError(QStringLiteral("Недостаточно места на диске для сохранения лётной книжки: свободно ") +
+                          sizeText(free) + QStringLiteral(", нужно не меньше ") + sizeText(roomFor(f.size())) +
+                          QStringLiteral(" (") + f.absolutePath() + u')');
+}
+
+QStringList removeLeftovers(const QString& real) {
+    const QFileInfo f(real);
+    QDir dir = f.absoluteDir();
+    const QRegularExpression ours(QStringLiteral("^\\.") + QRegularExpression::escape(f.fileName()) +
+                                  QStringLiteral("\\.[A-Za-z0-9]{6}\\.tmp$|^\\.korvelanta-probe-[A-Za-z0-9]{6}$"));
+    QStringList removed;
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (ours.match(name).hasMatch() && dir.remove(name))
+            removed << name;
+    }
+    return removed;
+}
+
+} // namespace korv::logbook::files

@@ -1,0 +1,44 @@
+#pragma once
+
+// The lock files other programs keep beside a document they have open, and whether such a lock is still
+// held: LibreOffice's ".~lock.<name>#" and Microsoft Office's "~$<name>". No office needed.
+
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+namespace korv::logbook {
+
+struct OfficeLockFile {
+    enum class Kind { LibreOffice, MsOffice };
+    QString path; // the lock file
+    Kind kind = Kind::LibreOffice;
+    QString user;       // who holds the document, as the lock names them
+    QString host;       // the machine, when the lock names it
+    QString time;       // since when, as the lock writes it (or the file's time)
+    QString profileUrl; // LibreOffice: the user profile of the office holding the document
+
+    // "пользователь root, компьютер vm, с 07.12.2026 15:12"
+    QString holderText() const;
+};
+
+// The lock files beside the document at `realPath`.
+QList<OfficeLockFile> officeLockFiles(const QString& realPath);
+
+enum class LockVerdict {
+    Stale,  // provably left behind: no program holds the document by it
+    Live,   // a running program on this machine holds it
+    Unknown // another machine's lock, or a kind that cannot be checked from here
+};
+
+// Judges a lock of another program (the program's own office is judged by the caller, which can ask
+// it): a LibreOffice lock of this machine is live while an office with the lock's profile runs.
+LockVerdict judgeForeignLock(const OfficeLockFile& lock);
+
+// The user profile URL of every LibreOffice running on this machine (any user), as file URLs.
+QStringList runningOfficeProfiles();
+
+// Whether two profile URLs name one directory.
+bool sameProfile(const QString& urlA, const QString& urlB);
+
+} // namespace korv::logbook
