@@ -19,6 +19,7 @@ public:
         DivisionByZero = 11,
         TypeMismatch = 13,
         ItemNotFound = 3265,    // a named query or table that the reference database does not hold
+        BadDatabase = 3343,     // the reference database is damaged or no database at all
         NoCurrentRecord = 3021, // a lookup that found no record
         FileNotFound = 53,
         Spreadsheet = 1004, // the spreadsheet application refused or failed an operation

@@ -14,8 +14,6 @@ namespace korv::flight {
 
 namespace {
 
-const QString kDatabaseName = QStringLiteral("FlightTables1.mdb");
-
 // Opens the database read only for the lifetime of one lookup and removes the connection after.
 class Connection {
 public:
@@ -31,7 +29,7 @@ public:
             const QString why = db.lastError().text();
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(name_);
-            throw Error(Error::FileNotFound, QStringLiteral("Не удалось открыть базу данных %1: %2").arg(path, why));
+            throw Error(Error::BadDatabase, QStringLiteral("Не удалось открыть базу данных %1").arg(path), why);
         }
     }
     ~Connection() {
@@ -50,9 +48,27 @@ private:
     QString name_;
 };
 
-[[noreturn]] void failQuery(const QSqlQuery& q, const QString& what) {
-    throw Error(Error::ItemNotFound,
-                QStringLiteral("Ошибка чтения базы данных %1 (%2): %3").arg(kDatabaseName, what, q.lastError().text()));
+// A query that failed: the database itself is damaged (or is no database), or what the query needs is
+// not in it. The driver's own words go to the log.
+[[noreturn]] void failQuery(const QSqlQuery& q, const QString& path, const QString& what) {
+    throw Error(
+        Error::BadDatabase,
+        QStringLiteral("Файл базы данных %1 повреждён или не является базой данных (не прочитано: %2)").arg(path, what),
+        q.lastError().text());
+}
+
+// Checks that the database holds the table or query `name` before it is read.
+void requireObject(const Connection& c, const QString& path, const QString& name) {
+    QSqlQuery q(c.db());
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = ? AND type IN ('view', 'table')")))
+        failQuery(q, path, name);
+    q.addBindValue(name);
+    if (!q.exec())
+        failQuery(q, path, name);
+    if (!q.next())
+        throw Error(Error::ItemNotFound,
+                    QStringLiteral("В базе данных %1 нет таблицы или запроса «%2»").arg(path, name));
 }
 
 } // namespace
@@ -63,21 +79,13 @@ Table ReferenceDatabase::table(const QString& queryName) {
     Table records;
     {
         Connection c(path_);
+        requireObject(c, path_, queryName);
         QSqlQuery q(c.db());
         q.setForwardOnly(true);
-        q.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE name = ? AND type IN ('view', 'table')"));
-        q.addBindValue(queryName);
-        if (!q.exec())
-            failQuery(q, queryName);
-        if (!q.next())
-            throw Error(Error::ItemNotFound,
-                        QStringLiteral("В базе данных %1 нет запроса «%2»").arg(kDatabaseName, queryName));
-        q.finish();
-
         QString quoted = queryName;
         quoted.replace(u'"', QStringLiteral("\"\""));
         if (!q.exec(QStringLiteral("SELECT * FROM \"") + quoted + u'"'))
-            failQuery(q, queryName);
+            failQuery(q, path_, queryName);
         const int fields = q.record().count();
         while (q.next()) {
             Record r(fields);
@@ -96,12 +104,14 @@ QString ReferenceDatabase::exerciseDescription(const QString& exerciseText) {
     const qint64 number = *whole;
 
     Connection c(path_);
+    requireObject(c, path_, QStringLiteral("ExercisesKLP"));
     QSqlQuery q(c.db());
     q.setForwardOnly(true);
-    q.prepare(QStringLiteral("SELECT exercise, OpisKratko FROM ExercisesKLP WHERE exercise = ?"));
+    if (!q.prepare(QStringLiteral("SELECT exercise, OpisKratko FROM ExercisesKLP WHERE exercise = ?")))
+        failQuery(q, path_, QStringLiteral("ExercisesKLP"));
     q.addBindValue(number);
     if (!q.exec())
-        failQuery(q, QStringLiteral("ExercisesKLP"));
+        failQuery(q, path_, QStringLiteral("ExercisesKLP"));
     if (!q.next())
         throw Error(Error::NoCurrentRecord,
                     QStringLiteral("Нет описания упражнения %1 в таблице ExercisesKLP").arg(number));

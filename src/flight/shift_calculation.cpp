@@ -1,6 +1,7 @@
 #include "flight/shift_calculation.h"
 
 #include "common/error.h"
+#include "common/log.h"
 #include "common/numtext.h"
 #include "flight/interpolation.h"
 
@@ -48,8 +49,10 @@ void ShiftSession::cmdOK_Click(Dialogs& dialogs) {
     } catch (const Error& e) {
         if (e.number() == Error::Overflow)
             dialogs.message(text::kOverflowTitle, text::kOverflow, Dialogs::Icon::Warning);
-        else
+        else {
+            log::error(QStringLiteral("Считать"), e);
             dialogs.message(text::kGeneralErrorTitle, e.text(), Dialogs::Icon::Critical);
+        }
     }
 }
 

@@ -15,9 +15,15 @@ struct CliRun {
     QByteArray err;
 };
 
-inline CliRun runCli(const QStringList& args, const QByteArray& input, int timeoutMs = 180000) {
+inline QString cliPath() { return QDir(qEnvironmentVariable("KORV_BIN_DIR")).filePath("korvelanta-cli"); }
+
+// `environment` empty: the test's own.
+inline CliRun runCli(const QStringList& args, const QByteArray& input, int timeoutMs = 180000,
+                     const QProcessEnvironment& environment = {}) {
     QProcess p;
-    p.start(QDir(qEnvironmentVariable("KORV_BIN_DIR")).filePath("korvelanta-cli"), args);
+    if (!environment.isEmpty())
+        p.setProcessEnvironment(environment);
+    p.start(cliPath(), args);
     EXPECT_TRUE(p.waitForStarted());
     p.write(input);
     p.closeWriteChannel();

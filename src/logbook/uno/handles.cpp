@@ -36,6 +36,12 @@ Reference<uno::XComponentContext> localContext() {
 // Session
 
 void Session::require(const QString& what) const {
+    // Past its deadline an operation goes no further, not even with a new office.
+    if (expired && *expired > 0)
+        throw Error(Error::Timeout,
+                    QStringLiteral("LibreOffice Calc не ответил за %1 с и был остановлен; не выполнено: ")
+                            .arg(expired->load()) +
+                        what);
     if (lost)
         throw hostError(QStringLiteral("LibreOffice Calc завершился, связь с ним потеряна; не выполнено: ") + what);
     if (!attached)

@@ -133,6 +133,9 @@ std::shared_ptr<Session> SpreadsheetHost::session() const {
 }
 
 void SpreadsheetHost::attach() {
+    if (*expired_ > 0)
+        throw Error(Error::Timeout,
+                    QStringLiteral("LibreOffice Calc не ответил за %1 с и был остановлен").arg(expired_->load()));
     if (s_ && s_->attached && !s_->lost) {
         if (s_->responds())
             return;

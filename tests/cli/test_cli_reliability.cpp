@@ -1,0 +1,397 @@
+// The logbook as a hostile world treats it, through korvelanta-cli write: two writers at once, a program
+// that died with its workbook loaded, other programs' lock files, links, read-only files and disks, a
+// full disk, files that are no workbook, a damaged reference database, an office that hangs. Every
+// refusal names its cause, and the file is either exactly as it was or holds exactly the new record.
+//
+// The CLIs share one office of their own (XDG_CACHE_HOME points into the test's directory); the test
+// reads the logbook back through a second, independent office, which never sees what the first holds.
+
+#include "common/dialogs.h"
+#include "common/error.h"
+#include "logbook/host.h"
+#include "logbook/logbook.h"
+#include "logbook/newbook.h"
+#include "support/cli_run.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace korv;
+namespace lb = korv::logbook;
+
+namespace {
+
+QByteArray shift(const char* date = "05.09.04") {
+    QByteArray s = R"({"cboTyp": "Л-39", "txtTpolChas": "1", "txtTpolMin": "25", "txtBal": "8",
+        "txtHn": "600", "txtHv": "900", "txtVidKm": "10", "optDSMU": true, "txtHpol": "3000",
+        "txtPol": "1", "optForward": true, "txtUpr": "7", "optPrivate": true, "txtDate": "DATE"})";
+    return s.replace("DATE", date);
+}
+
+QByteArray hashOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+                                       : QByteArray();
+}
+
+QStringList entriesOf(const QString& dir) {
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+// One office for reading back, one template logbook, one cache (and so one office) for the CLIs.
+class Environment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        lb::SpreadsheetHost::Options o;
+        o.profileDir = dir.filePath("reader-profile");
+        reader = new lb::SpreadsheetHost(o);
+        QDir().mkpath(dir.filePath("template"));
+        lb::NoProgress progress;
+        RecordingDialogs dialogs;
+        lb::createNewLogbook(*reader, dir.filePath("template"), progress, dialogs);
+        templateBook = lb::bookPath(dir.filePath("template"));
+        cache = dir.filePath("cache");
+    }
+    void TearDown() override {
+        delete reader;
+        reader = nullptr;
+        // The CLIs' office ends with the last CLI; one that a test left stopped or running goes here.
+        QProcess::execute("pkill", {"-KILL", "-f", "UserInstallation=file://" + cache});
+    }
+    static inline lb::SpreadsheetHost* reader = nullptr;
+    static inline QString templateBook;
+    static inline QString cache;
+    QTemporaryDir dir;
+};
+
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new Environment);
+
+QString cliProfile() { return Environment::cache + "/korvelanta/office-profile"; }
+
+QProcessEnvironment cliEnvironment() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CACHE_HOME", Environment::cache);
+    return env;
+}
+
+CliRun write(const QString& dir, const QByteArray& input, const QProcessEnvironment& env = cliEnvironment()) {
+    return runCli({"write", "--dir", dir}, "[" + input + "]", 180000, env);
+}
+
+QString messagesOf(const CliRun& r) {
+    QStringList texts;
+    for (const QJsonValue& v : QJsonDocument::fromJson(r.out).array())
+        for (const QJsonValue& m : v.toObject()["messages"].toArray())
+            texts << m.toObject()["text"].toString();
+    return texts.join('\n');
+}
+
+int writtenRow(const CliRun& r) {
+    const QJsonArray a = QJsonDocument::fromJson(r.out).array();
+    return a.isEmpty() ? 0 : a[0].toObject()["written"].toObject()["row"].toInt();
+}
+
+// The records of "Лист1" as the file holds them: the texts of column E of record rows (a date in A).
+QStringList recordsIn(const QString& book) {
+    lb::Workbook wb = Environment::reader->openWorkbook(book);
+    lb::Sheet s = wb.sheet(lb::kSheet1);
+    QStringList out;
+    const int last = s.lastUsedRow();
+    if (last >= 6) {
+        const QList<QVariantList> rows = s.cells(6, 0, last, 4).data();
+        for (int i = 0; i < rows.size(); i += 2)
+            if (rows[i][0].typeId() == QMetaType::Double)
+                out << rows[i][4].toString();
+    }
+    wb.close(lb::CloseMode::Discard);
+    return out;
+}
+
+class Reliability : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        book = lb::bookPath(dir.path());
+        ASSERT_TRUE(QFile::copy(Environment::templateBook, book));
+        QFile::setPermissions(book, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    }
+    // A refused write: exit 3, the message names the cause, the file is byte for byte as it was.
+    void expectRefused(const QString& cause, const QString& at = {}) {
+        const QString where = at.isEmpty() ? dir.path() : at;
+        const QString target = at.isEmpty() ? book : lb::bookPath(at);
+        const QByteArray before = hashOf(target);
+        const CliRun r = write(where, shift());
+        EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
+        const QString messages = messagesOf(r);
+        EXPECT_TRUE(messages.contains("Смена не записана, лётная книжка не изменена.")) << messages.toStdString();
+        EXPECT_TRUE(messages.contains(cause)) << messages.toStdString();
+        // No internal words reach the pilot.
+        EXPECT_FALSE(messages.contains(".cxx")) << messages.toStdString();
+        EXPECT_FALSE(messages.contains("0x")) << messages.toStdString();
+        EXPECT_EQ(hashOf(target), before);
+    }
+
+    QTemporaryDir dir;
+    QString book;
+};
+
+} // namespace
+
+TEST_F(Reliability, TwoWritersStartedTogetherBothLandOnDistinctRows) {
+    QProcess a, b;
+    for (QProcess* p : {&a, &b}) {
+        p->setProcessEnvironment(cliEnvironment());
+        p->start(cliPath(), {"write", "--dir", dir.path()});
+        p->write("[" + shift() + "]");
+        p->closeWriteChannel();
+    }
+    ASSERT_TRUE(a.waitForFinished(120000));
+    ASSERT_TRUE(b.waitForFinished(120000));
+    EXPECT_EQ(a.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(b.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(a.exitCode(), 0) << a.readAllStandardError().toStdString();
+    EXPECT_EQ(b.exitCode(), 0) << b.readAllStandardError().toStdString();
+    const int rowA = writtenRow({a.exitCode(), a.readAllStandardOutput(), {}});
+    const int rowB = writtenRow({b.exitCode(), b.readAllStandardOutput(), {}});
+    EXPECT_EQ(std::set<int>({rowA, rowB}), std::set<int>({9, 11}));
+    EXPECT_EQ(recordsIn(book).size(), 2);
+    EXPECT_EQ(entriesOf(dir.path()), QStringList{"Korvelanta.xls"});
+}
+
+TEST_F(Reliability, ADeadProgramsHalfMadeChangeNeverReachesTheFile) {
+    // A program that died in the middle of a write leaves the logbook loaded and changed in the office.
+    QProcess dying;
+    dying.start(KORV_DYING_WRITER, {cliProfile(), book, "E7", "половина чужой записи"});
+    ASSERT_TRUE(dying.waitForFinished(120000));
+    ASSERT_EQ(dying.exitStatus(), QProcess::CrashExit) << dying.readAllStandardError().toStdString();
+    const CliRun r = write(dir.path(), shift());
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString() << messagesOf(r).toStdString();
+    EXPECT_EQ(writtenRow(r), 9);
+    const QStringList records = recordsIn(book);
+    ASSERT_EQ(records.size(), 1);
+    EXPECT_TRUE(records[0].startsWith("Упр.  7")) << records[0].toStdString();
+}
+
+TEST_F(Reliability, OtherProgramsLocksAreRespectedAndStaleOnesRemoved) {
+    const QString lockFile = dir.filePath(".~lock.Korvelanta.xls#");
+    const QString host = QSysInfo::machineHostName();
+    auto lockBy = [&](const QString& profileUrl, const QString& onHost) {
+        QFile f(lockFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write((",pilot," + onHost + ",07.12.2026 15:12," + profileUrl + ";").toUtf8());
+    };
+    // A live office of this machine holds it: the reading office stands for the pilot's own LibreOffice.
+    Environment::reader->attach();
+    lockBy(QUrl::fromLocalFile(Environment::reader->profileDir()).toString(QUrl::FullyEncoded), host);
+    expectRefused("Лётная книжка открыта в другой программе (пользователь pilot, компьютер " + host);
+    EXPECT_TRUE(QFile::exists(lockFile));
+
+    // Another machine's lock cannot be judged: refused, and told how to go on.
+    lockBy("file:///home/pilot/.config/libreoffice/4", "hangar-pc");
+    expectRefused("удалите файл " + lockFile);
+
+    // Left by an office of this machine that no longer runs, or by the program's own office that no
+    // longer holds the logbook: removed, and the write lands.
+    for (const QString& profile :
+         {QUrl::fromLocalFile(dir.filePath("gone")).toString(), QUrl::fromLocalFile(cliProfile()).toString()}) {
+        lockBy(profile, host);
+        const CliRun r = write(dir.path(), shift());
+        EXPECT_EQ(r.exitCode, 0) << messagesOf(r).toStdString();
+        EXPECT_FALSE(QFile::exists(lockFile));
+    }
+    EXPECT_EQ(recordsIn(book).size(), 2);
+}
+
+TEST_F(Reliability, ALinkedLogbookIsWrittenThroughAndStaysALink) {
+    QTemporaryDir disk2;
+    const QString real = disk2.filePath("Korvelanta.xls");
+    ASSERT_TRUE(QFile::rename(book, real));
+    ASSERT_TRUE(QFile::link(real, book));
+    const CliRun r = write(dir.path(), shift());
+    ASSERT_EQ(r.exitCode, 0) << messagesOf(r).toStdString();
+    EXPECT_TRUE(QFileInfo(book).isSymLink());
+    EXPECT_EQ(QFileInfo(book).symLinkTarget(), real);
+    EXPECT_EQ(recordsIn(real).size(), 1);
+    EXPECT_EQ(entriesOf(dir.path()), QStringList{"Korvelanta.xls"});
+    EXPECT_EQ(entriesOf(disk2.path()), QStringList{"Korvelanta.xls"});
+}
+
+TEST_F(Reliability, ReadOnlyFilesAndDirectoriesAreNamed) {
+    ::chmod(QFile::encodeName(book).constData(), 0444);
+    expectRefused("Лётная книжка доступна только для чтения: " + book);
+    ::chmod(QFile::encodeName(book).constData(), 0644);
+
+    if (::getuid() != 0) {
+        ::chmod(QFile::encodeName(dir.path()).constData(), 0555);
+        expectRefused("Нет права записи в каталог " + dir.path());
+        ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+        return;
+    }
+    // Root writes wherever permission bits say no: a read-only mount it is.
+    QTemporaryDir mountPoint;
+    if (::mount("tmpfs", QFile::encodeName(mountPoint.path()).constData(), "tmpfs", 0, "size=4m") != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    ASSERT_TRUE(QFile::copy(book, lb::bookPath(mountPoint.path())));
+    ASSERT_EQ(
+        ::mount(nullptr, QFile::encodeName(mountPoint.path()).constData(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr),
+        0);
+    expectRefused("только для чтения", mountPoint.path());
+    ::umount2(QFile::encodeName(mountPoint.path()).constData(), MNT_DETACH);
+}
+
+TEST_F(Reliability, AFullDiskIsNamedAndTheFileStays) {
+    if (::getuid() != 0)
+        GTEST_SKIP() << "a full disk needs a small tmpfs, which only root can mount";
+    QTemporaryDir mountPoint;
+    if (::mount("tmpfs", QFile::encodeName(mountPoint.path()).constData(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    ASSERT_TRUE(QFile::copy(book, lb::bookPath(mountPoint.path())));
+    {
+        QFile fill(mountPoint.filePath("fill"));
+        ASSERT_TRUE(fill.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'x');
+        while (fill.write(block) == block.size() && fill.flush()) {
+        }
+    }
+    expectRefused("Недостаточно места на диске", mountPoint.path());
+    QStringList left = entriesOf(mountPoint.path());
+    left.sort();
+    EXPECT_EQ(left, (QStringList{"Korvelanta.xls", "fill"}));
+    ::umount2(QFile::encodeName(mountPoint.path()).constData(), MNT_DETACH);
+}
+
+TEST_F(Reliability, FilesThatAreNoWorkbookAreNamed) {
+    QByteArray real;
+    {
+        QFile f(book);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        real = f.readAll();
+    }
+    const struct {
+        QByteArray content;
+        QString cause;
+    } cases[] = {
+        {"", "Файл лётной книжки пуст"},
+        {"These are not the droids you are looking for.\n", "Файл не является книгой электронной таблицы"},
+        {real.left(real.size() / 3), "книгой электронной таблицы"},
+    };
+    for (const auto& c : cases) {
+        QFile f(book);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(c.content);
+        f.close();
+        expectRefused(c.cause);
+    }
+    // A workbook without the records' sheet.
+    {
+        lb::Workbook wb = Environment::reader->addWorkbook();
+        wb.renameSheet(wb.sheetAt(0).name(), "Итоги");
+        wb.saveAs(book, lb::ReplacePolicy::Replace);
+        wb.close(lb::CloseMode::Discard);
+    }
+    expectRefused("нет листа «Лист1»");
+    EXPECT_EQ(entriesOf(dir.path()), QStringList{"Korvelanta.xls"});
+}
+
+TEST_F(Reliability, ADamagedOrIncompleteDatabaseIsNamedByItsPath) {
+    const QString good = QDir(qEnvironmentVariable("KORV_BIN_DIR")).filePath("FlightTables1.mdb");
+    const QString damaged = dir.filePath("damaged.mdb");
+    {
+        QFile f(damaged);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(8192, '\x5a'));
+    }
+    const QString incomplete = dir.filePath("incomplete.mdb");
+    ASSERT_TRUE(QFile::copy(good, incomplete));
+    QFile::setPermissions(incomplete, QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_EQ(QProcess::execute("sqlite3", {incomplete, "DROP VIEW Z_Time_Obl_L39;"}), 0);
+    const QString noExercisesDb = dir.filePath("no-exercises.mdb");
+    ASSERT_TRUE(QFile::copy(good, noExercisesDb));
+    QFile::setPermissions(noExercisesDb, QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_EQ(QProcess::execute("sqlite3", {noExercisesDb, "DROP TABLE ExercisesKLP;"}), 0);
+
+    const CliRun broken = runCli({"calc", "--db", damaged}, "[" + shift() + "]");
+    EXPECT_EQ(broken.exitCode, 0);
+    EXPECT_TRUE(messagesOf(broken).contains("Файл базы данных " + damaged + " повреждён"))
+        << messagesOf(broken).toStdString();
+    EXPECT_FALSE(messagesOf(broken).contains("Parameter count")) << messagesOf(broken).toStdString();
+
+    const CliRun missingView = runCli({"calc", "--db", incomplete}, "[" + shift() + "]");
+    EXPECT_TRUE(
+        messagesOf(missingView).contains("В базе данных " + incomplete + " нет таблицы или запроса «Z_Time_Obl_L39»"))
+        << messagesOf(missingView).toStdString();
+
+    // The write checks the exercise before it opens the logbook: the file stays.
+    const QByteArray before = hashOf(book);
+    const CliRun noExercises =
+        runCli({"write", "--dir", dir.path(), "--db", noExercisesDb}, "[" + shift() + "]", 180000, cliEnvironment());
+    EXPECT_TRUE(messagesOf(noExercises).contains("нет таблицы или запроса «ExercisesKLP»"))
+        << messagesOf(noExercises).toStdString();
+    EXPECT_EQ(hashOf(book), before);
+}
+
+TEST_F(Reliability, ExitStatusesTellWhatHappened) {
+    EXPECT_EQ(write(dir.path(), shift()).exitCode, 0);
+    EXPECT_EQ(write(dir.path(), shift("31.09.04")).exitCode, 3); // refused: no such day
+    EXPECT_EQ(runCli({"write", "--dir", "/proc"}, "[" + shift() + "]", 180000, cliEnvironment()).exitCode, 1);
+    EXPECT_EQ(runCli({"write", "--dir", dir.path(), "--bogus"}, "[]", 180000, cliEnvironment()).exitCode, 2);
+    EXPECT_EQ(runCli({"new", "--dir", "/proc"}, "", 180000, cliEnvironment()).exitCode, 1);
+
+    // A NUL in a text is refused, naming the key; an offending key is quoted only in part.
+    const CliRun nul = runCli({"calc"}, R"([{"txtUpr": "7\u0000; DROP TABLE"}])");
+    EXPECT_EQ(nul.exitCode, 2);
+    EXPECT_TRUE(nul.err.contains("txtUpr")) << nul.err.toStdString();
+    EXPECT_TRUE(nul.err.contains("NUL")) << nul.err.toStdString();
+    const QByteArray longKey(5000, 'k');
+    const CliRun unknown = runCli({"calc"}, "[{\"" + longKey + "\": \"1\"}]");
+    EXPECT_EQ(unknown.exitCode, 2);
+    EXPECT_LT(unknown.err.size(), 300);
+}
+
+TEST_F(Reliability, AHungOfficeIsEndedAtTheDeadlineAndTheNextWriteLands) {
+    QProcessEnvironment env = cliEnvironment();
+    env.insert("KORV_OFFICE_TIMEOUT_MS", "4000");
+    ASSERT_EQ(write(dir.path(), shift(), env).exitCode, 0);
+
+    // The office of the CLIs left running by a program still attached: stop it dead.
+    lb::SpreadsheetHost::Options o;
+    o.profileDir = cliProfile();
+    lb::SpreadsheetHost keeper(o);
+    keeper.attach();
+    QProcess pgrep;
+    pgrep.start("pgrep", {"-f", "UserInstallation=file://" + Environment::cache});
+    pgrep.waitForFinished();
+    const QList<QByteArray> pids = pgrep.readAllStandardOutput().trimmed().split('\n');
+    ASSERT_FALSE(pids.isEmpty());
+    for (const QByteArray& pid : pids)
+        ::kill(pid.toInt(), SIGSTOP);
+
+    const QByteArray before = hashOf(book);
+    const CliRun hung = write(dir.path(), shift("06.09.04"), env);
+    EXPECT_EQ(hung.exitCode, 3);
+    EXPECT_TRUE(messagesOf(hung).contains("LibreOffice Calc не ответил за 4 с")) << messagesOf(hung).toStdString();
+    EXPECT_EQ(hashOf(book), before);
+    keeper.detach();
+
+    const CliRun next = write(dir.path(), shift("07.09.04"), env);
+    EXPECT_EQ(next.exitCode, 0) << messagesOf(next).toStdString();
+    EXPECT_EQ(recordsIn(book).size(), 2);
+    EXPECT_EQ(entriesOf(dir.path()), QStringList{"Korvelanta.xls"});
+}
