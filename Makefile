@@ -1,13 +1,14 @@
 # make run   — install what is missing, build, start the program
 # make test  — install what is missing, build, run every test
 # make bench — install what is missing, build, run the benchmarks
+# make stress — kills and simultaneous writers against the logbook, with what went wrong counted
 # make lint  — clang-tidy over the sources (after a build)
 BUILD_DIR ?= build
 JOBS ?= 2
 # Sub-makes (CMake's own Makefiles) say nothing about the directories they enter.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all setup configure build run test unit bench lint format format-check clean
+.PHONY: all setup configure build run test unit bench stress lint format format-check clean
 
 all: build
 
@@ -32,6 +33,10 @@ unit: build
 
 bench: build
 	@bash scripts/bench.sh $(BUILD_DIR)
+
+# Random kills of the CLI and of its office, simultaneous writers; counts what went wrong (long).
+stress: build
+	@xvfb-run -a -s "-screen 0 1280x1024x24" $(BUILD_DIR)/tests/stress_logbook
 
 lint: build
 	@git ls-files 'src/*.cpp' 'tools/*.cpp' | xargs -P $(JOBS) -n 4 clang-tidy -p $(BUILD_DIR) --quiet

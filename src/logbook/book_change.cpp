@@ -87,9 +87,26 @@ ChangeGuard::ChangeGuard(SpreadsheetHost& host, const QString& realPath, const C
         log::write(QStringLiteral("removed a leftover ") + name + QStringLiteral(" beside ") + realPath);
     operation_ = host.beginOperation(settings.timeoutMs, settings.officeWaitMs,
                                      tell(QStringLiteral("LibreOffice Calc занят другой операцией")));
+    retryOnLostOffice(host, [&] { prepareOffice(host); });
+}
+
+void ChangeGuard::prepareOffice(SpreadsheetHost& host) {
     host.attach();
     if (const int n = host.closeHiddenWorkbooks())
         log::write(QStringLiteral("closed %1 workbook(s) left in the office unsaved").arg(n));
+}
+
+void ChangeGuard::retryOnLostOffice(SpreadsheetHost& host, const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const Error& e) {
+        // An office that went away before anything was changed (a program killed while it ended its
+        // office leaves one that is still going) is started anew, once.
+        if (e.number() != Error::Spreadsheet || host.isAlive())
+            throw;
+        log::error(QStringLiteral("the office went away before a change; starting it again"), e);
+        step();
+    }
 }
 
 ChangeGuard::~ChangeGuard() = default;
@@ -101,8 +118,11 @@ BookChange::BookChange(SpreadsheetHost& host, const QString& bookPath, const Cha
                                              QStringLiteral(" — ссылка на отсутствующий файл ") + real_);
     files::requireChangeable(real_);
     guard_ = std::make_unique<ChangeGuard>(host, real_, settings);
-    respectOtherProgramsLocks(host, real_, settings);
-    book_ = host.openForChange(real_);
+    ChangeGuard::retryOnLostOffice(host, [&] {
+        ChangeGuard::prepareOffice(host);
+        respectOtherProgramsLocks(host, real_, settings);
+        book_ = host.openForChange(real_);
+    });
 }
 
 BookChange::~BookChange() {

@@ -136,15 +136,42 @@ void requireChangeable(const QString& real) {
                           QStringLiteral(" (") + f.absolutePath() + u')');
 }
 
+namespace {
+
+// Whether any process of this machine that the program may look at holds the file open.
+bool heldOpen(const QString& path) {
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (!pid.front().isDigit())
+            continue;
+        const QDir fds(QStringLiteral("/proc/") + pid + QStringLiteral("/fd"));
+        for (const QFileInfo& fd : fds.entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+            if (fd.symLinkTarget() == canonical)
+                return true;
+    }
+    return false;
+}
+
+} // namespace
+
 QStringList removeLeftovers(const QString& real) {
     const QFileInfo f(real);
     QDir dir = f.absoluteDir();
-    const QRegularExpression ours(QStringLiteral("^\\.") + QRegularExpression::escape(f.fileName()) +
-                                  QStringLiteral("\\.[A-Za-z0-9]{6}\\.tmp$|^\\.korvelanta-probe-[A-Za-z0-9]{6}$"));
+    const QString name = QRegularExpression::escape(f.fileName());
+    // The program's own temporary files and probes, and the lock files an office killed while it stored
+    // one of them left: no live operation owns any while the logbook's lock is held.
+    const QRegularExpression ours(QStringLiteral("^\\.") + name + QStringLiteral("\\.[A-Za-z0-9]{6}\\.tmp$|") +
+                                  QStringLiteral("^\\.korvelanta-probe-[A-Za-z0-9]{6}$|") +
+                                  QStringLiteral("^\\.~lock\\.\\.") + name +
+                                  QStringLiteral("\\.[A-Za-z0-9]{6}\\.tmp#$"));
+    // LibreOffice's own temporary files of a save: only when no process holds them open any more.
+    const QRegularExpression office(QStringLiteral("^lu[0-9A-Za-z_]+\\.tmp$"));
     QStringList removed;
-    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        if (ours.match(name).hasMatch() && dir.remove(name))
-            removed << name;
+    for (const QString& entry : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const bool leftover =
+            ours.match(entry).hasMatch() || (office.match(entry).hasMatch() && !heldOpen(dir.filePath(entry)));
+        if (leftover && dir.remove(entry))
+            removed << entry;
     }
     return removed;
 }

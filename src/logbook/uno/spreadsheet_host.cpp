@@ -1,6 +1,7 @@
 // SpreadsheetHost: the connection to the program's own office (started when none answers), its end,
 // and the workbooks it opens, creates and finds.
 
+#include "logbook/foreign_locks.h"
 #include "logbook/host.h"
 #include "logbook/uno/handles.h"
 
@@ -324,7 +325,13 @@ Workbook SpreadsheetHost::openWorkbook(const QString& path, OpenMode mode) {
         if (!doc.is()) {
             if (Reference<util::XCloseable> cl{c, UNO_QUERY}; cl.is())
                 cl->close(true);
-            throw hostError(QStringLiteral("Файл не является книгой электронной таблицы: ") + abs);
+            // The office loads nothing it finds locked by another office; that is no damage to the file.
+            const QList<OfficeLockFile> locks = officeLockFiles(abs);
+            if (!locks.isEmpty())
+                throw Error(Error::LogbookBusy, QStringLiteral("Лётная книжка открыта в другой программе (") +
+                                                    locks.front().holderText() +
+                                                    QStringLiteral("). Закройте её там и повторите."));
+            throw Error(Error::BadWorkbook, QStringLiteral("Файл не является книгой электронной таблицы: ") + abs);
         }
         Workbook b(makeBook(s, doc, abs));
         if (mode == OpenMode::Shown)

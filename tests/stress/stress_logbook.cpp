@@ -1,0 +1,329 @@
+// The logbook under fire: korvelanta-cli write killed at random moments, its office killed at random
+// moments, two writers at once on one logbook and on two logbooks sharing one office. After every trial
+// the file is read back through an independent office and a clean write follows; what is counted:
+//   lost       a write reported as done whose record is not in the file, or a clean write that added none
+//   doubled    more than one record more than the writes that landed
+//   partial    a record without all its cells
+//   untruthful an exit status that contradicts the file (done without the record, failed with it)
+//   hangs      a write that did not end within two minutes
+//   crashes    a write that ended by a signal nobody sent it
+//   leftovers  anything beside the logbook after a clean write
+//
+//   stress_logbook [--cli-kills N] [--office-kills N] [--pairs-one N] [--pairs-two N] [--seed S]
+// The defaults are the full run of `make stress`; `--short` is the run of `make test`.
+
+#include "common/dialogs.h"
+#include "logbook/host.h"
+#include "logbook/logbook.h"
+#include "logbook/newbook.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QThread>
+
+#include <csignal>
+#include <cstdio>
+#include <map>
+
+using namespace korv;
+namespace lb = korv::logbook;
+
+namespace {
+
+const QByteArray kShift = R"([{"cboTyp": "Л-39", "txtTpolChas": "1", "txtTpolMin": "25", "txtBal": "8",
+    "txtHn": "600", "txtHv": "900", "txtVidKm": "10", "optDSMU": true, "txtHpol": "3000",
+    "txtPol": "1", "optForward": true, "txtUpr": "7", "optPrivate": true, "txtDate": "05.09.04"}])";
+constexpr int kHangMs = 120000;
+
+struct Counts {
+    std::map<QString, int> bad{{"lost", 0},  {"doubled", 0}, {"partial", 0},  {"untruthful", 0},
+                               {"hangs", 0}, {"crashes", 0}, {"leftovers", 0}};
+    int trials = 0;
+    int landed = 0;  // killed writes whose record is in the file
+    int refused = 0; // writes that ended with status 3 (and the file as it was)
+};
+
+class Stress {
+public:
+    Stress(QTextStream& out, quint32 seed) : out_(out), random_(seed) {
+        lb::SpreadsheetHost::Options o;
+        o.profileDir = root_.filePath("reader-profile");
+        reader_ = std::make_unique<lb::SpreadsheetHost>(o);
+        for (const char* name : {"one", "two"}) {
+            QDir().mkpath(root_.filePath(name));
+            lb::NoProgress progress;
+            RecordingDialogs dialogs;
+            lb::createNewLogbook(*reader_, root_.filePath(name), progress, dialogs);
+        }
+        env_ = QProcessEnvironment::systemEnvironment();
+        env_.insert("XDG_CACHE_HOME", root_.filePath("cache"));
+        env_.insert("KORV_LOG", root_.filePath("korvelanta.log"));
+    }
+    ~Stress() {
+        reader_.reset();
+        QProcess::execute("pkill", {"-KILL", "-f", "UserInstallation=file://" + root_.filePath("cache")});
+    }
+
+    QString dir(const char* name) const { return root_.filePath(name); }
+
+    // A clean write: it must land, exactly one record more, nothing beside the logbook afterwards.
+    void cleanWrite(const char* name, Counts& c) {
+        const int before = records(name);
+        QProcess p;
+        QElapsedTimer t;
+        t.start();
+        const int status = run(p, name);
+        // The kills aim at the whole length of a write as it is now.
+        writeMs_ = writeMs_ ? (3 * writeMs_ + t.elapsed()) / 4 : t.elapsed();
+        if (status != 0) {
+            ++c.bad["lost"];
+            QStringList texts;
+            for (const QJsonValue& v : QJsonDocument::fromJson(p.readAllStandardOutput()).array())
+                for (const QJsonValue& m : v.toObject()["messages"].toArray())
+                    texts << m.toObject()["text"].toString();
+            out_ << "  clean write failed (" << status << "): " << texts.join(" | ") << ' '
+                 << p.readAllStandardError().right(300) << '\n';
+        }
+        const int after = records(name);
+        if (after < before + (status == 0 ? 1 : 0))
+            ++c.bad["lost"];
+        if (after > before + 1)
+            ++c.bad["doubled"];
+        const QStringList left =
+            QDir(dir(name)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        if (left != QStringList{"Korvelanta.xls"}) {
+            ++c.bad["leftovers"];
+            out_ << "  left beside the logbook: " << left.join(' ') << '\n';
+        }
+    }
+
+    // Milliseconds of a clean write, from start to end of the program, as the last writes took.
+    qint64 timeWrites() {
+        Counts ignored;
+        for (int i = 0; i < 3; ++i)
+            cleanWrite("one", ignored);
+        return writeMs_;
+    }
+
+    // A write killed (or its office killed) after a random delay.
+    void killTrial(bool office, Counts& c) {
+        const qint64 writeMs = writeMs_;
+        ++c.trials;
+        const int before = records("one");
+        QProcess p;
+        start(p, "one");
+        if (office) {
+            // The office the write starts: once it is there, killed at a random moment of the write.
+            QElapsedTimer t;
+            t.start();
+            QList<qint64> pids;
+            while ((pids = officePids()).isEmpty() && t.elapsed() < writeMs && p.state() == QProcess::Running)
+                QThread::msleep(10);
+            QThread::msleep(random_.bounded(int(writeMs * 3 / 4) + 1));
+            for (qint64 pid : officePids())
+                ::kill(pid_t(pid), SIGKILL);
+        } else {
+            const int delay = random_.bounded(int(writeMs * 6 / 5) + 1);
+            QThread::msleep(delay);
+            if (qEnvironmentVariableIsSet("KORV_STRESS_TRACE"))
+                out_ << "  kill after " << delay << " ms\n";
+            p.kill();
+        }
+        const int status = finish(p, c, !office);
+        const int after = records("one");
+        if (qEnvironmentVariableIsSet("KORV_STRESS_TRACE"))
+            out_ << "  status " << status << ", records " << before << " -> " << after << '\n';
+        if (after > before + 1)
+            ++c.bad["doubled"];
+        if (after == before + 1) {
+            ++c.landed;
+            if (!lastRecordComplete("one"))
+                ++c.bad["partial"];
+        }
+        if (office && status == 0 && after != before + 1)
+            ++c.bad["untruthful"];
+        if (office && status == 3) {
+            ++c.refused;
+            if (after != before)
+                ++c.bad["untruthful"];
+        }
+        cleanWrite("one", c);
+    }
+
+    // Two writers started together, on one logbook or on two sharing one office.
+    void pairTrial(bool oneBook, Counts& c) {
+        ++c.trials;
+        const char* a = "one";
+        const char* b = oneBook ? "one" : "two";
+        const int beforeA = records(a), beforeB = oneBook ? 0 : records(b);
+        QProcess pa, pb;
+        start(pa, a);
+        start(pb, b);
+        const int sa = finish(pa, c, false), sb = finish(pb, c, false);
+        if (sa != 0 || sb != 0) {
+            ++c.bad["lost"];
+            out_ << "  a writer of a pair ended with " << sa << " and " << sb << '\n';
+        }
+        if (oneBook) {
+            const int after = records(a);
+            if (after < beforeA + 2)
+                ++c.bad["lost"];
+            if (after > beforeA + 2)
+                ++c.bad["doubled"];
+            if (rowOf(pa) == rowOf(pb))
+                ++c.bad["lost"];
+        } else {
+            if (records(a) != beforeA + 1 || records(b) != beforeB + 1)
+                ++c.bad["lost"];
+        }
+    }
+
+private:
+    void start(QProcess& p, const char* name) {
+        p.setProcessEnvironment(env_);
+        p.start(QCoreApplication::applicationDirPath() + "/../bin/korvelanta-cli", {"write", "--dir", dir(name)});
+        p.waitForStarted();
+        p.write(kShift);
+        // Handed over now: QProcess would otherwise keep it until its event loop runs.
+        p.waitForBytesWritten();
+        p.closeWriteChannel();
+    }
+    // The exit status, or -1 for a crash or a hang (counted unless the signal was ours).
+    int finish(QProcess& p, Counts& c, bool killedByUs) {
+        if (!p.waitForFinished(kHangMs)) {
+            ++c.bad["hangs"];
+            p.kill();
+            p.waitForFinished();
+            return -1;
+        }
+        if (p.exitStatus() == QProcess::CrashExit) {
+            if (!killedByUs) {
+                ++c.bad["crashes"];
+                out_ << "  a write crashed: " << p.readAllStandardError().right(300) << '\n';
+            }
+            return -1;
+        }
+        return p.exitCode();
+    }
+    int run(QProcess& p, const char* name) {
+        start(p, name);
+        Counts ignored;
+        return finish(p, ignored, false);
+    }
+    static int rowOf(QProcess& p) {
+        const QJsonArray a = QJsonDocument::fromJson(p.readAllStandardOutput()).array();
+        return a.isEmpty() ? 0 : a[0].toObject()["written"].toObject()["row"].toInt();
+    }
+    QList<qint64> officePids() {
+        QProcess pgrep;
+        pgrep.start("pgrep", {"-f", "UserInstallation=file://" + root_.filePath("cache")});
+        pgrep.waitForFinished();
+        QList<qint64> pids;
+        for (const QByteArray& line : pgrep.readAllStandardOutput().split('\n'))
+            if (!line.trimmed().isEmpty())
+                pids << line.trimmed().toLongLong();
+        return pids;
+    }
+
+    // Record rows of "Лист1" (a date in A), read from the file by the independent office.
+    QList<QVariantList> recordRows(const char* name) {
+        // A copy: what the file holds, whatever office may have it open meanwhile.
+        const QString copy = root_.filePath("copy.xls");
+        QFile::remove(copy);
+        QFile::copy(lb::bookPath(dir(name)), copy);
+        lb::Workbook wb = reader_->openWorkbook(copy);
+        lb::Sheet s = wb.sheet(lb::kSheet1);
+        QList<QVariantList> out;
+        const int last = s.lastUsedRow();
+        if (last >= 6) {
+            const QList<QVariantList> rows = s.cells(6, 0, last + 1, 12).data();
+            for (int i = 0; i + 1 < rows.size(); i += 2)
+                if (rows[i][0].typeId() == QMetaType::Double)
+                    out << (rows[i] + rows[i + 1]);
+        }
+        wb.close(lb::CloseMode::Discard);
+        return out;
+    }
+    int records(const char* name) { return int(recordRows(name).size()); }
+    bool lastRecordComplete(const char* name) {
+        const QList<QVariantList> rows = recordRows(name);
+        if (rows.isEmpty())
+            return false;
+        const QVariantList& r = rows.back(); // A..M of the first row, then A..M of the second
+        return r[1].toString() == "Л-39" && r[4].toString().startsWith("Упр.  7") &&
+               qAbs(r[6].toDouble() - 85 / 1440.0) < 1e-9 && r[12].toDouble() == 900 && r[13 + 12].toDouble() == 600;
+    }
+
+    QTextStream& out_;
+    QRandomGenerator random_;
+    QTemporaryDir root_;
+    std::unique_ptr<lb::SpreadsheetHost> reader_;
+    QProcessEnvironment env_;
+    qint64 writeMs_ = 0;
+};
+
+void report(QTextStream& out, const char* what, const Counts& c) {
+    out << what << ": " << c.trials << " trials";
+    out << " (" << c.landed << " landed, " << c.refused << " refused)";
+    for (const auto& [name, n] : c.bad)
+        out << ", " << n << ' ' << name;
+    out << '\n';
+    out.flush();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    int cliKills = 100, officeKills = 100, pairsOne = 20, pairsTwo = 50;
+    quint32 seed = quint32(QDateTime::currentMSecsSinceEpoch());
+    const QStringList args = app.arguments().mid(1);
+    for (int i = 0; i < args.size(); ++i) {
+        const auto next = [&] { return i + 1 < args.size() ? args[++i].toInt() : 0; };
+        if (args[i] == "--short")
+            cliKills = officeKills = 3, pairsOne = pairsTwo = 2;
+        else if (args[i] == "--cli-kills")
+            cliKills = next();
+        else if (args[i] == "--office-kills")
+            officeKills = next();
+        else if (args[i] == "--pairs-one")
+            pairsOne = next();
+        else if (args[i] == "--pairs-two")
+            pairsTwo = next();
+        else if (args[i] == "--seed")
+            seed = quint32(next());
+    }
+    out << "seed " << seed << '\n';
+    Stress stress(out, seed);
+    out << "one write, program start to end: " << stress.timeWrites() << " ms\n";
+
+    Counts cli, office, one, two;
+    for (int i = 0; i < cliKills; ++i)
+        stress.killTrial(false, cli);
+    report(out, "korvelanta-cli killed", cli);
+    for (int i = 0; i < officeKills; ++i)
+        stress.killTrial(true, office);
+    report(out, "soffice.bin killed", office);
+    for (int i = 0; i < pairsOne; ++i)
+        stress.pairTrial(true, one);
+    report(out, "two writers, one logbook", one);
+    for (int i = 0; i < pairsTwo; ++i)
+        stress.pairTrial(false, two);
+    report(out, "two writers, two logbooks", two);
+
+    int bad = 0;
+    for (const Counts* c : {&cli, &office, &one, &two})
+        for (const auto& [name, n] : c->bad)
+            bad += n;
+    out << (bad == 0 ? "all sound\n" : "FAULTS FOUND\n");
+    return bad == 0 ? 0 : 1;
+}
