@@ -7,6 +7,7 @@
 #include "app/program.h"
 #include "app/twips.h"
 #include "common/error.h"
+#include "common/log.h"
 #include "logbook/newbook.h"
 #include "ui_frmglavnaja.h"
 #include "ui_frmsmu.h"
@@ -76,9 +77,11 @@ bool frmGlavnaja::createLogbookIfMissing() {
     busy_ = true;
     bool created = false;
     try {
-        logbook::createNewLogbook(program_.host(), program_.programDir(), report, program_.dialogs());
+        logbook::createNewLogbook(program_.host(), program_.programDir(), report, program_.dialogs(),
+                                  program_.changeSettings(ui_->lblGlav));
         created = true;
     } catch (const Error& e) {
+        log::error(QStringLiteral("Заполнение: новая лётная книжка"), e);
         ui_->lblGlav->clear();
         program_.dialogs().message(kNewBookFailedTitle, QStringLiteral("Лётная книжка не создана.\n") + e.description(),
                                    Dialogs::Icon::Critical);

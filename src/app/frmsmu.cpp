@@ -33,6 +33,7 @@ frmSMU::frmSMU(Program& program)
     : QWidget(nullptr), program_(program), ui_(std::make_unique<Ui::frmSMU>()), session_(program.database()),
       writer_(program.host(), program.database(), program.bookPath()) {
     ui_->setupUi(this);
+    writer_.settings = program.changeSettings(ui_->lblOgid);
     setWindowIcon(programIcon());
     layOutBoxes();
     bindWidgets();
@@ -209,8 +210,10 @@ void frmSMU::cmdWrite_Click() {
     // The write takes a moment (Calc opens, writes and saves the logbook): the label says so at once.
     ui_->lblOgid->show();
     repaint();
+    const QString waitingText = ui_->lblOgid->text();
     const auto written = writer_.cmdWrite_Click(session_, program_.dialogs());
     ui_->lblOgid->hide();
+    ui_->lblOgid->setText(waitingText); // it may have said that another program held the logbook
     showForm();
     if (written)
         startDateBlink();

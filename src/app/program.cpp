@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLabel>
 #include <QProcess>
 
 namespace korv::app {
@@ -124,6 +125,21 @@ void Program::endProgram() {
         if (w != nullptr)
             w->hide();
     QCoreApplication::exit(0);
+}
+
+logbook::ChangeSettings Program::changeSettings(QLabel* status) {
+    logbook::ChangeSettings settings;
+    settings.waiting = [status](const QString& text) {
+        if (!status)
+            return;
+        status->setText(text);
+        status->show();
+        status->repaint();
+    };
+    settings.confirmUnknownLock = [this](const QString& question) {
+        return dialogs().question(QStringLiteral("Лётная книжка"), question);
+    };
+    return settings;
 }
 
 } // namespace korv::app

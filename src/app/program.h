@@ -4,6 +4,7 @@
 
 #include "common/dialogs.h"
 #include "flight/reference_db.h"
+#include "logbook/book_change.h"
 #include "logbook/host.h"
 #include "logbook/logbook.h"
 
@@ -14,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+class QLabel;
 class QWidget;
 
 namespace korv::app {
@@ -51,6 +53,9 @@ public:
     QString bookPath() const { return logbook::bookPath(programDir_); }
     QDate today() const;
     bool startProgram(const QString& path);
+    // How a change of the logbook made from a form waits for other programs (the label says so and
+    // repaints) and asks the pilot about another program's lock it cannot judge.
+    logbook::ChangeSettings changeSettings(QLabel* status);
 
     // Loaded on first use: the main form; the input form, whose load asks for the date of the flights;
     // the viewing form; the About form; the help window.
