@@ -11,5 +11,6 @@ namespace korv::cli {
 int runCalc(const QStringList& args);
 int runNew(const QStringList& args);
 int runWrite(const QStringList& args);
+int runTotals(const QStringList& args);
 
 } // namespace korv::cli

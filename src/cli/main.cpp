@@ -12,7 +12,9 @@ void usage() {
     err << "Использование:\n"
            "  korvelanta-cli calc  [--db PATH]              расчёт смены (JSON на входе и выходе)\n"
            "  korvelanta-cli new   [--dir PATH]             новая лётная книжка\n"
-           "  korvelanta-cli write [--dir PATH] [--db PATH] расчёт и запись смен в лётную книжку\n";
+           "  korvelanta-cli write [--dir PATH] [--db PATH] расчёт и запись смен в лётную книжку\n"
+           "  korvelanta-cli totals --period ПЕРИОД [--today ДД.ММ.ГГ] [--dir PATH] [--print|--pdf FILE] [--json]\n"
+           "                                                итоги за период\n";
 }
 
 } // namespace
@@ -32,6 +34,8 @@ int main(int argc, char** argv) {
         return korv::cli::runNew(args);
     if (command == u"write")
         return korv::cli::runWrite(args);
+    if (command == u"totals")
+        return korv::cli::runTotals(args);
     usage();
     return 2;
 }

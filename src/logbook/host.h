@@ -70,6 +70,15 @@ struct ConditionalFormat {
 
 enum class CellKind { Empty, Value, Text, Formula };
 
+// What a sheet's page style prints besides the cells, and how it scales them.
+struct PageSetup {
+    bool headerAndFooter = false; // the office's own header ("Лист4") and footer ("Page 1")
+    int fitPagesWide = 1;         // scaled to this many pages across; 0: not scaled
+    int fitPagesTall = 0;         // and this many down; 0: as many as it takes
+
+    friend bool operator==(const PageSetup&, const PageSetup&) = default;
+};
+
 class SpreadsheetHost;
 class Workbook;
 class Sheet;
@@ -194,6 +203,9 @@ public:
     int lastUsedRow() const;
 
     void setPrintArea(const QString& text);
+    // The page style of the sheet (shared by the sheets that use the same style).
+    void setPageSetup(const PageSetup& setup);
+    PageSetup pageSetup() const;
     void clearPrintArea();
     QString printArea() const; // "" when none
 
@@ -267,6 +279,8 @@ public:
     // Converts to another format through a named filter (e.g. "Text - txt - csv (StarCalc)"), same
     // atomic write.
     void exportTo(const QString& path, const QString& filterName);
+    // The range as a PDF document, laid out by its sheet's page style, written atomically.
+    void exportPdf(const QString& path, const Range& area);
 
     void close(CloseMode mode = CloseMode::Discard);
 

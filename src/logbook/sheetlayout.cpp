@@ -269,6 +269,9 @@ void FormatLogSheet(Sheet& sheet, int sheetNo, int& progressValue, CreationProgr
     if (sheetNo == 1)
         buildRecordSlot(sheet, steps); // 11 steps
     buildBorders(sheet);
+    // A printed sheet fits the page's width and carries no header or footer of the office's own (the
+    // office would print "Лист4" above and "Page 1" below).
+    sheet.setPageSetup(PageSetup{});
     steps.step();
     // Rows 1-6 and columns A-L stay in place: the panes are frozen at M7.
     sheet.freezePanes(kColM, kRow7);

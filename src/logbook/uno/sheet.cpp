@@ -4,11 +4,13 @@
 #include "logbook/measures.h"
 #include "logbook/uno/handles.h"
 
+#include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/sheet/XCellRangeMovement.hpp>
 #include <com/sun/star/sheet/XPrintAreas.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/table/CellContentType.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
 
@@ -156,6 +158,48 @@ QString Sheet::printArea() const {
         for (const auto& a : areas)
             parts << a1(a.StartRow, a.StartColumn) + u':' + a1(a.EndRow, a.EndColumn);
         return parts.join(u',');
+    });
+}
+
+namespace {
+
+Reference<beans::XPropertySet> pageStyleOf(SheetRef& d) {
+    OUString styleName;
+    Reference<beans::XPropertySet>(d.sheet, UNO_QUERY_THROW)->getPropertyValue("PageStyle") >>= styleName;
+    Reference<container::XNameAccess> styles(Reference<style::XStyleFamiliesSupplier>(d.book->doc, UNO_QUERY_THROW)
+                                                 ->getStyleFamilies()
+                                                 ->getByName("PageStyles"),
+                                             UNO_QUERY_THROW);
+    return Reference<beans::XPropertySet>(styles->getByName(styleName), UNO_QUERY_THROW);
+}
+
+} // namespace
+
+void Sheet::setPageSetup(const PageSetup& setup) {
+    onSheet(d, QStringLiteral("параметры страницы"), [&] {
+        PropertyMap p;
+        p["HeaderIsOn"] <<= setup.headerAndFooter;
+        p["FooterIsOn"] <<= setup.headerAndFooter;
+        p["ScaleToPagesX"] <<= sal_Int16(setup.fitPagesWide);
+        p["ScaleToPagesY"] <<= sal_Int16(setup.fitPagesTall);
+        setProperties(pageStyleOf(*d), p);
+    });
+}
+
+PageSetup Sheet::pageSetup() const {
+    return onSheet(d, QStringLiteral("чтение параметров страницы"), [&] {
+        Reference<beans::XPropertySet> style = pageStyleOf(*d);
+        PageSetup s;
+        bool header = false, footer = false;
+        sal_Int16 x = 0, y = 0;
+        style->getPropertyValue("HeaderIsOn") >>= header;
+        style->getPropertyValue("FooterIsOn") >>= footer;
+        style->getPropertyValue("ScaleToPagesX") >>= x;
+        style->getPropertyValue("ScaleToPagesY") >>= y;
+        s.headerAndFooter = header || footer;
+        s.fitPagesWide = x;
+        s.fitPagesTall = y;
+        return s;
     });
 }
 

@@ -171,12 +171,16 @@ void Workbook::setModified(bool modified) {
 namespace {
 
 void storeAtomically(const std::shared_ptr<BookRef>& d, const QString& path, const QString& filter,
-                     ReplacePolicy policy) {
+                     ReplacePolicy policy, const Any& filterData = {}) {
     AtomicReplacement file(path, policy);
     try {
         onBook(d, QStringLiteral("сохранение в ") + file.targetPath(), [&] {
-            const Sequence<beans::PropertyValue> args =
+            Sequence<beans::PropertyValue> args =
                 seqOf({prop("FilterName", Any(toOU(filter))), prop("Overwrite", Any(true))});
+            if (filterData.hasValue()) {
+                args.realloc(3);
+                args.getArray()[2] = prop("FilterData", filterData);
+            }
             Reference<frame::XStorable>(d->doc, UNO_QUERY_THROW)->storeToURL(toOU(fileUrl(file.temporaryPath())), args);
         });
     } catch (const Error& e) {
@@ -215,6 +219,12 @@ void Workbook::save() {
 
 void Workbook::exportTo(const QString& path, const QString& filterName) {
     storeAtomically(d, path, filterName, ReplacePolicy::Replace);
+}
+
+void Workbook::exportPdf(const QString& path, const Range& area) {
+    // Only the range, laid out by its sheet's page style.
+    const Any filterData(seqOf({prop("Selection", Any(Reference<uno::XInterface>(area.d->range, UNO_QUERY)))}));
+    storeAtomically(d, path, QStringLiteral("calc_pdf_Export"), ReplacePolicy::Replace, filterData);
 }
 
 void Workbook::close(CloseMode mode) {

@@ -1,0 +1,43 @@
+#pragma once
+
+// The ten category sums of a totals run (control, training, instructor, other and all flying, by day and
+// by night) over the selected records, computed in memory with the results the summing sheet would give.
+
+#include "totals/entries.h"
+#include "totals/progress.h"
+
+#include <QList>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+namespace korv::totals {
+
+// One row of the category block: its caption (column E) and the sums of F, G, H, I, J, O, Q, R, S.
+struct CategoryRow {
+    QString caption;
+    std::array<double, 9> sums{}; // F G H I J O Q R S; times as fractions of a day
+};
+
+// The ten rows in the order of the summary (rows 7-16); a category without records is empty.
+using CategoryBlock = std::array<std::optional<CategoryRow>, 10>;
+
+// The columns of a row's sums, in order, as zero-based sheet columns.
+inline constexpr std::array<int, 9> kSumColumns = {5, 6, 7, 8, 9, 14, 16, 17, 18};
+
+// The passes over the selected records in their fixed order: SumControlDay, SumTrainingDay,
+// SumInstructorDay, SumOtherDay, SumTotalDay and the same by night. Only the records up to the first
+// without a date count (the summing sheet counts them by column A). F..J and O add numbers and pass over
+// texts, as a sum formula does; Q, R and S are whole 16-bit numbers, an empty cell 0. A Q, R or S that is
+// no such number throws a korv::Error naming the record and the column. Reports each pass's status
+// texts and progress.
+CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QString& bookType, TotalsProgress& progress);
+
+// The exercise lists, as the three characters 5-7 of column E are compared with them.
+bool inDayControlList(const QString& number3);
+bool inDayTrainingList(const QString& number3);
+bool inNightControlList(const QString& number3);
+bool inNightTrainingList(const QString& number3);
+
+} // namespace korv::totals
