@@ -1,0 +1,303 @@
+// The totals engine without an office: periods and their keys, the scan with its month headings, the
+// aircraft type check, the ten category passes with their lists, captions, sums and status texts.
+
+#include "common/error.h"
+#include "logbook/record_layout.h"
+#include "totals/category_sums.h"
+#include "totals/period.h"
+#include "totals/selection.h"
+
+#include <gtest/gtest.h>
+
+using namespace korv;
+using namespace korv::totals;
+
+namespace {
+
+class Recorded : public TotalsProgress {
+public:
+    void status(const QString& text) override { texts << text; }
+    void range(int min, int max) override { ranges << qMakePair(min, max); }
+    void value(int v) override { values << v; }
+    QStringList texts;
+    QList<QPair<int, int>> ranges;
+    QList<int> values;
+};
+
+PeriodState period(PeriodOption o, const QDate& today, const QString& c = {}, const QString& po = {}) {
+    PeriodState p;
+    EXPECT_FALSE(SetPeriod(p, o, today, c, po));
+    return p;
+}
+
+double serial(int y, int m, int d) { return logbook::records::dateSerial(QDate(y, m, d)); }
+
+// A record: date (a date value, or a text as typed), type, day/night, seat, exercise text, and the sums.
+Entry record(const QVariant& date, const QString& exercise, const QString& dayNight = "Д", const QString& seat = "П",
+             double flights = 1, int minutes = 60, const QVariant& q = 2.0, const QVariant& r = 2.0,
+             const QVariant& s = QString(), const QString& type = "Л-39") {
+    Entry e;
+    e.A = date;
+    e.B = type;
+    e.C = dayNight;
+    e.D = seat;
+    e.E = exercise;
+    e.F = flights;
+    e.G = minutes / 1440.0;
+    e.H = QString();
+    e.I = 30 / 1440.0;
+    e.J = 10 / 1440.0;
+    e.O = 1.0;
+    e.Q = q;
+    e.R = r;
+    e.S = s;
+    return e;
+}
+
+Entry heading(const QString& caption) {
+    Entry e;
+    e.A = QString();
+    e.B = QString();
+    e.E = caption;
+    return e;
+}
+
+} // namespace
+
+// ---- the period
+
+TEST(Period, MonthsAndYearsFromToday) {
+    struct {
+        QDate today;
+        PeriodOption option;
+        const char* key;
+        const char* month;
+        const char* caption;
+    } cases[] = {
+        {{2026, 1, 15}, PeriodOption::LastMonth, "12.25", "12", "Декабрь  2025 г."},
+        {{2026, 10, 1}, PeriodOption::LastMonth, "09.26", "09", "Сентябрь  2026 г."},
+        {{2026, 11, 30}, PeriodOption::LastMonth, "10.26", "10", "Октябрь  2026 г."},
+        {{2026, 12, 7}, PeriodOption::LastMonth, "11.26", "11", "Ноябрь  2026 г."},
+        {{2026, 12, 7}, PeriodOption::CurrentMonth, "12.26", "12", "Декабрь  2026 г."},
+        {{2000, 1, 3}, PeriodOption::LastMonth, "12.99", "12", "Декабрь  2099 г."}, // years lie in 2000-2099
+        {{2010, 6, 1}, PeriodOption::LastYear, "09", "", "2009 год"},
+        {{2026, 6, 1}, PeriodOption::LastYear, "25", "", "2025 год"},
+        {{2026, 6, 1}, PeriodOption::CurrentYear, "26", "", "2026 год"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.today.toString().toStdString());
+        const PeriodState p = period(c.option, c.today);
+        EXPECT_EQ(p.PeriodKey, c.key);
+        if (*c.month) {
+            EXPECT_EQ(p.PeriodMonth, c.month);
+        }
+        EXPECT_EQ(PeriodCaption(p), c.caption);
+        EXPECT_EQ(summaryCaption(p), QStringLiteral("Всего за ") + c.caption);
+    }
+}
+
+TEST(Period, AFreePeriodKeepsItsDatesAsTypedAndRefusesWhatIsNoPeriod) {
+    const PeriodState p = period(PeriodOption::FreePeriod, {2026, 1, 1}, "01.01.04", "31.12.2004");
+    EXPECT_EQ(p.PeriodKey, "01.01.04");
+    EXPECT_EQ(p.PeriodEnd, "31.12.2004");
+    EXPECT_EQ(summaryCaption(p), "Всего с 01.01.04 по 31.12.2004");
+    EXPECT_EQ(p.lastDay, QDate(2004, 12, 31));
+
+    PeriodState kept = period(PeriodOption::CurrentYear, {2026, 1, 1});
+    for (const auto& [c, po] : {std::pair("1.1.04", "31.12.04"), std::pair("01.01.04", "вчера"),
+                                std::pair("31.02.04", "01.03.04"), std::pair("", "")}) {
+        const auto refused = SetPeriod(kept, PeriodOption::FreePeriod, {2026, 1, 1}, c, po);
+        ASSERT_TRUE(refused) << c << " " << po;
+        EXPECT_TRUE(refused->contains("24.09.04")) << refused->toStdString();
+    }
+    const auto reversed = SetPeriod(kept, PeriodOption::FreePeriod, {2026, 1, 1}, "31.12.04", "01.01.04");
+    ASSERT_TRUE(reversed);
+    EXPECT_TRUE(reversed->contains("позже")) << reversed->toStdString();
+    // A refusal leaves the state as the last run set it.
+    EXPECT_EQ(kept.option, PeriodOption::CurrentYear);
+    EXPECT_EQ(kept.PeriodKey, "26");
+}
+
+// ---- the scan
+
+TEST(Scan, TheTwoDateFormsGiveTheSameKeysAndHeadingsAreNeverTaken) {
+    const QList<Entry> entries = {heading("Сентябрь  2004 г."),
+                                  record(serial(2004, 9, 24), "Упр.  7 а"),
+                                  record(QString("24.09.04"), "Упр.  8 б"),
+                                  record(QString("24.09.2004"), "Упр.  9 в"),
+                                  heading("Октябрь  2004 г."),
+                                  record(serial(2004, 10, 1), "Упр. 10 г")};
+    Recorded progress;
+    EXPECT_EQ(SelectEntries(entries, period(PeriodOption::LastMonth, {2004, 10, 5}), progress), (QList<int>{1, 2, 3}));
+    EXPECT_EQ(SelectEntries(entries, period(PeriodOption::CurrentYear, {2004, 10, 5}), progress),
+              (QList<int>{1, 2, 3, 5}));
+    EXPECT_EQ(
+        SelectEntries(entries, period(PeriodOption::FreePeriod, {2026, 1, 1}, "24.09.04", "01.10.2004"), progress),
+        (QList<int>{1, 2, 3, 5}));
+    EXPECT_TRUE(SelectEntries(entries, period(PeriodOption::LastYear, {2004, 10, 5}), progress).isEmpty());
+}
+
+TEST(Scan, BelowAHeadingTheYearModesJudgeByTheHeadingAndTheFreePeriodByTheRecord) {
+    // A record entered out of order under a heading of another year.
+    const QList<Entry> entries = {heading("Декабрь  2004 г."), record(serial(2005, 1, 2), "Упр.  7"),
+                                  record(serial(2005, 1, 3), "Упр.  8")};
+    Recorded progress;
+    EXPECT_EQ(SelectEntries(entries, period(PeriodOption::LastYear, {2005, 3, 1}), progress), (QList<int>{1}));
+    EXPECT_EQ(SelectEntries(entries, period(PeriodOption::CurrentYear, {2005, 3, 1}), progress), (QList<int>{2}));
+    EXPECT_EQ(SelectEntries(entries, period(PeriodOption::FreePeriod, {2026, 1, 1}, "02.01.05", "02.01.05"), progress),
+              (QList<int>{1}));
+    // Both ends of a free period are in it; the free period says so when it passes a heading.
+    progress = Recorded();
+    EXPECT_EQ(SelectEntries(entries, period(PeriodOption::FreePeriod, {2026, 1, 1}, "02.01.05", "03.01.05"), progress),
+              (QList<int>{1, 2}));
+    EXPECT_EQ(progress.texts, QStringList{"Выборка за период с 02.01.05по  03.01.05"});
+    EXPECT_EQ(progress.ranges, (QList<QPair<int, int>>{{0, 8}}));
+    EXPECT_EQ(progress.values, (QList<int>{4, 6}));
+}
+
+TEST(Scan, AColumnAThatHoldsNoDateIsTakenByNoFreePeriod) {
+    const QList<Entry> entries = {record(QString("вчера"), "Упр.  7"), record(serial(2004, 9, 24), "Упр.  8")};
+    Recorded progress;
+    EXPECT_EQ(SelectEntries(entries, period(PeriodOption::FreePeriod, {2026, 1, 1}, "01.01.04", "31.12.04"), progress),
+              (QList<int>{1}));
+}
+
+TEST(Scan, MixedAircraftTypesAreFound) {
+    QList<Entry> selected = {record(serial(2004, 9, 1), "Упр.  7"), record(serial(2004, 9, 2), "Упр.  8")};
+    Recorded progress;
+    AircraftTypes t = CheckAircraftType(selected, progress);
+    EXPECT_EQ(t.BookType, "Л-39");
+    EXPECT_TRUE(t.OtherType.isEmpty());
+    selected[1].B = QString("Су-25");
+    t = CheckAircraftType(selected, progress);
+    EXPECT_EQ(t.OtherType, "Су-25");
+    EXPECT_EQ(progress.texts.front(), "Проверка типа самолёта....");
+}
+
+// ---- the category passes
+
+TEST(CategoryPasses, TheListsSplitTheExercisesAsTheCoursesDo) {
+    int dayTraining = 0, dayControl = 0;
+    for (int n = 1; n <= 98; ++n) {
+        const QString text = QStringLiteral("%1").arg(n, 3);
+        EXPECT_NE(inDayTrainingList(text), inDayControlList(text)) << n; // exactly one of them
+        dayTraining += inDayTrainingList(text);
+        dayControl += inDayControlList(text);
+    }
+    EXPECT_EQ(dayTraining, 61);
+    for (int n = 201; n <= 227; ++n)
+        dayControl += inDayControlList(QStringLiteral("%1").arg(n));
+    EXPECT_EQ(dayControl, 64);
+    int nightTraining = 0, nightControl = 0;
+    for (int n = 100; n <= 240; ++n) {
+        nightTraining += inNightTrainingList(QStringLiteral("%1").arg(n));
+        nightControl += inNightControlList(QStringLiteral("%1").arg(n));
+    }
+    EXPECT_EQ(nightTraining, 23);
+    EXPECT_EQ(nightControl, 19);
+    EXPECT_TRUE(inDayTrainingList(" 94"));
+    EXPECT_TRUE(inDayControlList(" 85"));
+    EXPECT_TRUE(inDayTrainingList("  2"));
+    EXPECT_FALSE(inDayTrainingList("2"));    // compared as the three characters of column E
+    EXPECT_FALSE(inNightControlList("105")); // in no night list
+}
+
+TEST(CategoryPasses, EachFlightCountsInItsCategoriesAndTheTotalsTakeEveryFlight) {
+    const QList<Entry> selected = {
+        record(serial(2004, 9, 1), "Упр. 94 тренировочный", "Д", "П", 1, 70),
+        record(serial(2004, 9, 2), "Упр. 85 контрольный", "Д", "П", 2, 50),
+        record(serial(2004, 9, 3), "В сост. эк. полёт по упр.  7", "Д", "П", 1, 120, QString(), QString()),
+        record(serial(2004, 9, 4), "Инстр. по упр.  7 полёт", "Д", "И", 1, 60),
+        record(serial(2004, 9, 5), "Упр.105 ночной вне списков", "Н", "З", 1, 45),
+    };
+    Recorded progress;
+    const CategoryBlock b = RunCategoryPasses(selected, "Л-39", progress);
+    ASSERT_TRUE(b[0] && b[1] && b[2] && b[3] && b[4] && b[9]);
+    EXPECT_FALSE(b[5] || b[6] || b[7] || b[8]); // night: only the total
+    EXPECT_EQ(b[0]->caption, "          Контрольный        День");
+    EXPECT_EQ(b[1]->caption, "          Тренировочный    День");
+    EXPECT_EQ(b[2]->caption, "          Инструкторский   День");
+    EXPECT_EQ(b[3]->caption, "          Прочий                  День");
+    EXPECT_EQ(b[4]->caption, "Итого Л-39     День");
+    EXPECT_EQ(b[9]->caption, "Итого Л-39     Ночь");
+    // An instructor's or crew text has no exercise number in characters 5-7: neither control nor training.
+    EXPECT_EQ(b[0]->sums[0], 2);
+    EXPECT_EQ(b[1]->sums[0], 1);
+    EXPECT_NEAR(b[4]->sums[1] * 1440, 70 + 50 + 120 + 60, 1e-9); // all day time
+    EXPECT_EQ(b[3]->sums[6], 0);                                 // the crew flight: empty Q counts 0
+    EXPECT_EQ(b[4]->sums[6], 6);
+    EXPECT_NEAR(b[9]->sums[1] * 1440, 45, 1e-9);
+}
+
+TEST(CategoryPasses, SumsAreThoseASheetWouldGive) {
+    // F 1, 2, 1 gives 4; times 1:10, 0:50, 2:00 give 4:00; a text in F is passed over as a sum formula
+    // does; Q, R, S are whole numbers rounded half to even.
+    QList<Entry> selected = {record(serial(2004, 9, 1), "Упр. 94", "Д", "П", 1, 70, 2.5, 1.0, 1.0),
+                             record(serial(2004, 9, 2), "Упр. 94", "Д", "П", 2, 50, 3.5, QString("2"), QString()),
+                             record(serial(2004, 9, 3), "Упр. 94", "Д", "П", 1, 120, 1.0, 1.0, QString())};
+    selected[2].O = QString("1");
+    Recorded progress;
+    const CategoryBlock b = RunCategoryPasses(selected, "Л-39", progress);
+    ASSERT_TRUE(b[1]);
+    EXPECT_EQ(b[1]->sums[0], 4);
+    EXPECT_NEAR(b[1]->sums[1], 4 / 24.0, 1e-12);
+    EXPECT_EQ(b[1]->sums[5], 2); // O: the text "1" is not added
+    EXPECT_EQ(b[1]->sums[6], 2 + 4 + 1);
+    EXPECT_EQ(b[1]->sums[7], 4);
+    EXPECT_EQ(b[1]->sums[8], 1);
+}
+
+TEST(CategoryPasses, ACountThatIsNoWholeNumberIsRefusedNamingTheRecord) {
+    const QList<Entry> selected = {record(serial(2004, 9, 24), "Упр. 94", "Д", "П", 1, 70, QString("2а"))};
+    Recorded progress;
+    try {
+        RunCategoryPasses(selected, "Л-39", progress);
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_TRUE(e.description().contains("24.09.2004")) << e.what();
+        EXPECT_TRUE(e.description().contains("заходов")) << e.what();
+        EXPECT_TRUE(e.description().contains("«2а»")) << e.what();
+    }
+    const QList<Entry> huge = {record(serial(2004, 9, 24), "Упр. 94", "Д", "П", 1, 70, 40000.0)};
+    EXPECT_THROW(RunCategoryPasses(huge, "Л-39", progress), Error);
+}
+
+TEST(CategoryPasses, OnlyTheRecordsUpToTheFirstWithoutADateCount) {
+    QList<Entry> selected = {record(serial(2004, 9, 1), "Упр. 94"), record(serial(2004, 9, 2), "Упр. 94"),
+                             record(QString(), "Упр. 94"), record(serial(2004, 9, 4), "Упр. 94")};
+    Recorded progress;
+    const CategoryBlock b = RunCategoryPasses(selected, "Л-39", progress);
+    ASSERT_TRUE(b[1]);
+    EXPECT_EQ(b[1]->sums[0], 2);
+}
+
+TEST(CategoryPasses, StatusTextsComeInThePassesOrder) {
+    const QList<Entry> selected = {record(serial(2004, 9, 1), "Инстр. по упр.  7", "Д", "И"),
+                                   record(serial(2004, 9, 2), "Упр.102", "Н")};
+    Recorded progress;
+    RunCategoryPasses(selected, "Л-39", progress);
+    const QStringList expected = {
+        "Выборка дневного контрольного налёта....",
+        "Выборка тренировочного дневного налёта....",
+        "Выборка дневного инструкторского налёта....",
+        "Выборка инструкторского налёта днём....",
+        "Вставка формул суммирования....",
+        "Копирование дневного инструкторского налёта.....",
+        "Выборка дневного прочего налёта....",
+        "Выборка общего дневного налёта....",
+        "Вставка формул суммирования ....",
+        "Копирование общего дневного налёта....",
+        "Выборка ночного контрольного налёта....",
+        "Выборка ночного тренировочного налёта....",
+        "Копирование тренировочного ночного налёта....", // this pass has no summing text
+        "Выборка инструкторского ночного налёта....",
+        "Выборка прочего ночного налёта....",
+        "Выборка общего ночного налёта....",
+        "Вставка формул суммирования....",
+        "Копирование общего ночного налёта....",
+    };
+    EXPECT_EQ(progress.texts, expected);
+    // Each pass walks the records up to and including the end of the selection.
+    EXPECT_EQ(progress.ranges.front(), qMakePair(0, 4));
+    EXPECT_EQ(progress.values.mid(0, 3), (QList<int>{0, 2, 4}));
+}
