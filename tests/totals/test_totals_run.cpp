@@ -1,0 +1,323 @@
+// The totals run on real logbooks written by the writing code, with the totals counted by hand here:
+// every end leaves the file as it must (byte for byte unchanged where nothing may change), "Лист4" is laid
+// out as the summary, "Лист2" and "Лист3" are left empty, printing goes to the printer or to a PDF.
+
+#include "common/dialogs.h"
+#include "common/error.h"
+#include "flight/record_writer.h"
+#include "logbook/host.h"
+#include "logbook/logbook.h"
+#include "logbook/newbook.h"
+#include "totals/printing.h"
+#include "totals/totals_run.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace korv;
+using namespace korv::totals;
+namespace lb = korv::logbook;
+using flight::CellValue;
+using flight::FlightRecord;
+
+namespace {
+
+class Office : public ::testing::Environment {
+public:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        lb::SpreadsheetHost::Options o;
+        o.profileDir = dir.filePath("profile");
+        host = new lb::SpreadsheetHost(o);
+        QDir().mkpath(dir.filePath("template"));
+        lb::NoProgress progress;
+        RecordingDialogs dialogs;
+        lb::createNewLogbook(*host, dir.filePath("template"), progress, dialogs);
+        templateBook = lb::bookPath(dir.filePath("template"));
+    }
+    void TearDown() override {
+        delete host;
+        host = nullptr;
+    }
+    static inline lb::SpreadsheetHost* host = nullptr;
+    static inline QString templateBook;
+    QTemporaryDir dir;
+};
+
+const auto* const kOffice = ::testing::AddGlobalTestEnvironment(new Office);
+
+QByteArray hashOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+                                       : QByteArray();
+}
+
+struct Flight {
+    QDate date;
+    const char* exercise; // column E
+    const char* dayNight = "Д";
+    const char* seat = "П";
+    int flights = 1;
+    int minutes = 60;
+    int cloudMinutes = 0;
+    int approaches = 2;
+    const char* type = "Л-39";
+};
+
+FlightRecord recordOf(const Flight& f) {
+    FlightRecord r;
+    r.date = f.date;
+    r.cells = {{'A', 0, CellValue::ofDate(f.date)},
+               {'B', 0, CellValue::ofText(QString::fromUtf8(f.type))},
+               {'C', 0, CellValue::ofText(QString::fromUtf8(f.dayNight))},
+               {'D', 0, CellValue::ofText(QString::fromUtf8(f.seat))},
+               {'E', 0, CellValue::ofText(QString::fromUtf8(f.exercise))},
+               {'F', 0, CellValue::ofNumber(f.flights)},
+               {'G', 0, CellValue::ofMinutes(f.minutes)},
+               {'J', 0, CellValue::ofMinutes(f.cloudMinutes)},
+               {'Q', 0, CellValue::ofNumber(f.approaches)},
+               {'R', 0, CellValue::ofNumber(f.approaches)},
+               {'M', 1, CellValue::ofNumber(600)}};
+    return r;
+}
+
+class TotalsRunTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        book = lb::bookPath(dir.path());
+        ASSERT_TRUE(QFile::copy(Office::templateBook, book));
+        QFile::setPermissions(book, QFile::ReadOwner | QFile::WriteOwner);
+    }
+    void write(const QList<Flight>& flights) {
+        for (const Flight& f : flights)
+            flight::WriteFlightRecord(*Office::host, book, recordOf(f));
+    }
+    TotalsOutcome run(PeriodOption option, const QDate& today, bool print = false, const QString& c = {},
+                      const QString& po = {}) {
+        dialogs.messages.clear();
+        dialogs.answerYes = print;
+        progress = Recorded();
+        return totals.cmdItog_Click(option, today, c, po, progress, dialogs);
+    }
+    // Reads the file back, the workbook closed again afterwards.
+    template <typename F>
+    void inspect(F&& f) {
+        lb::Workbook wb = Office::host->openWorkbook(book);
+        f(wb);
+        wb.close(lb::CloseMode::Discard);
+    }
+
+    class Recorded : public TotalsProgress {
+    public:
+        void status(const QString& text) override {
+            if (texts.isEmpty() || texts.back() != text)
+                texts << text;
+        }
+        void range(int, int) override {}
+        void value(int) override {}
+        QStringList texts;
+    };
+
+    QTemporaryDir dir;
+    QString book;
+    TotalsRun totals{*Office::host, lb::bookPath(dir.path())};
+    RecordingDialogs dialogs;
+    Recorded progress;
+};
+
+double minutesOf(const lb::Range& cell) { return std::round(cell.value() * 1440); }
+
+} // namespace
+
+TEST_F(TotalsRunTest, AMonthSummedAsCountedByHand) {
+    write({{{2004, 8, 30}, "Упр. 94 август"},
+           {{2004, 9, 1}, "Упр. 94 тренировочный", "Д", "П", 1, 70, 10, 2},
+           {{2004, 9, 2}, "Упр. 85 контрольный", "Д", "П", 2, 50, 0, 1},
+           {{2004, 9, 3}, "Упр. 94 тренировочный", "Д", "П", 1, 120, 30, 3},
+           {{2004, 9, 4}, "Упр.102 ночной", "Н", "З", 1, 45, 0, 1},
+           {{2004, 10, 1}, "Упр. 94 октябрь"}});
+    const QByteArray before = hashOf(book);
+    const TotalsOutcome out = run(PeriodOption::LastMonth, {2004, 10, 15});
+    EXPECT_EQ(out.end, TotalsEnd::Summary);
+    EXPECT_FALSE(out.printAnswered);
+    EXPECT_NE(hashOf(book), before);
+    EXPECT_EQ(progress.texts.front(), "Начнём'с...");
+    EXPECT_TRUE(progress.texts.contains("Выборка за Сентябрь  2004 г."));
+    EXPECT_EQ(progress.texts.back(), "Задание выполнено, сэр!");
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].title, "Печать");
+    EXPECT_EQ(dialogs.messages[0].text, "Отпечатать итог ?");
+
+    inspect([](lb::Workbook& wb) {
+        lb::Sheet s = wb.sheet(lb::kSheet4);
+        // Day control: one record of 2 flights, 50 minutes.
+        EXPECT_EQ(s.range("E7").text(), "          Контрольный        День");
+        EXPECT_EQ(s.range("F7").value(), 2);
+        EXPECT_EQ(minutesOf(s.range("G7")), 50);
+        // Day training: 1 + 1 flights, 70 + 120 minutes, 10 + 30 in clouds, 2 + 3 approaches.
+        EXPECT_EQ(s.range("E8").text(), "          Тренировочный    День");
+        EXPECT_EQ(s.range("F8").value(), 2);
+        EXPECT_EQ(s.range("G8").text(), "3:10");
+        EXPECT_EQ(minutesOf(s.range("J8")), 40);
+        EXPECT_EQ(s.range("Q8").value(), 5);
+        // No instructor or crew flights: their rows empty.
+        for (const char* empty : {"E9", "F9", "G9", "E10", "F10"})
+            EXPECT_EQ(s.range(empty).kind(), lb::CellKind::Empty) << empty;
+        EXPECT_EQ(s.range("E11").text(), "Итого Л-39     День");
+        EXPECT_EQ(s.range("F11").value(), 4);
+        EXPECT_EQ(s.range("G11").text(), "4:00");
+        EXPECT_EQ(s.range("E13").text(), "          Тренировочный    Ночь");
+        EXPECT_EQ(s.range("E16").text(), "Итого Л-39     Ночь");
+        EXPECT_EQ(s.range("G16").text(), "0:45");
+        // The grand totals: formulas adding rows 11 and 16.
+        EXPECT_EQ(s.range("E17").text(), "Всего за Сентябрь  2004 г.");
+        EXPECT_EQ(s.range("F17").formula(), "=SUM(F11;F16)");
+        EXPECT_EQ(s.range("F17").value(), 5);
+        EXPECT_EQ(s.range("G17").text(), "4:45");
+        EXPECT_EQ(s.range("Q17").value(), (2 + 1 + 3) + 1); // day and night totals
+        // A zero sum is there, in white.
+        EXPECT_EQ(s.range("O11").kind(), lb::CellKind::Value);
+        EXPECT_EQ(s.range("O11").value(), 0);
+        for (const char* cf : {"F7", "J17", "O11", "Q7", "S17"})
+            EXPECT_EQ(s.range(cf).conditionalFormatCount(), 1) << cf;
+        EXPECT_EQ(s.range("E7").conditionalFormatCount(), 0);
+        EXPECT_EQ(s.range("A7").format().fontSize, 8.0);
+        EXPECT_EQ(s.range("U16").format().fontSize, 8.0);
+        EXPECT_EQ(s.range("G30").format().numberFormat.value_or("").toLower(), "[h]:mm");
+        EXPECT_EQ(s.range("F30").format().numberFormat.value_or(""), "0");
+        EXPECT_TRUE(s.printArea().isEmpty()); // nothing was printed
+        // The selection sheet and the scratch sheet are empty below their headers.
+        for (const QString& name : {lb::kSheet2, lb::kSheet3}) {
+            lb::Sheet other = wb.sheet(name);
+            EXPECT_LE(other.lastUsedRow(), 5) << name.toStdString();
+            EXPECT_FALSE(other.range("A7:A8").isMerged()) << name.toStdString();
+        }
+    });
+}
+
+TEST_F(TotalsRunTest, TimesOverADayAndAYearWithItsHeadings) {
+    write({{{2005, 12, 30}, "Упр. 94", "Д", "П", 1, 27 * 60 + 30}, {{2006, 1, 2}, "Упр. 94", "Д", "П", 1, 30}});
+    EXPECT_EQ(run(PeriodOption::LastYear, {2006, 3, 1}).end, TotalsEnd::Summary);
+    inspect([](lb::Workbook& wb) {
+        lb::Sheet s = wb.sheet(lb::kSheet4);
+        EXPECT_EQ(s.range("G8").text(), "27:30");
+        EXPECT_EQ(s.range("G17").text(), "27:30");
+        EXPECT_EQ(s.range("E17").text(), "Всего за 2005 год");
+    });
+    EXPECT_TRUE(progress.texts.contains("Выборка за 2005 год..."));
+}
+
+TEST_F(TotalsRunTest, MixedTypesLeaveAnEmptySummaryAndTheSelectionAndAreSaved) {
+    write({{{2004, 9, 1}, "Упр. 94"}, {{2004, 9, 2}, "Упр. 94"}});
+    // An earlier summary on "Лист4" is cleared by the run.
+    EXPECT_EQ(run(PeriodOption::CurrentMonth, {2004, 9, 20}).end, TotalsEnd::Summary);
+    lb::Workbook wb = Office::host->openWorkbook(book);
+    wb.sheet(lb::kSheet1).range("B11").setText("Су-25");
+    wb.close(lb::CloseMode::Save);
+    const QByteArray before = hashOf(book);
+
+    EXPECT_EQ(run(PeriodOption::CurrentMonth, {2004, 9, 20}).end, TotalsEnd::MixedTypes);
+    EXPECT_EQ(progress.texts.back(), "Задание выполнено, сэр!");
+    EXPECT_EQ(dialogs.messages.size(), 1); // the print question still comes
+    EXPECT_NE(hashOf(book), before);
+    inspect([](lb::Workbook& wb) {
+        lb::Sheet s4 = wb.sheet(lb::kSheet4);
+        for (const QVariantList& row : s4.range("A7:U17").data())
+            for (const QVariant& v : row)
+                EXPECT_EQ(v.toString(), QString());
+        // The selection stays: both records, never their month heading.
+        lb::Sheet s2 = wb.sheet(lb::kSheet2);
+        EXPECT_EQ(s2.range("B7").text(), "Л-39");
+        EXPECT_EQ(s2.range("B9").text(), "Су-25");
+        EXPECT_TRUE(s2.range("E7:E8").isMerged());
+        for (const QVariantList& row : s2.range("E7:E12").data())
+            EXPECT_FALSE(row[0].toString().startsWith("Сентябрь")) << row[0].toString().toStdString();
+    });
+}
+
+TEST_F(TotalsRunTest, AnEmptyLogbookAndAnEmptyPeriodLeaveTheFileByteForByte) {
+    QByteArray before = hashOf(book);
+    const QDateTime mtime = QFileInfo(book).lastModified();
+    EXPECT_EQ(run(PeriodOption::CurrentMonth, {2004, 9, 20}).end, TotalsEnd::EmptyLogbook);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].title, "Проверка заполнения лётной книжки");
+    EXPECT_EQ(dialogs.messages[0].text, "Лётная книжка не заполнена. Подбивать нечего.");
+    EXPECT_EQ(hashOf(book), before);
+    EXPECT_EQ(QFileInfo(book).lastModified(), mtime);
+
+    write({{{2004, 9, 1}, "Упр. 94"}});
+    before = hashOf(book);
+    EXPECT_EQ(run(PeriodOption::LastMonth, {2004, 9, 20}).end, TotalsEnd::NoRecords);
+    EXPECT_EQ(progress.texts.back(), "Облом...");
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.messages[0].title, "Отсутствие подённого налёта");
+    EXPECT_EQ(dialogs.messages[0].text,
+              "Записи за указанный период отсутствуют. Проверьте заполнение подённого налёта.");
+    EXPECT_EQ(hashOf(book), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"Korvelanta.xls"});
+}
+
+TEST_F(TotalsRunTest, AFreePeriodAsTypedAndARefusedOne) {
+    write({{{2004, 9, 1}, "Упр. 94"}, {{2004, 9, 30}, "Упр. 94"}, {{2004, 10, 1}, "Упр. 94"}});
+    EXPECT_EQ(run(PeriodOption::FreePeriod, {2026, 1, 1}, false, "01.09.04", "30.09.2004").end, TotalsEnd::Summary);
+    inspect([](lb::Workbook& wb) {
+        lb::Sheet s = wb.sheet(lb::kSheet4);
+        EXPECT_EQ(s.range("E17").text(), "Всего с 01.09.04 по 30.09.2004");
+        EXPECT_EQ(s.range("F17").value(), 2); // both ends included
+    });
+    const QByteArray before = hashOf(book);
+    EXPECT_EQ(run(PeriodOption::FreePeriod, {2026, 1, 1}, false, "01.09.04", "сентябрь").end, TotalsEnd::BadPeriod);
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].text.contains("24.09.04"));
+    EXPECT_EQ(hashOf(book), before);
+}
+
+TEST_F(TotalsRunTest, PrintingGoesToThePrinterOrIntoAPdfBesideTheLogbook) {
+    write({{{2004, 9, 1}, "Упр. 94"}});
+    QTemporaryDir bin;
+    auto fakeLp = [&](int status) {
+        const QString lp = bin.filePath("lp");
+        QFile f(lp);
+        f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        f.write(
+            QStringLiteral("#!/bin/sh\ncp \"$5\" \"%1/printed.pdf\"\nexit %2\n").arg(bin.path()).arg(status).toUtf8());
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("KORV_LP", lp.toUtf8());
+    };
+
+    fakeLp(0);
+    TotalsOutcome out = run(PeriodOption::CurrentMonth, {2004, 9, 20}, true);
+    EXPECT_EQ(out.end, TotalsEnd::Summary);
+    EXPECT_TRUE(out.printed);
+    ASSERT_EQ(dialogs.messages.size(), 2);
+    EXPECT_EQ(dialogs.messages[1].title, "Распечатка");
+    EXPECT_EQ(dialogs.messages[1].text, "Включите принтер.");
+    QFile printed(bin.filePath("printed.pdf"));
+    ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(printed.read(5).startsWith("%PDF"));
+    inspect([](lb::Workbook& wb) {
+        lb::Sheet s = wb.sheet(lb::kSheet4);
+        EXPECT_EQ(s.printArea(), "A1:U17");
+        EXPECT_EQ(s.pageSetup(), lb::PageSetup{}); // no header, no footer, one page wide
+    });
+
+    fakeLp(1);
+    out = run(PeriodOption::CurrentMonth, {2004, 9, 20}, true);
+    EXPECT_FALSE(out.printed);
+    EXPECT_EQ(out.pdf, summaryPdfPath(book));
+    EXPECT_TRUE(QFileInfo::exists(out.pdf));
+    ASSERT_EQ(dialogs.messages.size(), 3);
+    EXPECT_TRUE(dialogs.messages[2].text.contains(out.pdf)) << dialogs.messages[2].text.toStdString();
+    EXPECT_TRUE(dialogs.messages[2].text.startsWith("Итог не отпечатан")) << dialogs.messages[2].text.toStdString();
+    qunsetenv("KORV_LP");
+}
