@@ -1,0 +1,109 @@
+// korvelanta-cli totals end to end: the logbook written by korvelanta-cli write, the totals in JSON and as a
+// table, every end with its exit status, a PDF of the printed range.
+
+#include "support/cli_run.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray shift(const char* date, const char* exercise = "7") {
+    QByteArray s = R"({"cboTyp": "Л-39", "txtTpolChas": "1", "txtTpolMin": "25", "txtBal": "8",
+        "txtHn": "600", "txtHv": "900", "txtVidKm": "10", "optDSMU": true, "txtHpol": "3000",
+        "txtPol": "1", "optForward": true, "txtUpr": "EX", "optPrivate": true, "txtDate": "DATE",
+        "cboSys": "ОСП", "txtZah": "2", "txtPos": "2"})";
+    return s.replace("DATE", date).replace("EX", exercise);
+}
+
+class CliTotals : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CACHE_HOME", dir.filePath("cache"));
+        QDir().mkpath(dir.filePath("book"));
+    }
+    CliRun totals(const QStringList& args) {
+        return runCli(QStringList{"totals", "--dir", dir.filePath("book")} + args, {}, 180000, env);
+    }
+    QJsonObject json(const QStringList& args, int expectedStatus) {
+        const CliRun r = totals(args + QStringList{"--json"});
+        EXPECT_EQ(r.exitCode, expectedStatus) << r.err.toStdString();
+        return QJsonDocument::fromJson(r.out).object();
+    }
+    QTemporaryDir dir;
+    QProcessEnvironment env;
+};
+
+} // namespace
+
+TEST_F(CliTotals, AMonthInJsonAndAsATable) {
+    ASSERT_EQ(runCli({"write", "--dir", dir.filePath("book")},
+                     "[" + shift("05.09.04") + "," + shift("06.09.04", "85") + "," + shift("01.10.04") + "]", 180000,
+                     env)
+                  .exitCode,
+              0);
+    const QJsonObject j = json({"--period", "last-month", "--today", "15.10.04"}, 0);
+    EXPECT_EQ(j["end"].toString(), "summary");
+    const QJsonArray status = j["status"].toArray();
+    ASSERT_FALSE(status.isEmpty());
+    EXPECT_EQ(status.first().toString(), "Начнём'с...");
+    EXPECT_EQ(status.last().toString(), "Задание выполнено, сэр!");
+    for (int i = 1; i < status.size(); ++i)
+        EXPECT_NE(status[i], status[i - 1]); // a repeat counts once
+    ASSERT_EQ(j["messages"].toArray().size(), 1);
+    EXPECT_EQ(j["messages"][0]["text"].toString(), "Отпечатать итог ?");
+
+    const QJsonObject rows = j["rows"].toObject();
+    EXPECT_EQ(rows.size(), 11);
+    EXPECT_EQ(rows["7"]["E"].toString(), "          Контрольный        День");
+    EXPECT_EQ(rows["7"]["F"].toDouble(), 2); // exercises 7 and 85
+    EXPECT_EQ(rows["7"]["G"].toString(), "2:50");
+    EXPECT_TRUE(rows["8"]["E"].isNull());
+    EXPECT_EQ(rows["11"]["Q"].toDouble(), 4);
+    EXPECT_EQ(rows["17"]["E"].toString(), "Всего за Сентябрь  2004 г.");
+    EXPECT_EQ(rows["17"]["G"].toString(), "2:50");
+    EXPECT_EQ(rows["17"]["O"].toDouble(), 0); // a zero sum is there
+    EXPECT_EQ(rows["16"]["F"], QJsonValue::Null);
+
+    const CliRun table = totals({"--period", "current-year", "--today", "15.10.04"});
+    EXPECT_EQ(table.exitCode, 0);
+    EXPECT_TRUE(QString::fromUtf8(table.out).contains("Всего за 2004 год")) << table.out.toStdString();
+
+    // The printed range as a PDF.
+    const QString pdf = dir.filePath("summary.pdf");
+    EXPECT_EQ(totals({"--period", "current-year", "--today", "15.10.04", "--pdf", pdf}).exitCode, 0);
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.read(5).startsWith("%PDF"));
+}
+
+TEST_F(CliTotals, EveryEndHasItsExitStatus) {
+    // No logbook at all: it cannot be opened.
+    EXPECT_EQ(totals({"--period", "current-month"}).exitCode, 1);
+    // Malformed arguments and refused periods.
+    EXPECT_EQ(totals({}).exitCode, 2);
+    EXPECT_EQ(totals({"--period", "fortnight"}).exitCode, 2);
+    EXPECT_EQ(totals({"--period", "current-month", "--today", "вчера"}).exitCode, 2);
+    EXPECT_EQ(json({"--period", "01.01.04-вчера"}, 2)["end"].toString(), "bad-period");
+    EXPECT_EQ(totals({"--period", "current-month", "--print", "--pdf", "x.pdf"}).exitCode, 2);
+
+    ASSERT_EQ(runCli({"new", "--dir", dir.filePath("book")}, {}, 180000, env).exitCode, 0);
+    const CliRun empty = totals({"--period", "current-month"});
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_TRUE(QString::fromUtf8(empty.err).contains("Лётная книжка не заполнена. Подбивать нечего."));
+    EXPECT_EQ(json({"--period", "current-month"}, 1)["end"].toString(), "empty-logbook");
+
+    ASSERT_EQ(runCli({"write", "--dir", dir.filePath("book")}, "[" + shift("05.09.04") + "]", 180000, env).exitCode, 0);
+    const QJsonObject none = json({"--period", "last-year", "--today", "01.01.04"}, 1);
+    EXPECT_EQ(none["end"].toString(), "no-records");
+    EXPECT_EQ(none["status"].toArray().last().toString(), "Облом...");
+    EXPECT_EQ(json({"--period", "01.09.2004-30.09.04"}, 0)["end"].toString(), "summary");
+}
