@@ -1,0 +1,200 @@
+// The totals for a year over a logbook of 5,000 records, Calc warm, the save included; and, on a logbook of
+// 500 records in the same run, against the cell-by-cell way (every cell read and every record copied by a
+// call of its own, sheets activated around each write, as a recorded macro does it).
+//   KORV_BENCH_RECORDS=N   another size for the large logbook
+
+#include "common/dialogs.h"
+#include "logbook/host.h"
+#include "logbook/logbook.h"
+#include "logbook/newbook.h"
+#include "logbook/record_layout.h"
+#include "logbook/record_slots.h"
+#include "totals/totals_run.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <algorithm>
+#include <vector>
+
+using namespace korv;
+namespace lb = korv::logbook;
+namespace records = korv::logbook::records;
+namespace column = korv::logbook::records::column;
+
+namespace {
+
+// A logbook of `count` records, four a day from `firstDay`, day and night, control and training exercises,
+// laid out as the program writes them.
+QString makeLogbook(lb::SpreadsheetHost& host, const QString& dir, int count, const QDate& firstDay) {
+    QDir().mkpath(dir);
+    lb::NoProgress progress;
+    RecordingDialogs dialogs;
+    lb::createNewLogbook(host, dir, progress, dialogs);
+    const QString path = lb::bookPath(dir);
+    lb::Workbook wb = host.openWorkbook(path);
+    lb::Sheet s = wb.sheet(lb::kSheet1);
+    const int first = records::kFirstRow;
+    for (int pairs = 1; pairs < count + 1; pairs *= 2) {
+        const int n = std::min(pairs, count + 1 - pairs);
+        s.cells(first, 0, first + 2 * n - 1, records::kLastColumn).copyTo(s.cell(first + 2 * pairs, 0));
+    }
+    QList<QVariantList> rows;
+    const char* exercises[] = {"Упр.  7 КП", "Упр. 94 полёт", "Упр.102 ночь", "Упр.101 ночь"};
+    for (int i = 0; i < count; ++i) {
+        const bool night = i % 4 >= 2;
+        QVariantList r(column::S + 1, QString());
+        r[column::A] = firstDay.addDays(i / 4);
+        r[column::B] = QStringLiteral("Л-39");
+        r[column::C] = night ? QStringLiteral("Н") : QStringLiteral("Д");
+        r[column::D] = QStringLiteral("П");
+        r[column::E] = QString::fromUtf8(exercises[i % 4]);
+        r[column::F] = 1.0;
+        r[column::G] = 85 / 1440.0;
+        r[column::J] = 10 / 1440.0;
+        r[column::Q] = 2.0;
+        r[column::R] = 2.0;
+        rows << r << QVariantList(column::S + 1, QString());
+    }
+    s.cells(first, 0, first + 2 * count - 1, column::S).setData(rows);
+    lb::CellFormat day;
+    day.numberFormat = QStringLiteral("d");
+    s.range(QStringLiteral("A:A")).apply(day);
+    lb::shareCoveredCellFormats(s, records::pairRow(count));
+    wb.close(lb::CloseMode::Save);
+    return path;
+}
+
+double totalsMs(lb::SpreadsheetHost& host, const QString& book, const QString& work) {
+    std::vector<double> ms;
+    for (int run = 0; run < 3; ++run) {
+        QFile::remove(work);
+        QFile::copy(book, work);
+        totals::TotalsRun totals(host, work);
+        totals::NoTotalsProgress progress;
+        RecordingDialogs dialogs;
+        dialogs.answerYes = false;
+        QElapsedTimer t;
+        t.start();
+        const auto out =
+            totals.cmdItog_Click(totals::PeriodOption::CurrentYear, QDate(2005, 6, 1), {}, {}, progress, dialogs);
+        ms.push_back(t.nsecsElapsed() / 1e6);
+        if (out.end != totals::TotalsEnd::Summary)
+            QTextStream(stderr) << "unexpected end of the totals run\n";
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+// The year totals the cell-by-cell way: the same steps, each cell through a call of its own.
+double cellByCellMs(lb::SpreadsheetHost& host, const QString& book, const QString& work) {
+    QFile::remove(work);
+    QFile::copy(book, work);
+    QElapsedTimer t;
+    t.start();
+    lb::Workbook wb = host.openWorkbook(work);
+    lb::Sheet s1 = wb.sheet(lb::kSheet1), s2 = wb.sheet(lb::kSheet2), s3 = wb.sheet(lb::kSheet3),
+              s4 = wb.sheet(lb::kSheet4);
+    auto hold = wb.holdView(); // activating sheets needs a realised window
+    s4.activate();
+    s4.range(QStringLiteral("A7:U17")).clearContents();
+    s1.activate();
+    int entries = 0;
+    while (s1.cell(records::pairRow(entries), column::E).kind() != lb::CellKind::Empty)
+        ++entries;
+    QList<int> taken;
+    for (int i = 0; i < entries; ++i) {
+        const QString a = s1.cell(records::pairRow(i), column::A).text();
+        if (s1.cell(records::pairRow(i), column::A).date().year() == 2005 || a.endsWith(QStringLiteral("05")))
+            taken << i;
+    }
+    int paste = records::kFirstRow;
+    for (int i : taken) { // whole rows, a record at a time
+        s1.copyRows(records::pairRow(i), 2, paste);
+        s2.activate();
+        s1.activate();
+        paste += 2;
+    }
+    s2.activate();
+    for (int k = 0; k < taken.size(); ++k)
+        s2.cell(records::pairRow(k), column::B).text();
+    const int selected = int(taken.size());
+    for (int pass = 0; pass < 10; ++pass) {
+        int n = 0;
+        for (int k = 0; k < selected; ++k) {
+            const int row = records::pairRow(k);
+            const QString b = s2.cell(row, column::B).text();
+            const QString c = s2.cell(row, column::C).text();
+            const QString e = s2.cell(row, column::E).text();
+            const bool picked =
+                c == (pass < 5 ? QStringLiteral("Д") : QStringLiteral("Н")) && !b.isEmpty() &&
+                (pass % 5 == 4 || e.mid(4, 3) == (pass % 5 == 0 ? QStringLiteral("  7") : QStringLiteral(" 94")));
+            if (!picked)
+                continue;
+            for (int col :
+                 {column::F, column::G, column::H, column::I, column::J, column::O, column::Q, column::R, column::S}) {
+                const double v = s2.cell(row, col).value();
+                s3.activate();
+                s3.cell(records::kFirstRow + n, col).setValue(v);
+                s2.activate();
+            }
+            ++n;
+        }
+        if (n == 0)
+            continue;
+        s3.activate();
+        for (int col :
+             {column::F, column::G, column::H, column::I, column::J, column::O, column::Q, column::R, column::S})
+            s3.cell(records::kFirstRow + n, col)
+                .setFormula(QStringLiteral("=SUM(%1%2:%1%3)")
+                                .arg(lb::columnLetters(col))
+                                .arg(records::kFirstRow + 1)
+                                .arg(records::kFirstRow + n));
+        for (int col : {column::E, column::F, column::G, column::H, column::I, column::J, column::O, column::Q,
+                        column::R, column::S}) {
+            const double v = s3.cell(records::kFirstRow + n, col).value();
+            s2.activate();
+            s2.cell(records::kFirstRow + 2 * selected + pass, col).setValue(v);
+            s3.activate();
+        }
+        s3.cells(records::kFirstRow, 0, records::kFirstRow + n, column::T).clear();
+    }
+    s2.cells(records::kFirstRow + 2 * selected, 0, records::kFirstRow + 2 * selected + 9, records::kLastColumn)
+        .copyTo(s4.cell(records::kFirstRow, 0));
+    s2.cells(records::kFirstRow, 0, records::kFirstRow + 2 * selected + 10, records::kLastColumn).clear();
+    hold.reset();
+    wb.close(lb::CloseMode::Save);
+    return t.nsecsElapsed() / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTemporaryDir dir;
+    lb::SpreadsheetHost::Options o;
+    o.profileDir = dir.filePath(QStringLiteral("profile"));
+    lb::SpreadsheetHost host(o);
+    const int large = qEnvironmentVariableIntValue("KORV_BENCH_RECORDS") > 0
+                          ? qEnvironmentVariableIntValue("KORV_BENCH_RECORDS")
+                          : 5000;
+    const QString work = dir.filePath(QStringLiteral("work.xls"));
+
+    // Small: every record in the year totalled; large: four years, one of them totalled.
+    const QString small = makeLogbook(host, dir.filePath(QStringLiteral("small")), 500, QDate(2005, 1, 1));
+    const double blocks500 = totalsMs(host, small, work);
+    const double cells500 = cellByCellMs(host, small, work);
+    out << "totals for a year, Calc warm, the save included (median of 3)\n";
+    out << "  500 records: in blocks " << QString::number(blocks500, 'f', 0) << " ms, cell by cell "
+        << QString::number(cells500, 'f', 0) << " ms, ratio " << QString::number(cells500 / blocks500, 'f', 1) << '\n';
+    out.flush();
+    const QString big = makeLogbook(host, dir.filePath(QStringLiteral("large")), large, QDate(2004, 1, 1));
+    out << "  " << large << " records: in blocks " << QString::number(totalsMs(host, big, work), 'f', 0)
+        << " ms (target: under 2000 ms)\n";
+    host.shutdown();
+    return 0;
+}
