@@ -7,7 +7,8 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev libqt6sql6-sqlite sqlite3
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libreoffice-calc libreoffice-core libreoffice-gtk3 libreoffice-dev libreoffice-dev-common
+  libreoffice-calc libreoffice-core libreoffice-gtk3 libreoffice-dev libreoffice-dev-common libreoffice-l10n-ru
+  cups-client
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth xdotool
   clang-format clang-tidy

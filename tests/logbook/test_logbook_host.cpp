@@ -527,12 +527,17 @@ TEST_F(HostTest, CloseWithNoArgumentLeavesUnsavedChangesToCalcsOwnQuestion) {
     // The pilot answers Calc's "Save Document?" with Cancel (Escape). Should the question never be
     // found, the workbook is closed from here instead, so that the test fails rather than hangs.
     std::thread pilot([&] {
-        const int rc = std::system("timeout 60 xdotool search --sync --name 'Save Document' "
+        // The office speaks Russian: "Сохранить документ?".
+        const int rc = std::system("timeout 60 xdotool search --sync --name 'Save Document|Сохранить документ' "
                                    "windowfocus --sync key Escape >/dev/null 2>&1");
         // 124: timeout ran out (xdotool itself may end with an X error once the dialog has gone).
         if (WIFEXITED(rc) && WEXITSTATUS(rc) == 124) {
-            if (auto w = host().findWorkbook(QStringLiteral("Korvelanta")))
-                w->close(CloseMode::Discard);
+            try {
+                if (auto w = host().findWorkbook(QStringLiteral("Korvelanta")))
+                    w->close(CloseMode::Discard);
+            } catch (const Error&) {
+                // the test fails on its expectations below
+            }
         }
     });
     b.close(CloseMode::AsOfficeDecides);

@@ -373,10 +373,12 @@ TEST_F(NewLogbook, SheetsTwoToFourHaveNothingBelowRowSix) {
     }
 }
 
-TEST_F(NewLogbook, SetsNoPrintAreaAndNoConditionalFormats) {
+TEST_F(NewLogbook, SetsNoPrintAreaAndNoConditionalFormatsAndPrintsWithoutTheOfficesHeaderOnOnePageWidth) {
     for (const QString& name : kAllSheets) {
         EXPECT_EQ(sheet(name).printArea(), QString()) << name.toStdString();
         EXPECT_EQ(sheet(name).range(QStringLiteral("A1:V20")).conditionalFormatCount(), 0);
+        // Read back from the .xls: no "Лист4" above, no "Page 1" below, the 21 columns on one page across.
+        EXPECT_EQ(sheet(name).pageSetup(), PageSetup{}) << name.toStdString();
     }
 }
 

@@ -108,9 +108,20 @@ sal_Int32 BookRef::formatKey(const QString& code) {
 QString BookRef::formatCode(sal_Int32 key) const {
     Reference<util::XNumberFormats> formats =
         Reference<util::XNumberFormatsSupplier>(doc, UNO_QUERY_THROW)->getNumberFormats();
+    // The code as an en-US writer puts it ("0.0"), whatever the document's language ("0,0").
+    lang::Locale en;
+    en.Language = "en";
+    en.Country = "US";
+    lang::Locale docLocale;
+    formats->getByKey(key)->getPropertyValue("Locale") >>= docLocale;
     OUString code;
     formats->getByKey(key)->getPropertyValue("FormatString") >>= code;
-    return toQ(code);
+    if (docLocale.Language == "en")
+        return toQ(code);
+    const sal_Int32 enKey = formats->addNewConverted(code, docLocale, en);
+    OUString enCode;
+    formats->getByKey(enKey)->getPropertyValue("FormatString") >>= enCode;
+    return toQ(enCode);
 }
 
 Reference<sheet::XFormulaParser> BookRef::parser(bool r1c1) {

@@ -33,19 +33,35 @@ Error processError(const QString& what) { return Error(Error::Spreadsheet, what)
 void seedProfile(const QString& profileDir) {
     const QString userDir = profileDir + QStringLiteral("/user");
     const QString xcu = userDir + QStringLiteral("/registrymodifications.xcu");
-    if (QFileInfo::exists(xcu))
-        return;
+    // The marker of the current seed: a profile seeded by an earlier build gets the settings it lacks.
+    static const QByteArray kMarker = "korvelanta-profile-3";
+    {
+        QFile existing(xcu);
+        if (existing.open(QIODevice::ReadOnly) && existing.readAll().contains(kMarker))
+            return;
+    }
     if (!QDir().mkpath(userDir))
         throw processError(QStringLiteral("Не удалось создать каталог профиля LibreOffice: ") + userDir);
     QFile f(xcu);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw processError(QStringLiteral("Не удалось записать профиль LibreOffice: ") + xcu);
+    // A recorded product version spares every start the graphics self-tests. The office speaks Russian
+    // and writes numbers as a Russian pilot reads them ("4,0"); it marks no Russian word as misspelt;
+    // it keeps the .xls format without asking a pilot who saves in it; it neither recovers nor saves
+    // documents by itself.
     f.write(R"(<?xml version="1.0" encoding="UTF-8"?>
+<!-- korvelanta-profile-3 -->
 <oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
 <item oor:path="/org.openoffice.Setup/Product"><prop oor:name="ooSetupLastVersion" oor:op="fuse"><value>99.9</value></prop></item>
+<item oor:path="/org.openoffice.Setup/L10N"><prop oor:name="ooLocale" oor:op="fuse"><value>ru</value></prop></item>
+<item oor:path="/org.openoffice.Setup/L10N"><prop oor:name="ooSetupSystemLocale" oor:op="fuse"><value>ru-RU</value></prop></item>
+<item oor:path="/org.openoffice.Office.Linguistic/General"><prop oor:name="UILocale" oor:op="fuse"><value>ru-RU</value></prop></item>
+<item oor:path="/org.openoffice.Office.Linguistic/SpellChecking"><prop oor:name="IsSpellAuto" oor:op="fuse"><value>false</value></prop></item>
+<item oor:path="/org.openoffice.Office.Common/Save/Document"><prop oor:name="WarnAlienFormat" oor:op="fuse"><value>false</value></prop></item>
 <item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="FirstRun" oor:op="fuse"><value>false</value></prop></item>
 <item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="ShowTipOfTheDay" oor:op="fuse"><value>false</value></prop></item>
 <item oor:path="/org.openoffice.Office.Recovery/AutoSave"><prop oor:name="Enabled" oor:op="fuse"><value>false</value></prop></item>
+<item oor:path="/org.openoffice.Office.Recovery/RecoveryInfo"><prop oor:name="Enabled" oor:op="fuse"><value>false</value></prop></item>
 </oor:items>
 )");
     if (!f.flush())
