@@ -5,6 +5,7 @@
 // search of the free pair in one block against cell by cell.
 //   KORV_BENCH_SIZES=500,5000   other logbook sizes
 #include "flight/record_writer.h"
+#include "logbook/backups.h"
 #include "logbook/host.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -150,6 +152,21 @@ int main(int argc, char** argv) {
     if (shared.count(1000) && shared.count(5000))
         out << "  growth of the cost above an empty logbook, 1,000 -> 5,000 records: "
             << QString::number((shared[5000] - emptyMs) / (shared[1000] - emptyMs), 'f', 2) << "x (linear: 5x)\n";
+
+    // The backup every write keeps of the logbook it replaces (included in the writes above).
+    {
+        const int largest = sizes().isEmpty() ? 0 : sizes().back();
+        const QString book = logbook::bookPath(dir.filePath(QStringLiteral("shared-%1").arg(largest)));
+        std::vector<double> ms;
+        for (int run = 0; run < 5; ++run) {
+            QElapsedTimer t;
+            t.start();
+            logbook::backups::keep(book, QDateTime::currentDateTime().addSecs(run));
+            ms.push_back(t.nsecsElapsed() / 1e6);
+        }
+        out << "backup of the " << largest << "-record logbook (" << QFileInfo(book).size() / 1024
+            << " KiB): " << QString::number(median(ms), 'f', 1) << " ms\n";
+    }
 
     // The free pair: column E in one block against cell by cell, in the largest logbook.
     const int largest = sizes().isEmpty() ? 0 : sizes().back();

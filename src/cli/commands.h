@@ -12,5 +12,7 @@ int runCalc(const QStringList& args);
 int runNew(const QStringList& args);
 int runWrite(const QStringList& args);
 int runTotals(const QStringList& args);
+int runBackups(const QStringList& args);
+int runRestore(const QStringList& args);
 
 } // namespace korv::cli

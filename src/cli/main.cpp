@@ -14,7 +14,9 @@ void usage() {
            "  korvelanta-cli new   [--dir PATH]             новая лётная книжка\n"
            "  korvelanta-cli write [--dir PATH] [--db PATH] расчёт и запись смен в лётную книжку\n"
            "  korvelanta-cli totals --period ПЕРИОД [--today ДД.ММ.ГГ] [--dir PATH] [--print|--pdf FILE] [--json]\n"
-           "                                                итоги за период\n";
+           "                                                итоги за период\n"
+           "  korvelanta-cli backups [--dir PATH] [--json]    резервные копии лётной книжки\n"
+           "  korvelanta-cli restore ИМЯ [--dir PATH]         восстановить лётную книжку из копии\n";
 }
 
 } // namespace
@@ -36,6 +38,10 @@ int main(int argc, char** argv) {
         return korv::cli::runWrite(args);
     if (command == u"totals")
         return korv::cli::runTotals(args);
+    if (command == u"backups")
+        return korv::cli::runBackups(args);
+    if (command == u"restore")
+        return korv::cli::runRestore(args);
     usage();
     return 2;
 }

@@ -1,12 +1,18 @@
 #include "logbook/book_change.h"
 
 #include "common/log.h"
+#include "logbook/backups.h"
 #include "logbook/book_files.h"
 #include "logbook/foreign_locks.h"
+#include "logbook/logbook.h"
+#include "logbook/record_layout.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
+
+#include <cerrno>
+#include <cstdio>
 
 namespace korv::logbook {
 
@@ -123,6 +129,9 @@ BookChange::BookChange(SpreadsheetHost& host, const QString& bookPath, const Cha
         respectOtherProgramsLocks(host, real_, settings);
         book_ = host.openForChange(real_);
     });
+    // A logbook that holds no entry yet (just made) is replaced without a backup: nothing could be lost.
+    if (book_->hasSheet(kSheet1))
+        hadEntries_ = book_->sheet(kSheet1).cell(records::kFirstRow, records::column::E).kind() != CellKind::Empty;
 }
 
 BookChange::~BookChange() {
@@ -144,15 +153,67 @@ Sheet BookChange::sheet(const QString& name) {
 }
 
 std::optional<QString> BookChange::save() {
-    book_->saveAs(real_, ReplacePolicy::Replace); // throws while the file is the old one
+    const QString backup = hadEntries_ ? backups::keep(real_, QDateTime::currentDateTime()) : QString();
+    try {
+        book_->saveAs(real_, ReplacePolicy::Replace); // throws while the file is the old one
+    } catch (...) {
+        // A change that did not land leaves no backup behind.
+        if (!backup.isEmpty())
+            QFile::remove(backup);
+        throw;
+    }
     saved_ = true;
+    return finish();
+}
+
+std::optional<QString> BookChange::finish() {
+    std::optional<QString> note;
     try {
         book_->close(CloseMode::Discard); // just saved: nothing is lost
     } catch (const Error& e) {
         log::error(QStringLiteral("closing after a save"), e);
-        return QStringLiteral("Лётная книжка сохранена, но LibreOffice Calc не закрыл её: ") + e.description();
+        note = QStringLiteral("Лётная книжка сохранена, но LibreOffice Calc не закрыл её: ") + e.description();
     }
-    return std::nullopt;
+    try {
+        if (const int n = backups::prune(real_, QDateTime::currentDateTime()))
+            log::write(QStringLiteral("removed %1 expired backup(s) of ").arg(n) + real_);
+    } catch (const std::exception& e) {
+        log::write(QStringLiteral("pruning backups failed: ") + QString::fromLocal8Bit(e.what()));
+    }
+    return note;
+}
+
+QString restoreBackup(SpreadsheetHost& host, const QString& bookPath, const QString& backupPath,
+                      const ChangeSettings& settings) {
+    const QString real = files::realPath(bookPath);
+    if (!QFileInfo(backupPath).isFile())
+        throw Error(Error::FileNotFound, QStringLiteral("Резервная копия не найдена: ") + backupPath);
+    files::requireWritableDirectory(QFileInfo(real).absolutePath());
+    const ChangeGuard guard(host, real, settings);
+    ChangeGuard::retryOnLostOffice(host, [&] {
+        ChangeGuard::prepareOffice(host);
+        if (host.holding(real) == SpreadsheetHost::Holding::Shown)
+            throw Error(Error::LogbookBusy, QStringLiteral("Лётная книжка открыта для просмотра в окне LibreOffice "
+                                                           "Calc: ") +
+                                                real + QStringLiteral(". Закройте просмотр и повторите."));
+        respectOtherProgramsLocks(host, real, settings);
+    });
+    QString kept;
+    if (QFileInfo::exists(real))
+        kept = backups::keep(real, QDateTime::currentDateTime());
+    try {
+        backups::copyFile(backupPath, real, ReplacePolicy::Replace);
+    } catch (...) {
+        if (!kept.isEmpty())
+            QFile::remove(kept);
+        throw;
+    }
+    try {
+        backups::prune(real, QDateTime::currentDateTime());
+    } catch (const std::exception& e) {
+        log::write(QStringLiteral("pruning backups failed: ") + QString::fromLocal8Bit(e.what()));
+    }
+    return kept;
 }
 
 } // namespace korv::logbook

@@ -67,16 +67,29 @@ public:
     Sheet sheet(const QString& name);
     QString realPath() const { return real_; }
 
-    // Replaces the file with the workbook (atomically) and closes it. Throws only while the file is still
-    // the old one; what fails after it was replaced comes back as a note (the change is on disk).
+    // Replaces the file with the workbook (atomically) and closes it. The file it replaces is kept in
+    // "Backups/" first (logbook/backups.h), unless it held no entry yet. Throws only while the file is
+    // still the old one (and then leaves no backup); what fails after it was replaced comes back as a note
+    // (the change is on disk).
     std::optional<QString> save();
 
 private:
+    // After the file was replaced: closes the workbook and lets expired backups go.
+    std::optional<QString> finish();
+
     SpreadsheetHost& host_;
     QString real_;
     std::unique_ptr<ChangeGuard> guard_;
     std::optional<Workbook> book_;
     bool saved_ = false;
+    bool hadEntries_ = true; // the file holds an entry of "Лист1" (a new, empty logbook needs no backup)
 };
+
+// Puts a backup back as the logbook at bookPath, under the same locks as any change, refusing while
+// another program holds the logbook. The file it replaces, whatever state it is in (a damaged logbook is
+// what one restores most), is kept as a backup first. Returns that backup's path, empty when there was no
+// file. The logbook is the old file or the restored one, never anything between.
+QString restoreBackup(SpreadsheetHost& host, const QString& bookPath, const QString& backupPath,
+                      const ChangeSettings& settings = {});
 
 } // namespace korv::logbook

@@ -17,8 +17,9 @@ namespace korv::logbook::files {
 
 namespace {
 
-// Room a save needs beside the file it replaces: the new copy and LibreOffice's own temporary files.
-qint64 roomFor(qint64 fileSize) { return fileSize + std::max<qint64>(fileSize / 4, 1024 * 1024); }
+// Room a change needs beside the file it replaces: the backup, the new copy and LibreOffice's own
+// temporary files.
+qint64 roomFor(qint64 fileSize) { return 2 * fileSize + std::max<qint64>(fileSize / 4, 1024 * 1024); }
 
 QString sizeText(qint64 bytes) { return QString::number((bytes + 1023) / 1024) + QStringLiteral(" КБ"); }
 
@@ -173,6 +174,13 @@ QStringList removeLeftovers(const QString& real) {
         if (leftover && dir.remove(entry))
             removed << entry;
     }
+    // A backup copied half-way when its change was killed.
+    const QDir backups(dir.filePath(QStringLiteral("Backups")));
+    const QRegularExpression halfCopied(QStringLiteral("^\\.") + QRegularExpression::escape(f.completeBaseName()) +
+                                        QStringLiteral("-.*\\.xls\\.[A-Za-z0-9]{6}\\.tmp$"));
+    for (const QString& entry : backups.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (halfCopied.match(entry).hasMatch() && QFile::remove(backups.filePath(entry)))
+            removed << QStringLiteral("Backups/") + entry;
     return removed;
 }
 

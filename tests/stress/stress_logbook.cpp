@@ -97,9 +97,17 @@ public:
             ++c.bad["lost"];
         if (after > before + 1)
             ++c.bad["doubled"];
-        const QStringList left =
+        QStringList left =
             QDir(dir(name)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        if (left != QStringList{"Korvelanta.xls"}) {
+        left.removeAll("Korvelanta.xls");
+        // Backups are complete files only; a killed change may have kept one of the file it did not replace.
+        if (left.removeAll("Backups"))
+            for (const QString& b :
+                 QDir(dir(name) + "/Backups")
+                     .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+                if (!b.startsWith("Korvelanta-") || !b.endsWith(".xls"))
+                    left << "Backups/" + b;
+        if (!left.isEmpty()) {
             ++c.bad["leftovers"];
             out_ << "  left beside the logbook: " << left.join(' ') << '\n';
         }

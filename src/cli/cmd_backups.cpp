@@ -1,0 +1,155 @@
+#include "cli/commands.h"
+#include "common/error.h"
+#include "common/log.h"
+#include "logbook/backups.h"
+#include "logbook/book_change.h"
+#include "logbook/book_files.h"
+#include "logbook/host.h"
+#include "logbook/logbook.h"
+#include "logbook/record_layout.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
+
+namespace korv::cli {
+
+namespace {
+
+namespace records = logbook::records;
+
+// The records a backup holds: the pairs of "Лист1" with a date in A, read in one block.
+int recordsIn(logbook::SpreadsheetHost& host, const QString& path) {
+    logbook::Workbook wb = host.openWorkbook(path);
+    int count = 0;
+    try {
+        logbook::Sheet s = wb.sheet(logbook::kSheet1);
+        const int last = s.lastUsedRow();
+        if (last >= records::kFirstRow) {
+            const QList<QVariantList> rows =
+                s.cells(records::kFirstRow, records::column::A, last, records::column::E).data();
+            for (int i = 0; i < rows.size(); i += records::kRowsPerRecord)
+                if (rows[i][records::column::A].typeId() == QMetaType::Double &&
+                    !rows[i][records::column::E].toString().isEmpty())
+                    ++count;
+        }
+    } catch (...) {
+        wb.close(logbook::CloseMode::Discard);
+        throw;
+    }
+    wb.close(logbook::CloseMode::Discard);
+    return count;
+}
+
+bool takeDir(const QStringList& args, int& i, QString& dir) {
+    if (args[i] == u"--dir" && i + 1 < args.size()) {
+        dir = args[++i];
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int runBackups(const QStringList& args) {
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QString dir = logbook::programDirectory();
+    bool json = false;
+    for (int i = 0; i < args.size(); ++i) {
+        if (takeDir(args, i, dir))
+            continue;
+        if (args[i] == u"--json") {
+            json = true;
+            continue;
+        }
+        err << "korvelanta-cli backups: неизвестный аргумент «" << args[i].left(32) << "»\n"
+            << "Использование: korvelanta-cli backups [--dir PATH] [--json]\n";
+        return 2;
+    }
+    const QString real = logbook::files::realPath(logbook::bookPath(dir));
+    const QList<logbook::backups::Backup> list = logbook::backups::list(real);
+    logbook::SpreadsheetHost host;
+    QJsonArray items;
+    if (!json)
+        out << "Резервные копии лётной книжки в " << logbook::backups::directoryOf(real) << ", новые первыми:\n";
+    for (const auto& b : list) {
+        QJsonValue count = QJsonValue::Null;
+        QString countText = QStringLiteral("не читается");
+        try {
+            const int n = recordsIn(host, b.path);
+            count = n;
+            countText = QString::number(n);
+        } catch (const Error& e) {
+            log::error(QStringLiteral("korvelanta-cli backups: ") + b.name, e);
+        }
+        if (json) {
+            items.append(QJsonObject{{QStringLiteral("name"), b.name},
+                                     {QStringLiteral("time"), b.time.toString(Qt::ISODate)},
+                                     {QStringLiteral("size"), double(b.size)},
+                                     {QStringLiteral("records"), count}});
+        } else {
+            out << QStringLiteral("  %1  %2  %3 байт  записей: %4\n")
+                       .arg(b.name, b.time.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")))
+                       .arg(b.size)
+                       .arg(countText);
+        }
+    }
+    if (json)
+        out << QJsonDocument(items).toJson(QJsonDocument::Indented);
+    else if (list.isEmpty())
+        out << "  (нет)\n";
+    return 0;
+}
+
+int runRestore(const QStringList& args) {
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QString dir = logbook::programDirectory();
+    QString name;
+    for (int i = 0; i < args.size(); ++i) {
+        if (takeDir(args, i, dir))
+            continue;
+        if (name.isEmpty() && !args[i].startsWith(u"--")) {
+            name = args[i];
+            continue;
+        }
+        err << "korvelanta-cli restore: неизвестный аргумент «" << args[i].left(32) << "»\n"
+            << "Использование: korvelanta-cli restore ИМЯ [--dir PATH]\n";
+        return 2;
+    }
+    if (name.isEmpty()) {
+        err << "korvelanta-cli restore: нужно имя резервной копии (korvelanta-cli backups их показывает)\n";
+        return 2;
+    }
+    const QString book = logbook::bookPath(dir);
+    const QString real = logbook::files::realPath(book);
+    // Only a backup of the list, by its name: nothing else is ever copied over the logbook.
+    QString path;
+    for (const auto& b : logbook::backups::list(real))
+        if (b.name == name)
+            path = b.path;
+    if (path.isEmpty()) {
+        err << "korvelanta-cli restore: нет резервной копии «" << name.left(64) << "» в "
+            << logbook::backups::directoryOf(real) << '\n';
+        return 1;
+    }
+    try {
+        logbook::SpreadsheetHost host;
+        logbook::ChangeSettings settings;
+        settings.waiting = [&](const QString& text) { err << "korvelanta-cli restore: " << text << '\n' << Qt::flush; };
+        const QString kept = logbook::restoreBackup(host, book, path, settings);
+        out << "Лётная книжка восстановлена из резервной копии " << name << '\n';
+        if (!kept.isEmpty())
+            out << "Прежняя лётная книжка сохранена как " << QFileInfo(kept).fileName() << '\n';
+        return 0;
+    } catch (const Error& e) {
+        log::error(QStringLiteral("korvelanta-cli restore"), e);
+        err << "Лётная книжка не восстановлена, ничего не изменено. " << e.description() << '\n';
+        return 1;
+    }
+}
+
+} // namespace korv::cli

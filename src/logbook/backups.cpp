@@ -1,0 +1,179 @@
+#include "logbook/backups.h"
+
+#include "common/error.h"
+#include "logbook/atomic_file.h"
+#include "logbook/book_files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace korv::logbook::backups {
+
+namespace {
+
+constexpr int kNewestKept = 30;
+constexpr int kMonthsKept = 24;
+
+Error backupError(int err, const QString& what, const QString& path) {
+    const Error e = files::fileError(err, what, path);
+    return Error(e.number(),
+                 QStringLiteral("Резервная копия лётной книжки не сделана, ничего не изменено. ") + e.description(),
+                 e.detail());
+}
+
+// Copies the bytes of one open file into another: a clone where the file system shares blocks, else a
+// copy in the kernel, else through a buffer.
+bool copyBytes(int in, int out) {
+    if (::ioctl(out, FICLONE, in) == 0)
+        return true;
+    struct stat st {};
+    if (::fstat(in, &st) != 0)
+        return false;
+    off_t left = st.st_size;
+    while (left > 0) {
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t(left), 0);
+        if (n <= 0)
+            break;
+        left -= n;
+    }
+    if (left == 0)
+        return true;
+    if (::lseek(in, 0, SEEK_SET) < 0 || ::ftruncate(out, 0) != 0 || ::lseek(out, 0, SEEK_SET) < 0)
+        return false;
+    char buf[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(in, buf, sizeof buf);
+        if (n == 0)
+            return true;
+        if (n < 0)
+            return false;
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(out, buf + done, size_t(n - done));
+            if (w <= 0)
+                return false;
+            done += w;
+        }
+    }
+}
+
+QRegularExpression namePattern(const QString& base) {
+    return QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(base) +
+                              QStringLiteral("-(\\d{4}-\\d{2}-\\d{2}-\\d{6})(?:-\\d+)?\\.xls$"));
+}
+
+} // namespace
+
+QString directoryOf(const QString& realBookPath) {
+    return QFileInfo(realBookPath).absolutePath() + QStringLiteral("/Backups");
+}
+
+void copyFile(const QString& from, const QString& to, ReplacePolicy policy) {
+    AtomicReplacement target(to, policy);
+    const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        throw backupError(errno, QStringLiteral("чтение"), from);
+    const int out = ::open(QFile::encodeName(target.temporaryPath()).constData(), O_WRONLY | O_CLOEXEC);
+    if (out < 0) {
+        const int err = errno;
+        ::close(in);
+        throw backupError(err, QStringLiteral("запись"), to);
+    }
+    const bool copied = copyBytes(in, out);
+    const int err = errno;
+    const bool synced = copied && ::fsync(out) == 0;
+    ::close(in);
+    ::close(out);
+    if (!copied || !synced)
+        throw backupError(err ? err : EIO, QStringLiteral("запись"), to);
+    target.commit();
+}
+
+QString keep(const QString& realBookPath, const QDateTime& moment) {
+    const QFileInfo book(realBookPath);
+    const QString dir = directoryOf(realBookPath);
+    if (!QDir().mkpath(dir))
+        throw backupError(errno ? errno : EACCES, QStringLiteral("создание каталога"), dir);
+    const QString stem =
+        dir + u'/' + book.completeBaseName() + u'-' + moment.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
+    // Two changes within one second keep two backups.
+    QString path = stem + QStringLiteral(".xls");
+    for (int n = 2; QFileInfo::exists(path); ++n)
+        path = stem + u'-' + QString::number(n) + QStringLiteral(".xls");
+    try {
+        copyFile(realBookPath, path);
+    } catch (const Error& e) {
+        if (e.description().startsWith(QStringLiteral("Резервная копия")))
+            throw;
+        throw Error(e.number(),
+                    QStringLiteral("Резервная копия лётной книжки не сделана, ничего не изменено. ") + e.description(),
+                    e.detail());
+    }
+    return path;
+}
+
+QList<Backup> list(const QString& realBookPath) {
+    const QFileInfo book(realBookPath);
+    const QRegularExpression pattern = namePattern(book.completeBaseName());
+    QList<Backup> out;
+    for (const QFileInfo& f : QDir(directoryOf(realBookPath)).entryInfoList(QDir::Files)) {
+        const auto m = pattern.match(f.fileName());
+        if (!m.hasMatch())
+            continue;
+        Backup b;
+        b.path = f.absoluteFilePath();
+        b.name = f.fileName();
+        b.time = QDateTime::fromString(m.captured(1), QStringLiteral("yyyy-MM-dd-HHmmss"));
+        b.size = f.size();
+        if (b.time.isValid())
+            out << b;
+    }
+    // Within one second, "-2" came after the plain name, "-3" after "-2".
+    const auto serial = [](const Backup& b) {
+        const QString stem = b.name.chopped(4); // ".xls"
+        const qsizetype dash = stem.lastIndexOf(u'-');
+        return stem.size() - dash <= 3 ? stem.mid(dash + 1).toInt() : 1;
+    };
+    std::sort(out.begin(), out.end(), [&](const Backup& a, const Backup& b) {
+        return a.time != b.time ? a.time > b.time : serial(a) > serial(b);
+    });
+    return out;
+}
+
+QList<Backup> expired(const QList<Backup>& newestFirst, const QDateTime& now) {
+    QList<Backup> out;
+    QSet<QString> monthsKept;
+    const QDate horizon = now.date().addMonths(-kMonthsKept);
+    for (int i = 0; i < newestFirst.size(); ++i) {
+        const Backup& b = newestFirst[i];
+        const QString month = b.time.toString(QStringLiteral("yyyy-MM"));
+        if (i < kNewestKept) {
+            monthsKept.insert(month);
+            continue;
+        }
+        if (b.time.date() >= horizon && !monthsKept.contains(month)) {
+            monthsKept.insert(month); // the newest of its month
+            continue;
+        }
+        out << b;
+    }
+    return out;
+}
+
+int prune(const QString& realBookPath, const QDateTime& now) {
+    int removed = 0;
+    for (const Backup& b : expired(list(realBookPath), now))
+        removed += QFile::remove(b.path) ? 1 : 0;
+    return removed;
+}
+
+} // namespace korv::logbook::backups

@@ -1,0 +1,132 @@
+// Backups through korvelanta-cli: every write keeps the logbook it replaces, byte for byte; a refused
+// write keeps none; a backup that cannot be made stops the write; restore puts one back and keeps the
+// logbook it replaces; a logbook held by another program is not restored over.
+
+#include "logbook/book_files.h"
+#include "logbook/locks.h"
+#include "support/cli_run.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray shift(const char* date) {
+    QByteArray s = R"({"cboTyp": "Л-39", "txtTpolChas": "1", "txtTpolMin": "25", "txtBal": "8",
+        "txtHn": "600", "txtHv": "900", "txtVidKm": "10", "optDSMU": true, "txtHpol": "3000",
+        "txtPol": "1", "optForward": true, "txtUpr": "7", "optPrivate": true, "txtDate": "DATE"})";
+    return s.replace("DATE", date);
+}
+
+QByteArray hashOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+                                       : QByteArray();
+}
+
+class CliBackups : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        env = QProcessEnvironment::systemEnvironment();
+        env.insert("XDG_CACHE_HOME", dir.filePath("cache"));
+        env.insert("KORV_LOGBOOK_WAIT_MS", "1500");
+        QDir().mkpath(dir.filePath("book"));
+        book = dir.filePath("book/Korvelanta.xls");
+    }
+    CliRun cli(const QStringList& args, const QByteArray& input = {}) { return runCli(args, input, 180000, env); }
+    int write(const char* date) {
+        return cli({"write", "--dir", dir.filePath("book")}, "[" + shift(date) + "]").exitCode;
+    }
+    QStringList backupNames() {
+        QStringList names = QDir(dir.filePath("book/Backups")).entryList(QDir::Files | QDir::Hidden);
+        names.sort();
+        return names;
+    }
+    QTemporaryDir dir;
+    QProcessEnvironment env;
+    QString book;
+};
+
+} // namespace
+
+TEST_F(CliBackups, EveryWriteKeepsTheLogbookItReplaces) {
+    ASSERT_EQ(write("05.09.04"), 0); // makes the logbook, then writes into it: an empty logbook needs none
+    QList<QByteArray> states{hashOf(book)};
+    QThread::msleep(1100);
+    ASSERT_EQ(write("06.09.04"), 0);
+    states << hashOf(book);
+    QThread::msleep(1100);
+    ASSERT_EQ(write("07.09.04"), 0);
+    const QStringList names = backupNames();
+    ASSERT_EQ(names.size(), 2) << names.join(' ').toStdString();
+    // Each is byte for byte the logbook as it was before the write that replaced it.
+    EXPECT_EQ(hashOf(dir.filePath("book/Backups/" + names[0])), states[0]);
+    EXPECT_EQ(hashOf(dir.filePath("book/Backups/" + names[1])), states[1]);
+
+    // A refused write (no such day) keeps no backup.
+    EXPECT_EQ(write("31.09.04"), 3);
+    EXPECT_EQ(backupNames().size(), 2);
+
+    // The list: newest first, with the records each holds.
+    const CliRun list = cli({"backups", "--dir", dir.filePath("book"), "--json"});
+    EXPECT_EQ(list.exitCode, 0);
+    const QJsonArray items = QJsonDocument::fromJson(list.out).array();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0]["name"].toString(), names[1]);
+    EXPECT_EQ(items[0]["records"].toInt(), 2);
+    EXPECT_EQ(items[1]["records"].toInt(), 1);
+    EXPECT_GT(items[1]["size"].toDouble(), 10000);
+
+    // Restore the oldest: the logbook becomes it, and the logbook it replaced is kept too.
+    const QByteArray current = hashOf(book);
+    const CliRun restored = cli({"restore", names[0], "--dir", dir.filePath("book")});
+    EXPECT_EQ(restored.exitCode, 0) << restored.err.toStdString();
+    EXPECT_EQ(hashOf(book), states[0]);
+    const QStringList after = backupNames();
+    ASSERT_EQ(after.size(), 3);
+    EXPECT_EQ(hashOf(dir.filePath("book/Backups/" + after[2])), current);
+
+    // Malformed and unknown names.
+    EXPECT_EQ(cli({"restore", "--dir", dir.filePath("book")}).exitCode, 2);
+    EXPECT_EQ(cli({"restore", "../Korvelanta.xls", "--dir", dir.filePath("book")}).exitCode, 1);
+    EXPECT_EQ(hashOf(book), states[0]);
+}
+
+TEST_F(CliBackups, ABackupThatCannotBeMadeStopsTheWriteAndALockedLogbookIsNotRestored) {
+    ASSERT_EQ(write("05.09.04"), 0);
+    QThread::msleep(1100);
+    ASSERT_EQ(write("06.09.04"), 0);
+    ASSERT_EQ(backupNames().size(), 1);
+    const QString name = backupNames()[0];
+
+    // The logbook's lock held by another change: restore waits, then refuses, and changes nothing.
+    const QByteArray before = hashOf(book);
+    {
+        korv::logbook::ExclusiveLock held(korv::logbook::logbookLockFile(korv::logbook::files::realPath(book)), 1000,
+                                          "занята");
+        const CliRun r = cli({"restore", name, "--dir", dir.filePath("book")});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_TRUE(QString::fromUtf8(r.err).contains("Лётная книжка занята")) << r.err.toStdString();
+    }
+    EXPECT_EQ(hashOf(book), before);
+    EXPECT_EQ(backupNames().size(), 1);
+
+    // No room for a backup: the write stops before anything changes.
+    QDir(dir.filePath("book/Backups")).removeRecursively();
+    QFile blocker(dir.filePath("book/Backups"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const CliRun r = cli({"write", "--dir", dir.filePath("book")}, "[" + shift("07.09.04") + "]");
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(QString::fromUtf8(r.out).contains("Резервная копия лётной книжки не сделана")) << r.out.toStdString();
+    EXPECT_EQ(hashOf(book), before);
+}
