@@ -5,10 +5,15 @@
 #include <QCoreApplication>
 #include <QLabel>
 
+#include <algorithm>
+
 namespace korv::app {
 
 ControlProgress::ControlProgress(host::Control* bar, QLabel* statusLabel)
-    : bar_(bar), barWidget_(bar != nullptr ? bar->widget() : nullptr), label_(statusLabel) {}
+    : bar_(bar), barWidget_(bar != nullptr ? bar->widget() : nullptr), label_(statusLabel) {
+    min_ = get(tarvix_disp::Min, 0);
+    max_ = get(tarvix_disp::Max, 100);
+}
 
 void ControlProgress::status(const QString& text) {
     if (label_.isNull())
@@ -17,13 +22,15 @@ void ControlProgress::status(const QString& text) {
     paintNow(label_);
 }
 
-void ControlProgress::progress(int value) { put(tarvix_disp::Value, value); }
+void ControlProgress::progress(int value) { put(tarvix_disp::Value, std::clamp(value, min_, std::max(min_, max_))); }
 
 void ControlProgress::setRange(int min, int max) {
     // Min goes to 0 first, so that Max can be put whatever the old range was (the bar refuses Max <= Min).
     put(tarvix_disp::Min, 0);
     put(tarvix_disp::Max, max);
     put(tarvix_disp::Min, min);
+    min_ = get(tarvix_disp::Min, min);
+    max_ = get(tarvix_disp::Max, max);
 }
 
 void ControlProgress::put(host::DispId id, int value) {
@@ -32,9 +39,19 @@ void ControlProgress::put(host::DispId id, int value) {
     try {
         bar_->put(id, value);
     } catch (const host::ControlError&) {
-        // A value outside the bar's range leaves the bar as it was; the work goes on.
+        // A value the bar cannot take leaves the bar as it was; the work goes on.
     }
     paintNow(barWidget_);
+}
+
+int ControlProgress::get(host::DispId id, int fallback) {
+    if (bar_ == nullptr || barWidget_.isNull())
+        return fallback;
+    try {
+        return bar_->get(id).toInt();
+    } catch (const host::ControlError&) {
+        return fallback;
+    }
 }
 
 void ControlProgress::paintNow(QWidget* w) {

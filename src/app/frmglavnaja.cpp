@@ -2,6 +2,7 @@
 
 #include "app/controlprogress.h"
 #include "app/frmabout.h"
+#include "app/frmresume.h"
 #include "app/frmsmu.h"
 #include "app/icon.h"
 #include "app/program.h"
@@ -41,12 +42,10 @@ frmGlavnaja::frmGlavnaja(Program& program) : program_(program), ui_(std::make_un
     }
     ui_->progressSlot->hide();
 
-    // Totals come with their own form; until then the entry stays, disabled.
-    ui_->mnuSummaryBookItem->setEnabled(false);
-
     connect(ui_->mnuFlightShift, &QAction::triggered, this, &frmGlavnaja::mnuFlightShift_Click);
     connect(ui_->mnuLastSummary, &QAction::triggered, this, &frmGlavnaja::mnuLastSummary_Click);
     connect(ui_->mnuFillBookItem, &QAction::triggered, this, &frmGlavnaja::mnuFillBookItem_Click);
+    connect(ui_->mnuSummaryBookItem, &QAction::triggered, this, &frmGlavnaja::mnuSummaryBookItem_Click);
     connect(ui_->mnuQuitItem, &QAction::triggered, this, &frmGlavnaja::mnuQuitItem_Click);
     connect(ui_->mnuAboutItem, &QAction::triggered, this, &frmGlavnaja::mnuAboutItem_Click);
     connect(ui_->mnuHelpItem, &QAction::triggered, this, &frmGlavnaja::mnuHelpItem_Click);
@@ -107,6 +106,11 @@ void frmGlavnaja::mnuFillBookItem_Click() {
     smu.show();
     smu.raise();
     smu.activateWindow();
+}
+
+void frmGlavnaja::mnuSummaryBookItem_Click() {
+    program_.resumeForm().showWaiting();
+    hide();
 }
 
 void frmGlavnaja::mnuQuitItem_Click() { program_.endProgram(); }

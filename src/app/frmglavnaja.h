@@ -33,6 +33,7 @@ public:
     void mnuFlightShift_Click();
     void mnuLastSummary_Click();
     void mnuFillBookItem_Click();
+    void mnuSummaryBookItem_Click();
     void mnuQuitItem_Click();
     void mnuAboutItem_Click();
     void mnuHelpItem_Click();

@@ -3,6 +3,7 @@
 #include "app/frmabout.h"
 #include "app/frmexcel.h"
 #include "app/frmglavnaja.h"
+#include "app/frmresume.h"
 #include "app/frmsmu.h"
 #include "app/helpwindow.h"
 #include "app/qtdialogs.h"
@@ -55,6 +56,12 @@ frmSMU& Program::shiftForm() {
         smu_->Form_Load();
     }
     return *smu_;
+}
+
+frmResume& Program::resumeForm() {
+    if (!resume_)
+        resume_ = std::make_unique<frmResume>(*this);
+    return *resume_;
 }
 
 frmExcel& Program::viewForm() {
@@ -120,8 +127,8 @@ bool Program::logbookStillShown() {
 void Program::endProgram() {
     ended_ = true;
     // The other forms first, the one that asked last, as the forms were unloaded one by one.
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{help_.get(), about_.get(), excel_.get(), glavnaja_.get(), smu_.get()})
+    for (QWidget* w : std::initializer_list<QWidget*>{help_.get(), about_.get(), excel_.get(), glavnaja_.get(),
+                                                      smu_.get(), resume_.get()})
         if (w != nullptr)
             w->hide();
     QCoreApplication::exit(0);

@@ -23,6 +23,7 @@ namespace korv::app {
 class frmGlavnaja;
 class frmSMU;
 class frmExcel;
+class frmResume;
 class frmAbout;
 class HelpWindow;
 
@@ -58,13 +59,15 @@ public:
     logbook::ChangeSettings changeSettings(QLabel* status);
 
     // Loaded on first use: the main form; the input form, whose load asks for the date of the flights;
-    // the viewing form; the About form; the help window.
+    // the totals form; the viewing form; the About form; the help window.
     frmGlavnaja& mainForm();
     frmSMU& shiftForm();
+    frmResume& resumeForm();
     frmExcel& viewForm();
     frmAbout& aboutForm();
     HelpWindow& helpWindow();
     frmSMU* loadedShiftForm() const { return smu_.get(); }
+    frmResume* loadedResumeForm() const { return resume_.get(); }
     frmExcel* loadedViewForm() const { return excel_.get(); }
     frmAbout* loadedAboutForm() const { return about_.get(); }
 
@@ -99,6 +102,7 @@ private:
 
     std::unique_ptr<frmGlavnaja> glavnaja_;
     std::unique_ptr<frmSMU> smu_;
+    std::unique_ptr<frmResume> resume_;
     std::unique_ptr<frmExcel> excel_;
     std::unique_ptr<frmAbout> about_;
     std::unique_ptr<HelpWindow> help_;

@@ -28,6 +28,8 @@ public:
     }
     bool question(const QString& title, const QString& text) override {
         boxes.append({QStringLiteral("question"), title, text, Icon::Question});
+        if (onQuestion)
+            onQuestion();
         return answers.isEmpty() ? true : answers.takeFirst();
     }
     std::optional<QString> inputText(const QString& title, const QString& prompt) override {
@@ -45,6 +47,7 @@ public:
     QList<Box> boxes;
     QList<bool> answers;
     QList<std::optional<QString>> inputs;
-    // Runs while a message is up, to see the forms as the pilot sees them then.
+    // Run while a message or a question is up, to see the forms as the pilot sees them then.
     std::function<void()> onMessage;
+    std::function<void()> onQuestion;
 };

@@ -1,13 +1,17 @@
 // End to end on the virtual display, against a Calc of the test's own (a private profile under the build
 // tree): a new logbook, a shift filled in, calculated and written, the logbook viewed in Calc and the
-// viewing ended; a missing logbook and a Calc closed by hand are said and the program goes on.
+// viewing ended, the month totalled and its summary viewed and printed; the totals of an empty logbook
+// and of a period without records; a missing logbook and a Calc closed by hand are said and the program
+// goes on.
 
 #include "app/frmexcel.h"
 #include "app/frmglavnaja.h"
+#include "app/frmresume.h"
 #include "app/frmsmu.h"
 #include "app_test_support.h"
 #include "logbook/host.h"
 #include "logbook/logbook.h"
+#include "logbook/record_layout.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -17,6 +21,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 
@@ -61,6 +66,55 @@ void saveScreen(const QString& name) {
     QDir().mkpath(apptest::screenshotDir());
     screen->grabWindow(0).save(apptest::screenshotDir() + QLatin1Char('/') + name + QStringLiteral("_") +
                                QString::number(apptest::testDpi()) + QStringLiteral("dpi.png"));
+}
+
+QByteArray fileBytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// A print program in place of the system's `lp`: it keeps its arguments and the first bytes of the file
+// it was given, and prints nothing.
+struct FakeLp {
+    FakeLp() {
+        script = dir.filePath("lp");
+        QFile f(script);
+        f.open(QIODevice::WriteOnly);
+        f.write("#!/bin/sh\n"
+                "printf '%s\\n' \"$*\" > \"$(dirname \"$0\")/args\"\n"
+                "for last; do :; done\n"
+                "head -c 5 \"$last\" > \"$(dirname \"$0\")/head\"\n");
+        f.close();
+        f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("KORV_LP", script.toLocal8Bit());
+    }
+    ~FakeLp() { qunsetenv("KORV_LP"); }
+    QString args() const { return QString::fromUtf8(fileBytes(dir.filePath("args"))).trimmed(); }
+    QByteArray head() const { return fileBytes(dir.filePath("head")); }
+
+    QTemporaryDir dir;
+    QString script;
+};
+
+// "Считать" on the totals form, with a picture of the form taken in the middle of the scan (the run
+// answers the desktop between its steps, so a timer gets its turn).
+void runTotals(frmResume* resume, const QString& screenshot = {}) {
+    QTimer watch;
+    bool taken = screenshot.isEmpty();
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        korv::host::Control* bar = resume->TarvixProgress1();
+        if (taken || bar == nullptr ||
+            !child<QLabel>(resume, "lblCurOperation")->text().startsWith(QStringLiteral("Выборка за ")))
+            return;
+        const int value = bar->getByName("Value").toInt();
+        if (value > bar->getByName("Min").toInt() && value < bar->getByName("Max").toInt()) {
+            apptest::saveScreenshot(resume, screenshot);
+            taken = true;
+        }
+    });
+    watch.start(0);
+    child<QPushButton>(resume, "cmdItog")->click();
+    watch.stop();
 }
 
 } // namespace
@@ -129,6 +183,132 @@ TEST(EndToEnd, ANewLogbookAShiftWrittenAndViewedInCalc) {
     EXPECT_FALSE(smu->isVisible());
     EXPECT_FALSE(t.program->host().findWorkbook(lb::kBookName).has_value());
     EXPECT_FALSE(t.program->hasEnded());
+
+    // "Подбить итоги за...", the current month preset; "Отпечатать итог ?" answered No: the summary in
+    // Calc on Лист4, frmExcel above it.
+    main.mnuSummaryBookItem_Click();
+    frmResume* resume = t.program->loadedResumeForm();
+    ASSERT_NE(resume, nullptr);
+    ASSERT_TRUE(resume->isVisible());
+    EXPECT_FALSE(main.isVisible());
+    t.dialogs.boxes.clear();
+    t.dialogs.answers = {false};
+    t.dialogs.onQuestion = [&] {
+        EXPECT_EQ(child<QLabel>(resume, "lblCurOperation")->text(), "Задание выполнено, сэр!");
+        apptest::saveScreenshot(resume, QStringLiteral("frmResume_done"));
+    };
+    runTotals(resume, QStringLiteral("frmResume_scan"));
+    t.dialogs.onQuestion = nullptr;
+    ASSERT_EQ(t.dialogs.boxes.size(), 1) << t.dialogs.boxes.last().text.toStdString();
+    EXPECT_EQ(t.dialogs.boxes[0].kind, "question");
+    EXPECT_EQ(t.dialogs.boxes[0].title, "Печать");
+    EXPECT_EQ(t.dialogs.boxes[0].text, "Отпечатать итог ?");
+    EXPECT_EQ(resume->lastOutcome().end, korv::totals::TotalsEnd::Summary);
+    EXPECT_FALSE(resume->isVisible());
+    EXPECT_FALSE(main.isVisible());
+    ASSERT_TRUE(excel->isVisible());
+    const auto summary = t.program->host().findWorkbook(lb::kBookName);
+    ASSERT_TRUE(summary.has_value());
+    EXPECT_EQ(summary->activeSheet().name(), lb::kSheet4);
+    saveScreen(QStringLiteral("summary_calc"));
+    child<QPushButton>(excel, "cmdCloseExcel")->click();
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_FALSE(resume->isVisible());
+
+    // The summary as the file keeps it: the control flights by day, the day's total, the month's total,
+    // each the one shift of the month (exercise 7 by day, 1:25).
+    {
+        lb::Workbook wb = t.program->host().openWorkbook(book);
+        lb::Sheet sheet = wb.sheet(lb::kSheet4);
+        lb::Sheet records = wb.sheet(lb::kSheet1);
+        EXPECT_EQ(sheet.range("E7").text().simplified(), "Контрольный День");
+        EXPECT_EQ(sheet.range("E11").text(), "Итого Л-39     День");
+        EXPECT_EQ(sheet.range("E17").text(), "Всего за Декабрь  2026 г.");
+        for (const char* row : {"7", "11", "17"}) {
+            EXPECT_DOUBLE_EQ(sheet.range(QStringLiteral("F") + row).value(), 1) << row;
+            EXPECT_NEAR(sheet.range(QStringLiteral("G") + row).value() * 1440, 85, 1e-6) << row;
+            for (const char* col : {"H", "I", "J", "O", "Q", "R", "S"})
+                EXPECT_NEAR(sheet.range(col + QString::fromLatin1(row)).value(),
+                            records.range(col + QStringLiteral("9")).value(), 1e-9)
+                    << col << row;
+        }
+        EXPECT_EQ(sheet.range("G17").text(), "1:25");
+        for (const char* cell : {"E8", "E9", "E10", "E12", "E16"})
+            EXPECT_TRUE(sheet.range(cell).text().isEmpty()) << cell;
+        EXPECT_DOUBLE_EQ(sheet.range("F16").value(), 0);
+        wb.close(lb::CloseMode::Discard);
+    }
+
+    // Again, answered Yes: "Включите принтер.", the summary to the printer, the main form back.
+    {
+        FakeLp lp;
+        main.mnuSummaryBookItem_Click();
+        t.dialogs.boxes.clear();
+        t.dialogs.answers = {true};
+        runTotals(resume);
+        ASSERT_EQ(t.dialogs.boxes.size(), 2) << t.dialogs.boxes.last().text.toStdString();
+        EXPECT_EQ(t.dialogs.boxes[0].title, "Печать");
+        EXPECT_EQ(t.dialogs.boxes[1].title, "Распечатка");
+        EXPECT_EQ(t.dialogs.boxes[1].text, "Включите принтер.");
+        EXPECT_TRUE(resume->lastOutcome().printAnswered);
+        EXPECT_TRUE(resume->lastOutcome().printed);
+        EXPECT_TRUE(lp.args().startsWith("-n 1 -o collate=true ")) << lp.args().toStdString();
+        EXPECT_EQ(lp.head(), "%PDF-");
+        EXPECT_TRUE(main.isVisible());
+        EXPECT_FALSE(resume->isVisible());
+        EXPECT_FALSE(excel->isVisible());
+        EXPECT_FALSE(t.program->host().findWorkbook(lb::kBookName).has_value());
+    }
+
+    // The month before holds nothing: "Облом...", the main form back, the file untouched.
+    const QByteArray before = fileBytes(book);
+    main.mnuSummaryBookItem_Click();
+    child<QRadioButton>(resume, "optLastMonth")->click();
+    t.dialogs.boxes.clear();
+    QString statusAtMessage;
+    t.dialogs.onMessage = [&] { statusAtMessage = child<QLabel>(resume, "lblCurOperation")->text(); };
+    runTotals(resume);
+    t.dialogs.onMessage = nullptr;
+    ASSERT_EQ(t.dialogs.boxes.size(), 1);
+    EXPECT_EQ(t.dialogs.boxes[0].title, "Отсутствие подённого налёта");
+    EXPECT_EQ(t.dialogs.boxes[0].text,
+              "Записи за указанный период отсутствуют. Проверьте заполнение подённого налёта.");
+    EXPECT_EQ(statusAtMessage, "Облом...");
+    EXPECT_EQ(resume->lastOutcome().end, korv::totals::TotalsEnd::NoRecords);
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_FALSE(resume->isVisible());
+    EXPECT_EQ(fileBytes(book), before);
+    // The choice stays for the next time.
+    main.mnuSummaryBookItem_Click();
+    EXPECT_TRUE(child<QRadioButton>(resume, "optLastMonth")->isChecked());
+    EXPECT_EQ(child<QLabel>(resume, "lblCurOperation")->text(), "Жду Ваших указаний, сэр!");
+    EXPECT_FALSE(t.program->hasEnded());
+}
+
+TEST(EndToEnd, TheTotalsOfAnEmptyLogbookLeaveItAsItWas) {
+    apptest::TestProgram t(QDate(2026, 12, 7), profile());
+    frmGlavnaja& main = t.program->mainForm();
+    main.show();
+    t.dialogs.answers = {true};
+    main.mnuFillBookItem_Click(); // makes the logbook
+    ASSERT_TRUE(QFileInfo::exists(t.program->bookPath()));
+    t.program->loadedShiftForm()->hide();
+    main.show();
+    const QByteArray before = fileBytes(t.program->bookPath());
+
+    main.mnuSummaryBookItem_Click();
+    frmResume* resume = t.program->loadedResumeForm();
+    ASSERT_NE(resume, nullptr);
+    t.dialogs.boxes.clear();
+    runTotals(resume);
+    ASSERT_EQ(t.dialogs.boxes.size(), 1);
+    EXPECT_EQ(t.dialogs.boxes[0].title, "Проверка заполнения лётной книжки");
+    EXPECT_EQ(t.dialogs.boxes[0].text, "Лётная книжка не заполнена. Подбивать нечего.");
+    EXPECT_EQ(resume->lastOutcome().end, korv::totals::TotalsEnd::EmptyLogbook);
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_FALSE(resume->isVisible());
+    EXPECT_EQ(fileBytes(t.program->bookPath()), before);
+    EXPECT_FALSE(t.program->host().findWorkbook(lb::kBookName).has_value());
 }
 
 TEST(EndToEnd, TheLastSummaryIsShownOnList4) {
