@@ -11,6 +11,7 @@
 #include "logbook/newbook.h"
 #include "logbook/record_layout.h"
 #include "logbook/record_slots.h"
+#include "support/logbook_slots.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -50,21 +51,10 @@ void restoreEarlierSlot(logbook::Sheet& s) {
 // A logbook of `records` records laid out as the program writes them: every pair a copy of the formatted
 // record slot (merges, formats, the M-column rule), the values in one block.
 QString makeLogbook(logbook::SpreadsheetHost& host, const QString& dir, int count, Slot slot) {
-    QDir().mkpath(dir);
-    logbook::NoProgress progress;
-    RecordingDialogs dialogs;
-    logbook::createNewLogbook(host, dir, progress, dialogs);
-    const QString path = logbook::bookPath(dir);
-    logbook::Workbook wb = host.openWorkbook(path);
+    logbook::Workbook wb =
+        bench::logbookWithSlots(host, dir, count, slot == Slot::Earlier ? restoreEarlierSlot : nullptr);
     logbook::Sheet s = wb.sheet(logbook::kSheet1);
     const int first = records::kFirstRow;
-    if (slot == Slot::Earlier)
-        restoreEarlierSlot(s);
-    // Double the formatted pairs until there are enough: 1, 2, 4, ... pairs from row 7 on.
-    for (int pairs = 1; pairs < count + 1; pairs *= 2) {
-        const int n = std::min(pairs, count + 1 - pairs);
-        s.cells(first, 0, first + 2 * n - 1, records::kLastColumn).copyTo(s.cell(first + 2 * pairs, 0));
-    }
     if (count > 0) {
         QList<QVariantList> rows;
         for (int i = 0; i < count; ++i) {
@@ -82,7 +72,7 @@ QString makeLogbook(logbook::SpreadsheetHost& host, const QString& dir, int coun
             logbook::shareCoveredCellFormats(s, records::pairRow(count));
     }
     wb.close(logbook::CloseMode::Save);
-    return path;
+    return logbook::bookPath(dir);
 }
 
 FlightRecord sampleRecord(const QDate& date) {

@@ -9,6 +9,7 @@
 #include "logbook/newbook.h"
 #include "logbook/record_layout.h"
 #include "logbook/record_slots.h"
+#include "support/logbook_slots.h"
 #include "totals/totals_run.h"
 
 #include <QCoreApplication>
@@ -30,18 +31,9 @@ namespace {
 // A logbook of `count` records, four a day from `firstDay`, day and night, control and training exercises,
 // laid out as the program writes them.
 QString makeLogbook(lb::SpreadsheetHost& host, const QString& dir, int count, const QDate& firstDay) {
-    QDir().mkpath(dir);
-    lb::NoProgress progress;
-    RecordingDialogs dialogs;
-    lb::createNewLogbook(host, dir, progress, dialogs);
-    const QString path = lb::bookPath(dir);
-    lb::Workbook wb = host.openWorkbook(path);
+    lb::Workbook wb = bench::logbookWithSlots(host, dir, count);
     lb::Sheet s = wb.sheet(lb::kSheet1);
     const int first = records::kFirstRow;
-    for (int pairs = 1; pairs < count + 1; pairs *= 2) {
-        const int n = std::min(pairs, count + 1 - pairs);
-        s.cells(first, 0, first + 2 * n - 1, records::kLastColumn).copyTo(s.cell(first + 2 * pairs, 0));
-    }
     QList<QVariantList> rows;
     const char* exercises[] = {"Упр.  7 КП", "Упр. 94 полёт", "Упр.102 ночь", "Упр.101 ночь"};
     for (int i = 0; i < count; ++i) {
@@ -65,7 +57,7 @@ QString makeLogbook(lb::SpreadsheetHost& host, const QString& dir, int count, co
     s.range(QStringLiteral("A:A")).apply(day);
     lb::shareCoveredCellFormats(s, records::pairRow(count));
     wb.close(lb::CloseMode::Save);
-    return path;
+    return lb::bookPath(dir);
 }
 
 double totalsMs(lb::SpreadsheetHost& host, const QString& book, const QString& work) {

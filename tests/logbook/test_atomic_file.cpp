@@ -3,6 +3,7 @@
 
 #include "common/error.h"
 #include "logbook/atomic_file.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,29 +15,15 @@
 #include <unistd.h>
 
 using namespace korv;
+using namespace testfiles;
 using namespace korv::logbook;
 
 namespace {
-
-QByteArray contentOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& content) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(content);
-}
 
 mode_t modeOf(const QString& path) {
     struct stat st {};
     ::stat(QFile::encodeName(path).constData(), &st);
     return st.st_mode & 07777;
-}
-
-QStringList entriesOf(const QString& dir) {
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
 class AtomicFileTest : public ::testing::Test {

@@ -3,6 +3,7 @@
 
 #include "common/error.h"
 #include "logbook/backups.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,20 +14,10 @@
 #include <sys/stat.h>
 
 using namespace korv;
+using namespace testfiles;
 using namespace korv::logbook;
 
 namespace {
-
-QByteArray contentOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& content) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(content);
-}
 
 backups::Backup at(const QDateTime& t) {
     backups::Backup b;

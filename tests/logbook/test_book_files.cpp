@@ -6,6 +6,7 @@
 #include "logbook/book_files.h"
 #include "logbook/foreign_locks.h"
 #include "logbook/locks.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,15 +22,10 @@
 #include <unistd.h>
 
 using namespace korv;
+using namespace testfiles;
 using namespace korv::logbook;
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& content) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(content);
-}
 
 // The first bytes of an .xls: the compound-file signature.
 const QByteArray kXlsStart = QByteArray::fromHex("D0CF11E0A1B11AE1") + QByteArray(504, '\0');
