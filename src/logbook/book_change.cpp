@@ -32,17 +32,17 @@ void removeStaleLock(const OfficeLockFile& lock) {
                u')');
 }
 
-// What other programs' lock files beside the logbook say, judged before the office opens it. The
-// program's own office is asked directly whether it still holds the logbook.
-void respectOtherProgramsLocks(SpreadsheetHost& host, const QString& real, const ChangeSettings& settings) {
-    const QString ownProfile = QUrl::fromLocalFile(host.profileDir()).toString(QUrl::FullyEncoded);
+bool ownLock(const OfficeLockFile& lock, const QString& ownProfileDir) {
+    return lock.kind == OfficeLockFile::Kind::LibreOffice &&
+           sameProfile(lock.profileUrl, QUrl::fromLocalFile(ownProfileDir).toString(QUrl::FullyEncoded));
+}
+
+// What other programs' lock files beside the logbook say, judged before the office is involved, so that a
+// question to the pilot waits on nobody and no deadline runs meanwhile.
+void respectForeignLocks(const QString& ownProfileDir, const QString& real, const ChangeSettings& settings) {
     for (const OfficeLockFile& lock : officeLockFiles(real)) {
-        if (lock.kind == OfficeLockFile::Kind::LibreOffice && sameProfile(lock.profileUrl, ownProfile)) {
-            // Hidden leftovers are closed already; a shown logbook is refused when it is opened.
-            if (host.holding(real) == SpreadsheetHost::Holding::NotLoaded)
-                removeStaleLock(lock);
-            continue;
-        }
+        if (ownLock(lock, ownProfileDir))
+            continue; // the program's own office is asked directly, once it is attached
         switch (judgeForeignLock(lock)) {
         case LockVerdict::Stale:
             removeStaleLock(lock);
@@ -70,6 +70,14 @@ void respectOtherProgramsLocks(SpreadsheetHost& host, const QString& real, const
     }
 }
 
+// The lock file of the program's own office is stale once that office no longer holds the logbook
+// (hidden leftovers are closed already; a shown logbook is refused when it is opened).
+void removeOwnStaleLock(SpreadsheetHost& host, const QString& real) {
+    for (const OfficeLockFile& lock : officeLockFiles(real))
+        if (ownLock(lock, host.profileDir()) && host.holding(real) == SpreadsheetHost::Holding::NotLoaded)
+            removeStaleLock(lock);
+}
+
 } // namespace
 
 ChangeSettings::ChangeSettings()
@@ -91,6 +99,7 @@ ChangeGuard::ChangeGuard(SpreadsheetHost& host, const QString& realPath, const C
     // With the logbook's lock held, no live operation owns a temporary file beside it.
     for (const QString& name : files::removeLeftovers(realPath))
         log::write(QStringLiteral("removed a leftover ") + name + QStringLiteral(" beside ") + realPath);
+    respectForeignLocks(host.profileDir(), realPath, settings);
     operation_ = host.beginOperation(settings.timeoutMs, settings.officeWaitMs,
                                      tell(QStringLiteral("LibreOffice Calc занят другой операцией")));
     retryOnLostOffice(host, [&] { prepareOffice(host); });
@@ -126,7 +135,7 @@ BookChange::BookChange(SpreadsheetHost& host, const QString& bookPath, const Cha
     guard_ = std::make_unique<ChangeGuard>(host, real_, settings);
     ChangeGuard::retryOnLostOffice(host, [&] {
         ChangeGuard::prepareOffice(host);
-        respectOtherProgramsLocks(host, real_, settings);
+        removeOwnStaleLock(host, real_);
         book_ = host.openForChange(real_);
     });
     // A logbook that holds no entry yet (just made) is replaced without a backup: nothing could be lost.
@@ -196,7 +205,7 @@ QString restoreBackup(SpreadsheetHost& host, const QString& bookPath, const QStr
             throw Error(Error::LogbookBusy, QStringLiteral("Лётная книжка открыта для просмотра в окне LibreOffice "
                                                            "Calc: ") +
                                                 real + QStringLiteral(". Закройте просмотр и повторите."));
-        respectOtherProgramsLocks(host, real, settings);
+        removeOwnStaleLock(host, real);
     });
     QString kept;
     if (QFileInfo::exists(real))

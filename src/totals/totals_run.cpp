@@ -147,18 +147,32 @@ TotalsOutcome TotalsRun::cmdItog_Click(PeriodOption option, const QDate& today, 
         }
         progress.status(QStringLiteral("Задание выполнено, сэр!"));
 
-        outcome.printAnswered = dialogs.question(text::kPrintTitle, text::kPrintQuestion);
+        // The summary is made printable and rendered, and the logbook saved, before the pilot is asked:
+        // the logbook is not held, and no office waits, while he thinks it over. What prints is what was
+        // saved.
+        sheet4.setPageSetup(logbook::PageSetup{});
+        sheet4.setPrintArea(QStringLiteral("$A$1:$U$17"));
         QTemporaryDir scratch;
-        QString pdf;
-        if (outcome.printAnswered) {
-            dialogs.message(text::kPrinterTitle, text::kPrinterOn, Dialogs::Icon::Information);
-            sheet4.setPageSetup(logbook::PageSetup{});
-            sheet4.setPrintArea(QStringLiteral("$A$1:$U$17"));
-            pdf = pdfInsteadOfPrinter.isEmpty() ? scratch.filePath(QStringLiteral("summary.pdf")) : pdfInsteadOfPrinter;
-            change.book().exportPdf(pdf, sheet4.range(QStringLiteral("A1:U17")));
-        }
+        const QString rendered = scratch.filePath(QStringLiteral("summary.pdf"));
+        change.book().exportPdf(rendered, sheet4.range(QStringLiteral("A1:U17")));
         if (const auto note = change.save())
             dialogs.message(text::kFailedTitle, *note, Dialogs::Icon::Warning);
+
+        outcome.printAnswered = dialogs.question(text::kPrintTitle, text::kPrintQuestion);
+        if (outcome.printAnswered)
+            dialogs.message(text::kPrinterTitle, text::kPrinterOn, Dialogs::Icon::Information);
+        // From here on the summary is saved: what fails is said, never as a failed run.
+        QString pdf = rendered;
+        if (outcome.printAnswered && !pdfInsteadOfPrinter.isEmpty()) {
+            QFile::remove(pdfInsteadOfPrinter);
+            if (QFile::copy(rendered, pdfInsteadOfPrinter))
+                pdf = pdfInsteadOfPrinter;
+            else
+                dialogs.message(text::kPrinterTitle,
+                                QStringLiteral("Итог сохранён в лётной книжке, но файл ") + pdfInsteadOfPrinter +
+                                    QStringLiteral(" не записан."),
+                                Dialogs::Icon::Warning);
+        }
 
         if (outcome.printAnswered) {
             if (!pdfInsteadOfPrinter.isEmpty()) {
