@@ -130,9 +130,19 @@ WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& b
     if (const CellValue* base = record.cell('M', 1))
         sheet.cells(row + 1, column::M, row + 1, column::M).setData({{blockValue(*base)}});
 
-    CellFormat day;
-    day.numberFormat = QStringLiteral("d");
-    sheet.range(QStringLiteral("A:A")).apply(day);
+    // Column A shows the day of the month. The format goes on only where the column does not show the day
+    // yet: in an office of another language the same format comes back from the file under another key,
+    // and putting it on again would set the covered cells of every pair apart from each other (and every
+    // save slow).
+    const auto showsDay = [&](int r) {
+        return sheet.cell(r, column::A).format().numberFormat.value_or(QString()).compare(u"d", Qt::CaseInsensitive) ==
+               0;
+    };
+    if (!showsDay(records::kFirstRow) || !showsDay(row)) {
+        CellFormat day;
+        day.numberFormat = QStringLiteral("d");
+        sheet.range(QStringLiteral("A:A")).apply(day);
+    }
     CellFormat wrap;
     wrap.wrap = true;
     sheet.cell(row, column::E).apply(wrap);
