@@ -12,8 +12,8 @@
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
 #include "support/cli_run.h"
+#include "support/files.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -38,22 +38,8 @@ namespace lb = korv::logbook;
 
 namespace {
 
-QByteArray shift(const char* date = "05.09.04") {
-    QByteArray s = R"({"cboTyp": "Л-39", "txtTpolChas": "1", "txtTpolMin": "25", "txtBal": "8",
-        "txtHn": "600", "txtHv": "900", "txtVidKm": "10", "optDSMU": true, "txtHpol": "3000",
-        "txtPol": "1", "optForward": true, "txtUpr": "7", "optPrivate": true, "txtDate": "DATE"})";
-    return s.replace("DATE", date);
-}
-
-QByteArray hashOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
-                                       : QByteArray();
-}
-
-QStringList entriesOf(const QString& dir) {
-    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-}
+using testfiles::entriesOf;
+using testfiles::hashOf;
 
 // What lies beside a logbook apart from it and its backups, which must be complete ones only.
 QStringList leftoversBeside(const QString& dir) {
@@ -149,7 +135,7 @@ protected:
         const QString where = at.isEmpty() ? dir.path() : at;
         const QString target = at.isEmpty() ? book : lb::bookPath(at);
         const QByteArray before = hashOf(target);
-        const CliRun r = write(where, shift());
+        const CliRun r = write(where, shiftJson("05.09.04"));
         EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
         const QString messages = messagesOf(r);
         EXPECT_TRUE(messages.contains("Смена не записана, лётная книжка не изменена.")) << messages.toStdString();
@@ -171,7 +157,7 @@ TEST_F(Reliability, TwoWritersStartedTogetherBothLandOnDistinctRows) {
     for (QProcess* p : {&a, &b}) {
         p->setProcessEnvironment(cliEnvironment());
         p->start(cliPath(), {"write", "--dir", dir.path()});
-        p->write("[" + shift() + "]");
+        p->write("[" + shiftJson("05.09.04") + "]");
         p->closeWriteChannel();
     }
     ASSERT_TRUE(a.waitForFinished(120000));
@@ -193,7 +179,7 @@ TEST_F(Reliability, ADeadProgramsHalfMadeChangeNeverReachesTheFile) {
     dying.start(KORV_DYING_WRITER, {cliProfile(), book, "E7", "половина чужой записи"});
     ASSERT_TRUE(dying.waitForFinished(120000));
     ASSERT_EQ(dying.exitStatus(), QProcess::CrashExit) << dying.readAllStandardError().toStdString();
-    const CliRun r = write(dir.path(), shift());
+    const CliRun r = write(dir.path(), shiftJson("05.09.04"));
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString() << messagesOf(r).toStdString();
     EXPECT_EQ(writtenRow(r), 9);
     const QStringList records = recordsIn(book);
@@ -224,7 +210,7 @@ TEST_F(Reliability, OtherProgramsLocksAreRespectedAndStaleOnesRemoved) {
     for (const QString& profile :
          {QUrl::fromLocalFile(dir.filePath("gone")).toString(), QUrl::fromLocalFile(cliProfile()).toString()}) {
         lockBy(profile, host);
-        const CliRun r = write(dir.path(), shift());
+        const CliRun r = write(dir.path(), shiftJson("05.09.04"));
         EXPECT_EQ(r.exitCode, 0) << messagesOf(r).toStdString();
         EXPECT_FALSE(QFile::exists(lockFile));
     }
@@ -236,7 +222,7 @@ TEST_F(Reliability, ALinkedLogbookIsWrittenThroughAndStaysALink) {
     const QString real = disk2.filePath("Korvelanta.xls");
     ASSERT_TRUE(QFile::rename(book, real));
     ASSERT_TRUE(QFile::link(real, book));
-    const CliRun r = write(dir.path(), shift());
+    const CliRun r = write(dir.path(), shiftJson("05.09.04"));
     ASSERT_EQ(r.exitCode, 0) << messagesOf(r).toStdString();
     EXPECT_TRUE(QFileInfo(book).isSymLink());
     EXPECT_EQ(QFileInfo(book).symLinkTarget(), real);
@@ -339,30 +325,31 @@ TEST_F(Reliability, ADamagedOrIncompleteDatabaseIsNamedByItsPath) {
     QFile::setPermissions(noExercisesDb, QFile::ReadOwner | QFile::WriteOwner);
     ASSERT_EQ(QProcess::execute("sqlite3", {noExercisesDb, "DROP TABLE ExercisesKLP;"}), 0);
 
-    const CliRun broken = runCli({"calc", "--db", damaged}, "[" + shift() + "]");
+    const CliRun broken = runCli({"calc", "--db", damaged}, "[" + shiftJson("05.09.04") + "]");
     EXPECT_EQ(broken.exitCode, 0);
     EXPECT_TRUE(messagesOf(broken).contains("Файл базы данных " + damaged + " повреждён"))
         << messagesOf(broken).toStdString();
     EXPECT_FALSE(messagesOf(broken).contains("Parameter count")) << messagesOf(broken).toStdString();
 
-    const CliRun missingView = runCli({"calc", "--db", incomplete}, "[" + shift() + "]");
+    const CliRun missingView = runCli({"calc", "--db", incomplete}, "[" + shiftJson("05.09.04") + "]");
     EXPECT_TRUE(
         messagesOf(missingView).contains("В базе данных " + incomplete + " нет таблицы или запроса «Z_Time_Obl_L39»"))
         << messagesOf(missingView).toStdString();
 
     // The write checks the exercise before it opens the logbook: the file stays.
     const QByteArray before = hashOf(book);
-    const CliRun noExercises =
-        runCli({"write", "--dir", dir.path(), "--db", noExercisesDb}, "[" + shift() + "]", 180000, cliEnvironment());
+    const CliRun noExercises = runCli({"write", "--dir", dir.path(), "--db", noExercisesDb},
+                                      "[" + shiftJson("05.09.04") + "]", 180000, cliEnvironment());
     EXPECT_TRUE(messagesOf(noExercises).contains("нет таблицы или запроса «ExercisesKLP»"))
         << messagesOf(noExercises).toStdString();
     EXPECT_EQ(hashOf(book), before);
 }
 
 TEST_F(Reliability, ExitStatusesTellWhatHappened) {
-    EXPECT_EQ(write(dir.path(), shift()).exitCode, 0);
-    EXPECT_EQ(write(dir.path(), shift("31.09.04")).exitCode, 3); // refused: no such day
-    EXPECT_EQ(runCli({"write", "--dir", "/proc"}, "[" + shift() + "]", 180000, cliEnvironment()).exitCode, 1);
+    EXPECT_EQ(write(dir.path(), shiftJson("05.09.04")).exitCode, 0);
+    EXPECT_EQ(write(dir.path(), shiftJson("31.09.04")).exitCode, 3); // refused: no such day
+    EXPECT_EQ(runCli({"write", "--dir", "/proc"}, "[" + shiftJson("05.09.04") + "]", 180000, cliEnvironment()).exitCode,
+              1);
     EXPECT_EQ(runCli({"write", "--dir", dir.path(), "--bogus"}, "[]", 180000, cliEnvironment()).exitCode, 2);
     EXPECT_EQ(runCli({"new", "--dir", "/proc"}, "", 180000, cliEnvironment()).exitCode, 1);
 
@@ -380,7 +367,7 @@ TEST_F(Reliability, ExitStatusesTellWhatHappened) {
 TEST_F(Reliability, AHungOfficeIsEndedAtTheDeadlineAndTheNextWriteLands) {
     QProcessEnvironment env = cliEnvironment();
     env.insert("KORV_OFFICE_TIMEOUT_MS", "4000");
-    ASSERT_EQ(write(dir.path(), shift(), env).exitCode, 0);
+    ASSERT_EQ(write(dir.path(), shiftJson("05.09.04"), env).exitCode, 0);
 
     // The office of the CLIs left running by a program still attached: stop it dead.
     lb::SpreadsheetHost::Options o;
@@ -396,13 +383,13 @@ TEST_F(Reliability, AHungOfficeIsEndedAtTheDeadlineAndTheNextWriteLands) {
         ::kill(pid.toInt(), SIGSTOP);
 
     const QByteArray before = hashOf(book);
-    const CliRun hung = write(dir.path(), shift("06.09.04"), env);
+    const CliRun hung = write(dir.path(), shiftJson("06.09.04"), env);
     EXPECT_EQ(hung.exitCode, 3);
     EXPECT_TRUE(messagesOf(hung).contains("LibreOffice Calc не ответил за 4 с")) << messagesOf(hung).toStdString();
     EXPECT_EQ(hashOf(book), before);
     keeper.detach();
 
-    const CliRun next = write(dir.path(), shift("07.09.04"), env);
+    const CliRun next = write(dir.path(), shiftJson("07.09.04"), env);
     EXPECT_EQ(next.exitCode, 0) << messagesOf(next).toStdString();
     EXPECT_EQ(recordsIn(book).size(), 2);
     EXPECT_EQ(leftoversBeside(dir.path()), QStringList{});

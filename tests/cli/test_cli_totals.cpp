@@ -3,7 +3,6 @@
 
 #include "support/cli_run.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,14 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QByteArray shift(const char* date, const char* exercise = "7") {
-    QByteArray s = R"({"cboTyp": "Л-39", "txtTpolChas": "1", "txtTpolMin": "25", "txtBal": "8",
-        "txtHn": "600", "txtHv": "900", "txtVidKm": "10", "optDSMU": true, "txtHpol": "3000",
-        "txtPol": "1", "optForward": true, "txtUpr": "EX", "optPrivate": true, "txtDate": "DATE",
-        "cboSys": "ОСП", "txtZah": "2", "txtPos": "2"})";
-    return s.replace("DATE", date).replace("EX", exercise);
-}
 
 class CliTotals : public ::testing::Test {
 protected:
@@ -46,8 +37,9 @@ protected:
 
 TEST_F(CliTotals, AMonthInJsonAndAsATable) {
     ASSERT_EQ(runCli({"write", "--dir", dir.filePath("book")},
-                     "[" + shift("05.09.04") + "," + shift("06.09.04", "85") + "," + shift("01.10.04") + "]", 180000,
-                     env)
+                     "[" + shiftJson("05.09.04", "7", true) + "," + shiftJson("06.09.04", "85", true) + "," +
+                         shiftJson("01.10.04", "7", true) + "]",
+                     180000, env)
                   .exitCode,
               0);
     const QJsonObject j = json({"--period", "last-month", "--today", "15.10.04"}, 0);
@@ -101,7 +93,10 @@ TEST_F(CliTotals, EveryEndHasItsExitStatus) {
     EXPECT_TRUE(QString::fromUtf8(empty.err).contains("Лётная книжка не заполнена. Подбивать нечего."));
     EXPECT_EQ(json({"--period", "current-month"}, 1)["end"].toString(), "empty-logbook");
 
-    ASSERT_EQ(runCli({"write", "--dir", dir.filePath("book")}, "[" + shift("05.09.04") + "]", 180000, env).exitCode, 0);
+    ASSERT_EQ(
+        runCli({"write", "--dir", dir.filePath("book")}, "[" + shiftJson("05.09.04", "7", true) + "]", 180000, env)
+            .exitCode,
+        0);
     const QJsonObject none = json({"--period", "last-year", "--today", "01.01.04"}, 1);
     EXPECT_EQ(none["end"].toString(), "no-records");
     EXPECT_EQ(none["status"].toArray().last().toString(), "Облом...");

@@ -1,8 +1,9 @@
 #pragma once
 
-// Small file helpers the tests share: write a file, read it back, list a directory with hidden entries.
+// Small file helpers the tests share: write a file, read it back, hash it, list a directory with hidden entries.
 
 #include <QByteArray>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QString>
@@ -15,6 +16,12 @@ namespace testfiles {
 inline QByteArray contentOf(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+inline QByteArray hashOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+                                       : QByteArray();
 }
 
 inline void writeFile(const QString& path, const QByteArray& content) {

@@ -8,10 +8,10 @@
 #include "logbook/host.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
+#include "support/files.h"
 #include "totals/printing.h"
 #include "totals/totals_run.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -28,6 +28,8 @@ using flight::CellValue;
 using flight::FlightRecord;
 
 namespace {
+
+using testfiles::hashOf;
 
 class Office : public ::testing::Environment {
 public:
@@ -52,12 +54,6 @@ public:
 };
 
 const auto* const kOffice = ::testing::AddGlobalTestEnvironment(new Office);
-
-QByteArray hashOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
-                                       : QByteArray();
-}
 
 struct Flight {
     QDate date;
