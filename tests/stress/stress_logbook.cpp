@@ -47,7 +47,7 @@ struct Counts {
     std::map<QString, int> bad{{"lost", 0},  {"doubled", 0}, {"partial", 0},  {"untruthful", 0},
                                {"hangs", 0}, {"crashes", 0}, {"leftovers", 0}};
     int trials = 0;
-    int landed = 0;  // killed writes whose record is in the file
+    int landed = 0;  // writes whose record is in the file (killed ones, or both of a pair)
     int refused = 0; // writes that ended with status 3 (and the file as it was)
 };
 
@@ -180,6 +180,7 @@ public:
             ++c.bad["lost"];
             out_ << "  a writer of a pair ended with " << sa << " and " << sb << '\n';
         }
+        c.landed += int(sa == 0) + int(sb == 0);
         if (oneBook) {
             const int after = records(a);
             if (after < beforeA + 2)
