@@ -6,10 +6,14 @@
 #include "scripted_dialogs.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QPixmap>
+#include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -78,6 +82,38 @@ T* child(QWidget* form, const char* name) {
     T* w = form->findChild<T*>(QString::fromLatin1(name));
     EXPECT_NE(w, nullptr) << name;
     return w;
+}
+
+// Types into a box as the pilot would, replacing what it held.
+inline void type(QWidget* form, const char* box, const QString& text) {
+    auto* edit = child<QLineEdit>(form, box);
+    edit->clear();
+    QTest::keyClicks(edit, text);
+}
+
+inline void choose(QWidget* form, const char* combo, const QString& text) {
+    auto* c = child<QComboBox>(form, combo);
+    c->setCurrentIndex(c->findText(text));
+}
+
+// A shift on the input form, enough to calculate and write: Л-39, 1 h 25 min, 8 tenths of cloud from 600
+// to 2000 m, by day.
+inline void fillShift(QWidget* form) {
+    choose(form, "cboTyp", QStringLiteral("Л-39"));
+    type(form, "txtTpolChas", QStringLiteral("1"));
+    type(form, "txtTpolMin", QStringLiteral("25"));
+    type(form, "txtBal", QStringLiteral("8"));
+    type(form, "txtHn", QStringLiteral("600"));
+    type(form, "txtHv", QStringLiteral("2000"));
+    type(form, "txtVidKm", QStringLiteral("6"));
+    child<QRadioButton>(form, "optDSMU")->click();
+    type(form, "txtShtorkaZ", QStringLiteral("200"));
+    type(form, "txtShtorkaO", QStringLiteral("3000"));
+    type(form, "txtHpol", QStringLiteral("5000"));
+    type(form, "txtPol", QStringLiteral("1"));
+    child<QRadioButton>(form, "optForward")->click();
+    type(form, "txtUpr", QStringLiteral("7"));
+    child<QRadioButton>(form, "optPrivate")->click();
 }
 
 } // namespace apptest

@@ -23,6 +23,8 @@
 
 using namespace korv::app;
 using apptest::child;
+using apptest::choose;
+using apptest::type;
 
 namespace {
 
@@ -42,17 +44,6 @@ void leave(QWidget* w, Qt::FocusReason reason = Qt::TabFocusReason) {
 void enter(QWidget* w) {
     QFocusEvent in(QEvent::FocusIn, Qt::MouseFocusReason);
     QApplication::sendEvent(w, &in);
-}
-
-void type(QWidget* form, const char* box, const QString& text) {
-    auto* edit = child<QLineEdit>(form, box);
-    edit->clear();
-    QTest::keyClicks(edit, text);
-}
-
-void choose(QWidget* form, const char* combo, const QString& text) {
-    auto* c = child<QComboBox>(form, combo);
-    c->setCurrentIndex(c->findText(text));
 }
 
 } // namespace
@@ -456,23 +447,9 @@ TEST_F(ShiftForm, ChangingTheDateAsksAgain) {
     EXPECT_FALSE(t.program->hasEnded());
 }
 
-// A whole shift typed in: Л-39, 1 h 25 min, 8 tenths of cloud from 600 to 2000 m, by day.
+// The shared shift with its landing system and landings too.
 void fillShift(QWidget* form) {
-    choose(form, "cboTyp", "Л-39");
-    type(form, "txtTpolChas", "1");
-    type(form, "txtTpolMin", "25");
-    type(form, "txtBal", "8");
-    type(form, "txtHn", "600");
-    type(form, "txtHv", "2000");
-    type(form, "txtVidKm", "6");
-    child<QRadioButton>(form, "optDSMU")->click();
-    type(form, "txtShtorkaZ", "200");
-    type(form, "txtShtorkaO", "3000");
-    type(form, "txtHpol", "5000");
-    type(form, "txtPol", "1");
-    child<QRadioButton>(form, "optForward")->click();
-    type(form, "txtUpr", "7");
-    child<QRadioButton>(form, "optPrivate")->click();
+    apptest::fillShift(form);
     choose(form, "cboSys", "РСП");
     type(form, "txtZah", "2");
     type(form, "txtPos", "2");

@@ -27,36 +27,12 @@
 
 using namespace korv::app;
 using apptest::child;
+using apptest::fillShift;
 namespace lb = korv::logbook;
 
 namespace {
 
 QString profile() { return QStringLiteral(KORV_TEST_PROFILES "/" KORV_TEST_NAME); }
-
-void type(QWidget* form, const char* box, const QString& text) {
-    auto* edit = child<QLineEdit>(form, box);
-    edit->clear();
-    QTest::keyClicks(edit, text);
-}
-
-void fillShift(QWidget* form) {
-    auto* typ = child<QComboBox>(form, "cboTyp");
-    typ->setCurrentIndex(typ->findText("Л-39"));
-    type(form, "txtTpolChas", "1");
-    type(form, "txtTpolMin", "25");
-    type(form, "txtBal", "8");
-    type(form, "txtHn", "600");
-    type(form, "txtHv", "2000");
-    type(form, "txtVidKm", "6");
-    child<QRadioButton>(form, "optDSMU")->click();
-    type(form, "txtShtorkaZ", "200");
-    type(form, "txtShtorkaO", "3000");
-    type(form, "txtHpol", "5000");
-    type(form, "txtPol", "1");
-    child<QRadioButton>(form, "optForward")->click();
-    type(form, "txtUpr", "7");
-    child<QRadioButton>(form, "optPrivate")->click();
-}
 
 // Calc draws its window in its own time; give it a moment before the screen is photographed.
 void saveScreen(const QString& name) {

@@ -34,11 +34,7 @@ protected:
     }
 
     bool shown(const char* name) { return child(form, name)->isVisibleTo(form); }
-    void type(const char* box, const QString& text) {
-        auto* edit = child<QLineEdit>(form, box);
-        edit->clear();
-        QTest::keyClicks(edit, text);
-    }
+    void type(const char* box, const QString& text) { apptest::type(form, box, text); }
 
     apptest::TestProgram t;
     frmGlavnaja* main = nullptr;
