@@ -23,19 +23,8 @@ namespace korv::cli {
 namespace {
 
 using totals::PeriodOption;
+using totals::RecordedStatus;
 using totals::TotalsEnd;
-
-// Every status text the label shows, in order; the same text again at once counts once.
-class RecordedStatus : public totals::TotalsProgress {
-public:
-    void status(const QString& text) override {
-        if (texts.isEmpty() || texts.back() != text)
-            texts << text;
-    }
-    void range(int, int) override {}
-    void value(int) override {}
-    QStringList texts;
-};
 
 // The print question answered as the command line says.
 class AnsweringDialogs : public RecordingDialogs {

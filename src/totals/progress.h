@@ -4,6 +4,7 @@
 // CLI's record of them.
 
 #include <QString>
+#include <QStringList>
 
 namespace korv::totals {
 
@@ -16,11 +17,24 @@ public:
     virtual void value(int v) = 0;
 };
 
+// Reports nowhere.
 class NoTotalsProgress : public TotalsProgress {
 public:
     void status(const QString&) override {}
     void range(int, int) override {}
     void value(int) override {}
+};
+
+// Keeps the status texts in order, a text repeated at once counted once; the bar goes nowhere.
+class RecordedStatus : public TotalsProgress {
+public:
+    void status(const QString& text) override {
+        if (texts.isEmpty() || texts.back() != text)
+            texts << text;
+    }
+    void range(int, int) override {}
+    void value(int) override {}
+    QStringList texts;
 };
 
 } // namespace korv::totals

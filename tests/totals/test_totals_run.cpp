@@ -100,7 +100,7 @@ protected:
                       const QString& po = {}) {
         dialogs.messages.clear();
         dialogs.answerYes = print;
-        progress = Recorded();
+        progress = RecordedStatus();
         return totals.cmdItog_Click(option, today, c, po, progress, dialogs);
     }
     // Reads the file back, the workbook closed again afterwards.
@@ -111,22 +111,11 @@ protected:
         wb.close(lb::CloseMode::Discard);
     }
 
-    class Recorded : public TotalsProgress {
-    public:
-        void status(const QString& text) override {
-            if (texts.isEmpty() || texts.back() != text)
-                texts << text;
-        }
-        void range(int, int) override {}
-        void value(int) override {}
-        QStringList texts;
-    };
-
     QTemporaryDir dir;
     QString book;
     TotalsRun totals{*Office::host, lb::bookPath(dir.path())};
     RecordingDialogs dialogs;
-    Recorded progress;
+    RecordedStatus progress;
 };
 
 double minutesOf(const lb::Range& cell) { return std::round(cell.value() * 1440); }
