@@ -93,6 +93,14 @@ void runTotals(frmResume* resume, const QString& screenshot = {}) {
     watch.stop();
 }
 
+// "Заполнение" with no logbook makes one (every question answered Yes); then back to the main form.
+void makeLogbook(apptest::TestProgram& t, frmGlavnaja& main) {
+    main.mnuFillBookItem_Click();
+    ASSERT_TRUE(QFileInfo::exists(t.program->bookPath()));
+    t.program->loadedShiftForm()->hide();
+    main.show();
+}
+
 } // namespace
 
 TEST(EndToEnd, ANewLogbookAShiftWrittenAndViewedInCalc) {
@@ -265,11 +273,7 @@ TEST(EndToEnd, TheTotalsOfAnEmptyLogbookLeaveItAsItWas) {
     apptest::TestProgram t(QDate(2026, 12, 7), profile());
     frmGlavnaja& main = t.program->mainForm();
     main.show();
-    t.dialogs.answers = {true};
-    main.mnuFillBookItem_Click(); // makes the logbook
-    ASSERT_TRUE(QFileInfo::exists(t.program->bookPath()));
-    t.program->loadedShiftForm()->hide();
-    main.show();
+    ASSERT_NO_FATAL_FAILURE(makeLogbook(t, main));
     const QByteArray before = fileBytes(t.program->bookPath());
 
     main.mnuSummaryBookItem_Click();
@@ -291,11 +295,7 @@ TEST(EndToEnd, TheLastSummaryIsShownOnList4) {
     apptest::TestProgram t(QDate(2026, 12, 7), profile());
     frmGlavnaja& main = t.program->mainForm();
     main.show();
-    t.dialogs.answers = {true};
-    main.mnuFillBookItem_Click(); // makes the logbook
-    ASSERT_TRUE(QFileInfo::exists(t.program->bookPath()));
-    t.program->loadedShiftForm()->hide();
-    main.show();
+    ASSERT_NO_FATAL_FAILURE(makeLogbook(t, main));
 
     main.mnuLastSummary_Click();
     ASSERT_NE(t.program->loadedViewForm(), nullptr);
@@ -325,10 +325,7 @@ TEST(EndToEnd, CalcClosedByHandDuringViewingIsSaidAndTheProgramGoesOn) {
     apptest::TestProgram t(QDate(2026, 12, 7), profile());
     frmGlavnaja& main = t.program->mainForm();
     main.show();
-    main.mnuFillBookItem_Click();
-    ASSERT_TRUE(QFileInfo::exists(t.program->bookPath()));
-    t.program->loadedShiftForm()->hide();
-    main.show();
+    ASSERT_NO_FATAL_FAILURE(makeLogbook(t, main));
 
     // The pilot closes the logbook's window in Calc by hand.
     main.mnuFlightShift_Click();
