@@ -24,11 +24,11 @@ namespace {
 constexpr int kNewestKept = 30;
 constexpr int kMonthsKept = 24;
 
-Error backupError(int err, const QString& what, const QString& path) {
-    const Error e = files::fileError(err, what, path);
-    return Error(e.number(),
-                 QStringLiteral("Резервная копия лётной книжки не сделана, ничего не изменено. ") + e.description(),
-                 e.detail());
+// What a change says when its backup could not be made.
+Error notMade(const Error& cause) {
+    return Error(cause.number(),
+                 QStringLiteral("Резервная копия лётной книжки не сделана, ничего не изменено. ") + cause.description(),
+                 cause.detail());
 }
 
 // Copies the bytes of one open file into another: a clone where the file system shares blocks, else a
@@ -81,12 +81,12 @@ void copyFile(const QString& from, const QString& to, ReplacePolicy policy) {
     AtomicReplacement target(to, policy);
     const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
-        throw backupError(errno, QStringLiteral("чтение"), from);
+        throw files::fileError(errno, QStringLiteral("чтение"), from);
     const int out = ::open(QFile::encodeName(target.temporaryPath()).constData(), O_WRONLY | O_CLOEXEC);
     if (out < 0) {
         const int err = errno;
         ::close(in);
-        throw backupError(err, QStringLiteral("запись"), to);
+        throw files::fileError(err, QStringLiteral("запись"), to);
     }
     const bool copied = copyBytes(in, out);
     const int err = errno;
@@ -94,7 +94,7 @@ void copyFile(const QString& from, const QString& to, ReplacePolicy policy) {
     ::close(in);
     ::close(out);
     if (!copied || !synced)
-        throw backupError(err ? err : EIO, QStringLiteral("запись"), to);
+        throw files::fileError(err ? err : EIO, QStringLiteral("запись"), to);
     target.commit();
 }
 
@@ -102,7 +102,7 @@ QString keep(const QString& realBookPath, const QDateTime& moment) {
     const QFileInfo book(realBookPath);
     const QString dir = directoryOf(realBookPath);
     if (!QDir().mkpath(dir))
-        throw backupError(errno ? errno : EACCES, QStringLiteral("создание каталога"), dir);
+        throw notMade(files::fileError(errno ? errno : EACCES, QStringLiteral("создание каталога"), dir));
     const QString stem =
         dir + u'/' + book.completeBaseName() + u'-' + moment.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
     // Two changes within one second keep two backups.
@@ -112,11 +112,7 @@ QString keep(const QString& realBookPath, const QDateTime& moment) {
     try {
         copyFile(realBookPath, path);
     } catch (const Error& e) {
-        if (e.description().startsWith(QStringLiteral("Резервная копия")))
-            throw;
-        throw Error(e.number(),
-                    QStringLiteral("Резервная копия лётной книжки не сделана, ничего не изменено. ") + e.description(),
-                    e.detail());
+        throw notMade(e);
     }
     return path;
 }

@@ -78,6 +78,31 @@ void removeOwnStaleLock(SpreadsheetHost& host, const QString& real) {
             removeStaleLock(lock);
 }
 
+// Runs `replace` with the file it replaces kept as a backup first (when asked); a replacement that fails
+// leaves no backup behind. Returns the backup's path, empty when none was kept.
+QString replaceKeepingBackup(const QString& real, bool keepBackup, const std::function<void()>& replace) {
+    const QString backup = keepBackup ? backups::keep(real, QDateTime::currentDateTime()) : QString();
+    try {
+        replace();
+    } catch (...) {
+        if (!backup.isEmpty())
+            QFile::remove(backup);
+        throw;
+    }
+    return backup;
+}
+
+// Lets the expired backups go once a change has landed; failing here costs only disk room, so it is
+// logged and the change still counts.
+void pruneBackups(const QString& real) {
+    try {
+        if (const int n = backups::prune(real, QDateTime::currentDateTime()))
+            log::write(QStringLiteral("removed %1 expired backup(s) of ").arg(n) + real);
+    } catch (const std::exception& e) {
+        log::write(QStringLiteral("pruning backups failed: ") + QString::fromLocal8Bit(e.what()));
+    }
+}
+
 } // namespace
 
 ChangeSettings::ChangeSettings()
@@ -162,15 +187,8 @@ Sheet BookChange::sheet(const QString& name) {
 }
 
 std::optional<QString> BookChange::save() {
-    const QString backup = hadEntries_ ? backups::keep(real_, QDateTime::currentDateTime()) : QString();
-    try {
-        book_->saveAs(real_, ReplacePolicy::Replace); // throws while the file is the old one
-    } catch (...) {
-        // A change that did not land leaves no backup behind.
-        if (!backup.isEmpty())
-            QFile::remove(backup);
-        throw;
-    }
+    // saveAs throws only while the file is still the old one.
+    replaceKeepingBackup(real_, hadEntries_, [&] { book_->saveAs(real_, ReplacePolicy::Replace); });
     saved_ = true;
     return finish();
 }
@@ -183,12 +201,7 @@ std::optional<QString> BookChange::finish() {
         log::error(QStringLiteral("closing after a save"), e);
         note = QStringLiteral("Лётная книжка сохранена, но LibreOffice Calc не закрыл её: ") + e.description();
     }
-    try {
-        if (const int n = backups::prune(real_, QDateTime::currentDateTime()))
-            log::write(QStringLiteral("removed %1 expired backup(s) of ").arg(n) + real_);
-    } catch (const std::exception& e) {
-        log::write(QStringLiteral("pruning backups failed: ") + QString::fromLocal8Bit(e.what()));
-    }
+    pruneBackups(real_);
     return note;
 }
 
@@ -207,21 +220,9 @@ QString restoreBackup(SpreadsheetHost& host, const QString& bookPath, const QStr
                                                 real + QStringLiteral(". Закройте просмотр и повторите."));
         removeOwnStaleLock(host, real);
     });
-    QString kept;
-    if (QFileInfo::exists(real))
-        kept = backups::keep(real, QDateTime::currentDateTime());
-    try {
-        backups::copyFile(backupPath, real, ReplacePolicy::Replace);
-    } catch (...) {
-        if (!kept.isEmpty())
-            QFile::remove(kept);
-        throw;
-    }
-    try {
-        backups::prune(real, QDateTime::currentDateTime());
-    } catch (const std::exception& e) {
-        log::write(QStringLiteral("pruning backups failed: ") + QString::fromLocal8Bit(e.what()));
-    }
+    const QString kept = replaceKeepingBackup(real, QFileInfo::exists(real),
+                                              [&] { backups::copyFile(backupPath, real, ReplacePolicy::Replace); });
+    pruneBackups(real);
     return kept;
 }
 
