@@ -129,8 +129,8 @@ void TarvixPage::ApplyChanges() {
     placeImage2(toInt16(c->getByName(QStringLiteral("Value"))));
     ui->Image2->repaint();
 
-    // Min before Max: a new range wholly above the old one is then accepted.
     c->putByName(QStringLiteral("Text"), ui->txtText->text());
+    // Min before Max: a new range wholly above the old one is then accepted.
     c->putByName(QStringLiteral("Min"), ui->txtMin->text());
     c->putByName(QStringLiteral("Max"), ui->txtMax->text());
     c->putByName(QStringLiteral("InvertPersent"), ui->chkInvertPersent->isChecked());
