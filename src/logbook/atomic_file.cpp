@@ -66,6 +66,10 @@ AtomicReplacement::AtomicReplacement(const QString& target, ReplacePolicy policy
     tmpPath_ = QFile::decodeName(name);
 }
 
+QString temporaryNamePattern(const QString& targetName) {
+    return QStringLiteral("\\.") + targetName + QStringLiteral("\\.[A-Za-z0-9]{6}\\.tmp");
+}
+
 AtomicReplacement::~AtomicReplacement() {
     if (!committed_ && !tmpPath_.isEmpty())
         QFile::remove(tmpPath_);

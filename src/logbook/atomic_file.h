@@ -37,4 +37,8 @@ private:
     bool committed_ = false;
 };
 
+// The names of the temporary files AtomicReplacement makes for targets whose names match the regular
+// expression `targetName`, as a regular expression without anchors: what a killed program leaves behind.
+QString temporaryNamePattern(const QString& targetName);
+
 } // namespace korv::logbook

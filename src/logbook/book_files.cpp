@@ -1,5 +1,7 @@
 #include "logbook/book_files.h"
 
+#include "logbook/atomic_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -161,10 +163,9 @@ QStringList removeLeftovers(const QString& real) {
     const QString name = QRegularExpression::escape(f.fileName());
     // The program's own temporary files and probes, and the lock files an office killed while it stored
     // one of them left: no live operation owns any while the logbook's lock is held.
-    const QRegularExpression ours(QStringLiteral("^\\.") + name + QStringLiteral("\\.[A-Za-z0-9]{6}\\.tmp$|") +
-                                  QStringLiteral("^\\.korvelanta-probe-[A-Za-z0-9]{6}$|") +
-                                  QStringLiteral("^\\.~lock\\.\\.") + name +
-                                  QStringLiteral("\\.[A-Za-z0-9]{6}\\.tmp#$"));
+    const QString temporary = temporaryNamePattern(name);
+    const QRegularExpression ours(u'^' + temporary + QStringLiteral("$|^\\.korvelanta-probe-[A-Za-z0-9]{6}$|") +
+                                  QStringLiteral("^\\.~lock\\.") + temporary + QStringLiteral("#$"));
     // LibreOffice's own temporary files of a save: only when no process holds them open any more.
     const QRegularExpression office(QStringLiteral("^lu[0-9A-Za-z_]+\\.tmp$"));
     QStringList removed;
@@ -176,8 +177,9 @@ QStringList removeLeftovers(const QString& real) {
     }
     // A backup copied half-way when its change was killed.
     const QDir backups(dir.filePath(QStringLiteral("Backups")));
-    const QRegularExpression halfCopied(QStringLiteral("^\\.") + QRegularExpression::escape(f.completeBaseName()) +
-                                        QStringLiteral("-.*\\.xls\\.[A-Za-z0-9]{6}\\.tmp$"));
+    const QRegularExpression halfCopied(
+        u'^' + temporaryNamePattern(QRegularExpression::escape(f.completeBaseName()) + QStringLiteral("-.*\\.xls")) +
+        u'$');
     for (const QString& entry : backups.entryList(QDir::Files | QDir::Hidden | QDir::System))
         if (halfCopied.match(entry).hasMatch() && QFile::remove(backups.filePath(entry)))
             removed << QStringLiteral("Backups/") + entry;
