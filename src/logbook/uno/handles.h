@@ -14,6 +14,8 @@
 #include <atomic>
 #include <com/sun/star/awt/XWindow.hpp>
 #include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/frame/XController.hpp>
 #include <com/sun/star/frame/XDesktop2.hpp>
 #include <com/sun/star/frame/XModel.hpp>
@@ -152,6 +154,20 @@ Sheet makeSheet(const std::shared_ptr<BookRef>& book, const Reference<css::sheet
 // A handle on a document of the session; 'path' is the file it was loaded from, if any.
 std::shared_ptr<BookRef> makeBook(const std::shared_ptr<Session>& s,
                                   const Reference<css::sheet::XSpreadsheetDocument>& doc, const QString& path);
+
+// Calls f for every document the office holds that offers Interface, until f returns true.
+template <class Interface, class F>
+void forEachDocument(Session& s, F&& f) {
+    Reference<css::container::XEnumeration> e = s.desktop->getComponents()->createEnumeration();
+    while (e->hasMoreElements()) {
+        Reference<Interface> doc(e->nextElement(), UNO_QUERY);
+        if (doc.is() && f(doc))
+            return;
+    }
+}
+
+// Whether the document has a window of its own on the screen.
+bool isShown(const Reference<css::frame::XModel>& model);
 
 // The name a workbook goes by: its file name without extension, or the title of a new one.
 QString bookNameOf(const Reference<css::frame::XModel>& model);

@@ -9,10 +9,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <com/sun/star/awt/XWindow2.hpp>
-#include <com/sun/star/container/XEnumeration.hpp>
-#include <com/sun/star/container/XEnumerationAccess.hpp>
-#include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/frame/XStorable.hpp>
 #include <com/sun/star/io/IOException.hpp>
 #include <com/sun/star/lang/IllegalArgumentException.hpp>
@@ -73,24 +69,6 @@ std::unique_ptr<SpreadsheetHost::Operation> SpreadsheetHost::beginOperation(int 
 
 namespace {
 
-template <class F>
-void forEachDocument(Session& s, F&& f) {
-    Reference<container::XEnumeration> e = s.desktop->getComponents()->createEnumeration();
-    while (e->hasMoreElements()) {
-        Reference<frame::XModel> m(e->nextElement(), UNO_QUERY);
-        if (m.is())
-            f(m);
-    }
-}
-
-bool shown(const Reference<frame::XModel>& m) {
-    Reference<frame::XController> c = m->getCurrentController();
-    if (!c.is() || !c->getFrame().is())
-        return false;
-    Reference<awt::XWindow2> w(c->getFrame()->getContainerWindow(), UNO_QUERY);
-    return w.is() && w->isVisible();
-}
-
 void closeDocument(const Reference<frame::XModel>& m) {
     try {
         Reference<util::XCloseable>(m, UNO_QUERY_THROW)->close(true);
@@ -120,9 +98,10 @@ SpreadsheetHost::Holding SpreadsheetHost::holding(const QString& path) {
     const QString abs = QFileInfo(path).absoluteFilePath();
     return guarded(*s, nullptr, QStringLiteral("поиск открытой книги ") + abs, [&] {
         Holding h = Holding::NotLoaded;
-        forEachDocument(*s, [&](const Reference<frame::XModel>& m) {
+        forEachDocument<frame::XModel>(*s, [&](const Reference<frame::XModel>& m) {
             if (localPathOfUrl(toQ(m->getURL())) == abs)
-                h = shown(m) ? Holding::Shown : (h == Holding::NotLoaded ? Holding::Hidden : h);
+                h = isShown(m) ? Holding::Shown : (h == Holding::NotLoaded ? Holding::Hidden : h);
+            return false;
         });
         return h;
     });
@@ -133,9 +112,10 @@ int SpreadsheetHost::closeHiddenWorkbooks() {
     auto s = session();
     return guarded(*s, nullptr, QStringLiteral("закрытие оставленных книг"), [&] {
         QList<Reference<frame::XModel>> leftovers;
-        forEachDocument(*s, [&](const Reference<frame::XModel>& m) {
-            if (!shown(m))
+        forEachDocument<frame::XModel>(*s, [&](const Reference<frame::XModel>& m) {
+            if (!isShown(m))
                 leftovers << m;
+            return false;
         });
         for (const auto& m : leftovers)
             closeDocument(m);
@@ -148,14 +128,15 @@ Workbook SpreadsheetHost::openForChange(const QString& path) {
     auto s = session();
     const QString abs = QFileInfo(path).absoluteFilePath();
     return guarded(*s, nullptr, QStringLiteral("открытие книги ") + abs, [&] {
-        forEachDocument(*s, [&](const Reference<frame::XModel>& m) {
+        forEachDocument<frame::XModel>(*s, [&](const Reference<frame::XModel>& m) {
             if (localPathOfUrl(toQ(m->getURL())) != abs)
-                return;
-            if (shown(m))
+                return false;
+            if (isShown(m))
                 throw Error(Error::LogbookBusy,
                             QStringLiteral("Лётная книжка открыта для просмотра в окне LibreOffice Calc: ") + abs +
                                 QStringLiteral(". Закройте просмотр и повторите."));
             closeDocument(m); // a leftover: loading would hand it back, changes and all
+            return false;
         });
         Reference<lang::XComponent> c;
         try {

@@ -12,19 +12,15 @@
 #include <QStandardPaths>
 
 #include <chrono>
-#include <com/sun/star/awt/XWindow2.hpp>
 #include <com/sun/star/bridge/BridgeFactory.hpp>
 #include <com/sun/star/bridge/UnoUrlResolver.hpp>
 #include <com/sun/star/bridge/XBridge.hpp>
 #include <com/sun/star/bridge/XBridgeFactory2.hpp>
 #include <com/sun/star/bridge/XUnoUrlResolver.hpp>
 #include <com/sun/star/connection/NoConnectException.hpp>
-#include <com/sun/star/container/XEnumeration.hpp>
-#include <com/sun/star/container/XEnumerationAccess.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/frame/Desktop.hpp>
-#include <com/sun/star/frame/XFrame.hpp>
 #include <com/sun/star/lang/XComponent.hpp>
 #include <com/sun/star/sheet/XSpreadsheets.hpp>
 #include <com/sun/star/util/XCloseable.hpp>
@@ -249,16 +245,13 @@ void SpreadsheetHost::shutdown() {
         terminated = true;
         try {
             // A shown, modified workbook would make terminate() wait on Calc's own question forever.
-            Reference<container::XEnumeration> e = s_->desktop->getComponents()->createEnumeration();
-            while (e->hasMoreElements()) {
-                Reference<util::XCloseable> c(e->nextElement(), UNO_QUERY);
-                if (c.is()) {
-                    try {
-                        c->close(true);
-                    } catch (const uno::Exception&) {
-                    }
+            forEachDocument<util::XCloseable>(*s_, [](const Reference<util::XCloseable>& c) {
+                try {
+                    c->close(true);
+                } catch (const uno::Exception&) {
                 }
-            }
+                return false;
+            });
             s_->desktop->terminate();
         } catch (const uno::Exception&) {
             // a dying office may drop the bridge in the middle of terminate()
@@ -276,20 +269,6 @@ void SpreadsheetHost::shutdown() {
     s_.reset();
 }
 
-namespace {
-
-template <class F>
-void forEachSpreadsheet(Session& s, F&& f) {
-    Reference<container::XEnumeration> e = s.desktop->getComponents()->createEnumeration();
-    while (e->hasMoreElements()) {
-        Reference<sheet::XSpreadsheetDocument> doc(e->nextElement(), UNO_QUERY);
-        if (doc.is() && f(doc))
-            return;
-    }
-}
-
-} // namespace
-
 Workbook SpreadsheetHost::openWorkbook(const QString& path, OpenMode mode) {
     attach();
     auto s = session();
@@ -298,7 +277,7 @@ Workbook SpreadsheetHost::openWorkbook(const QString& path, OpenMode mode) {
         throw Error(Error::FileNotFound, QStringLiteral("Файл не найден: ") + abs);
     return guarded(*s, nullptr, QStringLiteral("открытие книги ") + abs, [&] {
         Reference<sheet::XSpreadsheetDocument> found;
-        forEachSpreadsheet(*s, [&](const Reference<sheet::XSpreadsheetDocument>& doc) {
+        forEachDocument<sheet::XSpreadsheetDocument>(*s, [&](const Reference<sheet::XSpreadsheetDocument>& doc) {
             Reference<frame::XModel> m(doc, UNO_QUERY);
             if (m.is() && localPathOfUrl(toQ(m->getURL())) == abs) {
                 found = doc;
@@ -361,20 +340,20 @@ std::optional<Workbook> SpreadsheetHost::findWorkbook(const QString& name) {
     if (!isAlive())
         return std::nullopt;
     auto s = session();
-    return guarded(*s, nullptr, QStringLiteral("поиск книги «") + name + QStringLiteral("»"),
-                   [&]() -> std::optional<Workbook> {
-                       std::optional<Workbook> result;
-                       forEachSpreadsheet(*s, [&](const Reference<sheet::XSpreadsheetDocument>& doc) {
-                           Reference<frame::XModel> m(doc, UNO_QUERY);
-                           if (!m.is())
-                               return false;
-                           if (bookNameOf(m).compare(name, Qt::CaseInsensitive) != 0)
-                               return false;
-                           result = Workbook(makeBook(s, doc, localPathOfUrl(toQ(m->getURL()))));
-                           return true;
-                       });
-                       return result;
-                   });
+    return guarded(
+        *s, nullptr, QStringLiteral("поиск книги «") + name + QStringLiteral("»"), [&]() -> std::optional<Workbook> {
+            std::optional<Workbook> result;
+            forEachDocument<sheet::XSpreadsheetDocument>(*s, [&](const Reference<sheet::XSpreadsheetDocument>& doc) {
+                Reference<frame::XModel> m(doc, UNO_QUERY);
+                if (!m.is())
+                    return false;
+                if (bookNameOf(m).compare(name, Qt::CaseInsensitive) != 0)
+                    return false;
+                result = Workbook(makeBook(s, doc, localPathOfUrl(toQ(m->getURL()))));
+                return true;
+            });
+            return result;
+        });
 }
 
 bool SpreadsheetHost::anyWorkbookShown() {
@@ -383,12 +362,9 @@ bool SpreadsheetHost::anyWorkbookShown() {
     auto s = s_;
     try {
         bool shown = false;
-        forEachSpreadsheet(*s, [&](const Reference<sheet::XSpreadsheetDocument>& doc) {
+        forEachDocument<sheet::XSpreadsheetDocument>(*s, [&](const Reference<sheet::XSpreadsheetDocument>& doc) {
             Reference<frame::XModel> m(doc, UNO_QUERY);
-            if (!m.is() || !m->getCurrentController().is())
-                return false;
-            Reference<awt::XWindow2> w(m->getCurrentController()->getFrame()->getContainerWindow(), UNO_QUERY);
-            shown = w.is() && w->isVisible();
+            shown = m.is() && isShown(m);
             return shown;
         });
         return shown;

@@ -211,10 +211,7 @@ void Workbook::hide() {
 }
 
 bool Workbook::isVisible() const {
-    return onBook(d, QStringLiteral("чтение видимости книги"), [&] {
-        Reference<awt::XWindow2> w(d->window(), UNO_QUERY);
-        return w.is() && w->isVisible();
-    });
+    return onBook(d, QStringLiteral("чтение видимости книги"), [&] { return isShown(d->model()); });
 }
 
 } // namespace korv::logbook

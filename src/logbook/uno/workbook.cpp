@@ -50,6 +50,14 @@ std::shared_ptr<BookRef> makeBook(const std::shared_ptr<Session>& s, const Refer
     return b;
 }
 
+bool isShown(const Reference<frame::XModel>& model) {
+    Reference<frame::XController> c = model->getCurrentController();
+    if (!c.is() || !c->getFrame().is())
+        return false;
+    Reference<awt::XWindow2> w(c->getFrame()->getContainerWindow(), UNO_QUERY);
+    return w.is() && w->isVisible();
+}
+
 QString bookNameOf(const Reference<frame::XModel>& model) {
     const QString path = localPathOfUrl(toQ(model->getURL()));
     if (!path.isEmpty())
@@ -232,8 +240,7 @@ void Workbook::close(CloseMode mode) {
         save();
     onBook(d, QStringLiteral("закрытие книги"), [&] {
         Reference<util::XModifiable> mod(d->doc, UNO_QUERY_THROW);
-        Reference<awt::XWindow2> w(d->window(), UNO_QUERY);
-        if (mode == CloseMode::AsOfficeDecides && mod->isModified() && w.is() && w->isVisible()) {
+        if (mode == CloseMode::AsOfficeDecides && mod->isModified() && isShown(d->model())) {
             // A shown workbook changed by hand: Calc asks the pilot itself, as its own close does.
             Reference<frame::XDispatchHelper> helper(
                 Reference<lang::XMultiServiceFactory>(d->s->remote->getServiceManager(), UNO_QUERY_THROW)
