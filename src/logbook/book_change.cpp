@@ -78,6 +78,13 @@ void removeOwnStaleLock(SpreadsheetHost& host, const QString& real) {
             removeStaleLock(lock);
 }
 
+// Attaches to the office and closes unsaved what programs that died left in it.
+void prepareOffice(SpreadsheetHost& host) {
+    host.attach();
+    if (const int n = host.closeHiddenWorkbooks())
+        log::write(QStringLiteral("closed %1 workbook(s) left in the office unsaved").arg(n));
+}
+
 // Runs `replace` with the file it replaces kept as a backup first (when asked); a replacement that fails
 // leaves no backup behind. Returns the backup's path, empty when none was kept.
 QString replaceKeepingBackup(const QString& real, bool keepBackup, const std::function<void()>& replace) {
@@ -130,12 +137,6 @@ ChangeGuard::ChangeGuard(SpreadsheetHost& host, const QString& realPath, const C
     retryOnLostOffice(host, [&] { prepareOffice(host); });
 }
 
-void ChangeGuard::prepareOffice(SpreadsheetHost& host) {
-    host.attach();
-    if (const int n = host.closeHiddenWorkbooks())
-        log::write(QStringLiteral("closed %1 workbook(s) left in the office unsaved").arg(n));
-}
-
 void ChangeGuard::retryOnLostOffice(SpreadsheetHost& host, const std::function<void()>& step) {
     try {
         step();
@@ -158,8 +159,8 @@ BookChange::BookChange(SpreadsheetHost& host, const QString& bookPath, const Cha
                                              QStringLiteral(" — ссылка на отсутствующий файл ") + real_);
     files::requireChangeable(real_);
     guard_ = std::make_unique<ChangeGuard>(host, real_, settings);
+    // The guard made the office ready; an office started anew for the retry holds nothing left over.
     ChangeGuard::retryOnLostOffice(host, [&] {
-        ChangeGuard::prepareOffice(host);
         removeOwnStaleLock(host, real_);
         book_ = host.openForChange(real_);
     });
@@ -213,7 +214,6 @@ QString restoreBackup(SpreadsheetHost& host, const QString& bookPath, const QStr
     files::requireWritableDirectory(QFileInfo(real).absolutePath());
     const ChangeGuard guard(host, real, settings);
     ChangeGuard::retryOnLostOffice(host, [&] {
-        ChangeGuard::prepareOffice(host);
         if (host.holding(real) == SpreadsheetHost::Holding::Shown)
             throw Error(Error::LogbookBusy, QStringLiteral("Лётная книжка открыта для просмотра в окне LibreOffice "
                                                            "Calc: ") +

@@ -41,8 +41,6 @@ public:
     ChangeGuard(const ChangeGuard&) = delete;
     ChangeGuard& operator=(const ChangeGuard&) = delete;
 
-    // Attaches to the office and closes unsaved what programs that died left in it.
-    static void prepareOffice(SpreadsheetHost& host);
     // Runs the step; when the office went away during it, runs it once more with a new office. Only for
     // steps that change nothing.
     static void retryOnLostOffice(SpreadsheetHost& host, const std::function<void()>& step);
