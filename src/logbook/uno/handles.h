@@ -43,6 +43,11 @@ using rtl::OUString;
 
 inline Error hostError(const QString& text) { return Error(Error::Spreadsheet, text); }
 
+// The lock that lets one operation at a time, of whichever program, use the office of a profile.
+inline QString operationLockFile(const QString& profileDir) {
+    return profileDir + QStringLiteral("/korvelanta-office.lock");
+}
+
 void sleepMs(int ms);
 
 // The local UNO runtime, bootstrapped once and never released: it must outlive every reference,

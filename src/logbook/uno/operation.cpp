@@ -50,7 +50,7 @@ std::unique_ptr<SpreadsheetHost::Operation> SpreadsheetHost::beginOperation(int 
     QDir().mkpath(options_.profileDir);
     auto state = std::make_unique<Operation::State>();
     state->lock = std::make_unique<ExclusiveLock>(
-        options_.profileDir + QStringLiteral("/korvelanta-office.lock"), waitMs,
+        operationLockFile(options_.profileDir), waitMs,
         QStringLiteral("LibreOffice Calc занят другой операцией программы Korvelanta"), waiting);
     *expired_ = 0;
     Operation::State* st = state.get();

@@ -78,8 +78,7 @@ SpreadsheetHost::~SpreadsheetHost() {
         if (s_ && s_->attached && !s_->lost) {
             std::unique_ptr<ExclusiveLock> quiet;
             try {
-                quiet = std::make_unique<ExclusiveLock>(options_.profileDir + QStringLiteral("/korvelanta-office.lock"),
-                                                        10000, QString());
+                quiet = std::make_unique<ExclusiveLock>(operationLockFile(options_.profileDir), 10000, QString());
             } catch (const Error&) {
             }
             if (!quiet || anyWorkbookShown() || othersAttached())
