@@ -191,7 +191,11 @@ std::optional<QString> BookChange::save() {
     // saveAs throws only while the file is still the old one.
     replaceKeepingBackup(real_, hadEntries_, [&] { book_->saveAs(real_, ReplacePolicy::Replace); });
     saved_ = true;
-    return finish();
+    std::optional<QString> note = finish();
+    // The change is on disk and the workbook closed: other programs may change the logbook and use the
+    // office while the caller still talks to the pilot, and no deadline runs on his answers.
+    guard_.reset();
+    return note;
 }
 
 std::optional<QString> BookChange::finish() {

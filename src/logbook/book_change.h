@@ -65,7 +65,7 @@ public:
     Sheet sheet(const QString& name);
     QString realPath() const { return real_; }
 
-    // Replaces the file with the workbook (atomically) and closes it. The file it replaces is kept in
+    // Replaces the file with the workbook (atomically), closes it and lets the locks go. The file it replaces is kept in
     // "Backups/" first (logbook/backups.h), unless it held no entry yet. Throws only while the file is
     // still the old one (and then leaves no backup); what fails after it was replaced comes back as a note
     // (the change is on disk).

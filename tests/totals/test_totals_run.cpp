@@ -5,7 +5,9 @@
 #include "common/dialogs.h"
 #include "common/error.h"
 #include "flight/record_writer.h"
+#include "logbook/book_files.h"
 #include "logbook/host.h"
+#include "logbook/locks.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
 #include "support/files.h"
@@ -305,4 +307,31 @@ TEST_F(TotalsRunTest, PrintingGoesToThePrinterOrIntoAPdfBesideTheLogbook) {
     EXPECT_TRUE(dialogs.messages[2].text.contains(out.pdf)) << dialogs.messages[2].text.toStdString();
     EXPECT_TRUE(dialogs.messages[2].text.startsWith("Итог не отпечатан")) << dialogs.messages[2].text.toStdString();
     qunsetenv("KORV_LP");
+}
+
+// Asks the print question as the pilot would, after looking whether another program could go on meanwhile.
+class ProbingDialogs : public RecordingDialogs {
+public:
+    std::function<void()> probe;
+    bool question(const QString& title, const QString& text) override {
+        if (probe)
+            probe();
+        return RecordingDialogs::question(title, text);
+    }
+};
+
+TEST_F(TotalsRunTest, WhileThePrintQuestionIsUpNeitherTheLogbookNorTheOfficeIsHeld) {
+    write({{{2004, 9, 1}, "Упр. 94"}});
+    ProbingDialogs asking;
+    asking.answerYes = false;
+    bool probed = false;
+    asking.probe = [&] {
+        probed = true;
+        // Another program takes both at once, without waiting.
+        EXPECT_NO_THROW(lb::ExclusiveLock(lb::logbookLockFile(lb::files::realPath(book)), 0, QStringLiteral("занята")));
+        EXPECT_NO_THROW(Office::host->beginOperation(60000, 0, {}));
+    };
+    const TotalsOutcome out = totals.cmdItog_Click(PeriodOption::CurrentMonth, {2004, 9, 20}, {}, {}, progress, asking);
+    EXPECT_TRUE(probed);
+    EXPECT_EQ(out.end, TotalsEnd::Summary);
 }
