@@ -91,7 +91,49 @@ void BuildSummarySheet(Sheet& sheet2, Sheet& sheet4, int selectedRows, const Cat
         sheet4.range(QString::fromLatin1(a1)).setFormulaR1C1(QStringLiteral("=SUM(R[-6]C,R[-1]C)"));
 }
 
+// Keeps a copy of the rendered summary at `path`, replacing what was there.
+bool keepCopy(const QString& rendered, const QString& path) {
+    QFile::remove(path);
+    return QFile::copy(rendered, path);
+}
+
 } // namespace
+
+// The summary, saved in the logbook already, goes to the printer, or to the PDF asked for instead. What
+// fails is said, never as a failed run; a summary that did not print is kept beside the logbook.
+void TotalsRun::printSummary(const QString& rendered, const QString& realBookPath, Dialogs& dialogs,
+                             TotalsOutcome& outcome) const {
+    if (!pdfInsteadOfPrinter.isEmpty()) {
+        if (keepCopy(rendered, pdfInsteadOfPrinter))
+            outcome.pdf = pdfInsteadOfPrinter;
+        else
+            dialogs.message(text::kPrinterTitle,
+                            QStringLiteral("Итог сохранён в лётной книжке, но файл ") + pdfInsteadOfPrinter +
+                                QStringLiteral(" не записан."),
+                            Dialogs::Icon::Warning);
+        return;
+    }
+    const PrintOutcome printed = printPdf(rendered);
+    outcome.printed = printed.printed;
+    if (printed.printed)
+        return;
+    log::write(QStringLiteral("printing the summary failed: ") + printed.detail);
+    const QString kept = summaryPdfPath(realBookPath);
+    if (keepCopy(rendered, kept)) {
+        outcome.pdf = kept;
+        dialogs.message(text::kPrinterTitle,
+                        QStringLiteral("Итог не отпечатан: принтер не настроен или не принял задание. Итог сохранён "
+                                       "в файл ") +
+                            kept + QStringLiteral(" — его можно отпечатать позже."),
+                        Dialogs::Icon::Warning);
+    } else {
+        dialogs.message(text::kPrinterTitle,
+                        QStringLiteral("Итог не отпечатан: принтер не настроен или не принял задание, и файл итога "
+                                       "не записан в ") +
+                            kept + u'.',
+                        Dialogs::Icon::Warning);
+    }
+}
 
 TotalsRun::TotalsRun(logbook::SpreadsheetHost& host, QString bookPath) : host_(host), bookPath_(std::move(bookPath)) {}
 
@@ -159,48 +201,9 @@ TotalsOutcome TotalsRun::cmdItog_Click(PeriodOption option, const QDate& today, 
             dialogs.message(text::kFailedTitle, *note, Dialogs::Icon::Warning);
 
         outcome.printAnswered = dialogs.question(text::kPrintTitle, text::kPrintQuestion);
-        if (outcome.printAnswered)
-            dialogs.message(text::kPrinterTitle, text::kPrinterOn, Dialogs::Icon::Information);
-        // From here on the summary is saved: what fails is said, never as a failed run.
-        QString pdf = rendered;
-        if (outcome.printAnswered && !pdfInsteadOfPrinter.isEmpty()) {
-            QFile::remove(pdfInsteadOfPrinter);
-            if (QFile::copy(rendered, pdfInsteadOfPrinter))
-                pdf = pdfInsteadOfPrinter;
-            else
-                dialogs.message(text::kPrinterTitle,
-                                QStringLiteral("Итог сохранён в лётной книжке, но файл ") + pdfInsteadOfPrinter +
-                                    QStringLiteral(" не записан."),
-                                Dialogs::Icon::Warning);
-        }
-
         if (outcome.printAnswered) {
-            if (!pdfInsteadOfPrinter.isEmpty()) {
-                outcome.pdf = pdf;
-            } else {
-                const PrintOutcome printed = printPdf(pdf);
-                outcome.printed = printed.printed;
-                if (!printed.printed) {
-                    // Never reported as printed: the summary is kept where the pilot finds it.
-                    log::write(QStringLiteral("printing the summary failed: ") + printed.detail);
-                    const QString kept = summaryPdfPath(change.realPath());
-                    QFile::remove(kept);
-                    if (QFile::copy(pdf, kept)) {
-                        outcome.pdf = kept;
-                        dialogs.message(text::kPrinterTitle,
-                                        QStringLiteral("Итог не отпечатан: принтер не настроен или не принял "
-                                                       "задание. Итог сохранён в файл ") +
-                                            kept + QStringLiteral(" — его можно отпечатать позже."),
-                                        Dialogs::Icon::Warning);
-                    } else {
-                        dialogs.message(text::kPrinterTitle,
-                                        QStringLiteral("Итог не отпечатан: принтер не настроен или не принял "
-                                                       "задание, и файл итога не записан в ") +
-                                            kept + u'.',
-                                        Dialogs::Icon::Warning);
-                    }
-                }
-            }
+            dialogs.message(text::kPrinterTitle, text::kPrinterOn, Dialogs::Icon::Information);
+            printSummary(rendered, change.realPath(), dialogs, outcome);
         }
         return outcome;
     } catch (const Error& e) {

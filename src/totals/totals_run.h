@@ -63,6 +63,9 @@ public:
                                 TotalsProgress& progress, Dialogs& dialogs);
 
 private:
+    void printSummary(const QString& rendered, const QString& realBookPath, Dialogs& dialogs,
+                      TotalsOutcome& outcome) const;
+
     logbook::SpreadsheetHost& host_;
     QString bookPath_;
 };
