@@ -1,12 +1,15 @@
 #include "logbook/newbook.h"
 
 #include "common/error.h"
+#include "common/log.h"
 #include "logbook/book_files.h"
 #include "logbook/logbook.h"
 #include "logbook/sheetlayout.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <optional>
 
 namespace korv::logbook {
 
@@ -42,7 +45,7 @@ NewBookOutcome createNewLogbook(SpreadsheetHost& host, const QString& programDir
         return NewBookOutcome::AlreadyExists;
     files::requireWritableDirectory(programDir);
     // Two programs that both found no logbook: the second waits here and then finds the first's.
-    const ChangeGuard guard(host, files::realPath(bookPath(programDir)), settings);
+    std::optional<ChangeGuard> guard(std::in_place, host, files::realPath(bookPath(programDir)), settings);
     if (!LocateBookFile(programDir).isEmpty())
         return NewBookOutcome::AlreadyExists;
 
@@ -74,12 +77,19 @@ NewBookOutcome createNewLogbook(SpreadsheetHost& host, const QString& programDir
         progressValue = 100;
         progress.progress(progressValue);
         view.reset();
-        dialogs.message(kStorageTitle, message, Dialogs::Icon::Information);
-
         book->saveAs(bookPath(programDir), ReplacePolicy::NeverReplace);
-        progress.status(QString());
-        book->close(CloseMode::Discard); // just saved: nothing to ask
+        try {
+            book->close(CloseMode::Discard); // just saved: nothing to ask
+        } catch (const Error& e) {
+            // The logbook is on disk: an office that fails to close it changes nothing of that.
+            log::error(QStringLiteral("closing a new logbook after its save"), e);
+        }
         book.reset();
+        // Said once the logbook is there, with the locks let go: no other program and no deadline waits
+        // on the pilot reading it.
+        guard.reset();
+        dialogs.message(kStorageTitle, message, Dialogs::Icon::Information);
+        progress.status(QString());
     } catch (...) {
         // A half-built workbook is dropped unsaved; the office stays for the next attempt.
         view.reset();

@@ -2,12 +2,14 @@
 // checked against the layout the logbook sheets must have; plus the logbook access operations.
 
 #include "common/dialogs.h"
+#include "logbook/locks.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
 #include "logbook/record_slots.h"
 #include "logbook/sheetlayout.h"
 #include "logbook/uno/office_process.h"
 #include "office_env.h"
+#include "support/probing_dialogs.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -547,4 +549,20 @@ TEST_F(LogbookAccess, CloseBookAfterThePilotClosedTheWorkbookSaysSoAndTheProgram
     // Nothing is broken: the logbook opens again.
     KORV_NO_ERROR(lb.open());
     KORV_NO_ERROR(lb.close(CloseMode::Discard));
+}
+
+TEST(NewLogbookMessage, ComesWithTheLogbookOnDiskAndNothingHeld) {
+    QTemporaryDir dir;
+    NoProgress progress;
+    testsupport::ProbingDialogs dialogs;
+    bool probed = false;
+    dialogs.probe = [&] {
+        probed = true;
+        EXPECT_EQ(LocateBookFile(dir.path()), QStringLiteral("Korvelanta.xls"));
+        // Another program takes the logbook and the office at once, without waiting.
+        EXPECT_NO_THROW(ExclusiveLock(logbookLockFile(bookPath(dir.path())), 0, QStringLiteral("занята")));
+        EXPECT_NO_THROW(host().beginOperation(60000, 0, {}));
+    };
+    EXPECT_EQ(createNewLogbook(host(), dir.path(), progress, dialogs), NewBookOutcome::Created);
+    EXPECT_TRUE(probed);
 }

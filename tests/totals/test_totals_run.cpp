@@ -11,6 +11,7 @@
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
 #include "support/files.h"
+#include "support/probing_dialogs.h"
 #include "totals/printing.h"
 #include "totals/totals_run.h"
 
@@ -309,20 +310,9 @@ TEST_F(TotalsRunTest, PrintingGoesToThePrinterOrIntoAPdfBesideTheLogbook) {
     qunsetenv("KORV_LP");
 }
 
-// Asks the print question as the pilot would, after looking whether another program could go on meanwhile.
-class ProbingDialogs : public RecordingDialogs {
-public:
-    std::function<void()> probe;
-    bool question(const QString& title, const QString& text) override {
-        if (probe)
-            probe();
-        return RecordingDialogs::question(title, text);
-    }
-};
-
 TEST_F(TotalsRunTest, WhileThePrintQuestionIsUpNeitherTheLogbookNorTheOfficeIsHeld) {
     write({{{2004, 9, 1}, "Упр. 94"}});
-    ProbingDialogs asking;
+    testsupport::ProbingDialogs asking;
     asking.answerYes = false;
     bool probed = false;
     asking.probe = [&] {
