@@ -169,7 +169,9 @@ BookChange::BookChange(SpreadsheetHost& host, const QString& bookPath, const Cha
         hadEntries_ = book_->sheet(kSheet1).cell(records::kFirstRow, records::column::E).kind() != CellKind::Empty;
 }
 
-BookChange::~BookChange() {
+BookChange::~BookChange() { discard(); }
+
+void BookChange::discard() {
     if (book_ && !saved_) {
         try {
             book_->close(CloseMode::Discard);
@@ -178,6 +180,8 @@ BookChange::~BookChange() {
             log::error(QStringLiteral("closing an abandoned change"), e);
         }
     }
+    book_.reset();
+    guard_.reset();
 }
 
 Sheet BookChange::sheet(const QString& name) {

@@ -65,11 +65,13 @@ public:
     Sheet sheet(const QString& name);
     QString realPath() const { return real_; }
 
-    // Replaces the file with the workbook (atomically), closes it and lets the locks go. The file it replaces is kept in
-    // "Backups/" first (logbook/backups.h), unless it held no entry yet. Throws only while the file is
-    // still the old one (and then leaves no backup); what fails after it was replaced comes back as a note
-    // (the change is on disk).
+    // Replaces the file with the workbook (atomically), closes it and lets the locks go. The file it replaces is kept
+    // in "Backups/" first (logbook/backups.h), unless it held no entry yet. Throws only while the file is still the old
+    // one (and then leaves no backup); what fails after it was replaced comes back as a note (the change is on disk).
     std::optional<QString> save();
+    // Ends the change unsaved: the workbook is closed, the file stays exactly as it was, and the locks go.
+    // What the caller tells the pilot afterwards holds up no other program. The destructor does the same.
+    void discard();
 
 private:
     // After the file was replaced: closes the workbook and lets expired backups go.

@@ -161,13 +161,15 @@ TotalsOutcome TotalsRun::cmdItog_Click(PeriodOption option, const QDate& today, 
                 : entriesFromBlock(sheet1.cells(records::kFirstRow, column::A, last + 1, column::S).data());
         if (entries.isEmpty()) {
             progress.range(0, 2);
+            change.discard(); // the file stays as it was
             dialogs.message(text::kEmptyTitle, text::kEmpty, Dialogs::Icon::Information);
             outcome.end = TotalsEnd::EmptyLogbook;
-            return outcome; // closed unsaved: the file stays as it was
+            return outcome;
         }
         const QList<int> taken = SelectEntries(entries, period, progress);
         if (taken.isEmpty()) {
             progress.status(QStringLiteral("Облом..."));
+            change.discard();
             dialogs.message(text::kNoRecordsTitle, text::kNoRecords, Dialogs::Icon::Information);
             outcome.end = TotalsEnd::NoRecords;
             return outcome;

@@ -310,18 +310,23 @@ TEST_F(TotalsRunTest, PrintingGoesToThePrinterOrIntoAPdfBesideTheLogbook) {
     qunsetenv("KORV_LP");
 }
 
-TEST_F(TotalsRunTest, WhileThePrintQuestionIsUpNeitherTheLogbookNorTheOfficeIsHeld) {
-    write({{{2004, 9, 1}, "Упр. 94"}});
+TEST_F(TotalsRunTest, NothingIsHeldWhileThePilotReadsAMessageOrAnswersTheQuestion) {
     testsupport::ProbingDialogs asking;
     asking.answerYes = false;
-    bool probed = false;
+    int probes = 0;
     asking.probe = [&] {
-        probed = true;
-        // Another program takes both at once, without waiting.
+        ++probes;
+        // Another program takes the logbook and the office at once, without waiting.
         EXPECT_NO_THROW(lb::ExclusiveLock(lb::logbookLockFile(lb::files::realPath(book)), 0, QStringLiteral("занята")));
         EXPECT_NO_THROW(Office::host->beginOperation(60000, 0, {}));
     };
-    const TotalsOutcome out = totals.cmdItog_Click(PeriodOption::CurrentMonth, {2004, 9, 20}, {}, {}, progress, asking);
-    EXPECT_TRUE(probed);
-    EXPECT_EQ(out.end, TotalsEnd::Summary);
+    auto runWith = [&](PeriodOption option) {
+        progress = RecordedStatus();
+        return totals.cmdItog_Click(option, {2004, 9, 20}, {}, {}, progress, asking).end;
+    };
+    EXPECT_EQ(runWith(PeriodOption::CurrentMonth), TotalsEnd::EmptyLogbook);
+    write({{{2004, 9, 1}, "Упр. 94"}});
+    EXPECT_EQ(runWith(PeriodOption::LastMonth), TotalsEnd::NoRecords);
+    EXPECT_EQ(runWith(PeriodOption::CurrentMonth), TotalsEnd::Summary);
+    EXPECT_EQ(probes, 3);
 }
