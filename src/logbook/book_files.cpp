@@ -139,9 +139,6 @@ void requireChangeable(const QString& real) {
                           QStringLiteral(" (") + f.absolutePath() + u')');
 }
 
-namespace {
-
-// Whether any process of this machine that the program may look at holds the file open.
 bool heldOpen(const QString& path) {
     const QString canonical = QFileInfo(path).canonicalFilePath();
     for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
@@ -154,8 +151,6 @@ bool heldOpen(const QString& path) {
     }
     return false;
 }
-
-} // namespace
 
 QStringList removeLeftovers(const QString& real) {
     const QFileInfo f(real);

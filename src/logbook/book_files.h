@@ -35,4 +35,7 @@ qint64 freeSpace(const QString& dir);
 // operation owns any of them. Returns the names removed.
 QStringList removeLeftovers(const QString& real);
 
+// Whether any process of this machine that the program may look at holds the file open.
+bool heldOpen(const QString& path);
+
 } // namespace korv::logbook::files

@@ -1,5 +1,7 @@
 #include "logbook/foreign_locks.h"
 
+#include "logbook/book_files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,6 +26,9 @@ QString OfficeLockFile::holderText() const {
 
 namespace {
 
+// How long an office may take to fill in a lock file it is making.
+constexpr qint64 kUnnamedLockMomentMs = 2000;
+
 // ",Full Name,user,host,07.12.2026 15:12,file:///home/user/.config/libreoffice/4;"
 std::optional<OfficeLockFile> readLibreOfficeLock(const QString& path) {
     QFile f(path);
@@ -42,6 +47,7 @@ std::optional<OfficeLockFile> readLibreOfficeLock(const QString& path) {
         lock.time = fields[3];
         lock.profileUrl = fields.mid(4).join(u',');
     }
+    lock.unnamed = lock.host.isEmpty() && lock.profileUrl.isEmpty();
     return lock;
 }
 
@@ -129,6 +135,10 @@ QStringList runningOfficeProfiles() {
 }
 
 LockVerdict judgeForeignLock(const OfficeLockFile& lock) {
+    if (lock.kind == OfficeLockFile::Kind::LibreOffice && lock.unnamed) {
+        const qint64 age = QFileInfo(lock.path).lastModified().msecsTo(QDateTime::currentDateTime());
+        return age > kUnnamedLockMomentMs && !files::heldOpen(lock.path) ? LockVerdict::Stale : LockVerdict::Unknown;
+    }
     if (lock.kind != OfficeLockFile::Kind::LibreOffice || lock.profileUrl.isEmpty())
         return LockVerdict::Unknown;
     if (lock.host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) != 0)

@@ -17,6 +17,8 @@ struct OfficeLockFile {
     QString host;       // the machine, when the lock names it
     QString time;       // since when, as the lock writes it (or the file's time)
     QString profileUrl; // LibreOffice: the user profile of the office holding the document
+    // LibreOffice: the file names nobody, as an office killed while it made the file leaves it.
+    bool unnamed = false;
 
     // "пользователь root, компьютер vm, с 07.12.2026 15:12"
     QString holderText() const;
@@ -32,7 +34,9 @@ enum class LockVerdict {
 };
 
 // Judges a lock of another program (the program's own office is judged by the caller, which can ask
-// it): a LibreOffice lock of this machine is live while an office with the lock's profile runs.
+// it): a LibreOffice lock of this machine is live while an office with the lock's profile runs. One that
+// names nobody is left behind once no process holds it open and it is more than a moment old: an office
+// fills it in as it makes it.
 LockVerdict judgeForeignLock(const OfficeLockFile& lock);
 
 // The user profile URL of every LibreOffice running on this machine (any user), as file URLs.

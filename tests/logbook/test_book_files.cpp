@@ -206,3 +206,24 @@ TEST(ForeignLocks, LibreOfficeAndMicrosoftOfficeLockFilesAreReadAndJudged) {
     EXPECT_TRUE(sameProfile(QStringLiteral("file:///tmp/a%20b/p"), QStringLiteral("file:///tmp/a b/p/")));
     EXPECT_FALSE(sameProfile(QStringLiteral("file:///tmp/a"), QStringLiteral("file:///tmp/b")));
 }
+
+TEST(ForeignLocks, ALockFileThatNamesNobodyIsLeftBehindOnceNoOfficeIsFillingItIn) {
+    QTemporaryDir dir;
+    const QString book = dir.filePath(QStringLiteral("Korvelanta.xls"));
+    const QString lockPath = dir.filePath(QStringLiteral(".~lock.Korvelanta.xls#"));
+    const auto verdict = [&] {
+        const QList<OfficeLockFile> locks = officeLockFiles(book);
+        EXPECT_EQ(locks.size(), 1);
+        return locks.isEmpty() ? LockVerdict::Live : judgeForeignLock(locks[0]);
+    };
+    for (const QByteArray& content : {QByteArray(), QByteArray(",root,")}) {
+        writeFile(lockPath, content);
+        EXPECT_EQ(verdict(), LockVerdict::Unknown) << "just made: an office may be filling it in";
+        QFile file(lockPath);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+        EXPECT_EQ(verdict(), LockVerdict::Unknown) << "held open by a process";
+        file.close();
+        EXPECT_EQ(verdict(), LockVerdict::Stale) << content.constData();
+    }
+}
