@@ -27,6 +27,7 @@ public:
         FileAccess = 1011,  // the file system refused: permissions, a read-only disk, no space
         BadWorkbook = 1012, // the file is not a workbook, is damaged or lacks a sheet
         Timeout = 1013,     // LibreOffice Calc did not answer in time
+        BadEntry = 1014,    // an entry of the logbook that cannot be read or placed (edited by hand)
     };
 
     // 'detail' is what a pilot's support needs and a pilot does not: the office's or the driver's own

@@ -3,6 +3,8 @@
 #include "common/error.h"
 #include "common/int16.h"
 
+#include <QStringList>
+
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -95,6 +97,27 @@ std::optional<long long> wholeNumber(QStringView text) {
             return std::nullopt;
     }
     return t.toLongLong();
+}
+
+std::optional<double> timeOfText(QStringView text) {
+    const QStringList parts = text.toString().split(u':');
+    if (parts.size() < 2 || parts.size() > 3)
+        return std::nullopt;
+    int fields[3] = {0, 0, 0};
+    for (qsizetype k = 0; k < parts.size(); ++k) {
+        const QString p = parts[k].trimmed();
+        // Hours of a flight's time take at most three digits; minutes and seconds one or two.
+        const qsizetype longest = k == 0 ? 3 : 2;
+        if (p.isEmpty() || p.size() > longest)
+            return std::nullopt;
+        for (QChar c : p)
+            if (!isDigit(c))
+                return std::nullopt;
+        fields[k] = p.toInt();
+        if (k > 0 && fields[k] >= 60)
+            return std::nullopt;
+    }
+    return (fields[0] * 3600.0 + fields[1] * 60.0 + fields[2]) / 86400.0;
 }
 
 QString formatHoursMinutes(int minutes) {

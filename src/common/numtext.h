@@ -29,6 +29,11 @@ std::int16_t leadingInt16(QStringView text);
 // anything else ("1.5", "5 OR 1=1", "").
 std::optional<long long> wholeNumber(QStringView text);
 
+// A time of day typed as text: hours, a colon, minutes (and seconds), blanks around and beside the colon
+// allowed ("1:25", " 01 : 25 ", "27:30", "1:05:00"). The value as a fraction of a day; nothing for any
+// other text or minutes/seconds from 60.
+std::optional<double> timeOfText(QStringView text);
+
 // Minutes as H.MM: whole hours, a point, two digits of minutes. 85 -> "1.25", 5 -> "0.05".
 QString formatHoursMinutes(int minutes);
 

@@ -70,6 +70,17 @@ TEST(StrictNumber, AcceptsOnlyANumberWithBlanksAround) {
     EXPECT_EQ(errorNumberOf<Error>([] { (void)strictInt16(u"40000"); }), Error::Overflow);
 }
 
+TEST(TimeText, HoursAndMinutesTypedAsText) {
+    EXPECT_DOUBLE_EQ(*korv::timeOfText(u"1:25"), 85 / 1440.0);
+    EXPECT_DOUBLE_EQ(*korv::timeOfText(u" 01 : 25 "), 85 / 1440.0);
+    EXPECT_DOUBLE_EQ(*korv::timeOfText(u"\u00a01:25\t"), 85 / 1440.0);
+    EXPECT_DOUBLE_EQ(*korv::timeOfText(u"1:5"), 65 / 1440.0);
+    EXPECT_DOUBLE_EQ(*korv::timeOfText(u"27:30"), (27 * 60 + 30) / 1440.0);
+    EXPECT_DOUBLE_EQ(*korv::timeOfText(u"1:25:30"), (85 * 60 + 30) / 86400.0);
+    for (const char16_t* no : {u"", u"1", u"1.25", u"1:60", u"1:2:3:4", u"-1:25", u"1:2a", u":25", u"1234:00", u"1:"})
+        EXPECT_FALSE(korv::timeOfText(no)) << QString::fromUtf16(no).toStdString();
+}
+
 TEST(Formatting, HoursAndMinutesAndSingles) {
     EXPECT_EQ(formatHoursMinutes(85), "1.25");
     EXPECT_EQ(formatHoursMinutes(5), "0.05");
