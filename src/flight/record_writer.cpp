@@ -12,6 +12,8 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace korv::flight {
 
 using logbook::CellFormat;
@@ -22,17 +24,8 @@ namespace column = logbook::records::column;
 
 namespace {
 
-// The date a column-A cell holds: a date value, or a date typed as text by hand.
-std::optional<QDate> cellDate(const logbook::Range& cell) {
-    switch (cell.kind()) {
-    case CellKind::Value:
-        return records::dateOfSerial(cell.value());
-    case CellKind::Text:
-        return parseFlightDate(cell.text());
-    default:
-        return std::nullopt;
-    }
-}
+using logbook::BookShape;
+using logbook::PairKind;
 
 QVariant blockValue(const CellValue& v) {
     switch (v.kind) {
@@ -48,46 +41,81 @@ QVariant blockValue(const CellValue& v) {
 }
 
 // The pairs whose covered cells tell whether the logbook keeps them in few format runs: the first, a
-// middle and the last record before `row` (a date value in A marks a record; month headings are left
-// out), the new record and the empty pair below it.
-QList<int> samplePairs(Sheet& sheet, int row) {
+// middle and the last record before the free pair (month headings are left out), the new record and the
+// empty pair below it.
+QList<int> samplePairs(const BookShape& shape, int row) {
     QList<int> recordRows;
-    if (row > records::kFirstRow) {
-        const QList<QVariantList> a = sheet.cells(records::kFirstRow, column::A, row - 1, column::A).data();
-        for (int r = records::kFirstRow; r < row; r += records::kRowsPerRecord)
-            if (a[r - records::kFirstRow].front().typeId() == QMetaType::Double)
-                recordRows << r;
-    }
+    for (const logbook::SheetPair& p : shape.pairs)
+        if (p.kind == PairKind::Record)
+            recordRows << p.row;
     QList<int> sample;
     if (!recordRows.isEmpty())
         sample << recordRows.front() << recordRows[recordRows.size() / 2] << recordRows.back();
     return sample << row << row + records::kRowsPerRecord;
 }
 
-} // namespace
-
-int findFreeRecordRow(Sheet& sheet) {
-    const int last = sheet.lastUsedRow();
-    if (last < records::kFirstRow)
-        return records::kFirstRow;
-    const QList<QVariantList> columnE = sheet.cells(records::kFirstRow, column::E, last, column::E).data();
-    int row = records::kFirstRow;
-    while (row - records::kFirstRow < columnE.size()) {
-        const QVariant& v = columnE[row - records::kFirstRow].front();
-        // An error cell (invalid QVariant) is not empty: something stands there.
-        if (v.isValid() && v.typeId() == QMetaType::QString && v.toString().isEmpty())
-            break;
-        row += records::kRowsPerRecord;
-    }
-    return row;
+// Confirms that the rows a write lays its pairs on hold nothing in A..V and that no merged area reaches
+// into them from outside, so that what the write puts there destroys nothing.
+void requireFree(Sheet& sheet, int firstRow, int lastRow) {
+    const logbook::Range block = sheet.cells(firstRow, column::A, lastRow, records::kLastHeadingColumn);
+    const QList<QVariantList> cells = block.data();
+    for (int r = 0; r < cells.size(); ++r)
+        for (int c = 0; c < cells[r].size(); ++c)
+            if (!logbook::isEmptyCell(cells[r][c]))
+                throw Error(Error::BadEntry,
+                            QStringLiteral("Смена ложится в строки %1–%2 лётной книжки, но в строке %3 в столбце %4 "
+                                           "уже что-то стоит. Проверьте лётную книжку и повторите.")
+                                .arg(firstRow + 1)
+                                .arg(lastRow + 1)
+                                .arg(firstRow + r + 1)
+                                .arg(logbook::columnName(c)));
+    const logbook::Range span = block.mergeSpan();
+    if (span.firstRow() != block.firstRow() || span.lastRow() != block.lastRow() ||
+        span.firstColumn() != block.firstColumn() || span.lastColumn() != block.lastColumn())
+        throw Error(Error::BadEntry,
+                    QStringLiteral("Смена ложится в строки %1–%2 лётной книжки, но объединённые ячейки %3 выходят за "
+                                   "них. Разъедините их или проверьте лётную книжку и повторите.")
+                        .arg(firstRow + 1)
+                        .arg(lastRow + 1)
+                        .arg(span.address()));
 }
 
-bool needsMonthHeading(Sheet& sheet, int row, const QDate& flightDate) {
-    const int previousRow = row - records::kRowsPerRecord;
-    if (previousRow < 0)
-        return true;
-    const auto previous = cellDate(sheet.cell(previousRow, column::A));
-    return !previous || previous->month() != flightDate.month() || previous->year() != flightDate.year();
+// The free pair laid out as a record slot. A pair cleared by hand with its formats (the last record's)
+// has lost its merges; it takes the look of the last record pair, emptied.
+void ensureSlot(Sheet& sheet, const BookShape& shape, int row) {
+    if (sheet.cells(row, column::A, row + 1, column::A).isMerged())
+        return;
+    const auto last = std::find_if(shape.pairs.crbegin(), shape.pairs.crend(),
+                                   [](const logbook::SheetPair& p) { return p.kind == PairKind::Record; });
+    if (last == shape.pairs.crend())
+        return;
+    sheet.cells(last->row, column::A, last->row + 1, records::kLastColumn).copyTo(sheet.cell(row, column::A));
+    const QVariantList empty(records::kLastColumn + 1, QString());
+    sheet.cells(row, column::A, row + 1, records::kLastColumn).setData({empty, empty});
+}
+
+} // namespace
+
+QList<QVariantList> readRecordBlock(Sheet& sheet) {
+    const int last = sheet.lastUsedRow();
+    if (last < records::kFirstRow)
+        return {};
+    // One row more: the second row of the last pair.
+    return sheet.cells(records::kFirstRow, column::A, last + 1, records::kLastHeadingColumn).data();
+}
+
+bool needsMonthHeading(const BookShape& shape, const QList<QVariantList>& block, const QDate& flightDate) {
+    // The entry before the free pair that tells the month: a date in A (a record, or one whose exercise was
+    // cleared), or a month heading; what tells none (something typed below the records) is passed over.
+    for (auto it = shape.pairs.crbegin(); it != shape.pairs.crend(); ++it) {
+        const QVariantList& cells = block[it->row - records::kFirstRow];
+        if (const auto date = logbook::cellDate(logbook::cellAt(cells, column::A)))
+            return date->month() != flightDate.month() || date->year() != flightDate.year();
+        if (it->kind == PairKind::Heading)
+            return logbook::cellAt(cells, column::E).toString().trimmed() !=
+                   totals::PeriodCaption(flightDate).trimmed();
+    }
+    return true;
 }
 
 WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& bookPath, const FlightRecord& record,
@@ -97,10 +125,18 @@ WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& b
     logbook::BookChange change(host, bookPath, settings);
     Sheet sheet = change.sheet(logbook::kSheet1);
     sheet.activate();
-    int row = findFreeRecordRow(sheet);
+    const QList<QVariantList> block = readRecordBlock(sheet);
+    const BookShape shape = logbook::readBookShape(block);
+    if (shape.outOfStepRow)
+        throw Error(Error::BadEntry, logbook::outOfStepMessage(*shape.outOfStepRow));
+    int row = shape.freeRow;
+    const bool heading = needsMonthHeading(shape, block, record.date);
+    // The heading's pair, the record's and the empty one kept below.
+    requireFree(sheet, row, row + (heading ? 6 : 4) - 1);
+    ensureSlot(sheet, shape, row);
 
     WrittenRecord written;
-    if (needsMonthHeading(sheet, row, record.date)) {
+    if (heading) {
         // The heading takes the free pair; a copy of it below stays free for the record. A record pair
         // holds nothing right of V, so the copy takes A..V rather than whole rows: a whole-row copy over
         // Calc's 1024 columns costs a hundred times more.
@@ -109,14 +145,13 @@ WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& b
         const QString caption = totals::PeriodCaption(record.date);
         logbook::Range e = sheet.cell(row, column::E);
         e.setText(caption);
-        CellFormat heading;
-        heading.fontSize = 12;
-        heading.bold = true;
-        e.apply(heading);
+        CellFormat headingLook;
+        headingLook.fontSize = 12;
+        headingLook.bold = true;
+        e.apply(headingLook);
         written.heading = caption;
         row += records::kRowsPerRecord;
     }
-
     // An empty formatted pair stays below the record.
     sheet.cells(row, column::A, row + 1, records::kLastColumn)
         .copyTo(sheet.cell(row + records::kRowsPerRecord, column::A));
@@ -149,7 +184,7 @@ WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& b
 
     // A logbook of an earlier build or of another program gets its covered cells in few format runs
     // once, saved with this record; nothing visible changes.
-    if (upkeep == SlotUpkeep::ShareCoveredFormats && !logbook::pairsShareFormats(sheet, samplePairs(sheet, row)))
+    if (upkeep == SlotUpkeep::ShareCoveredFormats && !logbook::pairsShareFormats(sheet, samplePairs(shape, row)))
         logbook::shareCoveredCellFormats(sheet, row + records::kRowsPerRecord);
 
     written.row = row + 1;

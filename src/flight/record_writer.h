@@ -7,6 +7,7 @@
 #include "flight/reference_db.h"
 #include "flight/shift_calculation.h"
 #include "logbook/book_change.h"
+#include "logbook/book_shape.h"
 
 #include <QString>
 
@@ -28,22 +29,27 @@ struct WrittenRecord {
     std::optional<QString> note;
 };
 
-// The first free record pair of "Лист1": the first pair from row 7 on whose first row has an empty
-// column E (0-based row). Column E is read in one block.
-int findFreeRecordRow(logbook::Sheet& sheet);
+// Columns A..V of "Лист1" from row 7 to the last used row, in one block: what the logbook's shape is read
+// from (logbook/book_shape.h).
+QList<QVariantList> readRecordBlock(logbook::Sheet& sheet);
 
-// Whether the record at `row` (0-based) needs a month heading first: the previous pair's date (column
-// A two rows up) is missing or of another month or year than the flight date.
-bool needsMonthHeading(logbook::Sheet& sheet, int row, const QDate& flightDate);
+// Whether a record dated `flightDate`, written at the free pair of `shape` (read from `block`), needs a
+// month heading first: the last entry before the free pair that tells a month (a date in A, or a month
+// heading) is neither of the flight's month nor that month's heading.
+bool needsMonthHeading(const logbook::BookShape& shape, const QList<QVariantList>& block, const QDate& flightDate);
 
 // Whether a write also keeps the covered cells of the record pairs in few format runs (which makes
 // saving fast; see logbook/record_slots.h). Leaving them as found is for measuring only.
 enum class SlotUpkeep { ShareCoveredFormats, LeaveAsFound };
 
 // Appends the record to "Лист1" of the logbook at `bookPath` as one change of the logbook
-// (logbook/book_change.h): the month heading when the month changes, the record, an empty formatted
-// pair below it; then saves the logbook (atomically) and closes it. Throws only while the file is
-// exactly as it was; a failure after the save is the record's note.
+// (logbook/book_change.h): after the last used pair (a pair emptied by hand in the middle stays as it
+// is), the month heading when the month changes, the record, an empty formatted pair below it; then saves
+// the logbook (atomically) and closes it. Nothing that holds anything is written over: a sheet whose
+// pairs are out of step (a row inserted or deleted by hand), or cells where the record goes that are not
+// empty or belong to a merged area reaching outside them, refuse the write (Error::BadEntry) with the
+// file as it was. Throws only while the file is exactly as it was; a failure after the save is the
+// record's note.
 WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& bookPath, const FlightRecord& record,
                                 SlotUpkeep upkeep = SlotUpkeep::ShareCoveredFormats,
                                 const logbook::ChangeSettings& settings = {});

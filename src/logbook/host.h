@@ -138,6 +138,9 @@ public:
     void unmerge();
     bool isMerged() const;    // the range is exactly one merged area
     Range mergedArea() const; // the merged area holding the top-left cell, or the cell itself
+    // The range grown until every merged area it touches lies wholly inside it: the range itself when
+    // writing over it splits no merged cell.
+    Range mergeSpan() const;
 
     void clearContents(); // values and formulas; formats stay
     void clear();         // everything

@@ -377,3 +377,32 @@ TEST_F(RecordWriterTest, AnIndependentReaderSeesTheRecord) {
     EXPECT_TRUE(lines[8].contains("Упр.  7 ")) << lines[8].toStdString();
     EXPECT_TRUE(lines[8].contains("1:25")) << lines[8].toStdString();
 }
+
+TEST(MonthHeading, TheLastEntryThatTellsAMonthDecides) {
+    namespace records = logbook::records;
+    auto pair = [](const QVariant& a, const QString& e, int markColumn = -1) {
+        QVariantList first(22, QString()), second(22, QString());
+        first[0] = a;
+        first[4] = e;
+        if (markColumn >= 0)
+            second[markColumn] = 5.0;
+        return QList<QVariantList>{first, second};
+    };
+    const QVariant none = QString();
+    const double march3 = records::dateSerial(QDate(2007, 3, 3));
+    const QDate march25(2007, 3, 25), april1(2007, 4, 1);
+    auto needs = [&](const QList<QVariantList>& block, const QDate& d) {
+        return needsMonthHeading(logbook::readBookShape(block), block, d);
+    };
+    EXPECT_TRUE(needs({}, march25)); // the first record of a logbook
+    EXPECT_FALSE(needs(pair(march3, "Упр.  7"), march25));
+    EXPECT_TRUE(needs(pair(march3, "Упр.  7"), april1));
+    EXPECT_FALSE(needs(pair(QString("03.03.07"), "Упр.  7"), march25)); // a date typed by hand
+    // A heading of the month already there (its record cleared) takes no second one.
+    EXPECT_FALSE(needs(pair(none, "Март  2007 г."), march25));
+    EXPECT_TRUE(needs(pair(none, "Март  2007 г."), april1));
+    // A mark typed below the last record tells no month; a hole neither.
+    EXPECT_FALSE(needs(pair(march3, "Упр.  7") + pair(none, "") + pair(none, "", 19), march25));
+    // A record whose exercise was cleared still tells its month.
+    EXPECT_TRUE(needs(pair(march3, ""), april1));
+}

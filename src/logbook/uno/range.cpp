@@ -229,18 +229,31 @@ void Range::unmerge() {
             [&] { Reference<util::XMergeable>(d->range, UNO_QUERY_THROW)->merge(false); });
 }
 
+namespace {
+
+// The cells a cursor over `start` covers once grown to the merged areas it touches.
+Range grownToMerges(const std::shared_ptr<RangeRef>& d, const Reference<sheet::XSheetCellRange>& start) {
+    Reference<sheet::XSheetCellCursor> cur = d->sheet->sheet->createCursorByRange(start);
+    cur->collapseToMergedArea();
+    auto r = std::make_shared<RangeRef>();
+    r->sheet = d->sheet;
+    r->addr = Reference<sheet::XCellRangeAddressable>(cur, UNO_QUERY_THROW)->getRangeAddress();
+    r->range = d->sheet->sheet->getCellRangeByPosition(r->addr.StartColumn, r->addr.StartRow, r->addr.EndColumn,
+                                                       r->addr.EndRow);
+    return Range(r);
+}
+
+} // namespace
+
 Range Range::mergedArea() const {
     return onRange(d, QStringLiteral("чтение объединения"), [&] {
-        Reference<sheet::XSheetCellCursor> cur = d->sheet->sheet->createCursorByRange(
-            Reference<sheet::XSheetCellRange>(d->range->getCellByPosition(0, 0), UNO_QUERY_THROW));
-        cur->collapseToMergedArea();
-        auto r = std::make_shared<RangeRef>();
-        r->sheet = d->sheet;
-        r->addr = Reference<sheet::XCellRangeAddressable>(cur, UNO_QUERY_THROW)->getRangeAddress();
-        r->range = d->sheet->sheet->getCellRangeByPosition(r->addr.StartColumn, r->addr.StartRow, r->addr.EndColumn,
-                                                           r->addr.EndRow);
-        return Range(r);
+        return grownToMerges(d, Reference<sheet::XSheetCellRange>(d->range->getCellByPosition(0, 0), UNO_QUERY_THROW));
     });
+}
+
+Range Range::mergeSpan() const {
+    return onRange(d, QStringLiteral("чтение объединений"),
+                   [&] { return grownToMerges(d, Reference<sheet::XSheetCellRange>(d->range, UNO_QUERY_THROW)); });
 }
 
 bool Range::isMerged() const {
