@@ -174,7 +174,9 @@ void frmResume::cmdItog_Click() {
     switch (outcome.end) {
     case TotalsEnd::BadPeriod:
     case TotalsEnd::Failed:
-        // Said in the run's message; the form stays for the pilot to correct and try again.
+    case TotalsEnd::MixedTypes:
+        // Said in the run's message, or no type chosen; the form stays for the pilot to correct and try
+        // again.
         ui_->lblCurOperation->setText(resume_text::kWaiting);
         ui_->progressSlot->hide();
         if (outcome.end == TotalsEnd::BadPeriod)
@@ -186,7 +188,6 @@ void frmResume::cmdItog_Click() {
         program_.mainForm().show();
         return;
     case TotalsEnd::Summary:
-    case TotalsEnd::MixedTypes:
         if (outcome.printAnswered) {
             hide();
             program_.mainForm().show();

@@ -57,6 +57,19 @@ std::unique_ptr<QInputDialog> QtDialogs::makeInputBox(const QString& title, cons
     return box;
 }
 
+std::unique_ptr<QInputDialog> QtDialogs::makeChoiceBox(const QString& title, const QString& prompt,
+                                                       const QStringList& items, QWidget* parent) {
+    auto box = std::make_unique<QInputDialog>(parent);
+    box->setInputMode(QInputDialog::TextInput);
+    box->setWindowTitle(title);
+    box->setLabelText(prompt);
+    box->setComboBoxItems(items);
+    box->setComboBoxEditable(false);
+    if (!items.isEmpty())
+        box->setTextValue(items.front());
+    return box;
+}
+
 void QtDialogs::message(const QString& title, const QString& text, Icon icon) {
     makeMessageBox(title, text, icon, owner())->exec();
 }
@@ -70,6 +83,14 @@ std::optional<QString> QtDialogs::inputText(const QString& title, const QString&
     if (box->exec() != QDialog::Accepted)
         return std::nullopt;
     return box->textValue();
+}
+
+std::optional<int> QtDialogs::choice(const QString& title, const QString& prompt, const QStringList& items) {
+    auto box = makeChoiceBox(title, prompt, items, owner());
+    if (box->exec() != QDialog::Accepted)
+        return std::nullopt;
+    const auto chosen = items.indexOf(box->textValue());
+    return chosen < 0 ? std::nullopt : std::optional<int>(int(chosen));
 }
 
 } // namespace korv::app

@@ -19,6 +19,7 @@ public:
     void message(const QString& title, const QString& text, Icon icon) override;
     bool question(const QString& title, const QString& text) override;
     std::optional<QString> inputText(const QString& title, const QString& prompt) override;
+    std::optional<int> choice(const QString& title, const QString& prompt, const QStringList& items) override;
 
     static std::unique_ptr<QMessageBox> makeMessageBox(const QString& title, const QString& text, Icon icon,
                                                        QWidget* parent = nullptr);
@@ -28,6 +29,9 @@ public:
     // A prompt, an empty line, OK and Cancel.
     static std::unique_ptr<QInputDialog> makeInputBox(const QString& title, const QString& prompt,
                                                       QWidget* parent = nullptr);
+    // A prompt, a list to pick from (the first item chosen), OK and Cancel.
+    static std::unique_ptr<QInputDialog> makeChoiceBox(const QString& title, const QString& prompt,
+                                                       const QStringList& items, QWidget* parent = nullptr);
 
 private:
     static QWidget* owner();

@@ -127,10 +127,10 @@ int runTotals(const QStringList& args) {
     auto usage = [&](const QString& why) {
         err << "korvelanta-cli totals: " << why << '\n'
             << "Использование: korvelanta-cli totals --period current-month|last-month|current-year|last-year|"
-               "ДД.ММ.ГГ-ДД.ММ.ГГ [--today ДД.ММ.ГГ] [--dir PATH] [--print|--pdf FILE] [--json]\n";
+               "ДД.ММ.ГГ-ДД.ММ.ГГ [--type ТИП] [--today ДД.ММ.ГГ] [--dir PATH] [--print|--pdf FILE] [--json]\n";
         return 2;
     };
-    QString periodText, todayText, pdf;
+    QString periodText, todayText, pdf, type;
     QString dir = logbook::programDirectory();
     bool print = false, json = false;
     for (int i = 0; i < args.size(); ++i) {
@@ -138,6 +138,8 @@ int runTotals(const QStringList& args) {
         const bool hasValue = i + 1 < args.size();
         if (a == u"--period" && hasValue)
             periodText = args[++i];
+        else if (a == u"--type" && hasValue)
+            type = args[++i];
         else if (a == u"--today" && hasValue)
             todayText = args[++i];
         else if (a == u"--dir" && hasValue)
@@ -184,12 +186,25 @@ int runTotals(const QStringList& args) {
     totals::TotalsRun run(host, book);
     run.settings.waiting = [&](const QString& text) { err << "korvelanta-cli totals: " << text << '\n' << Qt::flush; };
     run.pdfInsteadOfPrinter = pdf;
+    run.aircraftType = type;
     RecordedStatus status;
     AnsweringDialogs dialogs(print || !pdf.isEmpty());
     const totals::TotalsOutcome outcome = run.cmdItog_Click(option, today, txtC, txtPo, status, dialogs);
+    if (outcome.end == TotalsEnd::MixedTypes) {
+        // The question the desktop program asks, answered here by --type.
+        QStringList ways;
+        for (const totals::TypeCount& t : outcome.types)
+            ways << QStringLiteral("--type ") + t.type;
+        dialogs.message(totals::text::kTypeTitle,
+                        QStringLiteral("В периоде записи на типах: ") + totals::typesText(outcome.types) +
+                            QStringLiteral(". Итоги подбиваются по одному типу: укажите ") +
+                            ways.join(QStringLiteral(" или ")) + QStringLiteral("; лётная книжка не изменена."),
+                        Dialogs::Icon::Warning);
+    }
 
     QJsonObject rows;
-    if (outcome.end != TotalsEnd::Failed && outcome.end != TotalsEnd::BadPeriod) {
+    if (outcome.end != TotalsEnd::Failed && outcome.end != TotalsEnd::BadPeriod &&
+        outcome.end != TotalsEnd::MixedTypes) {
         try {
             rows = summaryRows(host, book);
         } catch (const Error& e) {
@@ -207,8 +222,16 @@ int runTotals(const QStringList& args) {
                            {QStringLiteral("rows"), rows}};
         if (!outcome.pdf.isEmpty())
             answer.insert(QStringLiteral("pdf"), outcome.pdf);
+        if (!outcome.type.isEmpty())
+            answer.insert(QStringLiteral("type"), outcome.type);
+        if (!outcome.types.isEmpty()) {
+            QJsonArray types;
+            for (const totals::TypeCount& t : outcome.types)
+                types.append(QJsonObject{{QStringLiteral("type"), t.type}, {QStringLiteral("records"), t.records}});
+            answer.insert(QStringLiteral("types"), types);
+        }
         out << QJsonDocument(answer).toJson(QJsonDocument::Indented);
-    } else if (outcome.end == TotalsEnd::Summary || outcome.end == TotalsEnd::MixedTypes) {
+    } else if (outcome.end == TotalsEnd::Summary) {
         printTable(out, rows);
     }
     out.flush();
@@ -220,7 +243,6 @@ int runTotals(const QStringList& args) {
 
     switch (outcome.end) {
     case TotalsEnd::Summary:
-    case TotalsEnd::MixedTypes:
         return 0;
     case TotalsEnd::BadPeriod:
         return 2;

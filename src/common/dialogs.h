@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -21,6 +22,8 @@ public:
     virtual bool question(const QString& title, const QString& text) = 0;
     // An input box; no value when it was cancelled.
     virtual std::optional<QString> inputText(const QString& title, const QString& prompt) = 0;
+    // One item chosen from a list, the first offered at the start; its index, no value when cancelled.
+    virtual std::optional<int> choice(const QString& title, const QString& prompt, const QStringList& items) = 0;
 };
 
 // Records every message and answers questions and input boxes from prepared values.
@@ -43,10 +46,17 @@ public:
         messages.append({title, prompt, Icon::None});
         return inputAnswer;
     }
+    std::optional<int> choice(const QString& title, const QString& prompt, const QStringList& items) override {
+        messages.append({title, prompt, Icon::Question});
+        if (choiceAnswer && (*choiceAnswer < 0 || *choiceAnswer >= items.size()))
+            return std::nullopt;
+        return choiceAnswer;
+    }
 
     QList<Message> messages;
     bool answerYes = true;
     std::optional<QString> inputAnswer;
+    std::optional<int> choiceAnswer; // cancelled when none
 };
 
 } // namespace korv

@@ -1,9 +1,5 @@
 #include "totals/category_sums.h"
 
-#include "common/error.h"
-#include "common/int16.h"
-#include "common/numtext.h"
-
 #include <QSet>
 
 #include <functional>
@@ -171,25 +167,6 @@ const std::array<Pass, 10>& passes() {
     return kPasses;
 }
 
-// F..J and O: numbers add, texts pass, as in a sum formula.
-double summable(const QVariant& cell) { return cell.typeId() == QMetaType::Double ? cell.toDouble() : 0.0; }
-
-// Q, R and S: a whole 16-bit number, an empty cell 0.
-double wholeCount(const QVariant& cell, const Entry& e, const QString& columnName) {
-    if (isEmptyCell(cell))
-        return 0;
-    try {
-        if (cell.typeId() == QMetaType::Double)
-            return roundToInt16(cell.toDouble());
-        return strictInt16(cell.toString());
-    } catch (const Error& err) {
-        throw Error(err.number(), QStringLiteral("В записи от ") + dateText(e) +
-                                      QStringLiteral(" (строка %1 листа «Лист1») в столбце «").arg(e.row + 1) +
-                                      columnName + QStringLiteral("» стоит «") + cellText(cell).left(20) +
-                                      QStringLiteral("», а не целое число. Исправьте запись и повторите."));
-    }
-}
-
 } // namespace
 
 bool inDayControlList(const QString& n) { return dayControl().contains(n); }
@@ -198,11 +175,12 @@ bool inNightControlList(const QString& n) { return nightControl().contains(n); }
 bool inNightTrainingList(const QString& n) { return nightTraining().contains(n); }
 
 CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QString& bookType, TotalsProgress& progress) {
-    // The summing sheet counts the records by column A, up to the first empty one.
-    int records = 0;
-    while (records < selected.size() && !isEmptyCell(selected[records].A))
-        ++records;
-    const int selectedRows = 2 * records;
+    // Every value is read before any pass adds it: what cannot be counted stops the run naming its cell.
+    QList<std::array<double, 9>> values;
+    values.reserve(selected.size());
+    for (const Entry& e : selected)
+        values << recordValues(e);
+    const int selectedRows = 2 * int(selected.size());
 
     CategoryBlock block;
     for (size_t p = 0; p < passes().size(); ++p) {
@@ -215,12 +193,8 @@ CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QString& boo
             if (g < selectedRows) {
                 const Entry& e = selected[g / 2];
                 if (cellText(e.B) == bookType && cellText(e.C) == pass.dayNight && pass.rule(e)) {
-                    const QVariant* add[] = {&e.F, &e.G, &e.H, &e.I, &e.J, &e.O};
-                    for (size_t k = 0; k < 6; ++k)
-                        row.sums[k] += summable(*add[k]);
-                    row.sums[6] += wholeCount(e.Q, e, QStringLiteral("заходов"));
-                    row.sums[7] += wholeCount(e.R, e, QStringLiteral("посадок"));
-                    row.sums[8] += wholeCount(e.S, e, QStringLiteral("в т.ч.при уст. миним. погоды"));
+                    for (size_t k = 0; k < row.sums.size(); ++k)
+                        row.sums[k] += values[g / 2][k];
                     ++count;
                     if (!pass.eachText.isEmpty())
                         progress.status(pass.eachText);

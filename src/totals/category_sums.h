@@ -27,10 +27,9 @@ using CategoryBlock = std::array<std::optional<CategoryRow>, 10>;
 inline constexpr std::array<int, 9> kSumColumns = {5, 6, 7, 8, 9, 14, 16, 17, 18};
 
 // The passes over the selected records in their fixed order: SumControlDay, SumTrainingDay,
-// SumInstructorDay, SumOtherDay, SumTotalDay and the same by night. Only the records up to the first
-// without a date count (the summing sheet counts them by column A). F..J and O add numbers and pass over
-// texts, as a sum formula does; Q, R and S are whole 16-bit numbers, an empty cell 0. A Q, R or S that is
-// no such number throws a korv::Error naming the record and the column. Reports each pass's status
+// SumInstructorDay, SumOtherDay, SumTotalDay and the same by night. Each record's values are read first
+// (recordValues: a time typed as text counts as the time it says; what cannot be counted throws
+// Error::BadEntry naming the row and the column, before anything is summed). Reports each pass's status
 // texts and progress.
 CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QString& bookType, TotalsProgress& progress);
 

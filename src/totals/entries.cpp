@@ -1,6 +1,9 @@
 #include "totals/entries.h"
 
+#include "common/error.h"
 #include "common/flightdate.h"
+#include "common/int16.h"
+#include "common/numtext.h"
 #include "logbook/record_layout.h"
 
 #include <cmath>
@@ -10,12 +13,15 @@ namespace korv::totals {
 namespace {
 
 namespace column = logbook::records::column;
+using logbook::cellAt;
 
-QVariant at(const QVariantList& row, int c) { return c < row.size() ? row[c] : QVariant(QString()); }
+QString quoted(const QVariant& cell) {
+    if (!cell.isValid())
+        return QStringLiteral("ошибка вычисления");
+    return u'«' + cellText(cell).left(20) + u'»';
+}
 
 } // namespace
-
-bool isEmptyCell(const QVariant& cell) { return cell.typeId() == QMetaType::QString && cell.toString().isEmpty(); }
 
 QString cellText(const QVariant& cell, bool dateValue) {
     if (cell.typeId() == QMetaType::Double) {
@@ -28,28 +34,32 @@ QString cellText(const QVariant& cell, bool dateValue) {
 }
 
 QList<Entry> entriesFromBlock(const QList<QVariantList>& rows) {
+    const logbook::BookShape shape = logbook::readBookShape(rows);
+    if (shape.outOfStepRow)
+        throw Error(Error::BadEntry, logbook::outOfStepMessage(*shape.outOfStepRow));
     QList<Entry> entries;
-    for (int i = 0; i < rows.size(); i += 2) {
-        const QVariantList& r = rows[i];
-        // An error cell (invalid) in E is not empty: something stands there.
-        if (isEmptyCell(at(r, column::E)))
-            break;
+    for (const logbook::SheetPair& pair : shape.pairs) {
+        if (pair.kind == logbook::PairKind::Empty)
+            continue;
+        const QVariantList& r = rows[pair.row - logbook::records::kFirstRow];
         Entry e;
-        e.row = logbook::records::kFirstRow + i;
-        e.A = at(r, column::A);
-        e.B = at(r, column::B);
-        e.C = at(r, column::C);
-        e.D = at(r, column::D);
-        e.E = at(r, column::E);
-        e.F = at(r, column::F);
-        e.G = at(r, column::G);
-        e.H = at(r, column::H);
-        e.I = at(r, column::I);
-        e.J = at(r, column::J);
-        e.O = at(r, column::O);
-        e.Q = at(r, column::Q);
-        e.R = at(r, column::R);
-        e.S = at(r, column::S);
+        e.row = pair.row;
+        e.kind = pair.kind;
+        e.column = pair.column;
+        e.A = cellAt(r, column::A);
+        e.B = cellAt(r, column::B);
+        e.C = cellAt(r, column::C);
+        e.D = cellAt(r, column::D);
+        e.E = cellAt(r, column::E);
+        e.F = cellAt(r, column::F);
+        e.G = cellAt(r, column::G);
+        e.H = cellAt(r, column::H);
+        e.I = cellAt(r, column::I);
+        e.J = cellAt(r, column::J);
+        e.O = cellAt(r, column::O);
+        e.Q = cellAt(r, column::Q);
+        e.R = cellAt(r, column::R);
+        e.S = cellAt(r, column::S);
         entries << e;
     }
     return entries;
@@ -57,10 +67,70 @@ QList<Entry> entriesFromBlock(const QList<QVariantList>& rows) {
 
 QString dateText(const Entry& e) { return cellText(e.A, true); }
 
-std::optional<QDate> recordDate(const Entry& e) {
-    if (e.A.typeId() == QMetaType::Double)
-        return logbook::records::dateOfSerial(e.A.toDouble());
-    return parseFlightDate(e.A.toString());
+std::optional<QDate> recordDate(const Entry& e) { return logbook::cellDate(e.A); }
+
+void refuseEntry(const Entry& e, int c, const QString& cell, const QString& expected) {
+    const auto date = recordDate(e);
+    const QString of =
+        date ? QStringLiteral(" (запись от ") + date->toString(QStringLiteral("dd.MM.yyyy")) + u')' : QString();
+    throw Error(Error::BadEntry, QStringLiteral("В строке %1 лётной книжки").arg(e.row + 1) + of +
+                                     QStringLiteral(" в столбце ") + logbook::columnName(c) + u' ' + cell +
+                                     QStringLiteral(", а нужно ") + expected +
+                                     QStringLiteral(". Исправьте запись и повторите."));
+}
+
+void refuseUnreadable(const Entry& e) {
+    switch (e.column) {
+    case column::A:
+        if (isEmptyCell(e.A))
+            refuseEntry(e, column::A, QStringLiteral("пусто, хотя в строке есть запись"),
+                        QStringLiteral("дата полёта (для заголовка месяца — только текст в столбце E)"));
+        refuseEntry(e, column::A, QStringLiteral("стоит ") + quoted(e.A),
+                    QStringLiteral("дата полёта 2000–2099 годов (24.09.04)"));
+    case column::E:
+        refuseEntry(e, column::E, QStringLiteral("пусто, хотя в столбце A стоит дата"),
+                    QStringLiteral("номер упражнения и содержание задания"));
+    default:
+        refuseEntry(e, e.column, QStringLiteral("что-то стоит в строке без даты и без упражнения"),
+                    QStringLiteral("дата в столбце A и упражнение в столбце E, или пустая пара строк"));
+    }
+}
+
+std::array<double, 9> recordValues(const Entry& e) {
+    if (cellText(e.B).trimmed().isEmpty())
+        refuseEntry(e, column::B, QStringLiteral("пусто"), QStringLiteral("тип самолёта"));
+    const QString dayNight = cellText(e.C);
+    if (dayNight != u"Д" && dayNight != u"Н")
+        refuseEntry(e, column::C, isEmptyCell(e.C) ? QStringLiteral("пусто") : QStringLiteral("стоит ") + quoted(e.C),
+                    QStringLiteral("«Д» или «Н»"));
+
+    const auto number = [&](const QVariant& cell, int c, bool time, bool whole) -> double {
+        if (isEmptyCell(cell))
+            return 0;
+        if (cell.typeId() == QMetaType::Double) {
+            if (!whole)
+                return cell.toDouble();
+            try {
+                return roundToInt16(cell.toDouble());
+            } catch (const Error&) {
+                refuseEntry(e, c, QStringLiteral("стоит ") + quoted(cell), QStringLiteral("целое число"));
+            }
+        }
+        if (cell.typeId() == QMetaType::QString) {
+            if (time) {
+                if (const auto t = timeOfText(cell.toString()))
+                    return *t;
+            } else if (const auto n = wholeNumber(cell.toString()); n && *n >= kInt16Min && *n <= kInt16Max) {
+                return double(*n);
+            }
+        }
+        refuseEntry(e, c, QStringLiteral("стоит ") + quoted(cell),
+                    time ? QStringLiteral("время вида 1:25") : QStringLiteral("целое число"));
+    };
+    return {
+        number(e.F, column::F, false, false), number(e.G, column::G, true, false), number(e.H, column::H, true, false),
+        number(e.I, column::I, true, false),  number(e.J, column::J, true, false), number(e.O, column::O, false, false),
+        number(e.Q, column::Q, false, true),  number(e.R, column::R, false, true), number(e.S, column::S, false, true)};
 }
 
 } // namespace korv::totals

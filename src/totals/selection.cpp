@@ -1,5 +1,7 @@
 #include "totals/selection.h"
 
+#include <algorithm>
+
 namespace korv::totals {
 
 namespace {
@@ -10,10 +12,15 @@ QString scanStatus(const PeriodState& p) {
     return QStringLiteral("Выборка за ") + QStringLiteral("20") + p.PeriodKey + QStringLiteral(" год...");
 }
 
-bool inFreePeriod(const Entry& e, const PeriodState& p) {
-    // A column A that holds no date is taken by no period.
-    const auto date = recordDate(e);
-    return date && *date >= p.firstDay && *date <= p.lastDay;
+QString twoDigits(int n) { return QStringLiteral("%1").arg(n % 100, 2, 10, QChar(u'0')); }
+
+// Whether the period holds the date, by the keys of its option: mm.yy for a month, yy for a year.
+bool holds(const PeriodState& p, const QDate& d) {
+    if (isMonthOption(p.option))
+        return twoDigits(d.month()) + u'.' + twoDigits(d.year()) == p.PeriodKey;
+    if (isYearOption(p.option))
+        return twoDigits(d.year()) == p.PeriodKey;
+    return p.option == PeriodOption::FreePeriod && d >= p.firstDay && d <= p.lastDay;
 }
 
 } // namespace
@@ -25,30 +32,32 @@ QList<int> SelectEntries(const QList<Entry>& entries, const PeriodState& p, Tota
     for (int i = 0; i < n; ++i) {
         if (p.option != PeriodOption::FreePeriod)
             progress.status(scanStatus(p));
-        const QString a = dateText(entries[i]);
-        if (isMonthOption(p.option)) {
-            // A month heading gives "." and is never taken.
-            if (a.mid(3, 2) + u'.' + a.right(2) == p.PeriodKey)
-                taken << i;
-        } else if (isYearOption(p.option)) {
-            QString key = a.right(2);
-            if (key.isEmpty()) {
-                // A month heading: the record below is judged by the heading's year.
-                const QString heading = cellText(entries[i].E);
-                key = heading.mid(heading.size() - 5, 2);
-                ++i;
-            }
-            if (i < n && key == p.PeriodKey)
-                taken << i;
-        } else if (p.option == PeriodOption::FreePeriod) {
-            if (isEmptyCell(entries[i].A)) {
-                // A month heading: the record below is judged by its own date.
-                ++i;
+        const Entry& e = entries[i];
+        if (e.isHeading()) {
+            if (p.option == PeriodOption::FreePeriod) {
+                // The record right below a heading is judged by its own date.
                 progress.status(QStringLiteral("Выборка за период с ") + p.PeriodKey + QStringLiteral("по  ") +
                                 p.PeriodEnd);
+                if (i + 1 < n && entries[i + 1].isRecord()) {
+                    ++i;
+                    if (const auto date = recordDate(entries[i]); date && holds(p, *date))
+                        taken << i;
+                }
+            } else if (isYearOption(p.option) && i + 1 < n && entries[i + 1].isRecord()) {
+                // The record right below a heading is judged by the heading's year.
+                const QString heading = cellText(e.E);
+                ++i;
+                if (heading.mid(heading.size() - 5, 2) == p.PeriodKey)
+                    taken << i;
             }
-            if (i < n && inFreePeriod(entries[i], p))
+        } else if (e.isRecord()) {
+            if (const auto date = recordDate(e); date && holds(p, *date))
                 taken << i;
+        } else {
+            // Neither a record nor a heading: what cannot be read might belong to the period.
+            const auto date = recordDate(e);
+            if (!date || holds(p, *date))
+                refuseUnreadable(e);
         }
         progress.value(2 * std::min(i + 1, n));
     }
@@ -70,6 +79,26 @@ AircraftTypes CheckAircraftType(const QList<Entry>& selected, TotalsProgress& pr
         progress.value(2 * (k + 1));
     }
     return t;
+}
+
+QList<TypeCount> countTypes(const QList<Entry>& selected) {
+    QList<TypeCount> types;
+    for (const Entry& e : selected) {
+        const QString type = cellText(e.B);
+        auto it = std::find_if(types.begin(), types.end(), [&](const TypeCount& t) { return t.type == type; });
+        if (it == types.end())
+            types.append({type, 1});
+        else
+            ++it->records;
+    }
+    return types;
+}
+
+QString typesText(const QList<TypeCount>& types) {
+    QStringList parts;
+    for (const TypeCount& t : types)
+        parts << t.type + QStringLiteral(" — ") + QString::number(t.records);
+    return parts.join(QStringLiteral(", "));
 }
 
 } // namespace korv::totals

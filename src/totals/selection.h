@@ -1,7 +1,7 @@
 #pragma once
 
-// The scan of the logbook sheet for a totals run: which entries fall in the period, and whether the
-// records taken are of one aircraft type.
+// The scan of the logbook sheet for a totals run: which entries fall in the period, and of which aircraft
+// types the records taken are.
 
 #include "totals/entries.h"
 #include "totals/period.h"
@@ -12,9 +12,11 @@
 namespace korv::totals {
 
 // The indices of the entries taken for the period, in the logbook's order; a month heading is never
-// taken. Month periods compare the record's mm.yy, year periods its yy, except that the record below a
-// month heading is judged by the heading's year; a free period compares the record's own date as a date,
-// both ends included. Reports the status texts and progress of the scan.
+// taken. Month periods take the records of the month, year periods those of the year, except that the
+// record right below a month heading is judged by the heading's year; a free period compares the record's
+// own date, both ends included. A pair that is neither a record nor a heading is refused
+// (Error::BadEntry naming its row and column) unless its own date puts it outside the period. Reports the
+// status texts and progress of the scan.
 QList<int> SelectEntries(const QList<Entry>& entries, const PeriodState& period, TotalsProgress& progress);
 
 struct AircraftTypes {
@@ -24,5 +26,15 @@ struct AircraftTypes {
 
 // The aircraft types of the selected records, counted up to the first without a type.
 AircraftTypes CheckAircraftType(const QList<Entry>& selected, TotalsProgress& progress);
+
+struct TypeCount {
+    QString type;
+    int records = 0;
+};
+// The aircraft types of the selected records with their numbers of records, in the order each first
+// appears in the logbook.
+QList<TypeCount> countTypes(const QList<Entry>& selected);
+// "Л-39 — 5, Су-27 — 4".
+QString typesText(const QList<TypeCount>& types);
 
 } // namespace korv::totals

@@ -25,20 +25,29 @@ namespace {
 constexpr int kSummaryFirst = records::kFirstRow;
 constexpr int kSummaryLast = kSummaryFirst + 10;
 
-// The records taken, copied to "Лист2" from row 7 with their formats: each run of records that follow one
-// another in the logbook in one copy. A record pair holds nothing right of V.
-void copySelection(Sheet& from, Sheet& to, const QList<Entry>& entries, const QList<int>& taken) {
-    int pasteRow = records::kFirstRow;
-    for (int k = 0; k < taken.size();) {
-        int last = k;
-        while (last + 1 < taken.size() && taken[last + 1] == taken[last] + 1)
-            ++last;
-        const int firstRow = entries[taken[k]].row;
-        const int lastRow = entries[taken[last]].row + records::kRowsPerRecord - 1;
-        from.cells(firstRow, column::A, lastRow, records::kLastHeadingColumn).copyTo(to.cell(pasteRow, column::A));
-        pasteRow += lastRow - firstRow + 1;
-        k = last + 1;
-    }
+// "Лист1" read in one block: columns A..U of every pair to the last used row.
+QList<Entry> readEntries(Sheet& sheet1) {
+    const int last = sheet1.lastUsedRow();
+    if (last < records::kFirstRow)
+        return {};
+    return entriesFromBlock(sheet1.cells(records::kFirstRow, column::A, last + 1, records::kLastColumn).data());
+}
+
+// The thick rule down the right of column U that the sheet layout gives every row.
+void ruleColumnU(Sheet& sheet, int firstRow, int lastRow) {
+    logbook::Borders rule;
+    rule.right = logbook::LineWeight::Thick;
+    sheet.cells(firstRow, column::U, lastRow, column::U).setBorders(rule);
+}
+
+// "Лист2" as laid out: nothing below its header. A run keeps nothing there, but an earlier program's runs
+// may have left records (with their merges and formats) that would meet a later run's cells.
+void clearBelowHeader(Sheet& sheet) {
+    const int last = sheet.lastUsedRow();
+    if (last < records::kFirstRow)
+        return;
+    sheet.range(QStringLiteral("%1:%2").arg(records::kFirstRow + 1).arg(last + 2)).clear();
+    ruleColumnU(sheet, records::kFirstRow, last + 1);
 }
 
 // The category block as values (captions and sums), columns A..U of ten rows.
@@ -56,18 +65,19 @@ QList<QVariantList> blockValues(const CategoryBlock& block) {
     return rows;
 }
 
-// BuildSummarySheet: the category block pasted on "Лист4" (rows 7-16, font size 8), "Лист2" cleared below
-// its header, the number formats of the time and flight columns, zero sums in white, the caption and the
-// grand totals of row 17.
-void BuildSummarySheet(Sheet& sheet2, Sheet& sheet4, int selectedRows, const CategoryBlock& block,
-                       const PeriodState& period) {
-    const int blockRow = records::kFirstRow + selectedRows;
-    sheet2.cells(blockRow, column::A, blockRow + 9, records::kLastColumn).setData(blockValues(block));
-    sheet2.cells(blockRow, column::A, blockRow + 9, records::kLastColumn).copyTo(sheet4.cell(kSummaryFirst, column::A));
+// BuildSummarySheet: the category block on "Лист4" (rows 7-16, font size 8, the look of the sheet's own
+// cells below the header, as a block pasted from the selection sheet brings it), the number formats of the
+// time and flight columns, zero sums in white, the caption and the grand totals of row 17. The selection
+// sheet the described run passes the block through ends empty: only what the saved file shows is done.
+void BuildSummarySheet(Sheet& sheet4, const CategoryBlock& block, const PeriodState& period) {
+    sheet4.cells(kSummaryFirst, column::A, kSummaryLast, records::kLastColumn).clearContents();
+    logbook::Range rows = sheet4.cells(kSummaryFirst, column::A, kSummaryLast - 1, records::kLastColumn);
+    rows.clear();
+    ruleColumnU(sheet4, kSummaryFirst, kSummaryLast - 1);
+    rows.setData(blockValues(block));
     logbook::CellFormat small;
     small.fontSize = 8;
-    sheet4.cells(kSummaryFirst, column::A, kSummaryLast - 1, records::kLastColumn).apply(small);
-    sheet2.cells(records::kFirstRow, column::A, blockRow + 10, records::kLastColumn).clear();
+    rows.apply(small);
 
     logbook::CellFormat time;
     time.numberFormat = QStringLiteral("[h]:mm");
@@ -137,6 +147,11 @@ void TotalsRun::printSummary(const QString& rendered, const QString& realBookPat
 
 TotalsRun::TotalsRun(logbook::SpreadsheetHost& host, QString bookPath) : host_(host), bookPath_(std::move(bookPath)) {}
 
+QString text::typeQuestion(const QList<TypeCount>& types) {
+    return QStringLiteral("В периоде записи на типах: ") + typesText(types) +
+           QStringLiteral(". Подбить итоги по типу:");
+}
+
 TotalsOutcome TotalsRun::cmdItog_Click(PeriodOption option, const QDate& today, const QString& txtC,
                                        const QString& txtPo, TotalsProgress& progress, Dialogs& dialogs) {
     TotalsOutcome outcome;
@@ -146,68 +161,88 @@ TotalsOutcome TotalsRun::cmdItog_Click(PeriodOption option, const QDate& today, 
         outcome.end = TotalsEnd::BadPeriod;
         return outcome;
     }
+    QString type = aircraftType;
     try {
-        logbook::BookChange change(host_, bookPath_, settings);
-        Sheet sheet1 = change.sheet(logbook::kSheet1);
-        Sheet sheet2 = change.sheet(logbook::kSheet2);
-        Sheet sheet4 = change.sheet(logbook::kSheet4);
-        sheet4.cells(kSummaryFirst, column::A, kSummaryLast, records::kLastColumn).clearContents();
+        for (;;) {
+            logbook::BookChange change(host_, bookPath_, settings);
+            Sheet sheet1 = change.sheet(logbook::kSheet1);
+            const QList<Entry> entries = readEntries(sheet1);
+            if (entries.isEmpty()) {
+                progress.range(0, 2);
+                change.discard(); // the file stays as it was
+                dialogs.message(text::kEmptyTitle, text::kEmpty, Dialogs::Icon::Information);
+                outcome.end = TotalsEnd::EmptyLogbook;
+                return outcome;
+            }
+            QList<Entry> selected;
+            for (int i : SelectEntries(entries, period, progress))
+                selected << entries[i];
+            const auto noRecords = [&](const QString& message) {
+                progress.status(QStringLiteral("Облом..."));
+                change.discard();
+                dialogs.message(text::kNoRecordsTitle, message, Dialogs::Icon::Information);
+                outcome.end = TotalsEnd::NoRecords;
+                return outcome;
+            };
+            if (selected.isEmpty())
+                return noRecords(text::kNoRecords);
+            // What cannot be counted stops the run before the pilot is asked anything.
+            for (const Entry& e : selected)
+                recordValues(e);
 
-        // "Лист1" in one block: columns A..S of every entry.
-        const int last = sheet1.lastUsedRow();
-        const QList<Entry> entries =
-            last < records::kFirstRow
-                ? QList<Entry>{}
-                : entriesFromBlock(sheet1.cells(records::kFirstRow, column::A, last + 1, column::S).data());
-        if (entries.isEmpty()) {
-            progress.range(0, 2);
-            change.discard(); // the file stays as it was
-            dialogs.message(text::kEmptyTitle, text::kEmpty, Dialogs::Icon::Information);
-            outcome.end = TotalsEnd::EmptyLogbook;
-            return outcome;
-        }
-        const QList<int> taken = SelectEntries(entries, period, progress);
-        if (taken.isEmpty()) {
-            progress.status(QStringLiteral("Облом..."));
-            change.discard();
-            dialogs.message(text::kNoRecordsTitle, text::kNoRecords, Dialogs::Icon::Information);
-            outcome.end = TotalsEnd::NoRecords;
-            return outcome;
-        }
-        copySelection(sheet1, sheet2, entries, taken);
-        QList<Entry> selected;
-        for (int i : taken)
-            selected << entries[i];
+            CheckAircraftType(selected, progress);
+            const QList<TypeCount> types = countTypes(selected);
+            if (types.size() > 1)
+                outcome.types = types;
+            if (type.isEmpty() && types.size() > 1) {
+                // Asked with nothing held; the logbook is read again for the type chosen, as it may have
+                // changed meanwhile.
+                change.discard();
+                QStringList names;
+                for (const TypeCount& t : types)
+                    names << t.type;
+                const auto chosen = dialogs.choice(text::kTypeTitle, text::typeQuestion(types), names);
+                if (!chosen) {
+                    outcome.end = TotalsEnd::MixedTypes;
+                    return outcome;
+                }
+                type = names[*chosen];
+                continue;
+            }
+            if (!type.isEmpty()) {
+                selected.removeIf([&](const Entry& e) { return cellText(e.B) != type; });
+                if (selected.isEmpty())
+                    return noRecords(QStringLiteral("В периоде нет записей на типе ") + type +
+                                     QStringLiteral(": есть записи на типах ") + typesText(types) + u'.');
+            }
+            outcome.type = cellText(selected.front().B);
+            const CategoryBlock block = RunCategoryPasses(selected, outcome.type, progress);
 
-        const AircraftTypes types = CheckAircraftType(selected, progress);
-        outcome.end = TotalsEnd::MixedTypes;
-        if (!types.BookType.isEmpty() && types.OtherType.isEmpty()) {
-            const CategoryBlock block = RunCategoryPasses(selected, types.BookType, progress);
-            int withDate = 0;
-            while (withDate < selected.size() && !isEmptyCell(selected[withDate].A))
-                ++withDate;
-            BuildSummarySheet(sheet2, sheet4, 2 * withDate, block, period);
+            Sheet sheet2 = change.sheet(logbook::kSheet2);
+            Sheet sheet4 = change.sheet(logbook::kSheet4);
+            clearBelowHeader(sheet2);
+            BuildSummarySheet(sheet4, block, period);
             outcome.end = TotalsEnd::Summary;
-        }
-        progress.status(QStringLiteral("Задание выполнено, сэр!"));
+            progress.status(QStringLiteral("Задание выполнено, сэр!"));
 
-        // The summary is made printable and rendered, and the logbook saved, before the pilot is asked:
-        // the logbook is not held, and no office waits, while he thinks it over. What prints is what was
-        // saved.
-        sheet4.setPageSetup(logbook::PageSetup{});
-        sheet4.setPrintArea(QStringLiteral("$A$1:$U$17"));
-        QTemporaryDir scratch;
-        const QString rendered = scratch.filePath(QStringLiteral("summary.pdf"));
-        change.book().exportPdf(rendered, sheet4.range(QStringLiteral("A1:U17")));
-        if (const auto note = change.save())
-            dialogs.message(text::kFailedTitle, *note, Dialogs::Icon::Warning);
+            // The summary is made printable and rendered, and the logbook saved, before the pilot is asked:
+            // the logbook is not held, and no office waits, while he thinks it over. What prints is what
+            // was saved.
+            sheet4.setPageSetup(logbook::PageSetup{});
+            sheet4.setPrintArea(QStringLiteral("$A$1:$U$17"));
+            QTemporaryDir scratch;
+            const QString rendered = scratch.filePath(QStringLiteral("summary.pdf"));
+            change.book().exportPdf(rendered, sheet4.range(QStringLiteral("A1:U17")));
+            if (const auto note = change.save())
+                dialogs.message(text::kFailedTitle, *note, Dialogs::Icon::Warning);
 
-        outcome.printAnswered = dialogs.question(text::kPrintTitle, text::kPrintQuestion);
-        if (outcome.printAnswered) {
-            dialogs.message(text::kPrinterTitle, text::kPrinterOn, Dialogs::Icon::Information);
-            printSummary(rendered, change.realPath(), dialogs, outcome);
+            outcome.printAnswered = dialogs.question(text::kPrintTitle, text::kPrintQuestion);
+            if (outcome.printAnswered) {
+                dialogs.message(text::kPrinterTitle, text::kPrinterOn, Dialogs::Icon::Information);
+                printSummary(rendered, change.realPath(), dialogs, outcome);
+            }
+            return outcome;
         }
-        return outcome;
     } catch (const Error& e) {
         log::error(QStringLiteral("Итоги"), e);
         dialogs.message(text::kFailedTitle,

@@ -10,6 +10,7 @@
 #include "logbook/host.h"
 #include "totals/period.h"
 #include "totals/progress.h"
+#include "totals/selection.h"
 
 #include <QString>
 
@@ -19,7 +20,7 @@ enum class TotalsEnd {
     Summary,      // the summary built and saved
     EmptyLogbook, // no entry at all: nothing saved
     NoRecords,    // nothing in the period: nothing saved
-    MixedTypes,   // records of more than one aircraft type: an empty summary, saved
+    MixedTypes,   // records of more than one aircraft type and no type chosen: nothing saved
     BadPeriod,    // the free period's dates refused before anything was opened
     Failed        // the logbook could not be changed (its message shown); the file is as it was
 };
@@ -29,6 +30,8 @@ struct TotalsOutcome {
     bool printAnswered = false; // the pilot answered Yes to "Отпечатать итог ?"
     bool printed = false;       // sent to the printer
     QString pdf;                // where the summary was kept as a PDF, if it was
+    QList<TypeCount> types;     // the aircraft types of the period, when it held more than one
+    QString type;               // the aircraft type totalled
 };
 
 // Message texts of a totals run.
@@ -43,6 +46,9 @@ inline const QString kPrintQuestion = QStringLiteral("Отпечатать ит�
 inline const QString kPrinterTitle = QStringLiteral("Распечатка");
 inline const QString kPrinterOn = QStringLiteral("Включите принтер.");
 inline const QString kFailedTitle = QStringLiteral("Подсчёт итогов");
+inline const QString kTypeTitle = QStringLiteral("Тип самолёта");
+// "В периоде записи на типах: Л-39 — 5, Су-27 — 4. Подбить итоги по типу:"
+QString typeQuestion(const QList<TypeCount>& types);
 } // namespace text
 
 class TotalsRun {
@@ -53,12 +59,17 @@ public:
     PeriodState period;
     // How the run waits for other programs and deals with their locks.
     logbook::ChangeSettings settings;
+    // The aircraft type to total when the period holds records of several; empty: the pilot is asked (the
+    // CLI's --type sets it). A type the period does not hold ends the run without records.
+    QString aircraftType;
     // Where "Yes" to the print question sends the summary: empty for the printer; a file path (the
     // CLI's --pdf) writes the PDF there instead.
     QString pdfInsteadOfPrinter;
 
-    // The run of "Считать" with `option` chosen, today being `today`. After the end Summary or MixedTypes
-    // with the answer No, the form shows "Лист4" for viewing.
+    // The run of "Считать" with `option` chosen, today being `today`. After the end Summary with the answer
+    // No, the form shows "Лист4" for viewing. Records of several aircraft types in the period: the pilot
+    // chooses one (Dialogs::choice) with nothing held meanwhile, and the logbook is read again for it;
+    // without a choice the run ends MixedTypes and the file stays as it was.
     TotalsOutcome cmdItog_Click(PeriodOption option, const QDate& today, const QString& txtC, const QString& txtPo,
                                 TotalsProgress& progress, Dialogs& dialogs);
 

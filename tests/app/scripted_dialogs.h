@@ -15,7 +15,7 @@
 class ScriptedDialogs : public korv::Dialogs {
 public:
     struct Box {
-        QString kind; // "message", "question", "input"
+        QString kind; // "message", "question", "input", "choice"
         QString title;
         QString text;
         Icon icon;
@@ -37,6 +37,14 @@ public:
         return inputs.isEmpty() ? std::nullopt : inputs.takeFirst();
     }
 
+    std::optional<int> choice(const QString& title, const QString& prompt, const QStringList& items) override {
+        boxes.append({QStringLiteral("choice"), title, prompt, Icon::Question});
+        offered << items;
+        if (onQuestion)
+            onQuestion();
+        return choices.isEmpty() ? std::nullopt : choices.takeFirst();
+    }
+
     QStringList titles() const {
         QStringList t;
         for (const Box& b : boxes)
@@ -47,6 +55,8 @@ public:
     QList<Box> boxes;
     QList<bool> answers;
     QList<std::optional<QString>> inputs;
+    QList<std::optional<int>> choices; // cancelled when none is left
+    QList<QStringList> offered;        // the items of every choice box
     // Run while a message or a question is up, to see the forms as the pilot sees them then.
     std::function<void()> onMessage;
     std::function<void()> onQuestion;

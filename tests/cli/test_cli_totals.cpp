@@ -2,6 +2,7 @@
 // table, every end with its exit status, a PDF of the printed range.
 
 #include "support/cli_run.h"
+#include "support/files.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -101,4 +102,43 @@ TEST_F(CliTotals, EveryEndHasItsExitStatus) {
     EXPECT_EQ(none["end"].toString(), "no-records");
     EXPECT_EQ(none["status"].toArray().last().toString(), "Облом...");
     EXPECT_EQ(json({"--period", "01.09.2004-30.09.04"}, 0)["end"].toString(), "summary");
+}
+
+TEST_F(CliTotals, TwoAircraftTypesAreTotalledByTheTypeGivenAndARunAfterIsAsOnTheFileBefore) {
+    // Л-39 in November and December 2026, Су-27 in December.
+    QByteArray su27 = shiftJson("02.12.26");
+    su27.replace("Л-39", "Су-27");
+    ASSERT_EQ(runCli({"write", "--dir", dir.filePath("book")},
+                     "[" + shiftJson("10.11.26") + "," + shiftJson("20.11.26") + "," + shiftJson("01.12.26") + "," +
+                         su27 + "]",
+                     180000, env)
+                  .exitCode,
+              0);
+    const QString book = dir.filePath("book/Korvelanta.xls");
+    const QByteArray before = testfiles::hashOf(book);
+
+    const CliRun mixed = totals({"--period", "current-year", "--today", "08.12.26"});
+    EXPECT_EQ(mixed.exitCode, 1);
+    const QString err = QString::fromUtf8(mixed.err);
+    EXPECT_TRUE(err.contains("В периоде записи на типах: Л-39 — 3, Су-27 — 1.")) << err.toStdString();
+    EXPECT_TRUE(err.contains("--type Л-39 или --type Су-27")) << err.toStdString();
+    EXPECT_EQ(testfiles::hashOf(book), before);
+    const QJsonObject j = json({"--period", "current-year", "--today", "08.12.26"}, 1);
+    EXPECT_EQ(j["end"].toString(), "mixed-types");
+    ASSERT_EQ(j["types"].toArray().size(), 2);
+    EXPECT_EQ(j["types"][0]["type"].toString(), "Л-39");
+    EXPECT_EQ(j["types"][0]["records"].toInt(), 3);
+
+    // The run after it counts November as on the file before.
+    const QJsonObject november = json({"--period", "01.11.26-30.11.26"}, 0);
+    EXPECT_EQ(november["rows"]["17"]["F"].toDouble(), 2);
+    EXPECT_EQ(november["rows"]["17"]["G"].toString(), "2:50");
+
+    const QJsonObject su = json({"--period", "current-year", "--today", "08.12.26", "--type", "Су-27"}, 0);
+    EXPECT_EQ(su["end"].toString(), "summary");
+    EXPECT_EQ(su["type"].toString(), "Су-27");
+    EXPECT_EQ(su["rows"]["11"]["E"].toString(), "Итого Су-27     День");
+    EXPECT_EQ(su["rows"]["17"]["F"].toDouble(), 1);
+    EXPECT_EQ(json({"--period", "current-year", "--today", "08.12.26", "--type", "МиГ-29"}, 1)["end"].toString(),
+              "no-records");
 }

@@ -23,6 +23,11 @@ public:
             probe();
         return RecordingDialogs::question(title, text);
     }
+    std::optional<int> choice(const QString& title, const QString& prompt, const QStringList& items) override {
+        if (probe)
+            probe();
+        return RecordingDialogs::choice(title, prompt, items);
+    }
 };
 
 } // namespace korv::testsupport

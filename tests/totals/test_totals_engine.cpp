@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 using namespace korv;
 using namespace korv::totals;
 
@@ -56,6 +58,7 @@ Entry record(const QVariant& date, const QString& exercise, const QString& dayNi
 
 Entry heading(const QString& caption) {
     Entry e;
+    e.kind = logbook::PairKind::Heading;
     e.A = QString();
     e.B = QString();
     e.E = caption;
@@ -155,11 +158,74 @@ TEST(Scan, BelowAHeadingTheYearModesJudgeByTheHeadingAndTheFreePeriodByTheRecord
     EXPECT_EQ(progress.values, (QList<int>{4, 6}));
 }
 
-TEST(Scan, AColumnAThatHoldsNoDateIsTakenByNoFreePeriod) {
-    const QList<Entry> entries = {record(QString("вчера"), "Упр.  7"), record(serial(2004, 9, 24), "Упр.  8")};
+// The message of the BadEntry error `f` throws; empty when it throws none.
+template <typename F>
+QString badEntry(F&& f) {
+    try {
+        f();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), Error::BadEntry) << e.what();
+        return e.description();
+    }
+    return {};
+}
+
+// Sheet rows from row 7 as a block read gives them (columns A..U), a pair per entry given as {A, E, G}.
+QList<QVariantList> block(const QList<std::array<QVariant, 3>>& pairs) {
+    QList<QVariantList> rows;
+    for (const auto& p : pairs) {
+        QVariantList first(21, QString()), second(21, QString());
+        first[0] = p[0];
+        first[4] = p[1];
+        first[6] = p[2];
+        if (!isEmptyCell(p[0]) && !isEmptyCell(p[1]))
+            first[1] = QString("Л-39"), first[2] = QString("Д");
+        rows << first << second;
+    }
+    return rows;
+}
+
+TEST(Scan, HolesAreNoEndAndWhatCannotBeReadStopsTheRunUnlessItsDateLiesOutside) {
+    const QVariant none = QString();
+    // A heading, a record, a hole, a record whose exercise was cleared (dated 2003), a record after it.
+    QList<Entry> entries = entriesFromBlock(block({{none, QString("Сентябрь  2004 г."), none},
+                                                   {serial(2004, 9, 1), QString("Упр.  7"), 60 / 1440.0},
+                                                   {none, none, none},
+                                                   {serial(2003, 5, 1), none, 60 / 1440.0},
+                                                   {serial(2004, 9, 3), QString("Упр.  8"), 60 / 1440.0}}));
+    ASSERT_EQ(entries.size(), 4);
+    EXPECT_EQ(entries[3].row, 14); // sheet row 15: the hole was passed over, not the end
     Recorded progress;
-    EXPECT_EQ(SelectEntries(entries, period(PeriodOption::FreePeriod, {2026, 1, 1}, "01.01.04", "31.12.04"), progress),
-              (QList<int>{1}));
+    EXPECT_EQ(SelectEntries(entries, period(PeriodOption::CurrentMonth, {2004, 9, 20}), progress), (QList<int>{1, 3}));
+    // In its own period the record without an exercise cannot be counted: the run names it.
+    const QString message = badEntry([&] {
+        SelectEntries(entries, period(PeriodOption::CurrentYear, {2003, 9, 20}), progress);
+    });
+    EXPECT_TRUE(message.contains("строке 13")) << message.toStdString();
+    EXPECT_TRUE(message.contains("01.05.2003")) << message.toStdString();
+    EXPECT_TRUE(message.contains("столбце E")) << message.toStdString();
+
+    // A date typed as no date can belong to any period.
+    entries = entriesFromBlock(block({{QString("вчера"), QString("Упр.  7"), 60 / 1440.0}}));
+    const QString noDate = badEntry([&] {
+        SelectEntries(entries, period(PeriodOption::FreePeriod, {2026, 1, 1}, "01.01.04", "31.12.04"), progress);
+    });
+    EXPECT_TRUE(noDate.contains("строке 7")) << noDate.toStdString();
+    EXPECT_TRUE(noDate.contains("«вчера»")) << noDate.toStdString();
+    // A record whose date was cleared keeps its times: it is no month heading to pass over.
+    entries = entriesFromBlock(block({{none, QString("Упр.  7"), 60 / 1440.0}}));
+    EXPECT_FALSE(badEntry([&] {
+                     SelectEntries(entries, period(PeriodOption::CurrentMonth, {2004, 9, 20}), progress);
+                 }).isEmpty());
+}
+
+TEST(Scan, APairOutOfStepIsRefusedNamingItsRow) {
+    QList<QVariantList> rows = block({{serial(2004, 9, 1), QString("Упр.  7"), 60 / 1440.0}});
+    rows.prepend(QVariantList(21, QString())); // a row inserted above the record
+    const QString message = badEntry([&] { entriesFromBlock(rows); });
+    EXPECT_TRUE(message.startsWith("В строке 8 лётной книжки запись начинается не с нечётной строки"))
+        << message.toStdString();
+    EXPECT_TRUE(message.contains("удалите или вставьте одну строку выше и повторите")) << message.toStdString();
 }
 
 TEST(Scan, MixedAircraftTypesAreFound) {
@@ -172,6 +238,8 @@ TEST(Scan, MixedAircraftTypesAreFound) {
     t = CheckAircraftType(selected, progress);
     EXPECT_EQ(t.OtherType, "Су-25");
     EXPECT_EQ(progress.texts.front(), "Проверка типа самолёта....");
+    selected << record(serial(2004, 9, 3), "Упр.  9");
+    EXPECT_EQ(typesText(countTypes(selected)), "Л-39 — 2, Су-25 — 1"); // in the order they first appear
 }
 
 // ---- the category passes
@@ -230,8 +298,8 @@ TEST(CategoryPasses, EachFlightCountsInItsCategoriesAndTheTotalsTakeEveryFlight)
 }
 
 TEST(CategoryPasses, SumsAreThoseASheetWouldGive) {
-    // F 1, 2, 1 gives 4; times 1:10, 0:50, 2:00 give 4:00; a text in F is passed over as a sum formula
-    // does; Q, R, S are whole numbers rounded half to even.
+    // F 1, 2, 1 gives 4; times 1:10, 0:50, 2:00 give 4:00; a whole number typed as text counts as that
+    // number; Q, R, S are whole numbers rounded half to even.
     QList<Entry> selected = {record(serial(2004, 9, 1), "Упр. 94", "Д", "П", 1, 70, 2.5, 1.0, 1.0),
                              record(serial(2004, 9, 2), "Упр. 94", "Д", "П", 2, 50, 3.5, QString("2"), QString()),
                              record(serial(2004, 9, 3), "Упр. 94", "Д", "П", 1, 120, 1.0, 1.0, QString())};
@@ -241,7 +309,7 @@ TEST(CategoryPasses, SumsAreThoseASheetWouldGive) {
     ASSERT_TRUE(b[1]);
     EXPECT_EQ(b[1]->sums[0], 4);
     EXPECT_NEAR(b[1]->sums[1], 4 / 24.0, 1e-12);
-    EXPECT_EQ(b[1]->sums[5], 2); // O: the text "1" is not added
+    EXPECT_EQ(b[1]->sums[5], 3); // O: the text "1" counts
     EXPECT_EQ(b[1]->sums[6], 2 + 4 + 1);
     EXPECT_EQ(b[1]->sums[7], 4);
     EXPECT_EQ(b[1]->sums[8], 1);
@@ -262,13 +330,37 @@ TEST(CategoryPasses, ACountThatIsNoWholeNumberIsRefusedNamingTheRecord) {
     EXPECT_THROW(RunCategoryPasses(huge, "Л-39", progress), Error);
 }
 
-TEST(CategoryPasses, OnlyTheRecordsUpToTheFirstWithoutADateCount) {
-    QList<Entry> selected = {record(serial(2004, 9, 1), "Упр. 94"), record(serial(2004, 9, 2), "Упр. 94"),
-                             record(QString(), "Упр. 94"), record(serial(2004, 9, 4), "Упр. 94")};
+TEST(CategoryPasses, ATimeTypedAsTextCountsAndWhatCannotBeCountedIsRefusedNamingTheCell) {
+    QList<Entry> selected = {record(serial(2004, 9, 1), "Упр. 94", "Д", "П", 1, 70),
+                             record(serial(2004, 9, 2), "Упр. 94", "Д", "П", 1, 50)};
+    selected[1].G = QString(" 1:25 ");
+    selected[1].I = QString("0:20");
     Recorded progress;
-    const CategoryBlock b = RunCategoryPasses(selected, "Л-39", progress);
+    CategoryBlock b = RunCategoryPasses(selected, "Л-39", progress);
     ASSERT_TRUE(b[1]);
-    EXPECT_EQ(b[1]->sums[0], 2);
+    EXPECT_NEAR(b[1]->sums[1] * 1440, 70 + 85, 1e-9);
+    EXPECT_NEAR(b[1]->sums[3] * 1440, 30 + 20, 1e-9); // the complex weather part stays within the flight time
+
+    struct {
+        int column;
+        QVariant value;
+        const char* named;
+    } refused[] = {{6, QString("полтора"), "G «Налёт, общий» стоит «полтора»"},
+                   {6, QString("1:75"), "G «Налёт, общий»"},
+                   {5, QString("1а"), "F «Количество полётов»"},
+                   {8, QVariant(), "I «в СМУ, всего» стоит ошибка вычисления"},
+                   {2, QString("X"), "C «Время суток» стоит «X»"},
+                   {1, QString(), "B «Тип самолёта» пусто"}};
+    for (const auto& r : refused) {
+        QList<Entry> bad = selected;
+        QVariant* cells[] = {&bad[1].A, &bad[1].B, &bad[1].C, &bad[1].D, &bad[1].E,
+                             &bad[1].F, &bad[1].G, &bad[1].H, &bad[1].I};
+        *cells[r.column] = r.value;
+        bad[1].row = 8;
+        const QString message = badEntry([&] { RunCategoryPasses(bad, "Л-39", progress); });
+        EXPECT_TRUE(message.contains("В строке 9 лётной книжки (запись от 02.09.2004) в столбце " + QString(r.named)))
+            << message.toStdString();
+    }
 }
 
 TEST(CategoryPasses, StatusTextsComeInThePassesOrder) {

@@ -12,6 +12,7 @@
 #include "logbook/newbook.h"
 #include "support/files.h"
 #include "support/probing_dialogs.h"
+#include "totals/office_book.h"
 #include "totals/printing.h"
 #include "totals/totals_run.h"
 
@@ -27,103 +28,11 @@
 using namespace korv;
 using namespace korv::totals;
 namespace lb = korv::logbook;
-using flight::CellValue;
-using flight::FlightRecord;
 
-namespace {
-
+using namespace totalstest;
 using testfiles::hashOf;
 
-class Office : public ::testing::Environment {
-public:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        lb::SpreadsheetHost::Options o;
-        o.profileDir = dir.filePath("profile");
-        host = new lb::SpreadsheetHost(o);
-        QDir().mkpath(dir.filePath("template"));
-        lb::NoProgress progress;
-        RecordingDialogs dialogs;
-        lb::createNewLogbook(*host, dir.filePath("template"), progress, dialogs);
-        templateBook = lb::bookPath(dir.filePath("template"));
-    }
-    void TearDown() override {
-        delete host;
-        host = nullptr;
-    }
-    static inline lb::SpreadsheetHost* host = nullptr;
-    static inline QString templateBook;
-    QTemporaryDir dir;
-};
-
 const auto* const kOffice = ::testing::AddGlobalTestEnvironment(new Office);
-
-struct Flight {
-    QDate date;
-    const char* exercise; // column E
-    const char* dayNight = "Д";
-    const char* seat = "П";
-    int flights = 1;
-    int minutes = 60;
-    int cloudMinutes = 0;
-    int approaches = 2;
-    const char* type = "Л-39";
-};
-
-FlightRecord recordOf(const Flight& f) {
-    FlightRecord r;
-    r.date = f.date;
-    r.cells = {{'A', 0, CellValue::ofDate(f.date)},
-               {'B', 0, CellValue::ofText(QString::fromUtf8(f.type))},
-               {'C', 0, CellValue::ofText(QString::fromUtf8(f.dayNight))},
-               {'D', 0, CellValue::ofText(QString::fromUtf8(f.seat))},
-               {'E', 0, CellValue::ofText(QString::fromUtf8(f.exercise))},
-               {'F', 0, CellValue::ofNumber(f.flights)},
-               {'G', 0, CellValue::ofMinutes(f.minutes)},
-               {'J', 0, CellValue::ofMinutes(f.cloudMinutes)},
-               {'Q', 0, CellValue::ofNumber(f.approaches)},
-               {'R', 0, CellValue::ofNumber(f.approaches)},
-               {'M', 1, CellValue::ofNumber(600)}};
-    return r;
-}
-
-class TotalsRunTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        book = lb::bookPath(dir.path());
-        ASSERT_TRUE(QFile::copy(Office::templateBook, book));
-        QFile::setPermissions(book, QFile::ReadOwner | QFile::WriteOwner);
-    }
-    void write(const QList<Flight>& flights) {
-        for (const Flight& f : flights)
-            flight::WriteFlightRecord(*Office::host, book, recordOf(f));
-    }
-    TotalsOutcome run(PeriodOption option, const QDate& today, bool print = false, const QString& c = {},
-                      const QString& po = {}) {
-        dialogs.messages.clear();
-        dialogs.answerYes = print;
-        progress = RecordedStatus();
-        return totals.cmdItog_Click(option, today, c, po, progress, dialogs);
-    }
-    // Reads the file back, the workbook closed again afterwards.
-    template <typename F>
-    void inspect(F&& f) {
-        lb::Workbook wb = Office::host->openWorkbook(book);
-        f(wb);
-        wb.close(lb::CloseMode::Discard);
-    }
-
-    QTemporaryDir dir;
-    QString book;
-    TotalsRun totals{*Office::host, lb::bookPath(dir.path())};
-    RecordingDialogs dialogs;
-    RecordedStatus progress;
-};
-
-double minutesOf(const lb::Range& cell) { return std::round(cell.value() * 1440); }
-
-} // namespace
 
 TEST_F(TotalsRunTest, AMonthSummedAsCountedByHand) {
     write({{{2004, 8, 30}, "Упр. 94 август"},
@@ -201,34 +110,6 @@ TEST_F(TotalsRunTest, TimesOverADayAndAYearWithItsHeadings) {
         EXPECT_EQ(s.range("E17").text(), "Всего за 2005 год");
     });
     EXPECT_TRUE(progress.texts.contains("Выборка за 2005 год..."));
-}
-
-TEST_F(TotalsRunTest, MixedTypesLeaveAnEmptySummaryAndTheSelectionAndAreSaved) {
-    write({{{2004, 9, 1}, "Упр. 94"}, {{2004, 9, 2}, "Упр. 94"}});
-    // An earlier summary on "Лист4" is cleared by the run.
-    EXPECT_EQ(run(PeriodOption::CurrentMonth, {2004, 9, 20}).end, TotalsEnd::Summary);
-    lb::Workbook wb = Office::host->openWorkbook(book);
-    wb.sheet(lb::kSheet1).range("B11").setText("Су-25");
-    wb.close(lb::CloseMode::Save);
-    const QByteArray before = hashOf(book);
-
-    EXPECT_EQ(run(PeriodOption::CurrentMonth, {2004, 9, 20}).end, TotalsEnd::MixedTypes);
-    EXPECT_EQ(progress.texts.back(), "Задание выполнено, сэр!");
-    EXPECT_EQ(dialogs.messages.size(), 1); // the print question still comes
-    EXPECT_NE(hashOf(book), before);
-    inspect([](lb::Workbook& wb) {
-        lb::Sheet s4 = wb.sheet(lb::kSheet4);
-        for (const QVariantList& row : s4.range("A7:U17").data())
-            for (const QVariant& v : row)
-                EXPECT_EQ(v.toString(), QString());
-        // The selection stays: both records, never their month heading.
-        lb::Sheet s2 = wb.sheet(lb::kSheet2);
-        EXPECT_EQ(s2.range("B7").text(), "Л-39");
-        EXPECT_EQ(s2.range("B9").text(), "Су-25");
-        EXPECT_TRUE(s2.range("E7:E8").isMerged());
-        for (const QVariantList& row : s2.range("E7:E12").data())
-            EXPECT_FALSE(row[0].toString().startsWith("Сентябрь")) << row[0].toString().toStdString();
-    });
 }
 
 TEST_F(TotalsRunTest, AnEmptyLogbookAndAnEmptyPeriodLeaveTheFileByteForByte) {
