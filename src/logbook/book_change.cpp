@@ -2,6 +2,7 @@
 
 #include "common/log.h"
 #include "logbook/backups.h"
+#include "logbook/book_shape.h"
 #include "logbook/book_files.h"
 #include "logbook/foreign_locks.h"
 #include "logbook/logbook.h"
@@ -11,6 +12,7 @@
 #include <QFileInfo>
 #include <QUrl>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -83,6 +85,20 @@ void prepareOffice(SpreadsheetHost& host) {
     host.attach();
     if (const int n = host.closeHiddenWorkbooks())
         log::write(QStringLiteral("closed %1 workbook(s) left in the office unsaved").arg(n));
+}
+
+// Whether anything stands below the header of "Лист1": E7 in nearly every logbook, else any cell (the
+// used area counts formatted cells too, so the cells are read).
+bool holdsEntries(const Sheet& sheet1) {
+    if (sheet1.cell(records::kFirstRow, records::column::E).kind() != CellKind::Empty)
+        return true;
+    const int last = sheet1.lastUsedRow();
+    if (last < records::kFirstRow)
+        return false;
+    const QList<QVariantList> rows = sheet1.cells(records::kFirstRow, 0, last, records::kLastHeadingColumn).data();
+    return std::any_of(rows.begin(), rows.end(), [](const QVariantList& row) {
+        return std::any_of(row.begin(), row.end(), [](const QVariant& v) { return !isEmptyCell(v); });
+    });
 }
 
 // Runs `replace` with the file it replaces kept as a backup first (when asked); a replacement that fails
@@ -164,9 +180,11 @@ BookChange::BookChange(SpreadsheetHost& host, const QString& bookPath, const Cha
         removeOwnStaleLock(host, real_);
         book_ = host.openForChange(real_);
     });
-    // A logbook that holds no entry yet (just made) is replaced without a backup: nothing could be lost.
+    // A logbook that holds nothing below the header of "Лист1" yet (just made) is replaced without a backup:
+    // nothing could be lost. Anything there counts, not E7 alone: the pilot may have cleared the first
+    // heading of a logbook full of records.
     if (book_->hasSheet(kSheet1))
-        hadEntries_ = book_->sheet(kSheet1).cell(records::kFirstRow, records::column::E).kind() != CellKind::Empty;
+        hadEntries_ = holdsEntries(book_->sheet(kSheet1));
 }
 
 BookChange::~BookChange() { discard(); }

@@ -202,7 +202,8 @@ public:
     // Copies whole rows (content, formats, merges and heights) to dstRow.
     void copyRows(int firstRow, int count, int dstRow);
 
-    // The index of the last row holding anything, or -1 for an empty sheet.
+    // The index of the last row holding anything, formatted empty cells included (the used area), or -1 for
+    // an empty sheet.
     int lastUsedRow() const;
 
     void setPrintArea(const QString& text);

@@ -9,6 +9,7 @@
 #include "support/files.h"
 #include "totals/office_book.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -120,6 +121,15 @@ TEST_F(HandEdits, AClearedHeadingIsAHoleThatStaysAndRecordsAfterItCount) {
     writeNewAt(27);
     EXPECT_EQ(yearTotals(), std::make_pair(8.0, double(kSevenMinutes + kNew.minutes)));
     inspect([](lb::Workbook& wb) { EXPECT_EQ(wb.sheet(lb::kSheet1).range("E11").kind(), lb::CellKind::Empty); });
+}
+
+TEST_F(HandEdits, ALogbookWhoseFirstHeadingWasClearedIsStillKeptAsABackupBeforeAChange) {
+    edit([](lb::Sheet& s) { s.range("E7").clearContents(); });
+    const QByteArray edited = testfiles::contentOf(book);
+    writeNewAt(27);
+    const QStringList backups = QDir(dir.filePath("Backups")).entryList(QDir::Files);
+    ASSERT_FALSE(backups.isEmpty());
+    EXPECT_EQ(testfiles::contentOf(QDir(dir.filePath("Backups")).filePath(backups.back())), edited);
 }
 
 TEST_F(HandEdits, ClearedRecordsWithAndWithoutTheirFormatsStayHoles) {
