@@ -2,8 +2,8 @@
 
 #include "common/log.h"
 #include "logbook/backups.h"
-#include "logbook/book_shape.h"
 #include "logbook/book_files.h"
+#include "logbook/book_shape.h"
 #include "logbook/foreign_locks.h"
 #include "logbook/logbook.h"
 #include "logbook/record_layout.h"

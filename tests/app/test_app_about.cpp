@@ -191,4 +191,13 @@ TEST(Russian, QtsOwnTextsAreRussian) {
     EXPECT_EQ(warning->icon(), QMessageBox::Warning);
     warning->show();
     apptest::saveScreenshot(warning.get(), QStringLiteral("dialog_warning"));
+
+    // The type of a totals run over records of two types: a list to pick from, nothing typed.
+    auto choice = QtDialogs::makeChoiceBox(
+        "Тип самолёта", "В периоде записи на типах: Л-39 — 5, Су-27 — 4. Подбить итоги по типу:", {"Л-39", "Су-27"});
+    choice->show();
+    EXPECT_EQ(choice->comboBoxItems(), (QStringList{"Л-39", "Су-27"}));
+    EXPECT_FALSE(choice->isComboBoxEditable());
+    EXPECT_EQ(choice->textValue(), "Л-39");
+    apptest::saveScreenshot(choice.get(), QStringLiteral("dialog_choice"));
 }

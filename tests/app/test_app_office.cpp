@@ -1,17 +1,19 @@
 // End to end on the virtual display, against a Calc of the test's own (a private profile under the build
 // tree): a new logbook, a shift filled in, calculated and written, the logbook viewed in Calc and the
 // viewing ended, the month totalled and its summary viewed and printed; the totals of an empty logbook
-// and of a period without records; a missing logbook and a Calc closed by hand are said and the program
-// goes on.
+// and of a period without records, and of two aircraft types; a missing logbook and a Calc closed by hand are said and
+// the program goes on.
 
 #include "app/frmexcel.h"
 #include "app/frmglavnaja.h"
 #include "app/frmresume.h"
 #include "app/frmsmu.h"
 #include "app_test_support.h"
+#include "flight/record_writer.h"
 #include "logbook/host.h"
 #include "logbook/logbook.h"
 #include "logbook/record_layout.h"
+#include "support/flights.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -357,4 +359,47 @@ TEST(EndToEnd, CalcClosedByHandDuringViewingIsSaidAndTheProgramGoesOn) {
     EXPECT_TRUE(t.program->loadedViewForm()->isVisible());
     t.program->loadedViewForm()->cmdCloseExcel_Click();
     EXPECT_TRUE(main.isVisible());
+}
+
+TEST(EndToEnd, TheTotalsOfTwoAircraftTypesAskWhichTypeToTotal) {
+    apptest::TestProgram t(QDate(2026, 12, 7), profile());
+    frmGlavnaja& main = t.program->mainForm();
+    main.show();
+    ASSERT_NO_FATAL_FAILURE(makeLogbook(t, main));
+    for (const testflights::Flight& f :
+         {testflights::Flight{{2026, 12, 1}, "Упр. 94 полёт", "Д", "П", 1, 50},
+          testflights::Flight{{2026, 12, 2}, "Упр. 94 полёт", "Д", "П", 1, 60, 0, 2, "Су-27"}})
+        korv::flight::WriteFlightRecord(t.program->host(), t.program->bookPath(), testflights::recordOf(f));
+    const QByteArray before = fileBytes(t.program->bookPath());
+
+    main.mnuSummaryBookItem_Click();
+    frmResume* resume = t.program->loadedResumeForm();
+    ASSERT_NE(resume, nullptr);
+    // Cancelled: nothing is totalled, the form waits with the logbook as it was.
+    t.dialogs.boxes.clear();
+    t.dialogs.choices = {std::nullopt};
+    runTotals(resume);
+    ASSERT_EQ(t.dialogs.boxes.size(), 1);
+    EXPECT_EQ(t.dialogs.boxes[0].kind, "choice");
+    EXPECT_EQ(t.dialogs.boxes[0].text, "В периоде записи на типах: Л-39 — 1, Су-27 — 1. Подбить итоги по типу:");
+    EXPECT_EQ(t.dialogs.offered.back(), (QStringList{"Л-39", "Су-27"}));
+    EXPECT_EQ(resume->lastOutcome().end, korv::totals::TotalsEnd::MixedTypes);
+    EXPECT_TRUE(resume->isVisible());
+    EXPECT_TRUE(child<QPushButton>(resume, "cmdItog")->isEnabled());
+    EXPECT_EQ(child<QLabel>(resume, "lblCurOperation")->text(), "Жду Ваших указаний, сэр!");
+    EXPECT_EQ(fileBytes(t.program->bookPath()), before);
+
+    // Су-27 chosen, then printed: its summary alone.
+    FakeLp lp;
+    t.dialogs.boxes.clear();
+    t.dialogs.choices = {1};
+    t.dialogs.answers = {true};
+    runTotals(resume);
+    EXPECT_EQ(resume->lastOutcome().end, korv::totals::TotalsEnd::Summary);
+    EXPECT_EQ(resume->lastOutcome().type, "Су-27");
+    EXPECT_TRUE(main.isVisible());
+    lb::Workbook wb = t.program->host().openWorkbook(t.program->bookPath());
+    EXPECT_EQ(wb.sheet(lb::kSheet4).range("E11").text(), "Итого Су-27     День");
+    EXPECT_EQ(wb.sheet(lb::kSheet4).range("F17").value(), 1);
+    wb.close(lb::CloseMode::Discard);
 }
