@@ -122,6 +122,7 @@ void frmSMU::bindWidgets() {
             if (showing_)
                 return;
             session_.form.*b.field = text;
+            inputChanged();
             if (b.refreshes)
                 RefreshInputState();
         });
@@ -135,18 +136,26 @@ void frmSMU::bindWidgets() {
     for (const OptionBinding& b : options_)
         connect(b.option, &QRadioButton::toggled, this, [this, b](bool checked) {
             session_.form.*b.field = checked;
+            if (showing_)
+                return;
+            inputChanged();
             // A click that chooses the option runs the refresh; the option it unchooses does not.
-            if (checked && b.refreshes && !showing_)
+            if (checked && b.refreshes)
                 RefreshInputState();
         });
 
     connect(ui_->cboTyp, &QComboBox::currentTextChanged, this, [this](const QString& text) {
         session_.form.cboTyp = text;
-        if (!showing_)
+        if (!showing_) {
+            inputChanged();
             RefreshInputState();
+        }
     });
-    connect(ui_->cboSys, &QComboBox::currentTextChanged, this,
-            [this](const QString& text) { session_.form.cboSys = text; });
+    connect(ui_->cboSys, &QComboBox::currentTextChanged, this, [this](const QString& text) {
+        session_.form.cboSys = text;
+        if (!showing_)
+            inputChanged();
+    });
 }
 
 void frmSMU::showForm() {
@@ -178,6 +187,11 @@ void frmSMU::Form_Load() {
     showForm();
 }
 
+void frmSMU::inputChanged() {
+    session_.inputChanged();
+    ui_->cmdWrite->setEnabled(false);
+}
+
 void frmSMU::RefreshInputState() {
     session_.RefreshInputState();
     showForm();
@@ -186,8 +200,19 @@ void frmSMU::RefreshInputState() {
 void frmSMU::AskFlightDate() {
     const QString today = formatShortDate(program_.today());
     QString date = today;
-    if (!program_.dialogs().question(smu_text::kDateTitle, smu_text::kDateQuestion))
-        date = program_.dialogs().inputText(smu_text::kDateTitle, smu_text::kDatePrompt + today).value_or(QString());
+    if (!program_.dialogs().question(smu_text::kDateTitle, smu_text::kDateQuestion)) {
+        for (;;) {
+            date =
+                program_.dialogs().inputText(smu_text::kDateTitle, smu_text::kDatePrompt + today).value_or(QString());
+            // An empty answer is the pilot changing his mind; anything else must be a day of the calendar.
+            if (date.trimmed().isEmpty() || parseFlightDate(date.trimmed())) {
+                date = date.trimmed();
+                break;
+            }
+            program_.dialogs().message(smu_text::kDateTitle, smu_text::kNoDate.arg(date.left(24), today),
+                                       Dialogs::Icon::Warning);
+        }
+    }
     session_.FlightDate = date;
     ui_->txtDate->setText(date);
     session_.PeriodMonth = date.mid(3, 2);

@@ -39,6 +39,10 @@ public:
     // Runs on every change of the type, the flight time, the cloud amount and base, the maximum
     // altitude, the hood heights, the visibility in km, and on a click on day, night or a seat.
     void RefreshInputState();
+    // Any change of an input after "Считать": "Записать" waits for the next one.
+    void inputChanged();
+    // Asks whether the flights were today, else for their date until a calendar date or nothing (a
+    // cancelled question) is given.
     void AskFlightDate();
     void cboTyp_LostFocus();
     void cmdOK_Click();
@@ -95,6 +99,8 @@ namespace smu_text {
 inline const QString kDateTitle = QStringLiteral("Дата полётов");
 inline const QString kDateQuestion = QStringLiteral("Полёты выполнялись сегодня?");
 inline const QString kDatePrompt = QStringLiteral("Введите дату полётов по образцу ");
+inline const QString kNoDate =
+    QStringLiteral("«%1» — не дата полётов. Введите день, месяц и год по образцу %2 (годы 2000–2099).");
 inline const QString kSu24 = QStringLiteral("Су-24");
 inline const QString kFront = QStringLiteral("переднее");
 inline const QString kBack = QStringLiteral("заднее");

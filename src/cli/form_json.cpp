@@ -134,21 +134,24 @@ FormInput parseFormInput(const QByteArray& json) {
     return in;
 }
 
-bool applyInputs(const InputForm& from, InputForm& to) {
-    bool refresh = false;
+AppliedInputs applyInputs(const InputForm& from, InputForm& to) {
+    AppliedInputs applied;
     for (const TextField& f : kTexts) {
         if (to.*f.member != from.*f.member) {
-            refresh = refresh || f.refreshes;
+            applied.changed = true;
+            applied.refresh = applied.refresh || f.refreshes;
             to.*f.member = from.*f.member;
         }
     }
     for (const OptionField& f : kOptions) {
-        // A click that chooses day/night or a seat runs the refresh; unchoosing is no click.
-        if (to.*f.member != from.*f.member && from.*f.member && f.group < 2)
-            refresh = true;
+        if (to.*f.member != from.*f.member) {
+            applied.changed = true;
+            // A click that chooses day/night or a seat runs the refresh; unchoosing is no click.
+            applied.refresh = applied.refresh || (from.*f.member && f.group < 2);
+        }
         to.*f.member = from.*f.member;
     }
-    return refresh;
+    return applied;
 }
 
 QJsonObject resultObject(const InputForm& form, const QJsonArray& messages) {
@@ -181,7 +184,10 @@ std::optional<FormInput> readFormInput(const QString& command) {
 }
 
 void pressCalculate(flight::ShiftSession& session, const InputForm& form, Dialogs& dialogs) {
-    if (applyInputs(form, session.form))
+    const AppliedInputs applied = applyInputs(form, session.form);
+    if (applied.changed)
+        session.inputChanged();
+    if (applied.refresh)
         session.RefreshInputState();
     session.cmdOK_Click(dialogs);
 }

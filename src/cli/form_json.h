@@ -26,9 +26,14 @@ struct FormInput {
 // group are refused.
 FormInput parseFormInput(const QByteArray& json);
 
-// Copies the inputs of `from` into `to`, leaving the result boxes and buttons; returns whether any
-// control whose change runs RefreshInputState changed.
-bool applyInputs(const flight::InputForm& from, flight::InputForm& to);
+// What copying one form object's inputs changed.
+struct AppliedInputs {
+    bool changed = false; // any input: the results shown are no longer the inputs'
+    bool refresh = false; // a control whose change runs RefreshInputState
+};
+
+// Copies the inputs of `from` into `to`, leaving the result boxes and buttons.
+AppliedInputs applyInputs(const flight::InputForm& from, flight::InputForm& to);
 
 QJsonObject resultObject(const flight::InputForm& form, const QJsonArray& messages);
 

@@ -52,7 +52,17 @@ struct InputForm {
 
     bool cmdOKEnabled = false;
     bool cmdWriteEnabled = false;
+
+    friend bool operator==(const InputForm&, const InputForm&) = default;
 };
+
+// The form with its result boxes and buttons blanked: what the pilot typed and chose, and nothing the
+// calculation showed.
+inline InputForm inputsOf(InputForm form) {
+    form.txtZakKab = form.txtObl = form.txtSMU = form.txtUMP = ResultBox{};
+    form.cmdOKEnabled = form.cmdWriteEnabled = false;
+    return form;
+}
 
 // The type list of cboTyp; the reference tables are chosen by position in it.
 inline const QStringList kAircraftTypes = {QStringLiteral("Л-39"),  QStringLiteral("Су-24"),  QStringLiteral("Су-25"),

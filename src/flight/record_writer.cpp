@@ -198,6 +198,12 @@ ShiftWriter::ShiftWriter(logbook::SpreadsheetHost& host, ReferenceDatabase& data
 std::optional<WrittenRecord> ShiftWriter::cmdWrite_Click(ShiftSession& session, Dialogs& dialogs) {
     if (!session.form.cmdWriteEnabled)
         return std::nullopt;
+    if (!session.resultsCurrent()) {
+        // A caller that let an input change without saying so: what would be written was not computed.
+        session.form.cmdWriteEnabled = false;
+        dialogs.message(kWriteFailedTitle, kInputsChanged, Dialogs::Icon::Warning);
+        return std::nullopt;
+    }
     std::optional<WrittenRecord> written;
     try {
         // Everything the record needs is checked before the logbook is touched.

@@ -74,5 +74,7 @@ private:
 };
 
 inline const QString kWriteFailedTitle = QStringLiteral("Запись в лётную книжку");
+inline const QString kInputsChanged =
+    QStringLiteral("Смена не записана: данные изменены после расчёта. Нажмите Считать, затем Записать.");
 
 } // namespace korv::flight

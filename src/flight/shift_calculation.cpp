@@ -40,20 +40,49 @@ void ShiftSession::RefreshInputState() {
         SeatLetter = form.cboTyp == kSu24 ? QStringLiteral("Пр") : QStringLiteral("З");
 }
 
+template <class Read>
+auto ShiftSession::fromBox(const QString& caption, Read&& read) {
+    try {
+        return read();
+    } catch (const Error&) {
+        failedBox_ = caption;
+        throw;
+    }
+}
+
 void ShiftSession::cmdOK_Click(Dialogs& dialogs) {
     if (!form.cmdOKEnabled)
         return;
+    // Whatever this press ends in, the results of an earlier one are gone or no longer these inputs'.
+    form.cmdWriteEnabled = false;
+    calculated_.reset();
+    failedBox_.clear();
     try {
-        if (Calculate(dialogs))
+        if (CheckMinutes(dialogs) && Calculate(dialogs))
             CheckEntry(dialogs);
     } catch (const Error& e) {
+        const QString box = failedBox_.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(failedBox_);
         if (e.number() == Error::Overflow)
-            dialogs.message(text::kOverflowTitle, text::kOverflow, Dialogs::Icon::Warning);
+            dialogs.message(text::kOverflowTitle, text::kOverflow + box, Dialogs::Icon::Warning);
         else {
             log::error(QStringLiteral("Считать"), e);
-            dialogs.message(text::kGeneralErrorTitle, e.text(), Dialogs::Icon::Critical);
+            dialogs.message(text::kGeneralErrorTitle, e.text() + box, Dialogs::Icon::Critical);
         }
     }
+}
+
+bool ShiftSession::CheckMinutes(Dialogs& dialogs) {
+    // 1 h 99 min would be written as 2:39: the pilot meant something else, and only he knows what.
+    const QString typed = form.txtTpolMin.trimmed();
+    bool isNumber = false;
+    const double minutes = typed.toDouble(&isNumber);
+    if (!isNumber || (minutes >= 0 && minutes < 60))
+        return true; // a text that is no number is the calculation's to refuse
+    for (ResultBox* box : {&form.txtZakKab, &form.txtObl, &form.txtUMP, &form.txtSMU})
+        box->text.clear();
+    dialogs.message(text::kCheckTitle, text::kMinutes.arg(QStringLiteral("налёт, мин"), typed.left(16)),
+                    Dialogs::Icon::Warning);
+    return false;
 }
 
 bool ShiftSession::Calculate(Dialogs& dialogs) {
@@ -65,27 +94,28 @@ bool ShiftSession::Calculate(Dialogs& dialogs) {
     v_.BelowCloudTime = v_.CloudTime = v_.HoodOpenTime = v_.AboveCloudTime = 0;
     v_.ClosedCabinTime = v_.SmuTime = v_.LowWeatherTime = 0;
 
-    v_.MaxAltitude = leadingInt16(form.txtHpol);
+    v_.MaxAltitude = fromBox(QStringLiteral("высота полёта, макс."), [&] { return leadingInt16(form.txtHpol); });
     if (v_.MaxAltitude == 0) {
         dialogs.message(text::kAltitudeTitle, text::kAltitude, Dialogs::Icon::None);
         return false;
     }
 
     // Hours and minutes make one real that is rounded once: 9 h 06 min fits, 9 h 07 min does not.
-    const double hours = strictNumber(form.txtTpolChas);
-    const double minutes = strictNumber(form.txtTpolMin);
-    v_.FlightSeconds = roundToInt16(hours * 3600 + minutes * 60);
+    const double hours = fromBox(QStringLiteral("налёт, ч"), [&] { return strictNumber(form.txtTpolChas); });
+    const double minutes = fromBox(QStringLiteral("налёт, мин"), [&] { return strictNumber(form.txtTpolMin); });
+    v_.FlightSeconds =
+        fromBox(QStringLiteral("налёт, ч и мин"), [&] { return roundToInt16(hours * 3600 + minutes * 60); });
 
-    v_.CloudAmount = leadingInt16(form.txtBal);
+    v_.CloudAmount = fromBox(QStringLiteral("облачность, баллов"), [&] { return leadingInt16(form.txtBal); });
     if (v_.CloudAmount > 10) {
         v_.CloudAmount = 10;
         form.txtBal = QStringLiteral("10");
     }
 
-    v_.FlightCount = QString::number(strictInt16(form.txtPol));
+    v_.FlightCount = fromBox(QStringLiteral("полётов"), [&] { return QString::number(strictInt16(form.txtPol)); });
 
-    v_.CloudBase = leadingInt16(form.txtHn);
-    v_.CloudTop = leadingInt16(form.txtHv);
+    v_.CloudBase = fromBox(QStringLiteral("облачность, Нн"), [&] { return leadingInt16(form.txtHn); });
+    v_.CloudTop = fromBox(QStringLiteral("облачность, Нв"), [&] { return leadingInt16(form.txtHv); });
     if (v_.CloudTop == 0)
         v_.CloudTop = 12000;
 
@@ -93,14 +123,18 @@ bool ShiftSession::Calculate(Dialogs& dialogs) {
     if (v_.Visibility == 0)
         v_.Visibility = 10;
 
-    v_.HoodCloseHeight = leadingInt16(form.txtShtorkaZ);
-    v_.HoodOpenHeight = leadingInt16(form.txtShtorkaO);
+    v_.HoodCloseHeight =
+        fromBox(QStringLiteral("шторка, высота закрытия"), [&] { return leadingInt16(form.txtShtorkaZ); });
+    v_.HoodOpenHeight =
+        fromBox(QStringLiteral("шторка, высота открытия"), [&] { return leadingInt16(form.txtShtorkaO); });
 
     // Never more landings with a system than approaches.
     if (!form.txtPos.isEmpty() && !form.txtZah.isEmpty() && leadingNumber(form.txtZah) < leadingNumber(form.txtPos))
         form.txtPos = form.txtZah;
 
-    SelectTypeTables();
+    const QString clouds = QStringLiteral("облачность, Нн и Нв");
+    const QString hood = QStringLiteral("шторка, высоты закрытия и открытия");
+    fromBox(clouds, [&] { SelectTypeTables(); });
 
     const Int16 T = v_.FlightSeconds;
     bool reachedClouds = false;
@@ -109,31 +143,31 @@ bool ShiftSession::Calculate(Dialogs& dialogs) {
         if (v_.Visibility <= minima_.VisMin1) {
             v_.LowWeatherTime = T;
         } else if (HoodUsed()) {
-            HoodTime();
+            fromBox(hood, [&] { HoodTime(); });
             v_.ClosedCabinTime = T - v_.HoodOpenTime;
         }
     } else if (v_.MaxAltitude < v_.CloudBase) {
         // The flight stayed below the clouds.
         const bool below = WeatherBelowMinima();
         if (below && HoodUsed()) {
-            HoodTime();
+            fromBox(hood, [&] { HoodTime(); });
             v_.ClosedCabinTime = T - v_.HoodOpenTime;
             v_.LowWeatherTime = v_.HoodOpenTime;
         } else if (below) {
             v_.LowWeatherTime = T;
         } else if (HoodUsed()) {
-            HoodTime();
+            fromBox(hood, [&] { HoodTime(); });
             v_.ClosedCabinTime = T - v_.HoodOpenTime;
         }
     } else {
         // The flight reached the clouds.
         reachedClouds = true;
-        CloudTimes();
+        fromBox(clouds, [&] { CloudTimes(); });
         const Int16 A = v_.BelowCloudTime;
         const Int16 Obl = v_.CloudTime;
         const bool below = WeatherBelowMinima();
         if (HoodUsed()) {
-            HoodTime();
+            fromBox(hood, [&] { HoodTime(); });
             const Int16 Sht = v_.HoodOpenTime;
             if (Sht > A) {
                 v_.ClosedCabinTime = T - Sht;
@@ -287,6 +321,7 @@ void ShiftSession::CheckEntry(Dialogs& dialogs) {
         return;
     }
     form.cmdWriteEnabled = true;
+    calculated_ = inputsOf(form);
 }
 
 } // namespace korv::flight

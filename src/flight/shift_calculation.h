@@ -9,6 +9,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace korv::flight {
 
 // The working values of one calculation. Times are seconds until SecondsToMinutes, whole minutes after.
@@ -48,6 +50,8 @@ inline const QString kAltitudeTitle = QStringLiteral("Высота");
 inline const QString kAltitude = QStringLiteral("На такой высоте можно только ползать. Не забывайте вводить высоту.");
 inline const QString kCheckTitle = QStringLiteral("Проверка данных");
 inline const QString kCheck = QStringLiteral("Не все необходимые данные внесены. Исправьте и снова нажмите Считать.");
+inline const QString kMinutes =
+    QStringLiteral("В окне «%1» стоит «%2», а минут налёта может быть от 0 до 59. Исправьте и снова нажмите Считать.");
 } // namespace text
 
 // One session of the flight-shift input form: the form's state and the values that last from one
@@ -63,8 +67,17 @@ public:
     // altitude, the hood heights, the visibility in km, and a click on day/night or a seat.
     void RefreshInputState();
 
-    // "Считать": the calculation and CheckEntry. Does nothing while cmdOK is disabled.
+    // "Считать": the calculation and CheckEntry. Does nothing while cmdOK is disabled. "Записать" is
+    // enabled only by a calculation that ran to its end and found every entry made.
     void cmdOK_Click(Dialogs& dialogs);
+
+    // Any change of an input box, option or list: the results shown no longer belong to the inputs, so
+    // "Записать" waits for the next "Считать".
+    void inputChanged() { form.cmdWriteEnabled = false; }
+
+    // Whether the inputs are those of the last calculation that enabled "Записать" (the results boxes
+    // may have been corrected by hand: they are the pilot's).
+    bool resultsCurrent() const { return calculated_ && *calculated_ == inputsOf(form); }
 
     const WorkingValues& values() const { return v_; }
     const Minima& minima() const { return minima_; }
@@ -97,7 +110,15 @@ private:
     void ShowLandingsAtMinimum();
     void CheckEntry(Dialogs& dialogs);
 
+    // Reads one box: a failure of the reading names the box (its caption on the form).
+    template <class Read>
+    auto fromBox(const QString& caption, Read&& read);
+    // Refuses minutes of the flight time outside 0..59 with a message; false when refused.
+    bool CheckMinutes(Dialogs& dialogs);
+
     TableSource& tables_;
+    std::optional<InputForm> calculated_;
+    QString failedBox_; // the caption of the box the failing step read
     WorkingValues v_;
     Minima minima_;
     bool umpApplies_ = false;

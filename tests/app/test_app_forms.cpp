@@ -447,6 +447,21 @@ TEST_F(ShiftForm, ChangingTheDateAsksAgain) {
     EXPECT_FALSE(t.program->hasEnded());
 }
 
+TEST_F(ShiftForm, TheDateQuestionAsksAgainUntilACalendarDate) {
+    t.dialogs.answers = {false};
+    t.dialogs.inputs = {QStringLiteral("31.02.26"), QStringLiteral("вчера"), QStringLiteral(" 28.02.26 ")};
+    t.dialogs.boxes.clear();
+    child<QPushButton>(w(), "cmdChangeDate")->click();
+    EXPECT_EQ(child<QLineEdit>(w(), "txtDate")->text(), "28.02.26");
+    QStringList refusals;
+    for (const auto& b : t.dialogs.boxes)
+        if (b.text.contains("не дата полётов"))
+            refusals << b.text;
+    ASSERT_EQ(refusals.size(), 2);
+    EXPECT_TRUE(refusals[0].startsWith("«31.02.26» — не дата полётов. Введите день, месяц и год по образцу "));
+    EXPECT_TRUE(refusals[1].startsWith("«вчера» — не дата полётов."));
+}
+
 // The shared shift with its landing system and landings too.
 void fillShift(QWidget* form) {
     apptest::fillShift(form);
@@ -474,6 +489,52 @@ TEST_F(ShiftForm, CalculateShowsTheResultsAndEnablesWrite) {
     // A result the pilot corrects by hand is what the write takes.
     obl->setText(QStringLiteral("0.40"));
     EXPECT_EQ(smu->session().form.txtObl.text, "0.40");
+}
+
+TEST_F(ShiftForm, WriteWaitsForACalculationOfTheInputsAsTheyStand) {
+    fillShift(w());
+    auto* write = child<QPushButton>(w(), "cmdWrite");
+    auto* calculate = child<QPushButton>(w(), "cmdOK");
+    calculate->click();
+    ASSERT_TRUE(write->isEnabled());
+    // A result corrected by hand is the pilot's: the write stays.
+    type(w(), "txtObl", "0.40");
+    EXPECT_TRUE(write->isEnabled());
+    // Any input, option or list changed: the results are not these inputs'.
+    type(w(), "txtHn", "700");
+    EXPECT_FALSE(write->isEnabled());
+    calculate->click();
+    ASSERT_TRUE(write->isEnabled());
+    child<QRadioButton>(w(), "optTeacher")->click();
+    EXPECT_FALSE(write->isEnabled());
+    calculate->click();
+    ASSERT_TRUE(write->isEnabled());
+    choose(w(), "cboSys", "ОСП");
+    EXPECT_FALSE(write->isEnabled());
+    calculate->click();
+    ASSERT_TRUE(write->isEnabled());
+
+    // A calculation that fails leaves nothing to write, and says which box it could not read.
+    t.dialogs.boxes.clear();
+    child<QLineEdit>(w(), "txtTpolMin")->setText("а"); // no key of a Latin keyboard
+    calculate->click();
+    EXPECT_FALSE(write->isEnabled());
+    ASSERT_EQ(t.dialogs.boxes.size(), 1);
+    EXPECT_EQ(t.dialogs.boxes[0].text, "13: Несоответствие типа: «а» не число (налёт, мин)");
+    // Minutes past the hour are refused before anything is computed.
+    t.dialogs.boxes.clear();
+    type(w(), "txtTpolMin", "99");
+    calculate->click();
+    EXPECT_FALSE(write->isEnabled());
+    ASSERT_EQ(t.dialogs.boxes.size(), 1);
+    EXPECT_EQ(t.dialogs.boxes[0].title, "Проверка данных");
+    EXPECT_EQ(
+        t.dialogs.boxes[0].text,
+        "В окне «налёт, мин» стоит «99», а минут налёта может быть от 0 до 59. Исправьте и снова нажмите Считать.");
+    EXPECT_FALSE(child<QLineEdit>(w(), "txtSMU")->isVisible() && !child<QLineEdit>(w(), "txtSMU")->text().isEmpty());
+    // Pressing a disabled "Записать" (a shortcut, a script) writes nothing.
+    smu->cmdWrite_Click();
+    EXPECT_EQ(t.dialogs.boxes.size(), 1);
 }
 
 TEST_F(ShiftForm, MissingRecordDataIsAskedFor) {
@@ -551,10 +612,10 @@ TEST_F(ShiftForm, WriteIsRefusedWithoutACalculation) {
 
 TEST_F(ShiftForm, ARefusedWriteShowsTheWaitingLabelOnlyWhileItRuns) {
     fillShift(w());
-    child<QPushButton>(w(), "cmdOK")->click();
-    ASSERT_TRUE(child<QPushButton>(w(), "cmdWrite")->isEnabled());
     // A date that is no date: the write refuses before the logbook is touched.
     type(w(), "txtDate", "31.02.26");
+    child<QPushButton>(w(), "cmdOK")->click();
+    ASSERT_TRUE(child<QPushButton>(w(), "cmdWrite")->isEnabled());
     bool waitingShown = false;
     t.dialogs.onMessage = [&] { waitingShown = child<QLabel>(w(), "lblOgid")->isVisible(); };
     child<QPushButton>(w(), "cmdWrite")->click();

@@ -41,7 +41,8 @@ TEST(CliCalc, OnePressPerObjectWithTheFormState) {
 
 TEST(CliCalc, StateCarriesFromOnePressToTheNext) {
     // The second object lacks the type and the minutes: "Считать" stays enabled, the missing flight
-    // count fails the calculation, and the third press warns about the missing exercise.
+    // count fails the calculation (and "Записать" with it), and the third press warns about the missing
+    // exercise.
     const QByteArray second = R"({"txtTpolMin": "30", "txtHpol": "2000", "cboTyp": "Су-27"})";
     const QByteArray third = R"({"cboTyp": "Су-27", "txtTpolMin": "30", "txtHpol": "2000", "txtPol": "1"})";
     const QJsonArray results = calc("[" + kShift + "," + second + "," + third + "]");
@@ -49,10 +50,23 @@ TEST(CliCalc, StateCarriesFromOnePressToTheNext) {
     const QJsonArray m2 = results[1].toObject()["messages"].toArray();
     ASSERT_EQ(m2.size(), 1);
     EXPECT_EQ(m2[0].toObject()["title"].toString(), "Error in #MODULE#.#PROC#");
-    EXPECT_TRUE(results[1].toObject()["cmdWrite"].toObject()["enabled"].toBool()); // kept
+    EXPECT_FALSE(results[1].toObject()["cmdWrite"].toObject()["enabled"].toBool()); // nothing computed to write
     const QJsonArray m3 = results[2].toObject()["messages"].toArray();
     ASSERT_EQ(m3.size(), 1);
     EXPECT_EQ(m3[0].toObject()["title"].toString(), "Проверка данных");
+}
+
+TEST(CliCalc, APressThatFailsLeavesNothingToWrite) {
+    // The cloud base above the top: the in-cloud table has no such thickness.
+    QByteArray failing = kShift;
+    failing.replace(R"("Л-39")", R"("Су-27")").replace(R"("600")", R"("2000")").replace(R"("900")", R"("600")");
+    const QJsonArray results = calc("[" + kShift + "," + failing + "]");
+    ASSERT_EQ(results.size(), 2);
+    EXPECT_TRUE(results[0]["cmdWrite"]["enabled"].toBool());
+    EXPECT_FALSE(results[1]["cmdWrite"]["enabled"].toBool());
+    const QString text = results[1]["messages"][0]["text"].toString();
+    EXPECT_TRUE(text.startsWith("13: ")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("(облачность, Нн и Нв)")) << text.toStdString();
 }
 
 TEST(CliCalc, APressBeforeCalculateIsEnabledChangesNothing) {

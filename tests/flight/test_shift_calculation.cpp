@@ -239,12 +239,82 @@ TEST_F(ShiftCalculationTest, FlightTimeOverflowsAfterNineHoursSixMinutes) {
     press();
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_EQ(dialogs.messages[0].title, "Ошибка переполнения");
-    EXPECT_EQ(dialogs.messages[0].text, "Переполнение текстового окна ввода данных. Уберите лишний символ.");
+    EXPECT_EQ(dialogs.messages[0].text,
+              "Переполнение текстового окна ввода данных. Уберите лишний символ. (налёт, ч и мин)");
     // Too long an altitude text overflows too.
     session.form.txtTpolMin = "0";
     session.form.txtHv = "99999";
     press();
     EXPECT_EQ(titles(), QStringList{"Ошибка переполнения"});
+    EXPECT_TRUE(dialogs.messages[0].text.endsWith(" (облачность, Нв)"));
+}
+
+TEST_F(ShiftCalculationTest, AFailureNamesTheBoxItCameFrom) {
+    struct Case {
+        const char* what;
+        QString InputForm::*box;
+        QString text;
+        QString ending;
+    };
+    const Case cases[] = {
+        {"hours", &InputForm::txtTpolChas, "1,5x", "«1,5x» не число (налёт, ч)"},
+        {"minutes", &InputForm::txtTpolMin, "а", "«а» не число (налёт, мин)"},
+        {"flights", &InputForm::txtPol, "два", "(полётов)"},
+        {"base", &InputForm::txtHn, "40000", "(облачность, Нн)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fillWorkedCase();
+        session.form.*c.box = c.text;
+        press();
+        ASSERT_EQ(dialogs.messages.size(), 1);
+        EXPECT_TRUE(dialogs.messages[0].text.endsWith(c.ending)) << dialogs.messages[0].text.toStdString();
+        EXPECT_FALSE(session.form.cmdWriteEnabled);
+    }
+    // A height the reference tables do not reach: the two cloud boxes it came from.
+    fillWorkedCase();
+    session.form.cboTyp = QStringLiteral("Су-27");
+    session.form.txtHn = "2000";
+    session.form.txtHv = "600";
+    press();
+    ASSERT_EQ(titles(), QStringList{"Error in #MODULE#.#PROC#"});
+    EXPECT_TRUE(dialogs.messages[0].text.startsWith("13: "));
+    EXPECT_TRUE(dialogs.messages[0].text.endsWith(" (облачность, Нн и Нв)")) << dialogs.messages[0].text.toStdString();
+}
+
+TEST_F(ShiftCalculationTest, MinutesPastTheHourAreRefusedBeforeAnythingIsComputed) {
+    press();
+    ASSERT_TRUE(session.form.cmdWriteEnabled);
+    for (const char* minutes : {"60", "99", "-5", " 75 "}) {
+        SCOPED_TRACE(minutes);
+        session.form.txtTpolMin = minutes;
+        press();
+        ASSERT_EQ(titles(), QStringList{"Проверка данных"});
+        EXPECT_TRUE(dialogs.messages[0].text.startsWith("В окне «налёт, мин» стоит «"));
+        EXPECT_FALSE(session.form.cmdWriteEnabled);
+        EXPECT_EQ(session.form.txtSMU.text, ""); // nothing of the last calculation stays shown
+    }
+    session.form.txtTpolMin = "59";
+    press();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(session.form.cmdWriteEnabled);
+}
+
+TEST_F(ShiftCalculationTest, ResultsBelongOnlyToTheInputsTheyWereComputedFrom) {
+    press();
+    ASSERT_TRUE(session.form.cmdWriteEnabled);
+    EXPECT_TRUE(session.resultsCurrent());
+    session.form.txtObl.text = "0.40"; // a result corrected by hand is the pilot's
+    EXPECT_TRUE(session.resultsCurrent());
+    session.form.txtHv = "1200";
+    EXPECT_FALSE(session.resultsCurrent());
+    session.form.txtHv = "900";
+    EXPECT_TRUE(session.resultsCurrent());
+    session.inputChanged();
+    EXPECT_FALSE(session.form.cmdWriteEnabled);
+    press();
+    session.form.optTeacher = true;
+    EXPECT_FALSE(session.resultsCurrent());
 }
 
 TEST_F(ShiftCalculationTest, NoAltitudeStopsWithItsMessage) {
@@ -254,8 +324,8 @@ TEST_F(ShiftCalculationTest, NoAltitudeStopsWithItsMessage) {
     EXPECT_EQ(titles(), QStringList{"Высота"});
     EXPECT_EQ(dialogs.messages[0].text, "На такой высоте можно только ползать. Не забывайте вводить высоту.");
     EXPECT_EQ(session.form.txtSMU.text, "");
-    EXPECT_TRUE(session.form.txtSMU.visible);  // cleared, visibility untouched
-    EXPECT_TRUE(session.form.cmdWriteEnabled); // keeps its state
+    EXPECT_TRUE(session.form.txtSMU.visible);   // cleared, visibility untouched
+    EXPECT_FALSE(session.form.cmdWriteEnabled); // nothing computed to write
 }
 
 TEST_F(ShiftCalculationTest, BadNumbersFailWithTheGeneralMessageAfterEarlierCorrections) {
