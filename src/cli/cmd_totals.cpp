@@ -7,6 +7,7 @@
 #include "logbook/logbook.h"
 #include "logbook/record_layout.h"
 #include "totals/category_sums.h"
+#include "totals/printing.h"
 #include "totals/totals_run.h"
 
 #include <QDir>
@@ -181,8 +182,13 @@ int runTotals(const QStringList& args) {
         today = *d;
     }
 
-    logbook::SpreadsheetHost host;
     const QString book = logbook::bookPath(dir);
+    if (!pdf.isEmpty()) {
+        // Refused before the logbook is opened: nothing is summed for a PDF that may not be written.
+        if (const QString why = totals::pdfTargetRefusal(pdf, book); !why.isEmpty())
+            return usage(QStringLiteral("--pdf: ") + why);
+    }
+    logbook::SpreadsheetHost host;
     totals::TotalsRun run(host, book);
     run.settings.waiting = [&](const QString& text) { err << "korvelanta-cli totals: " << text << '\n' << Qt::flush; };
     run.pdfInsteadOfPrinter = pdf;

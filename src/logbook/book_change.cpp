@@ -232,12 +232,34 @@ std::optional<QString> BookChange::finish() {
     return note;
 }
 
+void requireLogbookFile(SpreadsheetHost& host, const QString& path) {
+    const QString why = QStringLiteral("Файл ") + path + QStringLiteral(" не открывается как лётная книжка");
+    try {
+        Workbook wb = host.openWorkbook(path);
+        const bool hasRecords = wb.hasSheet(kSheet1);
+        wb.close(CloseMode::Discard);
+        if (!hasRecords)
+            throw Error(Error::BadWorkbook,
+                        why + QStringLiteral(": в нём нет листа «") + kSheet1 + QStringLiteral("»."));
+    } catch (const Error& e) {
+        if (e.number() == Error::BadWorkbook || e.number() == Error::Spreadsheet)
+            throw Error(Error::BadWorkbook, e.description().startsWith(why) ? e.description() : why + u'.',
+                        e.description() + u' ' + e.detail());
+        throw;
+    }
+}
+
 QString restoreBackup(SpreadsheetHost& host, const QString& bookPath, const QString& backupPath,
                       const ChangeSettings& settings) {
     const QString real = files::realPath(bookPath);
-    if (!QFileInfo(backupPath).isFile())
+    const QFileInfo backup(backupPath);
+    if (backup.isSymLink())
+        throw Error(Error::BadWorkbook, QStringLiteral("Резервная копия ") + backupPath +
+                                            QStringLiteral(" — ссылка на другой файл, а не копия лётной книжки."));
+    if (!backup.isFile())
         throw Error(Error::FileNotFound, QStringLiteral("Резервная копия не найдена: ") + backupPath);
     files::requireWritableDirectory(QFileInfo(real).absolutePath());
+    requireLogbookFile(host, backupPath);
     const ChangeGuard guard(host, real, settings);
     ChangeGuard::retryOnLostOffice(host, [&] {
         if (host.holding(real) == SpreadsheetHost::Holding::Shown)

@@ -85,6 +85,10 @@ private:
     bool hadEntries_ = true; // the file holds an entry of "Лист1" (a new, empty logbook needs no backup)
 };
 
+// Refuses (Error::BadWorkbook, the file named) a file that the office does not open as a workbook with
+// the record sheet: what could never stand in for the logbook.
+void requireLogbookFile(SpreadsheetHost& host, const QString& path);
+
 // Puts a backup back as the logbook at bookPath, under the same locks as any change, refusing while
 // another program holds the logbook. The file it replaces, whatever state it is in (a damaged logbook is
 // what one restores most), is kept as a backup first. Returns that backup's path, empty when there was no

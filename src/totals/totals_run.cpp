@@ -101,12 +101,6 @@ void BuildSummarySheet(Sheet& sheet4, const CategoryBlock& block, const PeriodSt
         sheet4.range(QString::fromLatin1(a1)).setFormulaR1C1(QStringLiteral("=SUM(R[-6]C,R[-1]C)"));
 }
 
-// Keeps a copy of the rendered summary at `path`, replacing what was there.
-bool keepCopy(const QString& rendered, const QString& path) {
-    QFile::remove(path);
-    return QFile::copy(rendered, path);
-}
-
 } // namespace
 
 // The summary, saved in the logbook already, goes to the printer, or to the PDF asked for instead. What
@@ -114,7 +108,7 @@ bool keepCopy(const QString& rendered, const QString& path) {
 void TotalsRun::printSummary(const QString& rendered, const QString& realBookPath, Dialogs& dialogs,
                              TotalsOutcome& outcome) const {
     if (!pdfInsteadOfPrinter.isEmpty()) {
-        if (keepCopy(rendered, pdfInsteadOfPrinter))
+        if (keepPdf(rendered, pdfInsteadOfPrinter, realBookPath))
             outcome.pdf = pdfInsteadOfPrinter;
         else
             dialogs.message(text::kPrinterTitle,
@@ -129,7 +123,7 @@ void TotalsRun::printSummary(const QString& rendered, const QString& realBookPat
         return;
     log::write(QStringLiteral("printing the summary failed: ") + printed.detail);
     const QString kept = summaryPdfPath(realBookPath);
-    if (keepCopy(rendered, kept)) {
+    if (keepPdf(rendered, kept, realBookPath)) {
         outcome.pdf = kept;
         dialogs.message(text::kPrinterTitle,
                         QStringLiteral("Итог не отпечатан: принтер не настроен или не принял задание. Итог сохранён "

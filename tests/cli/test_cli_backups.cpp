@@ -124,3 +124,43 @@ TEST_F(CliBackups, ABackupThatCannotBeMadeStopsTheWriteAndALockedLogbookIsNotRes
     EXPECT_TRUE(QString::fromUtf8(r.out).contains("Резервная копия лётной книжки не сделана")) << r.out.toStdString();
     EXPECT_EQ(hashOf(book), before);
 }
+
+TEST_F(CliBackups, OnlyACopyThatOpensAsALogbookIsRestored) {
+    ASSERT_EQ(write("05.09.04"), 0);
+    QThread::msleep(1100);
+    ASSERT_EQ(write("06.09.04"), 0);
+    const QByteArray before = hashOf(book);
+    const QString backups = dir.filePath("book/Backups/");
+    // Named as the program names its backups, but random bytes, a link to another file, and a
+    // spreadsheet without the record sheet.
+    QFile junk(backups + "Korvelanta-2026-01-01-000000.xls");
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    for (int i = 0; i < 4096; ++i)
+        junk.putChar(char((i * 7919) & 0xff));
+    junk.close();
+    QFile other(dir.filePath("other.xls"));
+    ASSERT_TRUE(QFile::copy(book, other.fileName()));
+    ASSERT_TRUE(QFile::link(other.fileName(), backups + "Korvelanta-2026-01-02-000000.xls"));
+    QFile csv(backups + "Korvelanta-2026-01-03-000000.xls");
+    ASSERT_TRUE(csv.open(QIODevice::WriteOnly));
+    csv.write("a,b,c\n1,2,3\n");
+    csv.close();
+    const QStringList kept = backupNames();
+    struct Case {
+        const char* name;
+        const char* says;
+    };
+    for (const Case& c : {Case{"Korvelanta-2026-01-01-000000.xls", "не открывается как лётная книжка"},
+                          Case{"Korvelanta-2026-01-02-000000.xls", "ссылка на другой файл"},
+                          Case{"Korvelanta-2026-01-03-000000.xls", "не открывается как лётная книжка"}}) {
+        const CliRun r = cli({"restore", c.name, "--dir", dir.filePath("book")});
+        EXPECT_EQ(r.exitCode, 1) << c.name;
+        EXPECT_TRUE(QString::fromUtf8(r.err).contains("Лётная книжка не восстановлена, ничего не изменено."))
+            << r.err.toStdString();
+        EXPECT_TRUE(QString::fromUtf8(r.err).contains(QString::fromUtf8(c.says))) << r.err.toStdString();
+        EXPECT_EQ(hashOf(book), before) << c.name;
+        EXPECT_EQ(backupNames(), kept) << c.name; // nothing kept for a restore that did not happen
+    }
+    // The logbook still takes a write.
+    EXPECT_EQ(write("07.09.04"), 0);
+}

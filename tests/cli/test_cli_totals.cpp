@@ -78,6 +78,49 @@ TEST_F(CliTotals, AMonthInJsonAndAsATable) {
     EXPECT_TRUE(f.read(5).startsWith("%PDF"));
 }
 
+TEST_F(CliTotals, APdfIsNeverWrittenOverTheLogbookItsBackupsOrAnotherFile) {
+    ASSERT_EQ(
+        runCli({"write", "--dir", dir.filePath("book")}, "[" + shiftJson("05.09.04", "7", true) + "]", 180000, env)
+            .exitCode,
+        0);
+    const QString book = dir.filePath("book/Korvelanta.xls");
+    QDir().mkpath(dir.filePath("book/Backups"));
+    QFile::link(book, dir.filePath("link.xls"));
+    QFile notes(dir.filePath("notes.txt"));
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("заметки пилота");
+    notes.close();
+    const QByteArray before = testfiles::hashOf(book);
+    struct Case {
+        QString target;
+        const char* says;
+    };
+    const Case cases[] = {
+        {book, "это сама лётная книжка"},
+        {dir.filePath("book/../book/Korvelanta.xls"), "это сама лётная книжка"},
+        {dir.filePath("link.xls"), "это сама лётная книжка"},
+        {dir.filePath("book/Backups/summary.pdf"), "среди резервных копий"},
+        {dir.filePath("book"), "каталог"},
+        {dir.filePath("notes.txt"), "уже есть и это не PDF"},
+    };
+    for (const Case& c : cases) {
+        const CliRun r = totals({"--period", "current-year", "--today", "15.10.04", "--pdf", c.target});
+        EXPECT_EQ(r.exitCode, 2) << c.target.toStdString();
+        EXPECT_TRUE(QString::fromUtf8(r.err).contains(QString::fromUtf8(c.says))) << r.err.toStdString();
+    }
+    EXPECT_EQ(testfiles::hashOf(book), before);
+    EXPECT_EQ(testfiles::hashOf(dir.filePath("notes.txt")), testfiles::hashOf(notes.fileName()));
+    EXPECT_TRUE(QDir(dir.filePath("book/Backups")).entryList(QDir::Files).isEmpty());
+    // An earlier PDF is replaced whole.
+    const QString pdf = dir.filePath("summary.pdf");
+    EXPECT_EQ(totals({"--period", "current-year", "--today", "15.10.04", "--pdf", pdf}).exitCode, 0);
+    EXPECT_EQ(totals({"--period", "current-year", "--today", "15.10.04", "--pdf", pdf}).exitCode, 0);
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.read(5).startsWith("%PDF"));
+    EXPECT_TRUE(QDir(dir.path()).entryList({"*.tmp"}, QDir::Files | QDir::Hidden).isEmpty());
+}
+
 TEST_F(CliTotals, EveryEndHasItsExitStatus) {
     // No logbook at all: it cannot be opened.
     EXPECT_EQ(totals({"--period", "current-month"}).exitCode, 1);
