@@ -1,5 +1,6 @@
 #include "cli/commands.h"
 #include "cli/form_json.h"
+#include "cli/stop_signals.h"
 #include "common/error.h"
 #include "common/log.h"
 #include "flight/record_writer.h"
@@ -70,7 +71,11 @@ int runWrite(const QStringList& args) {
     writer.settings = settings;
     QJsonArray results;
     bool anyFailed = false;
+    int stoppedBy = 0;
     for (const flight::InputForm& form : input.forms) {
+        // Between two records: the one in hand has landed whole or not at all.
+        if ((stoppedBy = stopSignal()) != 0)
+            break;
         pressCalculate(session, form, dialogs);
         QJsonValue written = QJsonValue::Null;
         if (session.form.cmdWriteEnabled) {
@@ -92,6 +97,11 @@ int runWrite(const QStringList& args) {
         results.append(r);
     }
     QTextStream(stdout) << QJsonDocument(results).toJson(QJsonDocument::Indented);
+    if (stoppedBy != 0) {
+        err << "korvelanta-cli write: остановлено (" << signalName(stoppedBy) << ") после " << results.size() << " из "
+            << input.forms.size() << " смен; ответ выше — о каждой, что успела пройти\n";
+        return 3;
+    }
     return anyFailed ? 3 : 0;
 }
 

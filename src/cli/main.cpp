@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "cli/stop_signals.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -22,6 +23,7 @@ void usage() {
 } // namespace
 
 int main(int argc, char** argv) {
+    korv::cli::catchStopSignals();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Korvelanta"));
     QStringList args = QCoreApplication::arguments().mid(1);

@@ -394,3 +394,46 @@ TEST_F(Reliability, AHungOfficeIsEndedAtTheDeadlineAndTheNextWriteLands) {
     EXPECT_EQ(recordsIn(book).size(), 2);
     EXPECT_EQ(leftoversBeside(dir.path()), QStringList{});
 }
+
+TEST_F(Reliability, ABatchStoppedByASignalSaysWhatItWroteAndTheLogbookAgrees) {
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        QFile::remove(book);
+        QDir(dir.filePath("Backups")).removeRecursively();
+        ASSERT_TRUE(QFile::copy(Environment::templateBook, book));
+        QFile::setPermissions(book, QFile::ReadOwner | QFile::WriteOwner);
+        QByteArray batch = "[";
+        constexpr int kShifts = 60;
+        for (int i = 0; i < kShifts; ++i)
+            batch += (i ? "," : "") + shiftJson(QString("%1.09.04").arg(1 + i / 3, 2, 10, QChar('0')).toUtf8());
+        batch += "]";
+        QProcess p;
+        p.setProcessEnvironment(cliEnvironment());
+        p.start(cliPath(), {"write", "--dir", dir.path()});
+        ASSERT_TRUE(p.waitForStarted());
+        p.write(batch);
+        while (p.bytesToWrite() > 0 && p.waitForBytesWritten(10000)) {
+        }
+        p.closeWriteChannel();
+        // Stopped once a few records have landed (each keeps a backup of the logbook before it).
+        for (int waited = 0; QDir(dir.filePath("Backups")).entryList(QDir::Files).size() < 3 && waited < 120000;
+             waited += 20)
+            QThread::msleep(20);
+        ::kill(pid_t(p.processId()), signal);
+        ASSERT_TRUE(p.waitForFinished(120000));
+        EXPECT_EQ(p.exitCode(), 3);
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        EXPECT_TRUE(err.contains("остановлено")) << err.toStdString();
+        const QJsonArray answers = QJsonDocument::fromJson(p.readAllStandardOutput()).array();
+        ASSERT_FALSE(answers.isEmpty());
+        EXPECT_LT(answers.size(), kShifts);
+        int written = 0;
+        for (const QJsonValue& a : answers)
+            written += a.toObject()["written"].isObject() ? 1 : 0;
+        EXPECT_EQ(written, answers.size()); // every form that ran was written
+        EXPECT_EQ(recordsIn(book).size(), written);
+        EXPECT_TRUE(leftoversBeside(dir.path()).isEmpty()) << leftoversBeside(dir.path()).join(' ').toStdString();
+        // The stopped program ended its office on the way out.
+        EXPECT_NE(QProcess::execute("pgrep", {"-f", "UserInstallation=file://" + Environment::cache}), 0);
+    }
+}

@@ -177,6 +177,11 @@ void OfficeProcess::spawn() {
         // Own process group: a Ctrl+C meant for the program does not reach the office in the middle
         // of a save; the host ends it itself.
         ::setpgid(0, 0);
+        // A program that takes its stop signals in a thread of its own has them blocked: the office must
+        // not inherit that, or it could not be told to end.
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
         const int log = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
         const int null = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
         if (null >= 0)
