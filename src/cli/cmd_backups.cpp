@@ -89,12 +89,17 @@ int runBackups(const QStringList& args) {
             items.append(QJsonObject{{QStringLiteral("name"), b.name},
                                      {QStringLiteral("time"), b.time.toString(Qt::ISODate)},
                                      {QStringLiteral("size"), double(b.size)},
-                                     {QStringLiteral("records"), count}});
+                                     {QStringLiteral("records"), count},
+                                     {QStringLiteral("kind"), b.kind == logbook::backups::Kind::RunStart
+                                                                  ? QStringLiteral("run-start")
+                                                                  : QStringLiteral("in-run")}});
         } else {
-            out << QStringLiteral("  %1  %2  %3 байт  записей: %4\n")
+            out << QStringLiteral("  %1  %2  %3 байт  записей: %4%5\n")
                        .arg(b.name, b.time.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")))
                        .arg(b.size)
-                       .arg(countText);
+                       .arg(countText, b.kind == logbook::backups::Kind::RunStart
+                                           ? QStringLiteral("  (до запуска программы)")
+                                           : QString());
         }
     }
     if (json)

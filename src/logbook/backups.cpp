@@ -7,7 +7,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QRegularExpression>
+#include <QSet>
 
 #include <cerrno>
 #include <cstring>
@@ -22,6 +25,11 @@ namespace korv::logbook::backups {
 namespace {
 
 constexpr int kNewestKept = 30;
+constexpr int kRunsKept = 30;
+const QString kInRunMark = QStringLiteral("-серия");
+
+QMutex runsMutex;
+QSet<QString> runsStarted; // logbooks a change of this process has landed in
 constexpr int kMonthsKept = 24;
 
 // What a change says when its backup could not be made.
@@ -68,7 +76,8 @@ bool copyBytes(int in, int out) {
 
 QRegularExpression namePattern(const QString& base) {
     return QRegularExpression(QStringLiteral("^") + QRegularExpression::escape(base) +
-                              QStringLiteral("-(\\d{4}-\\d{2}-\\d{2}-\\d{6})(?:-\\d+)?\\.xls$"));
+                              QStringLiteral("-(\\d{4}-\\d{2}-\\d{2}-\\d{6})(?:-(\\d+))?(") + kInRunMark +
+                              QStringLiteral(")?\\.xls$"));
 }
 
 } // namespace
@@ -98,17 +107,34 @@ void copyFile(const QString& from, const QString& to, ReplacePolicy policy) {
     target.commit();
 }
 
-QString keep(const QString& realBookPath, const QDateTime& moment) {
+Kind nextKind(const QString& realBookPath) {
+    const QMutexLocker lock(&runsMutex);
+    return runsStarted.contains(realBookPath) ? Kind::InRun : Kind::RunStart;
+}
+
+void changeLanded(const QString& realBookPath) {
+    const QMutexLocker lock(&runsMutex);
+    runsStarted.insert(realBookPath);
+}
+
+QString keep(const QString& realBookPath, const QDateTime& moment, Kind kind) {
     const QFileInfo book(realBookPath);
     const QString dir = directoryOf(realBookPath);
     if (!QDir().mkpath(dir))
         throw notMade(files::fileError(errno ? errno : EACCES, QStringLiteral("создание каталога"), dir));
     const QString stem =
         dir + u'/' + book.completeBaseName() + u'-' + moment.toString(QStringLiteral("yyyy-MM-dd-HHmmss"));
-    // Two changes within one second keep two backups.
-    QString path = stem + QStringLiteral(".xls");
-    for (int n = 2; QFileInfo::exists(path); ++n)
-        path = stem + u'-' + QString::number(n) + QStringLiteral(".xls");
+    const QString ending = (kind == Kind::InRun ? kInRunMark : QString()) + QStringLiteral(".xls");
+    // Two changes within one second keep two backups; a backup of either kind takes the second's first
+    // free number, so that the numbers keep the order of the changes.
+    const auto taken = [&](const QString& numbered) {
+        return QFileInfo::exists(numbered + QStringLiteral(".xls")) ||
+               QFileInfo::exists(numbered + kInRunMark + QStringLiteral(".xls"));
+    };
+    QString numbered = stem;
+    for (int n = 2; taken(numbered); ++n)
+        numbered = stem + u'-' + QString::number(n);
+    const QString path = numbered + ending;
     try {
         copyFile(realBookPath, path);
     } catch (const Error& e) {
@@ -121,6 +147,7 @@ QList<Backup> list(const QString& realBookPath) {
     const QFileInfo book(realBookPath);
     const QRegularExpression pattern = namePattern(book.completeBaseName());
     QList<Backup> out;
+    QHash<QString, int> serials;
     for (const QFileInfo& f : QDir(directoryOf(realBookPath)).entryInfoList(QDir::Files)) {
         const auto m = pattern.match(f.fileName());
         if (!m.hasMatch())
@@ -130,17 +157,14 @@ QList<Backup> list(const QString& realBookPath) {
         b.name = f.fileName();
         b.time = QDateTime::fromString(m.captured(1), QStringLiteral("yyyy-MM-dd-HHmmss"));
         b.size = f.size();
+        b.kind = m.captured(3).isEmpty() ? Kind::RunStart : Kind::InRun;
+        serials.insert(b.name, m.captured(2).isEmpty() ? 1 : m.captured(2).toInt());
         if (b.time.isValid())
             out << b;
     }
     // Within one second, "-2" came after the plain name, "-3" after "-2".
-    const auto serial = [](const Backup& b) {
-        const QString stem = b.name.chopped(4); // ".xls"
-        const qsizetype dash = stem.lastIndexOf(u'-');
-        return stem.size() - dash <= 3 ? stem.mid(dash + 1).toInt() : 1;
-    };
     std::sort(out.begin(), out.end(), [&](const Backup& a, const Backup& b) {
-        return a.time != b.time ? a.time > b.time : serial(a) > serial(b);
+        return a.time != b.time ? a.time > b.time : serials.value(a.name) > serials.value(b.name);
     });
     return out;
 }
@@ -149,10 +173,12 @@ QList<Backup> expired(const QList<Backup>& newestFirst, const QDateTime& now) {
     QList<Backup> out;
     QSet<QString> monthsKept;
     const QDate horizon = now.date().addMonths(-kMonthsKept);
+    int runs = 0;
     for (int i = 0; i < newestFirst.size(); ++i) {
         const Backup& b = newestFirst[i];
         const QString month = b.time.toString(QStringLiteral("yyyy-MM"));
-        if (i < kNewestKept) {
+        const bool ofNewestRuns = b.kind == Kind::RunStart && runs++ < kRunsKept;
+        if (i < kNewestKept || ofNewestRuns) {
             monthsKept.insert(month);
             continue;
         }

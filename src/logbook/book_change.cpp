@@ -104,7 +104,8 @@ bool holdsEntries(const Sheet& sheet1) {
 // Runs `replace` with the file it replaces kept as a backup first (when asked); a replacement that fails
 // leaves no backup behind. Returns the backup's path, empty when none was kept.
 QString replaceKeepingBackup(const QString& real, bool keepBackup, const std::function<void()>& replace) {
-    const QString backup = keepBackup ? backups::keep(real, QDateTime::currentDateTime()) : QString();
+    const QString backup =
+        keepBackup ? backups::keep(real, QDateTime::currentDateTime(), backups::nextKind(real)) : QString();
     try {
         replace();
     } catch (...) {
@@ -112,6 +113,9 @@ QString replaceKeepingBackup(const QString& real, bool keepBackup, const std::fu
             QFile::remove(backup);
         throw;
     }
+    // Even a change that needed no backup (an empty logbook) starts the run: what it found is no state
+    // to go back to.
+    backups::changeLanded(real);
     return backup;
 }
 

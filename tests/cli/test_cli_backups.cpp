@@ -164,3 +164,23 @@ TEST_F(CliBackups, OnlyACopyThatOpensAsALogbookIsRestored) {
     // The logbook still takes a write.
     EXPECT_EQ(write("07.09.04"), 0);
 }
+
+TEST_F(CliBackups, ALongBatchKeepsTheLogbookItStartedFrom) {
+    ASSERT_EQ(write("05.09.04"), 0); // one record
+    const QByteArray start = hashOf(book);
+    QByteArray batch = "[";
+    for (int i = 0; i < 36; ++i)
+        batch += (i ? "," : "") + shiftJson(QString("%1.10.04").arg(1 + i / 2, 2, 10, QChar('0')).toUtf8());
+    batch += "]";
+    ASSERT_EQ(cli({"write", "--dir", dir.filePath("book")}, batch).exitCode, 0);
+    const CliRun list = cli({"backups", "--dir", dir.filePath("book"), "--json"});
+    const QJsonArray items = QJsonDocument::fromJson(list.out).array();
+    EXPECT_EQ(items.size(), 31); // the newest thirty and the state before the batch
+    ASSERT_FALSE(items.isEmpty());
+    const QJsonObject oldest = items.last().toObject();
+    EXPECT_EQ(oldest["kind"].toString(), "run-start");
+    EXPECT_EQ(oldest["records"].toInt(), 1);
+    EXPECT_EQ(hashOf(dir.filePath("book/Backups/" + oldest["name"].toString())), start);
+    for (int i = 0; i + 1 < items.size(); ++i)
+        EXPECT_EQ(items[i]["kind"].toString(), "in-run") << i;
+}

@@ -47,7 +47,9 @@ QStringList leftoversBeside(const QString& dir) {
     left.removeAll("Korvelanta.xls");
     if (left.removeAll("Backups"))
         for (const QString& b : entriesOf(dir + "/Backups"))
-            if (!QRegularExpression("^Korvelanta-\\d{4}-\\d\\d-\\d\\d-\\d{6}(-\\d+)?\\.xls$").match(b).hasMatch())
+            if (!QRegularExpression("^Korvelanta-\\d{4}-\\d\\d-\\d\\d-\\d{6}(-\\d+)?(-серия)?\\.xls$")
+                     .match(b)
+                     .hasMatch())
                 left << "Backups/" + b;
     return left;
 }

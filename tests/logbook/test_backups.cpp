@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -19,10 +20,12 @@ using namespace korv::logbook;
 
 namespace {
 
-backups::Backup at(const QDateTime& t) {
+backups::Backup at(const QDateTime& t, backups::Kind kind = backups::Kind::RunStart) {
     backups::Backup b;
     b.time = t;
-    b.name = QStringLiteral("Korvelanta-") + t.toString(QStringLiteral("yyyy-MM-dd-HHmmss")) + QStringLiteral(".xls");
+    b.kind = kind;
+    b.name = QStringLiteral("Korvelanta-") + t.toString(QStringLiteral("yyyy-MM-dd-HHmmss")) +
+             (kind == backups::Kind::InRun ? QStringLiteral("-серия.xls") : QStringLiteral(".xls"));
     return b;
 }
 
@@ -88,6 +91,68 @@ TEST(Backups, TheNewestThirtyAndOneAMonthForTwoYearsAreKept) {
     // Every month of the two years has its newest backup kept.
     for (QDate m = now.date().addMonths(-23); m <= now.date(); m = m.addMonths(1))
         EXPECT_TRUE(newestOfMonth.contains(m.toString("yyyy-MM"))) << m.toString().toStdString();
+}
+
+TEST(Backups, ALongBatchNeverPushesOutTheLogbookItStartedFrom) {
+    const QDateTime now(QDate(2026, 12, 7), QTime(12, 0));
+    QList<backups::Backup> all;
+    // Forty runs a minute apart, newest first, each of five changes: its start and four within it.
+    for (int run = 0; run < 40; ++run) {
+        const QDateTime start = now.addSecs(-60 * run - 10);
+        for (int change = 4; change >= 1; --change)
+            all << at(start.addSecs(change), backups::Kind::InRun);
+        all << at(start);
+    }
+    QSet<QString> gone;
+    for (const auto& b : backups::expired(all, now))
+        gone.insert(b.name);
+    int startsKept = 0;
+    for (int i = 0; i < all.size(); ++i) {
+        const auto& b = all[i];
+        if (i < 30) {
+            EXPECT_FALSE(gone.contains(b.name)) << b.name.toStdString(); // the newest thirty, whatever they are
+        } else if (b.kind == backups::Kind::InRun) {
+            EXPECT_TRUE(gone.contains(b.name)) << b.name.toStdString();
+        }
+        if (b.kind == backups::Kind::RunStart && !gone.contains(b.name))
+            ++startsKept;
+    }
+    EXPECT_EQ(startsKept, 30); // the state before each of the newest thirty runs
+
+    // A batch of a hundred changes: the state before it stays.
+    QList<backups::Backup> batch;
+    for (int change = 100; change >= 1; --change)
+        batch << at(now.addSecs(-change), backups::Kind::InRun);
+    batch << at(now.addSecs(-200));
+    const QList<backups::Backup> batchGone = backups::expired(batch, now);
+    EXPECT_EQ(batchGone.size(), 70);
+    for (const auto& b : batchGone)
+        EXPECT_EQ(b.kind, backups::Kind::InRun);
+}
+
+TEST(Backups, ChangesWithinARunAreMarkedAndListedInTheirOrder) {
+    QTemporaryDir dir;
+    const QString book = dir.filePath("Korvelanta.xls");
+    writeFile(book, "book");
+    EXPECT_EQ(backups::nextKind(book), backups::Kind::RunStart);
+    backups::changeLanded(book);
+    EXPECT_EQ(backups::nextKind(book), backups::Kind::InRun);
+    EXPECT_EQ(backups::nextKind(dir.filePath("Other.xls")), backups::Kind::RunStart);
+
+    const QDateTime moment(QDate(2026, 12, 7), QTime(13, 41, 2));
+    const QString start = backups::keep(book, moment, backups::Kind::RunStart);
+    const QString second = backups::keep(book, moment, backups::Kind::InRun);
+    const QString third = backups::keep(book, moment, backups::Kind::InRun);
+    EXPECT_EQ(QFileInfo(start).fileName(), "Korvelanta-2026-12-07-134102.xls");
+    EXPECT_EQ(QFileInfo(second).fileName(), "Korvelanta-2026-12-07-134102-2-серия.xls");
+    EXPECT_EQ(QFileInfo(third).fileName(), "Korvelanta-2026-12-07-134102-3-серия.xls");
+    const QList<backups::Backup> list = backups::list(book);
+    ASSERT_EQ(list.size(), 3);
+    EXPECT_EQ(list[0].path, third);
+    EXPECT_EQ(list[1].path, second);
+    EXPECT_EQ(list[2].path, start);
+    EXPECT_EQ(list[0].kind, backups::Kind::InRun);
+    EXPECT_EQ(list[2].kind, backups::Kind::RunStart);
 }
 
 TEST(Backups, PruningRemovesOnlyExpiredBackupsOfThisLogbook) {
