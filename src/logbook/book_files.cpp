@@ -21,6 +21,9 @@ namespace {
 
 // Room a change needs beside the file it replaces: the backup, the new copy and LibreOffice's own
 // temporary files.
+// A save makes a temporary file and the office its lock file; a backup one more.
+constexpr qint64 kInodesNeeded = 8;
+
 qint64 roomFor(qint64 fileSize) { return 2 * fileSize + std::max<qint64>(fileSize / 4, 1024 * 1024); }
 
 QString sizeText(qint64 bytes) { return QString::number((bytes + 1023) / 1024) + QStringLiteral(" КБ"); }
@@ -51,8 +54,15 @@ Error fileError(int err, const QString& what, const QString& path) {
     case EROFS:
         return accessError(QStringLiteral("Диск доступен только для чтения: ") + path, detail);
     case ENOSPC:
-    case EDQUOT:
+    case EDQUOT: {
+        // Both run out as ENOSPC: the file system says which.
+        const QFileInfo f(path);
+        const QString dir = f.isDir() ? f.absoluteFilePath() : f.absolutePath();
+        const qint64 inodes = freeInodes(dir);
+        if (inodes >= 0 && inodes < kInodesNeeded)
+            return accessError(exhaustion(dir, 0), detail);
         return accessError(QStringLiteral("Недостаточно места на диске: ") + path, detail);
+    }
     case ENOENT:
     case ENOTDIR:
         return Error(Error::FileNotFound, QStringLiteral("Не найден: ") + path, detail);
@@ -66,6 +76,26 @@ qint64 freeSpace(const QString& dir) {
     if (::statvfs(QFile::encodeName(dir).constData(), &st) != 0)
         return -1;
     return qint64(st.f_bavail) * qint64(st.f_frsize);
+}
+
+qint64 freeInodes(const QString& dir) {
+    struct statvfs st {};
+    if (::statvfs(QFile::encodeName(dir).constData(), &st) != 0 || st.f_files == 0)
+        return -1;
+    return qint64(st.f_favail);
+}
+
+QString exhaustion(const QString& dir, qint64 neededBytes) {
+    const qint64 inodes = freeInodes(dir);
+    if (inodes >= 0 && inodes < kInodesNeeded)
+        return QStringLiteral("На диске не осталось места для новых файлов (исчерпаны индексные дескрипторы, "
+                              "inodes): ") +
+               dir + QStringLiteral(". Удалите ненужные файлы и повторите.");
+    const qint64 free = freeSpace(dir);
+    if (free >= 0 && free < neededBytes)
+        return QStringLiteral("Недостаточно места на диске для сохранения лётной книжки: свободно ") + sizeText(free) +
+               QStringLiteral(", нужно не меньше ") + sizeText(neededBytes) + QStringLiteral(" (") + dir + u')';
+    return {};
 }
 
 void requireWritableDirectory(const QString& dir) {
@@ -132,11 +162,8 @@ void requireChangeable(const QString& real) {
     if (!ole2 && !zip)
         throw Error(Error::BadWorkbook, QStringLiteral("Файл не является книгой электронной таблицы: ") + real);
     requireWritableDirectory(f.absolutePath());
-    const qint64 free = freeSpace(f.absolutePath());
-    if (free >= 0 && free < roomFor(f.size()))
-        throw accessError(QStringLiteral("Недостаточно места на диске для сохранения лётной книжки: свободно ") +
-                          sizeText(free) + QStringLiteral(", нужно не меньше ") + sizeText(roomFor(f.size())) +
-                          QStringLiteral(" (") + f.absolutePath() + u')');
+    if (const QString why = exhaustion(f.absolutePath(), roomFor(f.size())); !why.isEmpty())
+        throw accessError(why);
 }
 
 bool heldOpen(const QString& path) {

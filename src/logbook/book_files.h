@@ -30,6 +30,15 @@ void requireWritableDirectory(const QString& dir);
 // Free bytes for an unprivileged writer in the file system holding `dir`; -1 when unknown.
 qint64 freeSpace(const QString& dir);
 
+// Free file entries (inodes) for an unprivileged writer in the file system holding `dir`; -1 when unknown
+// or unlimited (file systems that make them as needed report none).
+qint64 freeInodes(const QString& dir);
+
+// What the file system holding `dir` has run out of, as the pilot is told: room for `neededBytes` more, or
+// file entries (inodes) for the few files a save makes. Empty when neither, or when it cannot tell. The
+// office says only that it could not read or write; this says why.
+QString exhaustion(const QString& dir, qint64 neededBytes);
+
 // Removes what operations killed half-way left beside the logbook `real`: the program's temporary files
 // (".<name>.XXXXXX.tmp") and directory probes. Only while the logbook's lock is held, when no live
 // operation owns any of them. Returns the names removed.

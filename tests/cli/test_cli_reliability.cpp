@@ -277,6 +277,23 @@ TEST_F(Reliability, AFullDiskIsNamedAndTheFileStays) {
     ::umount2(QFile::encodeName(mountPoint.path()).constData(), MNT_DETACH);
 }
 
+TEST_F(Reliability, RunningOutOfFileEntriesIsNamedAsSuch) {
+    if (::getuid() != 0)
+        GTEST_SKIP() << "a disk without free inodes needs a small tmpfs, which only root can mount";
+    QTemporaryDir mountPoint;
+    if (::mount("tmpfs", QFile::encodeName(mountPoint.path()).constData(), "tmpfs", 0, "size=16m,nr_inodes=64") != 0)
+        GTEST_SKIP() << "no tmpfs can be mounted here";
+    ASSERT_TRUE(QFile::copy(book, lb::bookPath(mountPoint.path())));
+    ASSERT_EQ(write(mountPoint.path(), shiftJson("04.09.04")).exitCode, 0); // room enough: it lands
+    for (int i = 0;; ++i) {
+        QFile f(mountPoint.filePath(QString("f%1").arg(i)));
+        if (!f.open(QIODevice::WriteOnly))
+            break;
+    }
+    expectRefused("исчерпаны индексные дескрипторы", mountPoint.path());
+    ::umount2(QFile::encodeName(mountPoint.path()).constData(), MNT_DETACH);
+}
+
 TEST_F(Reliability, FilesThatAreNoWorkbookAreNamed) {
     QByteArray real;
     {

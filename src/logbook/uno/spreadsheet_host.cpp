@@ -1,6 +1,7 @@
 // SpreadsheetHost: the connection to the program's own office (started when none answers), its end,
 // and the workbooks it opens, creates and finds.
 
+#include "logbook/book_files.h"
 #include "logbook/foreign_locks.h"
 #include "logbook/host.h"
 #include "logbook/uno/handles.h"
@@ -309,6 +310,9 @@ Workbook SpreadsheetHost::openWorkbook(const QString& path, OpenMode mode) {
                 throw Error(Error::LogbookBusy, QStringLiteral("Лётная книжка открыта в другой программе (") +
                                                     locks.front().holderText() +
                                                     QStringLiteral("). Закройте её там и повторите."));
+            // Nor what it cannot make its lock file for: a full disk is no damage either.
+            if (const QString why = files::exhaustion(QFileInfo(abs).absolutePath(), 1024 * 1024); !why.isEmpty())
+                throw Error(Error::FileAccess, why, QStringLiteral("loading ") + abs);
             throw Error(Error::BadWorkbook, QStringLiteral("Файл не является книгой электронной таблицы: ") + abs);
         }
         Workbook b(makeBook(s, doc, abs));

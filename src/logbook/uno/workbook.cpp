@@ -194,11 +194,11 @@ void storeAtomically(const std::shared_ptr<BookRef>& d, const QString& path, con
     } catch (const Error& e) {
         // The office says only that it could not write; the disk tells why.
         const QString dir = QFileInfo(file.targetPath()).absolutePath();
-        const qint64 free = files::freeSpace(dir);
-        if (e.number() == Error::Spreadsheet && free >= 0 &&
-            free < QFileInfo(file.temporaryPath()).size() + 1024 * 1024)
-            throw Error(Error::FileAccess,
-                        QStringLiteral("Недостаточно места на диске для сохранения лётной книжки: ") + dir, e.detail());
+        if (e.number() == Error::Spreadsheet || e.number() == Error::BadWorkbook) {
+            const QString why = files::exhaustion(dir, QFileInfo(file.temporaryPath()).size() + 1024 * 1024);
+            if (!why.isEmpty())
+                throw Error(Error::FileAccess, why, e.description() + u' ' + e.detail());
+        }
         throw;
     }
     file.commit();
