@@ -311,6 +311,9 @@ public:
         QString vclPlugin = QStringLiteral("gen");
         // How long the office may take to answer after it was started.
         int startTimeoutMs = 60000;
+        // The office's guard (korvelanta-office-guard): attaches only to an office that runs, counts as
+        // no client of it, starts no guard, and on destruction only detaches.
+        bool guard = false;
     };
 
     // One operation of the program on the office. While it lives, no other operation of any program on
@@ -383,8 +386,15 @@ public:
     Workbook openForChange(const QString& path);
 
     static QString defaultProfileDir();
+    // The file whose shared lock every program attached to the profile's office holds (a killed one's
+    // goes with it): the guard ends the office once nobody holds it.
+    static QString clientsLockFile(const QString& profileDir);
 
 private:
+    // Starts the guard process over the office this host has just started.
+    void startGuard(qint64 officePid);
+    // Holds this host's shared lock of the clients' file, opening it first.
+    void holdClientsLock();
     std::shared_ptr<detail::Session> session() const;
     // Whether another program is attached to this office (the clients' shared lock).
     bool othersAttached();

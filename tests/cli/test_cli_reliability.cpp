@@ -456,3 +456,38 @@ TEST_F(Reliability, ABatchStoppedByASignalSaysWhatItWroteAndTheLogbookAgrees) {
         EXPECT_NE(QProcess::execute("pgrep", {"-f", "UserInstallation=file://" + Environment::cache}), 0);
     }
 }
+
+TEST_F(Reliability, AKilledProgramsOfficeEndsWithinSecondsAndTakesItsLockFileAlong) {
+    QByteArray batch = "[";
+    for (int i = 0; i < 60; ++i)
+        batch += (i ? "," : "") + shiftJson(QString("%1.09.04").arg(1 + i / 3, 2, 10, QChar('0')).toUtf8());
+    batch += "]";
+    QProcess p;
+    p.setProcessEnvironment(cliEnvironment());
+    p.start(cliPath(), {"write", "--dir", dir.path()});
+    ASSERT_TRUE(p.waitForStarted());
+    p.write(batch);
+    while (p.bytesToWrite() > 0 && p.waitForBytesWritten(10000)) {
+    }
+    p.closeWriteChannel();
+    for (int waited = 0; QDir(dir.filePath("Backups")).entryList(QDir::Files).size() < 2 && waited < 120000;
+         waited += 20)
+        QThread::msleep(20);
+    p.kill(); // SIGKILL: nothing of the program runs any more
+    ASSERT_TRUE(p.waitForFinished(10000));
+    // The office it used, and its lock file of the logbook, go within seconds.
+    const auto officeLeft = [] {
+        return QProcess::execute("pgrep", {"-f", "UserInstallation=file://" + Environment::cache}) == 0;
+    };
+    const auto lockLeft = [&] { return QFile::exists(dir.filePath(".~lock.Korvelanta.xls#")); };
+    for (int waited = 0; (officeLeft() || lockLeft()) && waited < 15000; waited += 100)
+        QThread::msleep(100);
+    EXPECT_FALSE(officeLeft());
+    EXPECT_FALSE(lockLeft());
+    EXPECT_NE(QProcess::execute("pgrep", {"-f", "korvelanta-office-guard " + Environment::cache}), 0);
+    // The logbook is whole, and the next write lands after the records that did.
+    const int before = int(recordsIn(book).size());
+    const CliRun next = write(dir.path(), shiftJson("30.09.04"));
+    EXPECT_EQ(next.exitCode, 0) << messagesOf(next).toStdString();
+    EXPECT_EQ(recordsIn(book).size(), before + 1);
+}

@@ -1,11 +1,13 @@
 // SpreadsheetHost: the connection to the program's own office (started when none answers), its end,
 // and the workbooks it opens, creates and finds.
 
+#include "common/log.h"
 #include "logbook/book_files.h"
 #include "logbook/foreign_locks.h"
 #include "logbook/host.h"
 #include "logbook/uno/handles.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -28,6 +30,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace com::sun::star;
@@ -72,6 +75,12 @@ SpreadsheetHost::SpreadsheetHost(Options options) : options_(std::move(options))
 }
 
 SpreadsheetHost::~SpreadsheetHost() {
+    if (options_.guard) {
+        detach();
+        if (--liveHosts == 0)
+            disposeBridges();
+        return;
+    }
     try {
         // The office stays while the pilot looks at a workbook in it, and while another program is
         // attached to it; the last one out ends it. Deciding waits for another program's operation to
@@ -167,8 +176,15 @@ void SpreadsheetHost::attach() {
         }
     };
 
+    // Counted as a client before connecting: the guard never ends an office a program is about to use,
+    // and one that is ending it holds this back until the office is gone.
+    if (!options_.guard)
+        holdClientsLock();
+    bool startedHere = false;
     // An office of this profile may still run, e.g. one left showing the logbook to the pilot.
     if (!tryConnect()) {
+        if (options_.guard)
+            throw hostError(QStringLiteral("LibreOffice Calc не отвечает"));
         bool headless = true;
         switch (options_.display) {
         case DisplayMode::Headless:
@@ -206,6 +222,7 @@ void SpreadsheetHost::attach() {
             }
             sleepMs(50);
         }
+        startedHere = !handedOver;
     }
     try {
         s->desktop = frame::Desktop::create(s->remote);
@@ -215,13 +232,66 @@ void SpreadsheetHost::attach() {
     s->attached = true;
     s->expired = expired_;
     s_ = s;
-    // Tells other programs on this profile that this one uses the office (see ~SpreadsheetHost).
+    if (startedHere && process->started())
+        startGuard(process->pid());
+}
+
+QString SpreadsheetHost::clientsLockFile(const QString& profileDir) {
+    return profileDir + QStringLiteral("/korvelanta-clients.lock");
+}
+
+void SpreadsheetHost::holdClientsLock() {
+    // Tells other programs on this profile, and the guard, that this one uses the office (see
+    // ~SpreadsheetHost). Taken again on every attach: a failed upgrade in othersAttached() drops it.
+    QDir().mkpath(options_.profileDir);
     if (clientsFd_ < 0)
-        clientsFd_ =
-            ::open(QFile::encodeName(options_.profileDir + QStringLiteral("/korvelanta-clients.lock")).constData(),
-                   O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (clientsFd_ >= 0)
-        ::flock(clientsFd_, LOCK_SH);
+        clientsFd_ = ::open(QFile::encodeName(clientsLockFile(options_.profileDir)).constData(),
+                            O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (clientsFd_ >= 0) {
+        while (::flock(clientsFd_, LOCK_SH) != 0 && errno == EINTR) {
+        }
+    }
+}
+
+void SpreadsheetHost::startGuard(qint64 officePid) {
+    QString program = qEnvironmentVariable("KORV_OFFICE_GUARD");
+    if (program.isEmpty())
+        program = QCoreApplication::applicationDirPath() + QStringLiteral("/korvelanta-office-guard");
+    if (!QFileInfo(program).isExecutable())
+        program = QStringLiteral(KORV_OFFICE_GUARD_BUILT);
+    if (!QFileInfo(program).isExecutable()) {
+        log::write(QStringLiteral("no office guard found; an office left by a killed program stays"));
+        return;
+    }
+    // Everything the child needs is made before the fork: a threaded program may only exec after it.
+    const std::string path = QFile::encodeName(program).toStdString();
+    const std::string profile = QFile::encodeName(options_.profileDir).toStdString();
+    const std::string pipe = options_.pipeName.toStdString();
+    const std::string pid = std::to_string(officePid);
+    std::vector<char*> argv{const_cast<char*>(path.c_str()), const_cast<char*>(profile.c_str()),
+                            const_cast<char*>(pipe.c_str()), const_cast<char*>(pid.c_str()), nullptr};
+    const pid_t child = ::fork();
+    if (child < 0)
+        return;
+    if (child == 0) {
+        // Twice forked and in a session of its own: no program's end or terminal signal takes it along.
+        ::setsid();
+        sigset_t none;
+        sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        if (::fork() != 0)
+            ::_exit(0);
+        const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+        for (int fd = 0; fd < 3; ++fd)
+            ::dup2(null, fd);
+        for (int fd = 3; fd < 4096; ++fd)
+            ::close(fd);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
 }
 
 void SpreadsheetHost::detach() {
