@@ -48,7 +48,7 @@ frmAbout::frmAbout(Program& program, QWidget* owner)
 frmAbout::~frmAbout() = default;
 
 void frmAbout::Form_Load() {
-    setWindowTitle(QStringLiteral("О программе ") + kProgramTitle);
+    setWindowTitle(QStringLiteral("О программе ") + kProgramTitle.trimmed()); // no blank at a title's end
     ui_->lblVersion->setText(QStringLiteral("Версия   ") + versionText());
     ui_->lblTitle->setText(kProgramTitle);
 }

@@ -41,6 +41,9 @@ frmGlavnaja::frmGlavnaja(Program& program) : program_(program), ui_(std::make_un
         ui_->progressLayout->addWidget(bar);
     }
     ui_->progressSlot->hide();
+    // An empty word-wrapped label asks for no height at all: squeezed by the cover's layout, the status
+    // line would show a sliver of its text once it gets one.
+    ui_->lblGlav->setMinimumHeight(QFontMetrics(ui_->lblGlav->font()).lineSpacing() + 2);
 
     connect(ui_->mnuFlightShift, &QAction::triggered, this, &frmGlavnaja::mnuFlightShift_Click);
     connect(ui_->mnuLastSummary, &QAction::triggered, this, &frmGlavnaja::mnuLastSummary_Click);
@@ -76,7 +79,13 @@ bool frmGlavnaja::createLogbookIfMissing() {
     busy_ = true;
     bool created = false;
     try {
-        logbook::createNewLogbook(program_.host(), program_.programDir(), report, program_.dialogs(),
+        // Made in an office of its own that has no windows: the sheets' views, realised for their frozen
+        // panes, would otherwise come up over the cover wherever the window manager puts them.
+        logbook::SpreadsheetHost::Options options;
+        options.profileDir = program_.host().profileDir() + QStringLiteral("-headless");
+        options.display = logbook::SpreadsheetHost::DisplayMode::Headless;
+        logbook::SpreadsheetHost maker(options);
+        logbook::createNewLogbook(maker, program_.programDir(), report, program_.dialogs(),
                                   program_.changeSettings(ui_->lblGlav));
         created = true;
     } catch (const Error& e) {

@@ -42,6 +42,8 @@ frmSMU::frmSMU(Program& program)
     waiting.setBold(true);
     waiting.setPointSize(12);
     ui_->lblOgid->setFont(waiting);
+    // The larger font needs its line: the layout was made for the designer's one.
+    ui_->lblOgid->setMinimumHeight(QFontMetrics(waiting).lineSpacing() + 2);
     QPalette orange = ui_->lblOgid->palette();
     orange.setColor(QPalette::WindowText, QColor(255, 128, 0));
     ui_->lblOgid->setPalette(orange);

@@ -8,6 +8,8 @@
 #include "app/helpwindow.h"
 #include "app/qtdialogs.h"
 #include "common/error.h"
+#include "common/log.h"
+#include "logbook/book_change.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -85,20 +87,49 @@ HelpWindow& Program::helpWindow() {
 void Program::showHelp() { helpWindow().showTopic(HelpWindow::kHelpContext); }
 
 bool Program::viewLogbook(const QString& sheet, QWidget* from) {
+    const int viewing = ++viewingCount_;
     try {
         logbook_.OpenBookForView();
         logbook_.activateSheet(sheet);
+        logbook_.workbook().whenClosed([this, viewing] {
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [this, viewing] {
+                    if (viewing == viewingCount_)
+                        viewingClosedInCalc();
+                },
+                Qt::QueuedConnection);
+        });
     } catch (const Error& e) {
         dialogs().message(kViewTitle, e.description(), Dialogs::Icon::Warning);
         return false;
     }
+    viewing_ = true;
     if (from != nullptr)
         from->hide();
     viewForm().showOnTop();
     return true;
 }
 
+void Program::viewingClosedInCalc() {
+    // Closed by the program itself (endViewing) it is no news.
+    if (!viewing_ || ended_)
+        return;
+    viewing_ = false;
+    if (excel_)
+        excel_->hide();
+    logbook_.detach();
+    try {
+        const auto operation = host_->beginOperation(logbook::ChangeSettings().timeoutMs, 10000);
+        host_->closeStartCenter();
+    } catch (const Error& e) {
+        log::error(QStringLiteral("Просмотр: Start Center"), e);
+    }
+    mainForm().show();
+}
+
 void Program::endViewing() {
+    viewing_ = false;
     // Out of the way of Calc's own question about unsaved changes, which the close may ask.
     if (excel_)
         excel_->hide();
@@ -109,6 +140,7 @@ void Program::endViewing() {
     }
     if (logbookStillShown()) {
         // The pilot answered Calc's question with "Cancel": he is not done, the viewing goes on.
+        viewing_ = true;
         viewForm().showOnTop();
         return;
     }

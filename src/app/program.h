@@ -80,6 +80,9 @@ public:
     // The end of a viewing: the logbook closed (Calc asks about unsaved changes), frmExcel gone, the
     // main form back. A logbook or Calc closed by hand is said in a message; the program goes on.
     void endViewing();
+    // The pilot closed the logbook, or Calc, in Calc's own window while viewing: the viewing ends as
+    // "Закрыть" ends it, and the Start Center Calc leaves behind goes too.
+    void viewingClosedInCalc();
 
     // Hides every form and ends the event loop; the office is ended with the program unless it shows
     // the logbook.
@@ -99,6 +102,10 @@ private:
     flight::ReferenceDatabase database_;
     logbook::Logbook logbook_;
     bool ended_ = false;
+    // A viewing is on: the logbook is shown in Calc and frmExcel waits. A generation count tells a
+    // closing of an earlier viewing from one of this.
+    bool viewing_ = false;
+    int viewingCount_ = 0;
 
     std::unique_ptr<frmGlavnaja> glavnaja_;
     std::unique_ptr<frmSMU> smu_;

@@ -20,6 +20,7 @@
 #include <QVariant>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -270,6 +271,9 @@ public:
     // workbook loaded hidden takes the focus.
     void show();
     void hide();
+    // Calls `closed` once, on a thread of the office, when the workbook is closed: by the program, or by
+    // the pilot in Calc's own window.
+    void whenClosed(std::function<void()> closed);
     bool isVisible() const;
 
     bool isModified() const;
@@ -372,6 +376,8 @@ public:
     std::optional<Workbook> findWorkbook(const QString& name);
     // Whether a workbook is shown in a visible window.
     bool anyWorkbookShown();
+    // Closes the Start Center Calc turns its last window into when the pilot closes it; returns how many.
+    int closeStartCenter();
 
     // How this office holds the file at `path` now.
     enum class Holding { NotLoaded, Hidden, Shown };

@@ -96,7 +96,14 @@ void BuildSummarySheet(Sheet& sheet4, const CategoryBlock& block, const PeriodSt
         r.addConditionalFormat(zeroInWhite);
     }
 
-    sheet4.cell(kSummaryLast, column::E).setText(summaryCaption(period));
+    logbook::Range caption = sheet4.cell(kSummaryLast, column::E);
+    caption.setText(summaryCaption(period));
+    // "Всего с 01.11.26 по 30.11.26" is wider than the column the printed logbook gives it: the text
+    // shrinks to the cell rather than the column growing.
+    logbook::CellFormat fit;
+    fit.wrap = false;
+    fit.shrink = true;
+    caption.apply(fit);
     for (const char* a1 : {"F17:J17", "O17", "Q17:S17"})
         sheet4.range(QString::fromLatin1(a1)).setFormulaR1C1(QStringLiteral("=SUM(R[-6]C,R[-1]C)"));
 }

@@ -46,7 +46,7 @@ TEST(About, ShowsTitleVersionDescriptionAndTheLink) {
     frmAbout* about = t.program->loadedAboutForm();
     ASSERT_NE(about, nullptr);
     EXPECT_TRUE(about->isVisible());
-    EXPECT_EQ(about->windowTitle(), "О программе Лётная книжка ");
+    EXPECT_EQ(about->windowTitle(), "О программе Лётная книжка");
     EXPECT_EQ(child<QLabel>(about, "lblTitle")->text(), "Лётная книжка ");
     EXPECT_EQ(child<QLabel>(about, "lblVersion")->text(), "Версия   1.1.30");
     EXPECT_EQ(child<QLabel>(about, "lblDescription")->text(), "Программа для ведения учёта налёта лётчиков.");

@@ -129,6 +129,9 @@ TEST(MainForm, DrivesItsProgressBarByDispatchIdentifier) {
     f.findChild<QWidget*>("progressSlot")->show();
     f.show();
     apptest::saveScreenshot(&f, QStringLiteral("frmGlavnaja_new_logbook"));
+    // The status line shows a whole line of its text, whatever the font's size.
+    QCoreApplication::processEvents();
+    EXPECT_GE(status->height(), status->fontMetrics().height()) << status->height();
 }
 
 TEST(MainForm, FillingWithALogbookPresentOpensTheInputFormWithoutCreating) {
@@ -327,6 +330,7 @@ TEST_F(ShiftForm, HasEveryControlWithItsCaptionLengthAndAlignment) {
     EXPECT_TRUE(waiting->font().bold());
     EXPECT_EQ(waiting->font().pointSize(), 12);
     EXPECT_FALSE(waiting->isVisible());
+    EXPECT_GE(waiting->minimumHeight(), waiting->fontMetrics().height());
     EXPECT_EQ(smu->tmrAlarm().interval(), 1000);
     EXPECT_FALSE(smu->tmrAlarm().isActive());
 }

@@ -19,13 +19,18 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
 
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <mutex>
+#include <thread>
 
 using namespace korv::app;
 using apptest::child;
@@ -95,6 +100,44 @@ void runTotals(frmResume* resume, const QString& screenshot = {}) {
     watch.stop();
 }
 
+// The names of the office's windows mapped on the display, watched in a thread of its own while the
+// program works (it answers no events meanwhile).
+class OfficeWindowWatch {
+public:
+    OfficeWindowWatch()
+        : thread_([this] {
+              while (!stop_) {
+                  const QStringList now = officeWindows();
+                  const std::lock_guard lock(mutex_);
+                  for (const QString& w : now)
+                      if (!seen_.contains(w))
+                          seen_ << w;
+                  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+              }
+          }) {}
+    ~OfficeWindowWatch() { stopped(); }
+    QStringList stopped() {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        const std::lock_guard lock(mutex_);
+        return seen_;
+    }
+    static QStringList officeWindows() {
+        QProcess p;
+        p.start("sh", {"-c", "for w in $(xdotool search --onlyvisible --class 'libreoffice|soffice' 2>/dev/null); do "
+                             "xdotool getwindowname $w; done"});
+        p.waitForFinished(5000);
+        return QString::fromUtf8(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
+    }
+
+private:
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    QStringList seen_;
+    std::thread thread_;
+};
+
 // "Заполнение" with no logbook makes one (every question answered Yes); then back to the main form.
 void makeLogbook(apptest::TestProgram& t, frmGlavnaja& main) {
     main.mnuFillBookItem_Click();
@@ -110,8 +153,11 @@ TEST(EndToEnd, ANewLogbookAShiftWrittenAndViewedInCalc) {
     frmGlavnaja& main = t.program->mainForm();
     main.show();
 
-    // "Заполнение" with no logbook: one is made, the pilot told where it lives, then the input form.
+    // "Заполнение" with no logbook: one is made, the pilot told where it lives, then the input form. No
+    // window of the office shows meanwhile.
+    OfficeWindowWatch watch;
     main.mnuFillBookItem_Click();
+    EXPECT_EQ(watch.stopped(), QStringList{});
     const QString book = t.program->bookPath();
     ASSERT_TRUE(QFileInfo::exists(book)) << t.dialogs.titles().join("|").toStdString();
     ASSERT_GE(t.dialogs.boxes.size(), 2);
@@ -355,6 +401,43 @@ TEST(EndToEnd, CalcClosedByHandDuringViewingIsSaidAndTheProgramGoesOn) {
     EXPECT_FALSE(t.program->hasEnded());
 
     // The next viewing starts a new Calc.
+    main.mnuFlightShift_Click();
+    EXPECT_TRUE(t.program->loadedViewForm()->isVisible());
+    t.program->loadedViewForm()->cmdCloseExcel_Click();
+    EXPECT_TRUE(main.isVisible());
+}
+
+TEST(EndToEnd, CalcClosedByItsOwnWindowEndsTheViewingAsCloseDoes) {
+    apptest::TestProgram t(QDate(2026, 12, 7), profile());
+    frmGlavnaja& main = t.program->mainForm();
+    main.show();
+    ASSERT_NO_FATAL_FAILURE(makeLogbook(t, main));
+    main.mnuFlightShift_Click();
+    ASSERT_TRUE(t.program->loadedViewForm()->isVisible());
+    QTest::qWait(1000);
+    t.dialogs.boxes.clear();
+    // The pilot closes the logbook's window with Calc's own means (its window button does the same).
+    ASSERT_FALSE(OfficeWindowWatch::officeWindows().isEmpty()); // the watch sees Calc's windows
+    QProcess xdotool;
+    xdotool.start("xdotool", {"search", "--onlyvisible", "--name", "Korvelanta", "windowfocus", "--sync", "key",
+                              "--clearmodifiers", "ctrl+w"});
+    ASSERT_TRUE(xdotool.waitForFinished(10000));
+    ASSERT_EQ(xdotool.exitCode(), 0) << xdotool.readAllStandardError().toStdString();
+    for (int i = 0; i < 100 && t.program->loadedViewForm()->isVisible(); ++i)
+        QTest::qWait(100);
+    EXPECT_FALSE(t.program->loadedViewForm()->isVisible());
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_TRUE(t.dialogs.boxes.isEmpty()) << t.dialogs.titles().join("|").toStdString();
+    // Nor is Calc's Start Center left in its place.
+    QStringList left;
+    for (int i = 0; i < 30; ++i) {
+        QTest::qWait(100);
+        if ((left = OfficeWindowWatch::officeWindows()).isEmpty())
+            break;
+    }
+    EXPECT_EQ(left, QStringList{});
+    saveScreen(QStringLiteral("viewing_closed_in_calc"));
+    // The next viewing works as ever.
     main.mnuFlightShift_Click();
     EXPECT_TRUE(t.program->loadedViewForm()->isVisible());
     t.program->loadedViewForm()->cmdCloseExcel_Click();

@@ -76,6 +76,7 @@ TEST_F(TotalsRunTest, AMonthSummedAsCountedByHand) {
         EXPECT_EQ(s.range("G16").text(), "0:45");
         // The grand totals: formulas adding rows 11 and 16.
         EXPECT_EQ(s.range("E17").text(), "Всего за Сентябрь  2004 г.");
+        EXPECT_EQ(s.range("E17").format().shrink, true); // a long caption fits the printed column
         EXPECT_EQ(s.range("F17").formula(), "=SUM(F11;F16)");
         EXPECT_EQ(s.range("F17").value(), 5);
         EXPECT_EQ(s.range("G17").text(), "4:45");

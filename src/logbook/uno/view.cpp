@@ -12,10 +12,16 @@
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
 #include <com/sun/star/document/XViewDataSupplier.hpp>
+#include <com/sun/star/frame/ModuleManager.hpp>
 #include <com/sun/star/frame/XFrame.hpp>
+#include <com/sun/star/frame/XFrames.hpp>
 #include <com/sun/star/sheet/XSpreadsheetView.hpp>
 #include <com/sun/star/sheet/XViewFreezable.hpp>
+#include <com/sun/star/util/XCloseBroadcaster.hpp>
+#include <com/sun/star/util/XCloseListener.hpp>
+#include <com/sun/star/util/XCloseable.hpp>
 #include <com/sun/star/view/XSelectionSupplier.hpp>
+#include <cppuhelper/implbase1.hxx>
 
 using namespace com::sun::star;
 
@@ -204,6 +210,66 @@ void Workbook::show() {
             top->toFront();
         frame->activate();
     });
+}
+
+namespace {
+
+// Tells the program once when the workbook is closed, by it or by the pilot in Calc. Called on a thread of
+// the office bridge: the program's callback only posts to its own thread.
+class ClosedListener : public cppu::WeakImplHelper1<util::XCloseListener> {
+public:
+    explicit ClosedListener(std::function<void()> closed) : closed_(std::move(closed)) {}
+    void SAL_CALL queryClosing(const lang::EventObject&, sal_Bool) override {}
+    void SAL_CALL notifyClosing(const lang::EventObject&) override { fire(); }
+    void SAL_CALL disposing(const lang::EventObject&) override { fire(); }
+
+private:
+    void fire() {
+        if (std::exchange(fired_, true))
+            return;
+        closed_();
+    }
+    std::function<void()> closed_;
+    bool fired_ = false;
+};
+
+} // namespace
+
+void Workbook::whenClosed(std::function<void()> closed) {
+    onBook(d, QStringLiteral("наблюдение за книгой"), [&] {
+        Reference<util::XCloseBroadcaster>(d->doc, UNO_QUERY_THROW)
+            ->addCloseListener(Reference<util::XCloseListener>(new ClosedListener(std::move(closed))));
+    });
+}
+
+int SpreadsheetHost::closeStartCenter() {
+    if (!isAttached())
+        return 0;
+    auto s = session();
+    int closed = 0;
+    try {
+        Reference<frame::XModuleManager2> modules = frame::ModuleManager::create(s->remote);
+        Reference<container::XIndexAccess> frames(s->desktop->getFrames(), UNO_QUERY_THROW);
+        for (sal_Int32 i = frames->getCount() - 1; i >= 0; --i) {
+            Reference<frame::XFrame> frame(frames->getByIndex(i), UNO_QUERY);
+            if (!frame.is())
+                continue;
+            try {
+                if (modules->identify(frame) != "com.sun.star.frame.StartModule")
+                    continue;
+            } catch (const uno::Exception&) {
+                continue; // a frame without a module is no Start Center
+            }
+            if (Reference<util::XCloseable> c{frame, UNO_QUERY}; c.is())
+                c->close(true);
+            else
+                frame->dispose();
+            ++closed;
+        }
+    } catch (const uno::Exception&) {
+        // the office went away: nothing is shown any more
+    }
+    return closed;
 }
 
 void Workbook::hide() {
