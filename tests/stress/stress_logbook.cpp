@@ -1,5 +1,6 @@
 // The logbook under fire: korvelanta-cli write killed at random moments, its office killed at random
-// moments, two writers at once on one logbook and on two logbooks sharing one office. After every trial
+// moments, two writers at once on one logbook and on two logbooks sharing one office, batches stopped by
+// SIGTERM at random moments (their answer must name exactly the records that landed). After every trial
 // the file is read back through an independent office and a clean write follows; what is counted:
 //   lost       a write reported as done whose record is not in the file, or a clean write that added none
 //   doubled    more than one record more than the writes that landed
@@ -9,7 +10,7 @@
 //   crashes    a write that ended by a signal nobody sent it
 //   leftovers  anything beside the logbook after a clean write
 //
-//   stress_logbook [--cli-kills N] [--office-kills N] [--pairs-one N] [--pairs-two N] [--seed S]
+//   stress_logbook [--cli-kills N] [--office-kills N] [--pairs-one N] [--pairs-two N] [--stops N] [--seed S]
 // The defaults are the full run of `make stress`; `--short` is the run of `make test`.
 
 #include "common/dialogs.h"
@@ -166,6 +167,43 @@ public:
         cleanWrite("one", c);
     }
 
+    // A batch of writes stopped by SIGTERM at a random moment: the answer names exactly the records that
+    // landed, and the logbook holds exactly those.
+    void stopTrial(Counts& c) {
+        ++c.trials;
+        const int before = records("one");
+        const int shifts = 4 + random_.bounded(8);
+        QByteArray batch = kShift;
+        for (int i = 1; i < shifts; ++i)
+            batch.insert(batch.size() - 1, "," + kShift.mid(1, kShift.size() - 2));
+        QProcess p;
+        start(p, "one", batch);
+        // A batch writes faster than single writes (one office start): aimed at its first half or so.
+        const int delay = random_.bounded(int(writeMs_ * shifts / 2) + 1);
+        QThread::msleep(delay);
+        ::kill(pid_t(p.processId()), SIGTERM);
+        const int status = finish(p, c, false);
+        const QJsonArray answers = QJsonDocument::fromJson(p.readAllStandardOutput()).array();
+        int written = 0;
+        for (const QJsonValue& a : answers)
+            written += a.toObject()["written"].isObject() ? 1 : 0;
+        const int after = records("one");
+        c.landed += written;
+        if (status == 3 && answers.size() < shifts)
+            ++c.refused; // stopped before its end
+        const bool truthful = (status == 0 || status == 3) && written == answers.size() &&
+                              (status == 3 || answers.size() == shifts) && after == before + written;
+        if (!truthful) {
+            ++c.bad[after < before + written ? "lost" : "untruthful"];
+            out_ << "  batch of " << shifts << " stopped after " << delay << " ms: status " << status << ", "
+                 << answers.size() << " answers, " << written << " written, records " << before << " -> " << after
+                 << '\n';
+        }
+        if (after > before + shifts)
+            ++c.bad["doubled"];
+        cleanWrite("one", c);
+    }
+
     // Two writers started together, on one logbook or on two sharing one office.
     void pairTrial(bool oneBook, Counts& c) {
         ++c.trials;
@@ -196,11 +234,11 @@ public:
     }
 
 private:
-    void start(QProcess& p, const char* name) {
+    void start(QProcess& p, const char* name, const QByteArray& input = kShift) {
         p.setProcessEnvironment(env_);
         p.start(QCoreApplication::applicationDirPath() + "/../bin/korvelanta-cli", {"write", "--dir", dir(name)});
         p.waitForStarted();
-        p.write(kShift);
+        p.write(input);
         // Handed over now: QProcess would otherwise keep it until its event loop runs.
         p.waitForBytesWritten();
         p.closeWriteChannel();
@@ -293,13 +331,13 @@ void report(QTextStream& out, const char* what, const Counts& c) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-    int cliKills = 100, officeKills = 100, pairsOne = 20, pairsTwo = 50;
+    int cliKills = 100, officeKills = 100, pairsOne = 20, pairsTwo = 50, stops = 50;
     quint32 seed = quint32(QDateTime::currentMSecsSinceEpoch());
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
         const auto next = [&] { return i + 1 < args.size() ? args[++i].toInt() : 0; };
         if (args[i] == "--short")
-            cliKills = officeKills = 3, pairsOne = pairsTwo = 2;
+            cliKills = officeKills = 3, pairsOne = pairsTwo = stops = 2;
         else if (args[i] == "--cli-kills")
             cliKills = next();
         else if (args[i] == "--office-kills")
@@ -308,6 +346,8 @@ int main(int argc, char** argv) {
             pairsOne = next();
         else if (args[i] == "--pairs-two")
             pairsTwo = next();
+        else if (args[i] == "--stops")
+            stops = next();
         else if (args[i] == "--seed")
             seed = quint32(next());
     }
@@ -315,7 +355,7 @@ int main(int argc, char** argv) {
     Stress stress(out, seed);
     out << "one write, program start to end: " << stress.timeWrites() << " ms\n";
 
-    Counts cli, office, one, two;
+    Counts cli, office, one, two, stopped;
     for (int i = 0; i < cliKills; ++i)
         stress.killTrial(false, cli);
     report(out, "korvelanta-cli killed", cli);
@@ -328,9 +368,12 @@ int main(int argc, char** argv) {
     for (int i = 0; i < pairsTwo; ++i)
         stress.pairTrial(false, two);
     report(out, "two writers, two logbooks", two);
+    for (int i = 0; i < stops; ++i)
+        stress.stopTrial(stopped);
+    report(out, "a batch stopped by SIGTERM", stopped);
 
     int bad = 0;
-    for (const Counts* c : {&cli, &office, &one, &two})
+    for (const Counts* c : {&cli, &office, &one, &two, &stopped})
         for (const auto& [name, n] : c->bad)
             bad += n;
     out << (bad == 0 ? "all sound\n" : "FAULTS FOUND\n");
