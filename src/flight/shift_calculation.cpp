@@ -13,6 +13,12 @@ const QString kSu24 = QStringLiteral("Су-24");
 
 // A result box shows a positive time; a zero time empties and hides it; a negative one leaves it as
 // the start of the calculation left it (empty, visibility unchanged).
+// The texts of the result boxes go at the start of every press; their visibility stays as it is.
+void clearResultTexts(InputForm& form) {
+    for (ResultBox* box : {&form.txtZakKab, &form.txtObl, &form.txtUMP, &form.txtSMU})
+        box->text.clear();
+}
+
 void showTime(ResultBox& box, Int16 minutes) {
     if (minutes > 0) {
         box.text = formatHoursMinutes(minutes);
@@ -78,8 +84,7 @@ bool ShiftSession::CheckMinutes(Dialogs& dialogs) {
     const double minutes = typed.toDouble(&isNumber);
     if (!isNumber || (minutes >= 0 && minutes < 60))
         return true; // a text that is no number is the calculation's to refuse
-    for (ResultBox* box : {&form.txtZakKab, &form.txtObl, &form.txtUMP, &form.txtSMU})
-        box->text.clear();
+    clearResultTexts(form);
     dialogs.message(text::kCheckTitle, text::kMinutes.arg(QStringLiteral("налёт, мин"), typed.left(16)),
                     Dialogs::Icon::Warning);
     return false;
@@ -89,8 +94,7 @@ bool ShiftSession::Calculate(Dialogs& dialogs) {
     FlightDate = form.txtDate;
     PeriodMonth = form.txtDate.mid(3, 2);
 
-    for (ResultBox* box : {&form.txtZakKab, &form.txtObl, &form.txtUMP, &form.txtSMU})
-        box->text.clear();
+    clearResultTexts(form);
     v_.BelowCloudTime = v_.CloudTime = v_.HoodOpenTime = v_.AboveCloudTime = 0;
     v_.ClosedCabinTime = v_.SmuTime = v_.LowWeatherTime = 0;
 

@@ -148,6 +148,27 @@ protected:
         EXPECT_EQ(hashOf(target), before);
     }
 
+    // Starts a write of kBatchShifts shifts into the test's logbook and returns once `landed` of them have
+    // (each keeps a backup of the logbook before it).
+    void startBatch(QProcess& p, int landed) {
+        QByteArray batch = "[";
+        for (int i = 0; i < kBatchShifts; ++i)
+            batch += (i ? "," : "") + shiftJson(QString("%1.09.04").arg(1 + i / 3, 2, 10, QChar('0')).toUtf8());
+        batch += "]";
+        p.setProcessEnvironment(cliEnvironment());
+        p.start(cliPath(), {"write", "--dir", dir.path()});
+        ASSERT_TRUE(p.waitForStarted());
+        p.write(batch);
+        // Handed over now: QProcess would otherwise keep it until an event loop runs.
+        while (p.bytesToWrite() > 0 && p.waitForBytesWritten(10000)) {
+        }
+        p.closeWriteChannel();
+        for (int waited = 0; QDir(dir.filePath("Backups")).entryList(QDir::Files).size() < landed && waited < 120000;
+             waited += 20)
+            QThread::msleep(20);
+    }
+    static constexpr int kBatchShifts = 60;
+
     QTemporaryDir dir;
     QString book;
 };
@@ -421,23 +442,9 @@ TEST_F(Reliability, ABatchStoppedByASignalSaysWhatItWroteAndTheLogbookAgrees) {
         QDir(dir.filePath("Backups")).removeRecursively();
         ASSERT_TRUE(QFile::copy(Environment::templateBook, book));
         QFile::setPermissions(book, QFile::ReadOwner | QFile::WriteOwner);
-        QByteArray batch = "[";
-        constexpr int kShifts = 60;
-        for (int i = 0; i < kShifts; ++i)
-            batch += (i ? "," : "") + shiftJson(QString("%1.09.04").arg(1 + i / 3, 2, 10, QChar('0')).toUtf8());
-        batch += "]";
         QProcess p;
-        p.setProcessEnvironment(cliEnvironment());
-        p.start(cliPath(), {"write", "--dir", dir.path()});
-        ASSERT_TRUE(p.waitForStarted());
-        p.write(batch);
-        while (p.bytesToWrite() > 0 && p.waitForBytesWritten(10000)) {
-        }
-        p.closeWriteChannel();
-        // Stopped once a few records have landed (each keeps a backup of the logbook before it).
-        for (int waited = 0; QDir(dir.filePath("Backups")).entryList(QDir::Files).size() < 3 && waited < 120000;
-             waited += 20)
-            QThread::msleep(20);
+        // Stopped once a few records have landed.
+        ASSERT_NO_FATAL_FAILURE(startBatch(p, 3));
         ::kill(pid_t(p.processId()), signal);
         ASSERT_TRUE(p.waitForFinished(120000));
         EXPECT_EQ(p.exitCode(), 3);
@@ -445,7 +452,7 @@ TEST_F(Reliability, ABatchStoppedByASignalSaysWhatItWroteAndTheLogbookAgrees) {
         EXPECT_TRUE(err.contains("остановлено")) << err.toStdString();
         const QJsonArray answers = QJsonDocument::fromJson(p.readAllStandardOutput()).array();
         ASSERT_FALSE(answers.isEmpty());
-        EXPECT_LT(answers.size(), kShifts);
+        EXPECT_LT(answers.size(), kBatchShifts);
         int written = 0;
         for (const QJsonValue& a : answers)
             written += a.toObject()["written"].isObject() ? 1 : 0;
@@ -458,21 +465,8 @@ TEST_F(Reliability, ABatchStoppedByASignalSaysWhatItWroteAndTheLogbookAgrees) {
 }
 
 TEST_F(Reliability, AKilledProgramsOfficeEndsWithinSecondsAndTakesItsLockFileAlong) {
-    QByteArray batch = "[";
-    for (int i = 0; i < 60; ++i)
-        batch += (i ? "," : "") + shiftJson(QString("%1.09.04").arg(1 + i / 3, 2, 10, QChar('0')).toUtf8());
-    batch += "]";
     QProcess p;
-    p.setProcessEnvironment(cliEnvironment());
-    p.start(cliPath(), {"write", "--dir", dir.path()});
-    ASSERT_TRUE(p.waitForStarted());
-    p.write(batch);
-    while (p.bytesToWrite() > 0 && p.waitForBytesWritten(10000)) {
-    }
-    p.closeWriteChannel();
-    for (int waited = 0; QDir(dir.filePath("Backups")).entryList(QDir::Files).size() < 2 && waited < 120000;
-         waited += 20)
-        QThread::msleep(20);
+    ASSERT_NO_FATAL_FAILURE(startBatch(p, 2));
     p.kill(); // SIGKILL: nothing of the program runs any more
     ASSERT_TRUE(p.waitForFinished(10000));
     // The office it used, and its lock file of the logbook, go within seconds.
