@@ -5,13 +5,14 @@
 // the first write into an earlier build's logbook; and the reading of the logbook's shape in one block
 // against the free pair's search cell by cell.
 //   KORV_BENCH_SIZES=500,5000   other logbook sizes
+#include "bookfiles/backups.h"
 #include "flight/record_writer.h"
-#include "logbook/backups.h"
-#include "logbook/host.h"
+#include "logbook/book_shape.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
 #include "logbook/record_layout.h"
 #include "logbook/record_slots.h"
+#include "spreadsheet/host.h"
 #include "support/logbook_slots.h"
 #include "support/office_baseline.h"
 

@@ -3,8 +3,8 @@
 
 #include "common/dialogs.h"
 #include "common/error.h"
-#include "logbook/host.h"
 #include "logbook/newbook.h"
+#include "spreadsheet/host.h"
 
 #include <QTemporaryDir>
 

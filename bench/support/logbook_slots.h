@@ -4,10 +4,10 @@
 // record pairs, made by doubling copies of the first slot.
 
 #include "common/dialogs.h"
-#include "logbook/host.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
 #include "logbook/record_layout.h"
+#include "spreadsheet/host.h"
 
 #include <QDir>
 

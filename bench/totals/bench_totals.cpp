@@ -5,11 +5,11 @@
 //   KORV_BENCH_RECORDS=N   another size for the large logbook
 
 #include "common/dialogs.h"
-#include "logbook/host.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
 #include "logbook/record_layout.h"
 #include "logbook/record_slots.h"
+#include "spreadsheet/host.h"
 #include "support/logbook_slots.h"
 #include "support/office_baseline.h"
 #include "totals/totals_run.h"

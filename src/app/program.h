@@ -5,8 +5,8 @@
 #include "common/dialogs.h"
 #include "flight/reference_db.h"
 #include "logbook/book_change.h"
-#include "logbook/host.h"
 #include "logbook/logbook.h"
+#include "spreadsheet/host.h"
 
 #include <QDate>
 #include <QPointer>

@@ -1,12 +1,12 @@
+#include "bookfiles/backups.h"
+#include "bookfiles/file_system.h"
 #include "cli/commands.h"
 #include "common/error.h"
 #include "common/log.h"
-#include "logbook/backups.h"
 #include "logbook/book_change.h"
-#include "logbook/book_files.h"
-#include "logbook/host.h"
 #include "logbook/logbook.h"
 #include "logbook/record_layout.h"
+#include "spreadsheet/host.h"
 
 #include <QFileInfo>
 #include <QJsonArray>

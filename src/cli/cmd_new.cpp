@@ -2,9 +2,9 @@
 #include "common/dialogs.h"
 #include "common/error.h"
 #include "common/log.h"
-#include "logbook/host.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
+#include "spreadsheet/host.h"
 
 #include <QDir>
 #include <QFileInfo>

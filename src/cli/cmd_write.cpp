@@ -4,9 +4,9 @@
 #include "common/error.h"
 #include "common/log.h"
 #include "flight/record_writer.h"
-#include "logbook/host.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
+#include "spreadsheet/host.h"
 
 #include <QJsonDocument>
 #include <QTextStream>

@@ -4,11 +4,11 @@
 #include "common/flightdate.h"
 #include "common/log.h"
 #include "logbook/book_change.h"
-#include "logbook/host.h"
 #include "logbook/logbook.h"
+#include "logbook/placement.h"
 #include "logbook/record_layout.h"
 #include "logbook/record_slots.h"
-#include "totals/captions.h"
+#include "spreadsheet/host.h"
 
 #include <QFileInfo>
 
@@ -54,21 +54,10 @@ QList<int> samplePairs(const BookShape& shape, int row) {
     return sample << row << row + records::kRowsPerRecord;
 }
 
-// Confirms that the rows a write lays its pairs on hold nothing in A..V and that no merged area reaches
-// into them from outside, so that what the write puts there destroys nothing.
-void requireFree(Sheet& sheet, int firstRow, int lastRow) {
+// Confirms that no merged area reaches into the rows a write lays its pairs on from outside, so that what
+// the write puts there destroys nothing. What they hold is the placement's to check.
+void requireUnmerged(Sheet& sheet, int firstRow, int lastRow) {
     const logbook::Range block = sheet.cells(firstRow, column::A, lastRow, records::kLastHeadingColumn);
-    const QList<QVariantList> cells = block.data();
-    for (int r = 0; r < cells.size(); ++r)
-        for (int c = 0; c < cells[r].size(); ++c)
-            if (!logbook::isEmptyCell(cells[r][c]))
-                throw Error(Error::BadEntry,
-                            QStringLiteral("Смена ложится в строки %1–%2 лётной книжки, но в строке %3 в столбце %4 "
-                                           "уже что-то стоит. Проверьте лётную книжку и повторите.")
-                                .arg(firstRow + 1)
-                                .arg(lastRow + 1)
-                                .arg(firstRow + r + 1)
-                                .arg(logbook::columnName(c)));
     const logbook::Range span = block.mergeSpan();
     if (span.firstRow() != block.firstRow() || span.lastRow() != block.lastRow() ||
         span.firstColumn() != block.firstColumn() || span.lastColumn() != block.lastColumn())
@@ -104,20 +93,6 @@ QList<QVariantList> readRecordBlock(Sheet& sheet) {
     return sheet.cells(records::kFirstRow, column::A, last + 1, records::kLastHeadingColumn).data();
 }
 
-bool needsMonthHeading(const BookShape& shape, const QList<QVariantList>& block, const QDate& flightDate) {
-    // The entry before the free pair that tells the month: a date in A (a record, or one whose exercise was
-    // cleared), or a month heading; what tells none (something typed below the records) is passed over.
-    for (auto it = shape.pairs.crbegin(); it != shape.pairs.crend(); ++it) {
-        const QVariantList& cells = block[it->row - records::kFirstRow];
-        if (const auto date = logbook::cellDate(logbook::cellAt(cells, column::A)))
-            return date->month() != flightDate.month() || date->year() != flightDate.year();
-        if (it->kind == PairKind::Heading)
-            return logbook::cellAt(cells, column::E).toString().trimmed() !=
-                   totals::PeriodCaption(flightDate).trimmed();
-    }
-    return true;
-}
-
 WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& bookPath, const FlightRecord& record,
                                 SlotUpkeep upkeep, const logbook::ChangeSettings& settings) {
     // Locks, checks and a fresh document; unless saved, the workbook is closed unsaved and the file stays
@@ -127,22 +102,19 @@ WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& b
     sheet.activate();
     const QList<QVariantList> block = readRecordBlock(sheet);
     const BookShape shape = logbook::readBookShape(block);
-    if (shape.outOfStepRow)
-        throw Error(Error::BadEntry, logbook::outOfStepMessage(*shape.outOfStepRow));
-    int row = shape.freeRow;
-    const bool heading = needsMonthHeading(shape, block, record.date);
-    // The heading's pair, the record's and the empty one kept below.
-    requireFree(sheet, row, row + (heading ? 6 : 4) - 1);
+    const logbook::RecordPlacement placement = logbook::placeRecord(shape, block, record.date);
+    int row = placement.row;
+    requireUnmerged(sheet, row, placement.lastRow());
     ensureSlot(sheet, shape, row);
 
     WrittenRecord written;
-    if (heading) {
+    if (placement.heading) {
         // The heading takes the free pair; a copy of it below stays free for the record. A record pair
         // holds nothing right of V, so the copy takes A..V rather than whole rows: a whole-row copy over
         // Calc's 1024 columns costs a hundred times more.
         sheet.cells(row, column::A, row + 1, records::kLastHeadingColumn)
             .copyTo(sheet.cell(row + records::kRowsPerRecord, column::A));
-        const QString caption = totals::PeriodCaption(record.date);
+        const QString caption = *placement.heading;
         logbook::Range e = sheet.cell(row, column::E);
         e.setText(caption);
         CellFormat headingLook;

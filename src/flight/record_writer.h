@@ -7,9 +7,10 @@
 #include "flight/reference_db.h"
 #include "flight/shift_calculation.h"
 #include "logbook/book_change.h"
-#include "logbook/book_shape.h"
 
+#include <QList>
 #include <QString>
+#include <QVariant>
 
 #include <optional>
 
@@ -30,13 +31,8 @@ struct WrittenRecord {
 };
 
 // Columns A..V of "Лист1" from row 7 to the last used row, in one block: what the logbook's shape is read
-// from (logbook/book_shape.h).
+// from (logbook/placement.h).
 QList<QVariantList> readRecordBlock(logbook::Sheet& sheet);
-
-// Whether a record dated `flightDate`, written at the free pair of `shape` (read from `block`), needs a
-// month heading first: the last entry before the free pair that tells a month (a date in A, or a month
-// heading) is neither of the flight's month nor that month's heading.
-bool needsMonthHeading(const logbook::BookShape& shape, const QList<QVariantList>& block, const QDate& flightDate);
 
 // Whether a write also keeps the covered cells of the record pairs in few format runs (which makes
 // saving fast; see logbook/record_slots.h). Leaving them as found is for measuring only.

@@ -1,10 +1,11 @@
 #include "logbook/book_change.h"
 
+#include "bookfiles/backups.h"
+#include "bookfiles/book_files.h"
+#include "bookfiles/file_system.h"
+#include "bookfiles/foreign_locks.h"
 #include "common/log.h"
-#include "logbook/backups.h"
-#include "logbook/book_files.h"
 #include "logbook/book_shape.h"
-#include "logbook/foreign_locks.h"
 #include "logbook/logbook.h"
 #include "logbook/record_layout.h"
 
@@ -19,12 +20,6 @@
 namespace korv::logbook {
 
 namespace {
-
-int envMs(const char* name, int fallback) {
-    bool ok = false;
-    const int v = qEnvironmentVariableIntValue(name, &ok);
-    return ok && v > 0 ? v : fallback;
-}
 
 // Removes a lock file that is provably left behind; one that cannot be removed stops the change.
 void removeStaleLock(const OfficeLockFile& lock) {
@@ -131,10 +126,6 @@ void pruneBackups(const QString& real) {
 }
 
 } // namespace
-
-ChangeSettings::ChangeSettings()
-    : bookWaitMs(envMs("KORV_LOGBOOK_WAIT_MS", 30000)), officeWaitMs(envMs("KORV_OFFICE_WAIT_MS", 180000)),
-      timeoutMs(envMs("KORV_OFFICE_TIMEOUT_MS", 120000)) {}
 
 ChangeGuard::ChangeGuard(SpreadsheetHost& host, const QString& realPath, const ChangeSettings& settings) {
     const auto tell = [&](const QString& what) {

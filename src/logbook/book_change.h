@@ -4,7 +4,8 @@
 // the totals) reaches the file. It takes the logbook's lock and the office's, refuses what another
 // program holds open, opens the file afresh, and either saves it whole or leaves it exactly as it was.
 
-#include "logbook/host.h"
+#include "logbook/change_settings.h"
+#include "spreadsheet/host.h"
 
 #include <QString>
 
@@ -13,23 +14,6 @@
 #include <optional>
 
 namespace korv::logbook {
-
-// How a change deals with what it meets.
-struct ChangeSettings {
-    ChangeSettings();
-
-    // Told once when the change has to wait for another program, with what the program sees.
-    std::function<void(const QString& text)> waiting;
-    // Asked when another program's lock on the logbook cannot be judged from here (another machine's, a
-    // Microsoft Office owner file): true when the pilot says the logbook is closed there. Empty: refused.
-    std::function<bool(const QString& question)> confirmUnknownLock;
-    // How long to wait for another change of the logbook, for another operation on the office, and for
-    // the office to finish this operation. KORV_LOGBOOK_WAIT_MS, KORV_OFFICE_WAIT_MS and
-    // KORV_OFFICE_TIMEOUT_MS set other defaults (tests, the stress run).
-    int bookWaitMs;
-    int officeWaitMs;
-    int timeoutMs;
-};
 
 // The locks and the office operation of a change, for a logbook that is there or about to be made. While
 // it lives no other change of this logbook and no other operation on the office runs; the program's own

@@ -1,5 +1,6 @@
 #include "logbook/book_shape.h"
 
+#include "common/date_serial.h"
 #include "common/flightdate.h"
 
 #include <algorithm>
@@ -16,7 +17,7 @@ QVariant cellAt(const QVariantList& row, int c) { return c < row.size() ? row[c]
 std::optional<QDate> cellDate(const QVariant& cell) {
     std::optional<QDate> date;
     if (cell.typeId() == QMetaType::Double)
-        date = records::dateOfSerial(cell.toDouble());
+        date = korv::dateOfSerial(cell.toDouble());
     else if (cell.typeId() == QMetaType::QString)
         date = parseFlightDate(cell.toString().trimmed());
     if (date && (date->year() < 2000 || date->year() > 2099))
@@ -75,10 +76,9 @@ SheetPair classify(int row, const QVariantList& first, const QVariantList& secon
 } // namespace
 
 const SheetPair* BookShape::lastUsed() const {
-    for (auto it = pairs.crbegin(); it != pairs.crend(); ++it)
-        if (it->kind != PairKind::Empty)
-            return &*it;
-    return nullptr;
+    const auto used =
+        std::find_if(pairs.crbegin(), pairs.crend(), [](const SheetPair& p) { return p.kind != PairKind::Empty; });
+    return used == pairs.crend() ? nullptr : &*used;
 }
 
 int BookShape::recordCount() const {

@@ -1,7 +1,7 @@
 #include "logbook/logbook.h"
 
 #include "common/error.h"
-#include "logbook/book_change.h"
+#include "logbook/change_settings.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 // The logbook workbook: where it lives and the few operations every part does on it (attach, open,
 // activate a sheet, close, detach), plus opening it for viewing and closing it afterwards.
 
-#include "logbook/host.h"
+#include "spreadsheet/host.h"
 
 #include <QString>
 

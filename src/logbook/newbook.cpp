@@ -1,8 +1,9 @@
 #include "logbook/newbook.h"
 
+#include "bookfiles/book_files.h"
+#include "bookfiles/file_system.h"
 #include "common/error.h"
 #include "common/log.h"
-#include "logbook/book_files.h"
 #include "logbook/logbook.h"
 #include "logbook/sheetlayout.h"
 

@@ -4,8 +4,8 @@
 
 #include "common/dialogs.h"
 #include "logbook/book_change.h"
-#include "logbook/host.h"
 #include "logbook/progress.h"
+#include "spreadsheet/host.h"
 
 #include <QString>
 

@@ -1,13 +1,8 @@
 #pragma once
 
 // Where the records of a logbook sheet live: two rows a record from row 7 on (7-8, 9-10, ...), columns A
-// to U laid out for it (V beside the first slot), every cell addressed from M7; and the spreadsheet's
-// date serial. The sheet layout, the record writer and the totals read this and nothing else.
-
-#include <QDate>
-
-#include <cmath>
-#include <optional>
+// to U laid out for it (V beside the first slot), every cell addressed from M7.
+// The sheet layout, the record writer and the totals read this and nothing else.
 
 namespace korv::logbook::records {
 
@@ -37,19 +32,5 @@ constexpr int columnOffsetFromM(int column) { return column - kAnchorColumn; }
 // the first slot).
 inline constexpr int kLastColumn = column::U;
 inline constexpr int kLastHeadingColumn = column::V;
-
-// The spreadsheet's day 0: a date value is the number of days since 30.12.1899.
-inline const QDate kDayZero(1899, 12, 30);
-// The largest date serial spreadsheets accept (31.12.9999).
-inline constexpr double kLastSerial = 2958465;
-
-inline double dateSerial(const QDate& date) { return double(kDayZero.daysTo(date)); }
-
-// The date of a serial (its time of day dropped); nothing for a serial outside 1..31.12.9999.
-inline std::optional<QDate> dateOfSerial(double serial) {
-    if (!(serial >= 1 && serial <= kLastSerial))
-        return std::nullopt;
-    return kDayZero.addDays(static_cast<qint64>(std::floor(serial)));
-}
 
 } // namespace korv::logbook::records

@@ -3,8 +3,8 @@
 // The printed-logbook page layout of a logbook sheet: the six header rows over columns A to U on every
 // sheet, and on "Лист1" the first record slot (rows 7-8) and its copy (rows 9-10).
 
-#include "logbook/host.h"
 #include "logbook/progress.h"
+#include "spreadsheet/host.h"
 
 #include <QString>
 

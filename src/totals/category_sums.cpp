@@ -1,5 +1,7 @@
 #include "totals/category_sums.h"
 
+#include "logbook/record_layout.h"
+
 #include <QSet>
 
 #include <functional>
@@ -217,6 +219,20 @@ CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QString& boo
         block[p] = row;
     }
     return block;
+}
+
+QList<QVariantList> summaryRows(const CategoryBlock& block) {
+    QList<QVariantList> rows;
+    for (const auto& row : block) {
+        QVariantList r(logbook::records::kLastColumn + 1, QString());
+        if (row) {
+            r[logbook::records::column::E] = row->caption;
+            for (size_t k = 0; k < kSumColumns.size(); ++k)
+                r[kSumColumns[k]] = row->sums[k];
+        }
+        rows << r;
+    }
+    return rows;
 }
 
 } // namespace korv::totals

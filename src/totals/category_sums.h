@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QString>
+#include <QVariant>
 
 #include <array>
 #include <optional>
@@ -25,6 +26,10 @@ using CategoryBlock = std::array<std::optional<CategoryRow>, 10>;
 
 // The columns of a row's sums, in order, as zero-based sheet columns.
 inline constexpr std::array<int, 9> kSumColumns = {5, 6, 7, 8, 9, 14, 16, 17, 18};
+
+// The category block as the summary sheet holds it in rows 7-16: columns A..U of each row, the caption in
+// E and the sums in their columns, empty cells elsewhere and for a category without records.
+QList<QVariantList> summaryRows(const CategoryBlock& block);
 
 // The passes over the selected records in their fixed order: SumControlDay, SumTrainingDay,
 // SumInstructorDay, SumOtherDay, SumTotalDay and the same by night. Each record's values are read first

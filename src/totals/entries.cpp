@@ -1,5 +1,6 @@
 #include "totals/entries.h"
 
+#include "common/date_serial.h"
 #include "common/error.h"
 #include "common/flightdate.h"
 #include "common/int16.h"
@@ -27,7 +28,7 @@ QString cellText(const QVariant& cell, bool dateValue) {
     if (cell.typeId() == QMetaType::Double) {
         const double v = cell.toDouble();
         if (dateValue)
-            return logbook::records::kDayZero.addDays(qint64(std::floor(v))).toString(QStringLiteral("dd.MM.yyyy"));
+            return korv::kDayZero.addDays(qint64(std::floor(v))).toString(QStringLiteral("dd.MM.yyyy"));
         return QString::number(v, 'g', 15);
     }
     return cell.toString();

@@ -1,7 +1,7 @@
 #include "totals/period.h"
 
 #include "common/flightdate.h"
-#include "totals/captions.h"
+#include "logbook/captions.h"
 
 namespace korv::totals {
 
@@ -64,7 +64,7 @@ std::optional<QString> SetPeriod(PeriodState& state, PeriodOption option, const 
 
 QString PeriodCaption(const PeriodState& state) {
     if (isMonthOption(state.option))
-        return monthCaption(state.PeriodMonth, state.PeriodKey.right(2));
+        return logbook::monthCaption(state.PeriodMonth, state.PeriodKey.right(2));
     if (isYearOption(state.option))
         return state.YearCaption;
     return {};

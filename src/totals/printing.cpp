@@ -1,7 +1,7 @@
 #include "totals/printing.h"
 
+#include "bookfiles/backups.h"
 #include "common/error.h"
-#include "logbook/backups.h"
 
 #include <QDir>
 #include <QFile>

@@ -50,21 +50,6 @@ void clearBelowHeader(Sheet& sheet) {
     ruleColumnU(sheet, records::kFirstRow, last + 1);
 }
 
-// The category block as values (captions and sums), columns A..U of ten rows.
-QList<QVariantList> blockValues(const CategoryBlock& block) {
-    QList<QVariantList> rows;
-    for (const auto& row : block) {
-        QVariantList r(records::kLastColumn + 1, QString());
-        if (row) {
-            r[column::E] = row->caption;
-            for (size_t k = 0; k < kSumColumns.size(); ++k)
-                r[kSumColumns[k]] = row->sums[k];
-        }
-        rows << r;
-    }
-    return rows;
-}
-
 // BuildSummarySheet: the category block on "Лист4" (rows 7-16, font size 8, the look of the sheet's own
 // cells below the header, as a block pasted from the selection sheet brings it), the number formats of the
 // time and flight columns, zero sums in white, the caption and the grand totals of row 17. The selection
@@ -74,7 +59,7 @@ void BuildSummarySheet(Sheet& sheet4, const CategoryBlock& block, const PeriodSt
     logbook::Range rows = sheet4.cells(kSummaryFirst, column::A, kSummaryLast - 1, records::kLastColumn);
     rows.clear();
     ruleColumnU(sheet4, kSummaryFirst, kSummaryLast - 1);
-    rows.setData(blockValues(block));
+    rows.setData(summaryRows(block));
     logbook::CellFormat small;
     small.fontSize = 8;
     rows.apply(small);

@@ -7,7 +7,7 @@
 
 #include "common/dialogs.h"
 #include "logbook/book_change.h"
-#include "logbook/host.h"
+#include "spreadsheet/host.h"
 #include "totals/period.h"
 #include "totals/progress.h"
 #include "totals/selection.h"

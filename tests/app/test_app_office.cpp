@@ -10,9 +10,9 @@
 #include "app/frmsmu.h"
 #include "app_test_support.h"
 #include "flight/record_writer.h"
-#include "logbook/host.h"
 #include "logbook/logbook.h"
 #include "logbook/record_layout.h"
+#include "spreadsheet/host.h"
 #include "support/flights.h"
 
 #include <QComboBox>

@@ -1,10 +1,12 @@
 // Writing shifts into a real logbook through the program's own Calc (one office for the program).
+#include "common/date_serial.h"
 #include "common/error.h"
 #include "flight/record_writer.h"
-#include "logbook/host.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
 #include "logbook/record_slots.h"
+#include "spreadsheet/host.h"
+#include "support/worked_shift.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -65,22 +67,11 @@ protected:
         book = logbook::bookPath(dir.path());
         ASSERT_TRUE(QFile::copy(CalcEnvironment::templateBook, book));
         QFile::setPermissions(book, QFile::ReadOwner | QFile::WriteOwner);
+        // The worked shift with landings and a take-off at minimum; the visibility left empty.
         InputForm& f = session.form;
-        f.cboTyp = QStringLiteral("Л-39");
-        f.txtTpolChas = "1";
-        f.txtTpolMin = "25";
-        f.txtBal = "8";
-        f.txtHn = "600";
-        f.txtHv = "900";
-        f.txtHpol = "3000";
-        f.txtDate = "05.09.04";
-        f.txtPol = "1";
-        f.txtUpr = "7";
-        f.cboSys = QStringLiteral("ОСП");
-        f.txtZah = "2";
-        f.txtPos = "2";
+        f = korv::test::withLandings(korv::test::workedShift());
+        f.txtVidKm.clear();
         f.txtVzl = "1";
-        f.optDSMU = f.optForward = f.optPrivate = true;
         session.RefreshInputState();
     }
 
@@ -376,33 +367,4 @@ TEST_F(RecordWriterTest, AnIndependentReaderSeesTheRecord) {
     EXPECT_TRUE(lines[8].contains("Л-39")) << lines[8].toStdString();
     EXPECT_TRUE(lines[8].contains("Упр.  7 ")) << lines[8].toStdString();
     EXPECT_TRUE(lines[8].contains("1:25")) << lines[8].toStdString();
-}
-
-TEST(MonthHeading, TheLastEntryThatTellsAMonthDecides) {
-    namespace records = logbook::records;
-    auto pair = [](const QVariant& a, const QString& e, int markColumn = -1) {
-        QVariantList first(22, QString()), second(22, QString());
-        first[0] = a;
-        first[4] = e;
-        if (markColumn >= 0)
-            second[markColumn] = 5.0;
-        return QList<QVariantList>{first, second};
-    };
-    const QVariant none = QString();
-    const double march3 = records::dateSerial(QDate(2007, 3, 3));
-    const QDate march25(2007, 3, 25), april1(2007, 4, 1);
-    auto needs = [&](const QList<QVariantList>& block, const QDate& d) {
-        return needsMonthHeading(logbook::readBookShape(block), block, d);
-    };
-    EXPECT_TRUE(needs({}, march25)); // the first record of a logbook
-    EXPECT_FALSE(needs(pair(march3, "Упр.  7"), march25));
-    EXPECT_TRUE(needs(pair(march3, "Упр.  7"), april1));
-    EXPECT_FALSE(needs(pair(QString("03.03.07"), "Упр.  7"), march25)); // a date typed by hand
-    // A heading of the month already there (its record cleared) takes no second one.
-    EXPECT_FALSE(needs(pair(none, "Март  2007 г."), march25));
-    EXPECT_TRUE(needs(pair(none, "Март  2007 г."), april1));
-    // A mark typed below the last record tells no month; a hole neither.
-    EXPECT_FALSE(needs(pair(march3, "Упр.  7") + pair(none, "") + pair(none, "", 19), march25));
-    // A record whose exercise was cleared still tells its month.
-    EXPECT_TRUE(needs(pair(march3, ""), april1));
 }

@@ -1,7 +1,9 @@
 // The logbook's shape read from its values, as the pilot's own edits in Calc leave them: holes, cleared
 // cells, rows inserted or deleted, times and dates typed by hand.
 
+#include "common/date_serial.h"
 #include "logbook/book_shape.h"
+#include "support/sheet_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -10,25 +12,8 @@ namespace column = records::column;
 
 namespace {
 
-double serial(int y, int m, int d) { return records::dateSerial(QDate(y, m, d)); }
-
-// A sheet from row 7 (columns A..V), filled cell by cell: "A9" = value.
-class Rows {
-public:
-    Rows& set(int sheetRow, int c, const QVariant& v) {
-        while (rows.size() < sheetRow - records::kFirstRow)
-            rows << QVariantList(22, QString());
-        rows[sheetRow - 1 - records::kFirstRow][c] = v;
-        return *this;
-    }
-    Rows& record(int sheetRow, const QVariant& date, const QString& exercise = "Упр.  7 КП") {
-        set(sheetRow, column::A, date).set(sheetRow, column::B, QString("Л-39")).set(sheetRow, column::C, "Д");
-        set(sheetRow, column::E, exercise).set(sheetRow, column::G, 85 / 1440.0);
-        return set(sheetRow + 1, column::M, 600.0); // the cloud base on the second row
-    }
-    Rows& heading(int sheetRow, const QString& caption) { return set(sheetRow, column::E, caption); }
-    QList<QVariantList> rows;
-};
+using korv::test::Rows;
+using korv::test::serial;
 
 QList<PairKind> kinds(const BookShape& s) {
     QList<PairKind> k;

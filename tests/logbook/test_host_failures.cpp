@@ -4,7 +4,7 @@
 #include "common/dialogs.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
-#include "office_env.h"
+#include "support/office_env.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,14 +1,14 @@
 // A new logbook made in a temporary program directory, saved as .xls, reopened through the host and
 // checked against the layout the logbook sheets must have; plus the logbook access operations.
 
+#include "bookfiles/locks.h"
 #include "common/dialogs.h"
-#include "logbook/locks.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
 #include "logbook/record_slots.h"
 #include "logbook/sheetlayout.h"
-#include "logbook/uno/office_process.h"
-#include "office_env.h"
+#include "spreadsheet/uno/office_process.h"
+#include "support/office_env.h"
 #include "support/probing_dialogs.h"
 
 #include <QFileInfo>

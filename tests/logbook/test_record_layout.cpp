@@ -1,7 +1,8 @@
 // The record layout every part shares: pairs from row 7, columns by letter and from M, the date serial.
 
-#include "logbook/a1_address.h"
+#include "common/date_serial.h"
 #include "logbook/record_layout.h"
+#include "spreadsheet/a1_address.h"
 
 #include <gtest/gtest.h>
 
@@ -26,15 +27,15 @@ TEST(RecordLayout, PairsFromRowSevenAndColumnsByLetterAndFromM) {
 }
 
 TEST(RecordLayout, DateSerialsBothWays) {
-    EXPECT_EQ(records::dateSerial(QDate(1899, 12, 31)), 1);
-    EXPECT_EQ(records::dateSerial(QDate(1900, 3, 1)), 61); // no 29.02.1900 in this reckoning
-    EXPECT_EQ(records::dateSerial(QDate(2004, 9, 24)), 38254);
-    EXPECT_EQ(records::dateSerial(QDate(2024, 3, 1)), 45352);
-    EXPECT_EQ(records::dateOfSerial(38254), QDate(2004, 9, 24));
-    EXPECT_EQ(records::dateOfSerial(45352.99), QDate(2024, 3, 1)); // a time of day is dropped
-    EXPECT_EQ(records::dateOfSerial(records::kLastSerial), QDate(9999, 12, 31));
-    EXPECT_FALSE(records::dateOfSerial(0));
-    EXPECT_FALSE(records::dateOfSerial(-5));
-    EXPECT_FALSE(records::dateOfSerial(records::kLastSerial + 1));
-    EXPECT_FALSE(records::dateOfSerial(std::nan("")));
+    EXPECT_EQ(korv::dateSerial(QDate(1899, 12, 31)), 1);
+    EXPECT_EQ(korv::dateSerial(QDate(1900, 3, 1)), 61); // no 29.02.1900 in this reckoning
+    EXPECT_EQ(korv::dateSerial(QDate(2004, 9, 24)), 38254);
+    EXPECT_EQ(korv::dateSerial(QDate(2024, 3, 1)), 45352);
+    EXPECT_EQ(korv::dateOfSerial(38254), QDate(2004, 9, 24));
+    EXPECT_EQ(korv::dateOfSerial(45352.99), QDate(2024, 3, 1)); // a time of day is dropped
+    EXPECT_EQ(korv::dateOfSerial(korv::kLastSerial), QDate(9999, 12, 31));
+    EXPECT_FALSE(korv::dateOfSerial(0));
+    EXPECT_FALSE(korv::dateOfSerial(-5));
+    EXPECT_FALSE(korv::dateOfSerial(korv::kLastSerial + 1));
+    EXPECT_FALSE(korv::dateOfSerial(std::nan("")));
 }

@@ -3,7 +3,7 @@
 // saves. The office keeps the changed workbook loaded, as it does when a real program is killed.
 //   korv-dying-writer PROFILE BOOK CELL TEXT
 
-#include "logbook/host.h"
+#include "spreadsheet/host.h"
 
 #include <QCoreApplication>
 

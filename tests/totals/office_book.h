@@ -6,9 +6,9 @@
 
 #include "common/dialogs.h"
 #include "flight/record_writer.h"
-#include "logbook/host.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
+#include "spreadsheet/host.h"
 #include "support/flights.h"
 #include "totals/totals_run.h"
 

@@ -1,6 +1,7 @@
 // The totals engine without an office: periods and their keys, the scan with its month headings, the
 // aircraft type check, the ten category passes with their lists, captions, sums and status texts.
 
+#include "common/date_serial.h"
 #include "common/error.h"
 #include "logbook/record_layout.h"
 #include "totals/category_sums.h"
@@ -32,7 +33,7 @@ PeriodState period(PeriodOption o, const QDate& today, const QString& c = {}, co
     return p;
 }
 
-double serial(int y, int m, int d) { return logbook::records::dateSerial(QDate(y, m, d)); }
+double serial(int y, int m, int d) { return korv::dateSerial(QDate(y, m, d)); }
 
 // A record: date (a date value, or a text as typed), type, day/night, seat, exercise text, and the sums.
 Entry record(const QVariant& date, const QString& exercise, const QString& dayNight = "Д", const QString& seat = "П",
@@ -295,6 +296,25 @@ TEST(CategoryPasses, EachFlightCountsInItsCategoriesAndTheTotalsTakeEveryFlight)
     EXPECT_EQ(b[3]->sums[6], 0);                                 // the crew flight: empty Q counts 0
     EXPECT_EQ(b[4]->sums[6], 6);
     EXPECT_NEAR(b[9]->sums[1] * 1440, 45, 1e-9);
+}
+
+TEST(CategoryPasses, TheSummaryRowsPutCaptionsAndSumsInTheirColumnsAndLeaveEmptyCategoriesEmpty) {
+    const QList<Entry> selected = {record(serial(2004, 9, 1), "Упр. 94 тренировочный", "Д", "П", 2, 70)};
+    Recorded progress;
+    const QList<QVariantList> rows = summaryRows(RunCategoryPasses(selected, "Л-39", progress));
+    ASSERT_EQ(rows.size(), 10);
+    for (const QVariantList& r : rows)
+        ASSERT_EQ(r.size(), 21); // A..U
+    const QVariantList& training = rows[1];
+    EXPECT_EQ(training[4].toString(), "          Тренировочный    День");
+    EXPECT_EQ(training[5].toDouble(), 2);                 // F: flights
+    EXPECT_NEAR(training[6].toDouble() * 1440, 70, 1e-9); // G: time
+    EXPECT_EQ(training[16].toDouble(), 2);                // Q
+    EXPECT_EQ(training[0].toString(), QString());         // nothing but the category's cells
+    EXPECT_EQ(training[15].toString(), QString());
+    for (int c = 0; c < 21; ++c)
+        EXPECT_EQ(rows[0][c].toString(), QString()) << c; // control: no records, an empty row
+    EXPECT_EQ(rows[4][4].toString(), "Итого Л-39     День");
 }
 
 TEST(CategoryPasses, SumsAreThoseASheetWouldGive) {

@@ -2,14 +2,14 @@
 // every end leaves the file as it must (byte for byte unchanged where nothing may change), "Лист4" is laid
 // out as the summary, "Лист2" and "Лист3" are left empty, printing goes to the printer or to a PDF.
 
+#include "bookfiles/file_system.h"
+#include "bookfiles/locks.h"
 #include "common/dialogs.h"
 #include "common/error.h"
 #include "flight/record_writer.h"
-#include "logbook/book_files.h"
-#include "logbook/host.h"
-#include "logbook/locks.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
+#include "spreadsheet/host.h"
 #include "support/files.h"
 #include "support/probing_dialogs.h"
 #include "totals/office_book.h"

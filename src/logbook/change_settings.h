@@ -1,0 +1,29 @@
+#pragma once
+
+// How a change of the logbook, and an operation on the office that shows it, wait for other programs and
+// deal with their locks.
+
+#include <QString>
+
+#include <functional>
+
+namespace korv::logbook {
+
+// How a change deals with what it meets.
+struct ChangeSettings {
+    ChangeSettings();
+
+    // Told once when the change has to wait for another program, with what the program sees.
+    std::function<void(const QString& text)> waiting;
+    // Asked when another program's lock on the logbook cannot be judged from here (another machine's, a
+    // Microsoft Office owner file): true when the pilot says the logbook is closed there. Empty: refused.
+    std::function<bool(const QString& question)> confirmUnknownLock;
+    // How long to wait for another change of the logbook, for another operation on the office, and for
+    // the office to finish this operation. KORV_LOGBOOK_WAIT_MS, KORV_OFFICE_WAIT_MS and
+    // KORV_OFFICE_TIMEOUT_MS set other defaults (tests, the stress run).
+    int bookWaitMs;
+    int officeWaitMs;
+    int timeoutMs;
+};
+
+} // namespace korv::logbook

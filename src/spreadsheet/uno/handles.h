@@ -1,0 +1,184 @@
+#pragma once
+
+// The state behind the host's handles (SpreadsheetHost, Workbook, Sheet, Range) and the guard every
+// operation runs in, which turns each UNO failure into a korv::Error that names what failed.
+
+#include "common/error.h"
+#include "spreadsheet/host.h"
+#include "spreadsheet/uno/convert.h"
+#include "spreadsheet/uno/office_process.h"
+
+#include <QHash>
+#include <QString>
+
+#include <atomic>
+#include <com/sun/star/awt/XWindow.hpp>
+#include <com/sun/star/beans/XPropertySet.hpp>
+#include <com/sun/star/container/XEnumeration.hpp>
+#include <com/sun/star/container/XEnumerationAccess.hpp>
+#include <com/sun/star/frame/XController.hpp>
+#include <com/sun/star/frame/XDesktop2.hpp>
+#include <com/sun/star/frame/XModel.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
+#include <com/sun/star/sheet/XFormulaParser.hpp>
+#include <com/sun/star/sheet/XSpreadsheet.hpp>
+#include <com/sun/star/sheet/XSpreadsheetDocument.hpp>
+#include <com/sun/star/table/XCellRange.hpp>
+#include <com/sun/star/table/XTableColumns.hpp>
+#include <com/sun/star/table/XTableRows.hpp>
+#include <com/sun/star/uno/XComponentContext.hpp>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace korv::logbook::detail {
+
+namespace css = com::sun::star;
+using css::uno::Any;
+using css::uno::Reference;
+using css::uno::Sequence;
+using css::uno::UNO_QUERY;
+using css::uno::UNO_QUERY_THROW;
+using rtl::OUString;
+
+inline Error hostError(const QString& text) { return Error(Error::Spreadsheet, text); }
+
+// The lock that lets one operation at a time, of whichever program, use the office of a profile.
+inline QString operationLockFile(const QString& profileDir) {
+    return profileDir + QStringLiteral("/korvelanta-office.lock");
+}
+
+void sleepMs(int ms);
+
+// The local UNO runtime, bootstrapped once and never released: it must outlive every reference,
+// including those destroyed during exit().
+Reference<css::uno::XComponentContext> localContext();
+
+// One connection to the office.
+struct Session {
+    std::shared_ptr<OfficeProcess> process;
+    Reference<css::uno::XComponentContext> remote;
+    Reference<css::frame::XDesktop2> desktop;
+    bool attached = false;
+    bool lost = false;
+    // Seconds of an operation's deadline the office ran past (it was ended then), 0 while none.
+    std::shared_ptr<std::atomic<int>> expired;
+
+    void require(const QString& what) const;
+    // Whether the office still answers; marks the session lost when it does not.
+    bool responds();
+    void markLost();
+};
+
+struct BookRef {
+    std::shared_ptr<Session> s;
+    Reference<css::sheet::XSpreadsheetDocument> doc;
+    QString name;
+    QString path;
+    bool closed = false;
+    QHash<QString, sal_Int32> formatKeys;
+    Reference<css::sheet::XFormulaParser> parserA1, parserR1C1;
+
+    Reference<css::frame::XModel> model() const { return Reference<css::frame::XModel>(doc, UNO_QUERY_THROW); }
+    Reference<css::frame::XController> controller() const { return model()->getCurrentController(); }
+    Reference<css::awt::XWindow> window() const { return controller()->getFrame()->getContainerWindow(); }
+
+    bool alive();
+    QString label() const { return QStringLiteral("«") + name + QStringLiteral("»"); }
+    // The document's key of an Excel-style number format code ("0.0", "dd", "General").
+    sal_Int32 formatKey(const QString& code);
+    QString formatCode(sal_Int32 key) const;
+    // A formula parser with Excel's English grammar, A1 or R1C1.
+    Reference<css::sheet::XFormulaParser> parser(bool r1c1);
+};
+
+struct SheetRef {
+    std::shared_ptr<BookRef> book;
+    Reference<css::sheet::XSpreadsheet> sheet;
+    QString name;
+    css::table::CellRangeAddress whole{}; // the sheet's full extent, for "G:G" and "7:8"
+    bool wholeKnown = false;
+    // Every remote call costs a round trip: the column and row collections are fetched once.
+    Reference<css::table::XTableColumns> columns;
+    Reference<css::table::XTableRows> rows;
+
+    sal_Int16 index() const {
+        return Reference<css::sheet::XCellRangeAddressable>(sheet, UNO_QUERY_THROW)->getRangeAddress().Sheet;
+    }
+    const css::table::CellRangeAddress& extent();
+    Reference<css::beans::XPropertySet> columnProps(int column);
+    Reference<css::beans::XPropertySet> rowProps(int row);
+};
+
+struct RangeRef {
+    std::shared_ptr<SheetRef> sheet;
+    Reference<css::table::XCellRange> range;
+    css::table::CellRangeAddress addr{}; // as created; ranges follow inserted and deleted rows in Calc
+
+    css::table::CellRangeAddress live() const {
+        return Reference<css::sheet::XCellRangeAddressable>(range, UNO_QUERY_THROW)->getRangeAddress();
+    }
+    QString label() const { return sheet->name + u'!' + a1Of(addr); }
+    Reference<css::table::XCell> topLeft() const { return range->getCellByPosition(0, 0); }
+};
+
+// Rethrows the exception in flight as a korv::Error that names 'what' and says whether the office or
+// only the workbook went away.
+[[noreturn]] void translate(Session& s, BookRef* book, const QString& what);
+
+template <class F>
+auto guarded(Session& s, BookRef* book, const QString& what, F&& f) -> decltype(f()) {
+    s.require(what);
+    if (book && book->closed)
+        throw hostError(QStringLiteral("Книга ") + book->label() + QStringLiteral(" уже закрыта; не выполнено: ") +
+                        what);
+    try {
+        return f();
+    } catch (...) {
+        translate(s, book, what);
+    }
+}
+
+template <class F>
+auto onRange(const std::shared_ptr<RangeRef>& d, const QString& what, F&& f) -> decltype(f()) {
+    return guarded(*d->sheet->book->s, d->sheet->book.get(), what + QStringLiteral(" (") + d->label() + u')', f);
+}
+
+template <class F>
+auto onSheet(const std::shared_ptr<SheetRef>& d, const QString& what, F&& f) -> decltype(f()) {
+    return guarded(*d->book->s, d->book.get(), what + QStringLiteral(" (лист «") + d->name + QStringLiteral("»)"), f);
+}
+
+template <class F>
+auto onBook(const std::shared_ptr<BookRef>& d, const QString& what, F&& f) -> decltype(f()) {
+    return guarded(*d->s, d.get(), what + QStringLiteral(" (книга ") + d->label() + u')', f);
+}
+
+// A handle on a sheet of the workbook.
+Sheet makeSheet(const std::shared_ptr<BookRef>& book, const Reference<css::sheet::XSpreadsheet>& sheet);
+// A handle on a document of the session; 'path' is the file it was loaded from, if any.
+std::shared_ptr<BookRef> makeBook(const std::shared_ptr<Session>& s,
+                                  const Reference<css::sheet::XSpreadsheetDocument>& doc, const QString& path);
+
+// Calls f for every document the office holds that offers Interface, until f returns true.
+template <class Interface, class F>
+void forEachDocument(Session& s, F&& f) {
+    Reference<css::container::XEnumeration> e = s.desktop->getComponents()->createEnumeration();
+    while (e->hasMoreElements()) {
+        Reference<Interface> doc(e->nextElement(), UNO_QUERY);
+        if (doc.is() && f(doc))
+            return;
+    }
+}
+
+// Whether the document has a window of its own on the screen.
+bool isShown(const Reference<css::frame::XModel>& model);
+
+// The name a workbook goes by: its file name without extension, or the title of a new one.
+QString bookNameOf(const Reference<css::frame::XModel>& model);
+
+// Property names sorted, as XMultiPropertySet asks for them; std::map keeps them so.
+using PropertyMap = std::map<std::string, Any>;
+void setProperties(const Reference<css::uno::XInterface>& obj, const PropertyMap& props);
+
+} // namespace korv::logbook::detail

@@ -1,0 +1,206 @@
+// Sheet: addressing, column widths and row heights, rows, the used area and the print area.
+
+#include "spreadsheet/host.h"
+#include "spreadsheet/measures.h"
+#include "spreadsheet/uno/handles.h"
+
+#include <com/sun/star/container/XNameAccess.hpp>
+#include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/sheet/XCellRangeMovement.hpp>
+#include <com/sun/star/sheet/XPrintAreas.hpp>
+#include <com/sun/star/sheet/XSheetCellCursor.hpp>
+#include <com/sun/star/sheet/XUsedAreaCursor.hpp>
+#include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
+#include <com/sun/star/table/CellContentType.hpp>
+#include <com/sun/star/table/XColumnRowRange.hpp>
+
+using namespace com::sun::star;
+
+namespace korv::logbook {
+
+using namespace detail;
+
+Sheet::Sheet(std::shared_ptr<SheetRef> ref) : d(std::move(ref)) {}
+
+QString Sheet::name() const {
+    return onSheet(d, QStringLiteral("чтение имени листа"),
+                   [&] { return toQ(Reference<container::XNamed>(d->sheet, UNO_QUERY_THROW)->getName()); });
+}
+
+int Sheet::index() const {
+    return onSheet(d, QStringLiteral("чтение номера листа"), [&] { return int(d->index()); });
+}
+
+Workbook Sheet::workbook() const { return Workbook(d->book); }
+
+Range Sheet::cells(int firstRow, int firstColumn, int lastRow, int lastColumn) const {
+    return onSheet(d, QStringLiteral("диапазон ") + a1(firstRow, firstColumn) + u':' + a1(lastRow, lastColumn), [&] {
+        if (firstRow < 0 || firstColumn < 0 || lastRow < firstRow || lastColumn < firstColumn)
+            throw hostError(QStringLiteral("недопустимые границы диапазона"));
+        auto r = std::make_shared<RangeRef>();
+        r->sheet = d;
+        r->range = d->sheet->getCellRangeByPosition(firstColumn, firstRow, lastColumn, lastRow);
+        r->addr = table::CellRangeAddress(d->extent().Sheet, firstColumn, firstRow, lastColumn, lastRow);
+        return Range(r);
+    });
+}
+
+Range Sheet::cell(int row, int column) const { return cells(row, column, row, column); }
+
+Range Sheet::range(const QString& text) const {
+    const table::CellRangeAddress whole = onSheet(d, QStringLiteral("размеры листа"), [&] { return d->extent(); });
+    const std::optional<CellBlock> b = parseA1(text, whole.EndRow, whole.EndColumn);
+    if (!b)
+        throw hostError(QStringLiteral("Недопустимый адрес диапазона «") + text + QStringLiteral("»"));
+    return cells(b->firstRow, b->firstColumn, b->lastRow, b->lastColumn);
+}
+
+void Sheet::setColumnWidth(int column, double excelChars) {
+    onSheet(d, QStringLiteral("ширина столбца ") + columnLetters(column), [&] {
+        d->columnProps(column)->setPropertyValue("Width", Any(sal_Int32(measures::excelCharsToHmm(excelChars))));
+    });
+}
+
+int Sheet::columnWidthHmm(int column) const {
+    return onSheet(d, QStringLiteral("чтение ширины столбца ") + columnLetters(column), [&] {
+        sal_Int32 w = 0;
+        d->columnProps(column)->getPropertyValue("Width") >>= w;
+        return int(w);
+    });
+}
+
+double Sheet::columnWidth(int column) const { return measures::hmmToExcelChars(columnWidthHmm(column)); }
+
+void Sheet::setRowHeight(int row, double points) {
+    onSheet(d, QStringLiteral("высота строки ") + QString::number(row + 1),
+            [&] { d->rowProps(row)->setPropertyValue("Height", Any(sal_Int32(measures::pointsToHmm(points)))); });
+}
+
+double Sheet::rowHeight(int row) const {
+    return onSheet(d, QStringLiteral("чтение высоты строки ") + QString::number(row + 1), [&] {
+        sal_Int32 h = 0;
+        d->rowProps(row)->getPropertyValue("Height") >>= h;
+        return measures::hmmToPoints(h);
+    });
+}
+
+bool Sheet::hasCustomRowHeight(int row) const {
+    return onSheet(d, QStringLiteral("чтение высоты строки ") + QString::number(row + 1), [&] {
+        bool optimal = true;
+        d->rowProps(row)->getPropertyValue("OptimalHeight") >>= optimal;
+        return !optimal;
+    });
+}
+
+void Sheet::insertRows(int row, int count) {
+    onSheet(d, QStringLiteral("вставка строк"), [&] {
+        Reference<table::XColumnRowRange>(d->sheet, UNO_QUERY_THROW)->getRows()->insertByIndex(row, count);
+    });
+}
+
+void Sheet::deleteRows(int row, int count) {
+    onSheet(d, QStringLiteral("удаление строк"), [&] {
+        Reference<table::XColumnRowRange>(d->sheet, UNO_QUERY_THROW)->getRows()->removeByIndex(row, count);
+    });
+}
+
+void Sheet::copyRows(int firstRow, int count, int dstRow) {
+    onSheet(d, QStringLiteral("копирование строк"), [&] {
+        const table::CellRangeAddress& w = d->extent();
+        const table::CellRangeAddress src(w.Sheet, 0, firstRow, w.EndColumn, firstRow + count - 1);
+        Reference<sheet::XCellRangeMovement>(d->sheet, UNO_QUERY_THROW)
+            ->copyRange(table::CellAddress(w.Sheet, 0, dstRow), src);
+        // copyRange leaves row heights behind; a whole-row copy takes them along.
+        for (int i = 0; i < count; ++i) {
+            Reference<beans::XPropertySet> from = d->rowProps(firstRow + i);
+            Reference<beans::XPropertySet> to = d->rowProps(dstRow + i);
+            bool optimal = true;
+            from->getPropertyValue("OptimalHeight") >>= optimal;
+            if (optimal)
+                to->setPropertyValue("OptimalHeight", Any(true));
+            else
+                to->setPropertyValue("Height", from->getPropertyValue("Height"));
+        }
+    });
+}
+
+int Sheet::lastUsedRow() const {
+    return onSheet(d, QStringLiteral("поиск последней строки"), [&] {
+        Reference<sheet::XSheetCellCursor> cur = d->sheet->createCursor();
+        Reference<sheet::XUsedAreaCursor>(cur, UNO_QUERY_THROW)->gotoEndOfUsedArea(false);
+        const table::CellRangeAddress a =
+            Reference<sheet::XCellRangeAddressable>(cur, UNO_QUERY_THROW)->getRangeAddress();
+        if (a.EndRow == 0 && a.EndColumn == 0 &&
+            d->sheet->getCellByPosition(0, 0)->getType() == table::CellContentType_EMPTY)
+            return -1;
+        return int(a.EndRow);
+    });
+}
+
+void Sheet::setPrintArea(const QString& text) {
+    const Range r = range(text);
+    onSheet(d, QStringLiteral("область печати"), [&] {
+        const Sequence<table::CellRangeAddress> areas = seqOf({r.d->addr});
+        Reference<sheet::XPrintAreas>(d->sheet, UNO_QUERY_THROW)->setPrintAreas(areas);
+    });
+}
+
+void Sheet::clearPrintArea() {
+    onSheet(d, QStringLiteral("область печати"),
+            [&] { Reference<sheet::XPrintAreas>(d->sheet, UNO_QUERY_THROW)->setPrintAreas({}); });
+}
+
+QString Sheet::printArea() const {
+    return onSheet(d, QStringLiteral("чтение области печати"), [&] {
+        const Sequence<table::CellRangeAddress> areas =
+            Reference<sheet::XPrintAreas>(d->sheet, UNO_QUERY_THROW)->getPrintAreas();
+        QStringList parts;
+        for (const auto& a : areas)
+            parts << a1(a.StartRow, a.StartColumn) + u':' + a1(a.EndRow, a.EndColumn);
+        return parts.join(u',');
+    });
+}
+
+namespace {
+
+Reference<beans::XPropertySet> pageStyleOf(SheetRef& d) {
+    OUString styleName;
+    Reference<beans::XPropertySet>(d.sheet, UNO_QUERY_THROW)->getPropertyValue("PageStyle") >>= styleName;
+    Reference<container::XNameAccess> styles(Reference<style::XStyleFamiliesSupplier>(d.book->doc, UNO_QUERY_THROW)
+                                                 ->getStyleFamilies()
+                                                 ->getByName("PageStyles"),
+                                             UNO_QUERY_THROW);
+    return Reference<beans::XPropertySet>(styles->getByName(styleName), UNO_QUERY_THROW);
+}
+
+} // namespace
+
+void Sheet::setPageSetup(const PageSetup& setup) {
+    onSheet(d, QStringLiteral("параметры страницы"), [&] {
+        PropertyMap p;
+        p["HeaderIsOn"] <<= setup.headerAndFooter;
+        p["FooterIsOn"] <<= setup.headerAndFooter;
+        p["ScaleToPagesX"] <<= sal_Int16(setup.fitPagesWide);
+        p["ScaleToPagesY"] <<= sal_Int16(setup.fitPagesTall);
+        setProperties(pageStyleOf(*d), p);
+    });
+}
+
+PageSetup Sheet::pageSetup() const {
+    return onSheet(d, QStringLiteral("чтение параметров страницы"), [&] {
+        Reference<beans::XPropertySet> style = pageStyleOf(*d);
+        PageSetup s;
+        bool header = false, footer = false;
+        sal_Int16 x = 0, y = 0;
+        style->getPropertyValue("HeaderIsOn") >>= header;
+        style->getPropertyValue("FooterIsOn") >>= footer;
+        style->getPropertyValue("ScaleToPagesX") >>= x;
+        style->getPropertyValue("ScaleToPagesY") >>= y;
+        s.headerAndFooter = header || footer;
+        s.fitPagesWide = x;
+        s.fitPagesTall = y;
+        return s;
+    });
+}
+
+} // namespace korv::logbook
