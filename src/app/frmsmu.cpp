@@ -3,6 +3,7 @@
 #include "app/icon.h"
 #include "app/program.h"
 #include "common/flightdate.h"
+#include "flight/input_fields.h"
 #include "ui_frmsmu.h"
 
 #include <QCloseEvent>
@@ -88,76 +89,61 @@ void frmSMU::layOutBoxes() {
 }
 
 void frmSMU::bindWidgets() {
-    texts_ = {
-        {ui_->txtTpolChas, &InputForm::txtTpolChas, true},
-        {ui_->txtTpolMin, &InputForm::txtTpolMin, true},
-        {ui_->txtBal, &InputForm::txtBal, true},
-        {ui_->txtHn, &InputForm::txtHn, true},
-        {ui_->txtHv, &InputForm::txtHv, false},
-        {ui_->txtVidKm, &InputForm::txtVidKm, true},
-        {ui_->txtVidSm, &InputForm::txtVidSm, false},
-        {ui_->txtShtorkaZ, &InputForm::txtShtorkaZ, true},
-        {ui_->txtShtorkaO, &InputForm::txtShtorkaO, true},
-        {ui_->txtHpol, &InputForm::txtHpol, true},
-        {ui_->txtHmin, &InputForm::txtHmin, false},
-        {ui_->txtDate, &InputForm::txtDate, false},
-        {ui_->txtPol, &InputForm::txtPol, false},
-        {ui_->txtUpr, &InputForm::txtUpr, false},
-        {ui_->txtZah, &InputForm::txtZah, false},
-        {ui_->txtPos, &InputForm::txtPos, false},
-        {ui_->txtVzl, &InputForm::txtVzl, false},
-    };
+    // Every input of the form by the field table: its widget has the field's name.
+    for (const flight::InputField& f : flight::kInputFields) {
+        const QString name = QLatin1String(f.name);
+        // What the form shows (showForm) is the form's own state, not the pilot's change; a list's text
+        // follows the list even while it is filled and its choice emptied (Form_Load).
+        const auto textChanged = [this, &f](const QString& text) {
+            if (!showing_ || f.kind == flight::FieldKind::List)
+                session_.form.*f.text = text;
+            if (showing_)
+                return;
+            inputChanged();
+            if (f.refreshes)
+                RefreshInputState();
+        };
+        switch (f.kind) {
+        case flight::FieldKind::Text: {
+            auto* box = findChild<QLineEdit*>(name);
+            Q_ASSERT(box);
+            texts_.append({box, f.text});
+            box->setText(session_.form.*f.text);
+            connect(box, &QLineEdit::textChanged, this, textChanged);
+            break;
+        }
+        case flight::FieldKind::List: {
+            auto* list = findChild<QComboBox*>(name);
+            Q_ASSERT(list);
+            connect(list, &QComboBox::currentTextChanged, this, textChanged);
+            break;
+        }
+        case flight::FieldKind::Option: {
+            auto* option = findChild<QRadioButton*>(name);
+            Q_ASSERT(option);
+            connect(option, &QRadioButton::toggled, this, [this, &f](bool checked) {
+                session_.form.*f.option = checked;
+                if (showing_)
+                    return;
+                inputChanged();
+                // A click that chooses the option runs the refresh; the option it unchooses does not.
+                if (checked && f.refreshes)
+                    RefreshInputState();
+            });
+            break;
+        }
+        }
+    }
     results_ = {{ui_->txtZakKab, &InputForm::txtZakKab},
                 {ui_->txtObl, &InputForm::txtObl},
                 {ui_->txtSMU, &InputForm::txtSMU},
                 {ui_->txtUMP, &InputForm::txtUMP}};
-    options_ = {
-        {ui_->optDSMU, &InputForm::optDSMU, true},        {ui_->optNSMU, &InputForm::optNSMU, true},
-        {ui_->optForward, &InputForm::optForward, true},  {ui_->optBack, &InputForm::optBack, true},
-        {ui_->optPrivate, &InputForm::optPrivate, false}, {ui_->optTeacher, &InputForm::optTeacher, false},
-        {ui_->optGavno, &InputForm::optGavno, false},
-    };
-
-    for (const TextBinding& b : texts_) {
-        b.box->setText(session_.form.*b.field);
-        connect(b.box, &QLineEdit::textChanged, this, [this, b](const QString& text) {
-            if (showing_)
-                return;
-            session_.form.*b.field = text;
-            inputChanged();
-            if (b.refreshes)
-                RefreshInputState();
-        });
-    }
     // The result boxes are ordinary text boxes: what the pilot corrects there is what gets written.
     for (const ResultBinding& b : results_)
         connect(b.box, &QLineEdit::textChanged, this, [this, b](const QString& text) {
             if (!showing_)
                 (session_.form.*b.field).text = text;
         });
-    for (const OptionBinding& b : options_)
-        connect(b.option, &QRadioButton::toggled, this, [this, b](bool checked) {
-            session_.form.*b.field = checked;
-            if (showing_)
-                return;
-            inputChanged();
-            // A click that chooses the option runs the refresh; the option it unchooses does not.
-            if (checked && b.refreshes)
-                RefreshInputState();
-        });
-
-    connect(ui_->cboTyp, &QComboBox::currentTextChanged, this, [this](const QString& text) {
-        session_.form.cboTyp = text;
-        if (!showing_) {
-            inputChanged();
-            RefreshInputState();
-        }
-    });
-    connect(ui_->cboSys, &QComboBox::currentTextChanged, this, [this](const QString& text) {
-        session_.form.cboSys = text;
-        if (!showing_)
-            inputChanged();
-    });
 }
 
 void frmSMU::showForm() {

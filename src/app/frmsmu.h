@@ -65,16 +65,10 @@ private:
     struct TextBinding {
         QLineEdit* box;
         QString flight::InputForm::*field;
-        bool refreshes;
     };
     struct ResultBinding {
         QLineEdit* box;
         flight::ResultBox flight::InputForm::*field;
-    };
-    struct OptionBinding {
-        QRadioButton* option;
-        bool flight::InputForm::*field;
-        bool refreshes;
     };
 
     void bindWidgets();
@@ -92,7 +86,6 @@ private:
     bool showing_ = false;
     QList<TextBinding> texts_;
     QList<ResultBinding> results_;
-    QList<OptionBinding> options_;
 };
 
 namespace smu_text {

@@ -1,5 +1,7 @@
 #include "cli/form_json.h"
 
+#include "flight/input_fields.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -9,52 +11,11 @@
 
 namespace korv::cli {
 
+using flight::FieldKind;
+using flight::InputField;
 using flight::InputForm;
 
 namespace {
-
-struct TextField {
-    const char* name;
-    QString InputForm::*member;
-    bool refreshes; // a change runs RefreshInputState
-};
-
-struct OptionField {
-    const char* name;
-    bool InputForm::*member;
-    int group;
-};
-
-const TextField kTexts[] = {
-    {"cboTyp", &InputForm::cboTyp, true},
-    {"txtTpolChas", &InputForm::txtTpolChas, true},
-    {"txtTpolMin", &InputForm::txtTpolMin, true},
-    {"txtBal", &InputForm::txtBal, true},
-    {"txtHn", &InputForm::txtHn, true},
-    {"txtHv", &InputForm::txtHv, false},
-    {"txtVidKm", &InputForm::txtVidKm, true},
-    {"txtVidSm", &InputForm::txtVidSm, false},
-    {"txtShtorkaZ", &InputForm::txtShtorkaZ, true},
-    {"txtShtorkaO", &InputForm::txtShtorkaO, true},
-    {"txtHpol", &InputForm::txtHpol, true},
-    {"txtHmin", &InputForm::txtHmin, false},
-    {"txtDate", &InputForm::txtDate, false},
-    {"txtPol", &InputForm::txtPol, false},
-    {"txtUpr", &InputForm::txtUpr, false},
-    {"cboSys", &InputForm::cboSys, false},
-    {"txtZah", &InputForm::txtZah, false},
-    {"txtPos", &InputForm::txtPos, false},
-    {"txtVzl", &InputForm::txtVzl, false},
-};
-
-// Day/night, seat, flight kind. Clicking day/night or a seat runs RefreshInputState; the flight kind
-// does not.
-const OptionField kOptions[] = {
-    {"optDSMU", &InputForm::optDSMU, 0},       {"optNSMU", &InputForm::optNSMU, 0},
-    {"optForward", &InputForm::optForward, 1}, {"optBack", &InputForm::optBack, 1},
-    {"optPrivate", &InputForm::optPrivate, 2}, {"optTeacher", &InputForm::optTeacher, 2},
-    {"optGavno", &InputForm::optGavno, 2},
-};
 
 // A key or value as a message may quote it: a short prefix, never the whole of a hostile input.
 QString quoted(const QString& text) {
@@ -67,33 +28,26 @@ QString quoted(const QString& text) {
 QString readForm(const QJsonObject& o, int index, InputForm& form) {
     const QString where = QStringLiteral("объект %1: ").arg(index + 1);
     for (auto it = o.begin(); it != o.end(); ++it) {
-        bool known = false;
-        for (const TextField& f : kTexts) {
-            if (it.key() == QLatin1String(f.name)) {
-                if (!it.value().isString())
-                    return where + QStringLiteral("значение «%1» должно быть строкой").arg(it.key());
-                const QString text = it.value().toString();
-                // A NUL would be cut off or kept by the parts downstream as they please.
-                if (text.contains(QChar(0)))
-                    return where + QStringLiteral("значение «%1» содержит символ NUL").arg(it.key());
-                form.*f.member = text;
-                known = true;
-            }
-        }
-        for (const OptionField& f : kOptions) {
-            if (it.key() == QLatin1String(f.name)) {
-                if (!it.value().isBool())
-                    return where + QStringLiteral("значение «%1» должно быть true или false").arg(it.key());
-                form.*f.member = it.value().toBool();
-                known = true;
-            }
-        }
-        if (!known)
+        const InputField* f = flight::fieldNamed(it.key());
+        if (!f)
             return where + QStringLiteral("неизвестное поле «%1»").arg(quoted(it.key()));
+        if (f->kind == FieldKind::Option) {
+            if (!it.value().isBool())
+                return where + QStringLiteral("значение «%1» должно быть true или false").arg(it.key());
+            form.*f->option = it.value().toBool();
+            continue;
+        }
+        if (!it.value().isString())
+            return where + QStringLiteral("значение «%1» должно быть строкой").arg(it.key());
+        const QString text = it.value().toString();
+        // A NUL would be cut off or kept by the parts downstream as they please.
+        if (text.contains(QChar(0)))
+            return where + QStringLiteral("значение «%1» содержит символ NUL").arg(it.key());
+        form.*f->text = text;
     }
-    for (const OptionField& a : kOptions) {
-        for (const OptionField& b : kOptions) {
-            if (&a < &b && a.group == b.group && form.*a.member && form.*b.member)
+    for (const InputField& a : flight::kInputFields) {
+        for (const InputField& b : flight::kInputFields) {
+            if (&a < &b && a.kind == FieldKind::Option && a.group == b.group && form.*a.option && form.*b.option)
                 return where +
                        QStringLiteral("выбраны сразу «%1» и «%2»").arg(QLatin1String(a.name), QLatin1String(b.name));
         }
@@ -136,20 +90,19 @@ FormInput parseFormInput(const QByteArray& json) {
 
 AppliedInputs applyInputs(const InputForm& from, InputForm& to) {
     AppliedInputs applied;
-    for (const TextField& f : kTexts) {
-        if (to.*f.member != from.*f.member) {
+    for (const InputField& f : flight::kInputFields) {
+        if (f.kind == FieldKind::Option) {
+            if (to.*f.option != from.*f.option) {
+                applied.changed = true;
+                // A click that chooses the option runs the refresh; unchoosing is no click.
+                applied.refresh = applied.refresh || (from.*f.option && f.refreshes);
+            }
+            to.*f.option = from.*f.option;
+        } else if (to.*f.text != from.*f.text) {
             applied.changed = true;
             applied.refresh = applied.refresh || f.refreshes;
-            to.*f.member = from.*f.member;
+            to.*f.text = from.*f.text;
         }
-    }
-    for (const OptionField& f : kOptions) {
-        if (to.*f.member != from.*f.member) {
-            applied.changed = true;
-            // A click that chooses day/night or a seat runs the refresh; unchoosing is no click.
-            applied.refresh = applied.refresh || (from.*f.member && f.group < 2);
-        }
-        to.*f.member = from.*f.member;
     }
     return applied;
 }

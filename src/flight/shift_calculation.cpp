@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/log.h"
 #include "common/numtext.h"
+#include "flight/input_fields.h"
 #include "flight/interpolation.h"
 
 namespace korv::flight {
@@ -98,28 +99,28 @@ bool ShiftSession::Calculate(Dialogs& dialogs) {
     v_.BelowCloudTime = v_.CloudTime = v_.HoodOpenTime = v_.AboveCloudTime = 0;
     v_.ClosedCabinTime = v_.SmuTime = v_.LowWeatherTime = 0;
 
-    v_.MaxAltitude = fromBox(QStringLiteral("высота полёта, макс."), [&] { return leadingInt16(form.txtHpol); });
+    v_.MaxAltitude = fromBox(captionOf(&InputForm::txtHpol), [&] { return leadingInt16(form.txtHpol); });
     if (v_.MaxAltitude == 0) {
         dialogs.message(text::kAltitudeTitle, text::kAltitude, Dialogs::Icon::None);
         return false;
     }
 
     // Hours and minutes make one real that is rounded once: 9 h 06 min fits, 9 h 07 min does not.
-    const double hours = fromBox(QStringLiteral("налёт, ч"), [&] { return strictNumber(form.txtTpolChas); });
-    const double minutes = fromBox(QStringLiteral("налёт, мин"), [&] { return strictNumber(form.txtTpolMin); });
+    const double hours = fromBox(captionOf(&InputForm::txtTpolChas), [&] { return strictNumber(form.txtTpolChas); });
+    const double minutes = fromBox(captionOf(&InputForm::txtTpolMin), [&] { return strictNumber(form.txtTpolMin); });
     v_.FlightSeconds =
         fromBox(QStringLiteral("налёт, ч и мин"), [&] { return roundToInt16(hours * 3600 + minutes * 60); });
 
-    v_.CloudAmount = fromBox(QStringLiteral("облачность, баллов"), [&] { return leadingInt16(form.txtBal); });
+    v_.CloudAmount = fromBox(captionOf(&InputForm::txtBal), [&] { return leadingInt16(form.txtBal); });
     if (v_.CloudAmount > 10) {
         v_.CloudAmount = 10;
         form.txtBal = QStringLiteral("10");
     }
 
-    v_.FlightCount = fromBox(QStringLiteral("полётов"), [&] { return QString::number(strictInt16(form.txtPol)); });
+    v_.FlightCount = fromBox(captionOf(&InputForm::txtPol), [&] { return QString::number(strictInt16(form.txtPol)); });
 
-    v_.CloudBase = fromBox(QStringLiteral("облачность, Нн"), [&] { return leadingInt16(form.txtHn); });
-    v_.CloudTop = fromBox(QStringLiteral("облачность, Нв"), [&] { return leadingInt16(form.txtHv); });
+    v_.CloudBase = fromBox(captionOf(&InputForm::txtHn), [&] { return leadingInt16(form.txtHn); });
+    v_.CloudTop = fromBox(captionOf(&InputForm::txtHv), [&] { return leadingInt16(form.txtHv); });
     if (v_.CloudTop == 0)
         v_.CloudTop = 12000;
 
@@ -127,10 +128,8 @@ bool ShiftSession::Calculate(Dialogs& dialogs) {
     if (v_.Visibility == 0)
         v_.Visibility = 10;
 
-    v_.HoodCloseHeight =
-        fromBox(QStringLiteral("шторка, высота закрытия"), [&] { return leadingInt16(form.txtShtorkaZ); });
-    v_.HoodOpenHeight =
-        fromBox(QStringLiteral("шторка, высота открытия"), [&] { return leadingInt16(form.txtShtorkaO); });
+    v_.HoodCloseHeight = fromBox(captionOf(&InputForm::txtShtorkaZ), [&] { return leadingInt16(form.txtShtorkaZ); });
+    v_.HoodOpenHeight = fromBox(captionOf(&InputForm::txtShtorkaO), [&] { return leadingInt16(form.txtShtorkaO); });
 
     // Never more landings with a system than approaches.
     if (!form.txtPos.isEmpty() && !form.txtZah.isEmpty() && leadingNumber(form.txtZah) < leadingNumber(form.txtPos))
