@@ -11,8 +11,8 @@ namespace korv::app {
 
 ControlProgress::ControlProgress(host::Control* bar, QLabel* statusLabel)
     : bar_(bar), barWidget_(bar != nullptr ? bar->widget() : nullptr), label_(statusLabel) {
-    min_ = get(tarvix_disp::Min, 0);
-    max_ = get(tarvix_disp::Max, 100);
+    min_ = get(tarvix::DispMin, 0);
+    max_ = get(tarvix::DispMax, 100);
 }
 
 void ControlProgress::status(const QString& text) {
@@ -22,15 +22,15 @@ void ControlProgress::status(const QString& text) {
     paintNow(label_);
 }
 
-void ControlProgress::progress(int value) { put(tarvix_disp::Value, std::clamp(value, min_, std::max(min_, max_))); }
+void ControlProgress::progress(int value) { put(tarvix::DispValue, std::clamp(value, min_, std::max(min_, max_))); }
 
 void ControlProgress::setRange(int min, int max) {
     // Min goes to 0 first, so that Max can be put whatever the old range was (the bar refuses Max <= Min).
-    put(tarvix_disp::Min, 0);
-    put(tarvix_disp::Max, max);
-    put(tarvix_disp::Min, min);
-    min_ = get(tarvix_disp::Min, min);
-    max_ = get(tarvix_disp::Max, max);
+    put(tarvix::DispMin, 0);
+    put(tarvix::DispMax, max);
+    put(tarvix::DispMin, min);
+    min_ = get(tarvix::DispMin, min);
+    max_ = get(tarvix::DispMax, max);
 }
 
 void ControlProgress::put(host::DispId id, int value) {

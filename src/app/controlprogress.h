@@ -3,6 +3,7 @@
 // The progress adaptor: status texts and progress values on a form's label and TarvixProgress bar.
 
 #include "controls/host/control.h"
+#include "controls/progress/tarvix_ids.h"
 #include "logbook/progress.h"
 #include "totals/progress.h"
 
@@ -12,17 +13,9 @@ class QLabel;
 
 namespace korv::app {
 
-// The dispatch identifiers of the progress-bar control that the program calls, fixed by the control's
-// type library; the forms reach the bar through them only, as a late-bound caller does.
-namespace tarvix_disp {
-inline constexpr host::DispId Max = 0x68030002;
-inline constexpr host::DispId Min = 0x68030003;
-inline constexpr host::DispId Value = 0x6803000E;
-} // namespace tarvix_disp
-
 // Reports a long logbook operation on a form: the status text in its label and the value on its
-// TarvixProgress bar (Min, Max and Value put by DISPID). Each report is painted at once and the window
-// answers the desktop between steps, so it never stands grey while the operation blocks; the pilot's
+// TarvixProgress bar (Min, Max and Value put by DISPID, as a late-bound caller does). Each report is painted at once
+// and the window answers the desktop between steps, so it never stands grey while the operation blocks; the pilot's
 // clicks and keys wait until the operation is over. A value outside the bar's range is shown as the
 // nearer end: the totals report a few steps past the range they set, and the bar takes 16-bit values only.
 class ControlProgress : public logbook::CreationProgress, public totals::TotalsProgress {

@@ -3,6 +3,7 @@
 // frmAbout, the program's About form.
 
 #include "app/formcontrols.h"
+#include "controls/hyperlink/drovanetta_ids.h"
 
 #include <QDialog>
 
@@ -38,6 +39,6 @@ private:
     host::Control* link_ = nullptr;
 };
 
-inline const QString kLinkProgId = QStringLiteral("Drovanetta.DrovanettaX");
+inline const QString kLinkProgId = QString::fromLatin1(drovanetta::kProgId);
 
 } // namespace korv::app

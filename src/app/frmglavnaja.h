@@ -3,6 +3,7 @@
 // frmGlavnaja, the main form: the logbook cover and its menu.
 
 #include "app/formcontrols.h"
+#include "controls/progress/tarvix_ids.h"
 
 #include <QMainWindow>
 
@@ -52,7 +53,7 @@ private:
     bool busy_ = false;
 };
 
-inline const QString kProgressProgId = QStringLiteral("Project1.TarvixProgress");
+inline const QString kProgressProgId = QString::fromLatin1(tarvix::kProgId);
 inline const QString kNewBookFailedTitle = QStringLiteral("Новая лётная книжка");
 
 } // namespace korv::app

@@ -110,9 +110,9 @@ TEST(MainForm, DrivesItsProgressBarByDispatchIdentifier) {
     korv::host::Control* bar = f.TarvixProgress1();
     ASSERT_NE(bar, nullptr);
     // The identifiers the program calls are the ones the control's type library gives these names.
-    EXPECT_EQ(bar->idOfName("Value"), tarvix_disp::Value);
-    EXPECT_EQ(bar->idOfName("Min"), tarvix_disp::Min);
-    EXPECT_EQ(bar->idOfName("Max"), tarvix_disp::Max);
+    EXPECT_EQ(bar->idOfName("Value"), tarvix::DispValue);
+    EXPECT_EQ(bar->idOfName("Min"), tarvix::DispMin);
+    EXPECT_EQ(bar->idOfName("Max"), tarvix::DispMax);
 
     auto* status = child<QLabel>(&f, "lblGlav");
     ControlProgress report(bar, status);
@@ -120,11 +120,11 @@ TEST(MainForm, DrivesItsProgressBarByDispatchIdentifier) {
     report.status(QStringLiteral("Создаётся и форматируется Лист2  лётной книжки."));
     report.progress(37);
     EXPECT_EQ(status->text(), "Создаётся и форматируется Лист2  лётной книжки.");
-    EXPECT_EQ(bar->get(tarvix_disp::Value).toInt(), 37);
-    EXPECT_EQ(bar->get(tarvix_disp::Max).toInt(), 100);
+    EXPECT_EQ(bar->get(tarvix::DispValue).toInt(), 37);
+    EXPECT_EQ(bar->get(tarvix::DispMax).toInt(), 100);
     // A value past the range shows as its end; the work goes on.
     report.progress(100000);
-    EXPECT_EQ(bar->get(tarvix_disp::Value).toInt(), 100);
+    EXPECT_EQ(bar->get(tarvix::DispValue).toInt(), 100);
 
     f.findChild<QWidget*>("progressSlot")->show();
     f.show();

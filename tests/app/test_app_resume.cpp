@@ -209,25 +209,25 @@ TEST_F(ResumeForm, ItsBarHoldsEveryValueToTheRangeSet) {
     ControlProgress report(bar, status);
     korv::totals::TotalsProgress& progress = report;
     progress.range(0, 22);
-    EXPECT_EQ(bar->get(tarvix_disp::Min).toInt(), 0);
-    EXPECT_EQ(bar->get(tarvix_disp::Max).toInt(), 22);
+    EXPECT_EQ(bar->get(tarvix::DispMin).toInt(), 0);
+    EXPECT_EQ(bar->get(tarvix::DispMax).toInt(), 22);
     progress.value(9);
-    EXPECT_EQ(bar->get(tarvix_disp::Value).toInt(), 9);
+    EXPECT_EQ(bar->get(tarvix::DispValue).toInt(), 9);
     // The summing steps of a pass go on to 10 after a range of 0..6 (three records).
     progress.range(0, 6);
     progress.value(10);
-    EXPECT_EQ(bar->get(tarvix_disp::Value).toInt(), 6);
+    EXPECT_EQ(bar->get(tarvix::DispValue).toInt(), 6);
     progress.value(-4);
-    EXPECT_EQ(bar->get(tarvix_disp::Value).toInt(), 0);
+    EXPECT_EQ(bar->get(tarvix::DispValue).toInt(), 0);
     // A range the bar cannot take (a logbook past 16-bit counts): values are held to what the bar kept.
     progress.range(0, 40000);
-    EXPECT_EQ(bar->get(tarvix_disp::Max).toInt(), 6);
+    EXPECT_EQ(bar->get(tarvix::DispMax).toInt(), 6);
     progress.value(39000);
-    EXPECT_EQ(bar->get(tarvix_disp::Value).toInt(), 6);
+    EXPECT_EQ(bar->get(tarvix::DispValue).toInt(), 6);
     // An empty selection gives a range of 0..0; the bar keeps Max above Min.
     progress.range(0, 0);
     progress.value(2);
-    EXPECT_EQ(bar->get(tarvix_disp::Value).toInt(), bar->get(tarvix_disp::Max).toInt());
+    EXPECT_EQ(bar->get(tarvix::DispValue).toInt(), bar->get(tarvix::DispMax).toInt());
     progress.status(QStringLiteral("Выборка дневного контрольного налёта...."));
     EXPECT_EQ(status->text(), "Выборка дневного контрольного налёта....");
 }
