@@ -2,8 +2,8 @@
 // write keeps none; a backup that cannot be made stops the write; restore puts one back and keeps the
 // logbook it replaces; a logbook held by another program is not restored over.
 
-#include "logbook/book_files.h"
-#include "logbook/locks.h"
+#include "bookfiles/file_system.h"
+#include "bookfiles/locks.h"
 #include "support/cli_run.h"
 #include "support/files.h"
 

@@ -16,10 +16,15 @@ QJsonArray calc(const QByteArray& input) {
     return QJsonDocument::fromJson(r.out).array();
 }
 
-const QByteArray kShift = R"({"cboTyp": "Л-39", "txtTpolChas": "1", "txtTpolMin": "0", "txtBal": "8",
-    "txtHn": "600", "txtHv": "900", "txtVidKm": "10", "optDSMU": true, "txtHpol": "3000",
-    "txtPol": "1", "optForward": true, "txtUpr": "5", "optPrivate": true, "txtDate": "05.09.04",
-    "txtZah": "1", "txtPos": "3"})";
+// The worked shift of an hour on exercise 5, with more landings typed than approaches.
+const QByteArray kShift = [] {
+    korv::flight::InputForm f = korv::test::workedShift();
+    f.txtTpolMin = QStringLiteral("0");
+    f.txtUpr = QStringLiteral("5");
+    f.txtZah = QStringLiteral("1");
+    f.txtPos = QStringLiteral("3");
+    return korv::test::formJson(f);
+}();
 
 } // namespace
 

@@ -8,9 +8,9 @@
 
 #include "common/dialogs.h"
 #include "common/error.h"
-#include "logbook/host.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
+#include "spreadsheet/host.h"
 #include "support/cli_run.h"
 #include "support/files.h"
 

@@ -14,10 +14,13 @@
 
 namespace {
 
-const QByteArray kShift = R"({"cboTyp": "Л-39", "txtTpolChas": "1", "txtTpolMin": "25", "txtBal": "8",
-    "txtHn": "600", "txtHv": "900", "txtVidKm": "10", "optDSMU": true, "txtHpol": "3000",
-    "txtPol": "1", "optForward": true, "txtUpr": "7", "optPrivate": true, "txtDate": "05.09.04",
-    "txtShtorkaZ": "150", "txtShtorkaO": "2500"})";
+// The worked shift with the hood closed from 150 to 2500 m.
+const QByteArray kShift = [] {
+    korv::flight::InputForm f = korv::test::workedShift();
+    f.txtShtorkaZ = QStringLiteral("150");
+    f.txtShtorkaO = QStringLiteral("2500");
+    return korv::test::formJson(f);
+}();
 
 } // namespace
 

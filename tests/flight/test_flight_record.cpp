@@ -1,6 +1,7 @@
 #include "common/error.h"
 #include "fake_tables.h"
 #include "flight/flight_record.h"
+#include "support/worked_shift.h"
 
 #include <gtest/gtest.h>
 
@@ -14,24 +15,13 @@ const QString kDescription = QStringLiteral("КП. День. Полёт по к�
 class FlightRecordTest : public ::testing::Test {
 protected:
     FlightRecordTest() : session(tables) {
+        // The worked shift of 1 h 05 min at 2.9 km, with landings and a take-off at minimum.
         InputForm& f = session.form;
-        f.cboTyp = QStringLiteral("Л-39");
-        f.txtTpolChas = "1";
+        f = korv::test::withLandings(korv::test::workedShift());
         f.txtTpolMin = "5";
-        f.txtBal = "8";
-        f.txtHn = "600";
-        f.txtHv = "900";
         f.txtVidKm = "2";
         f.txtVidSm = "9";
-        f.txtHpol = "3000";
-        f.txtDate = "05.09.04";
-        f.txtPol = "1";
-        f.txtUpr = "7";
-        f.cboSys = QStringLiteral("ОСП");
-        f.txtZah = "2";
-        f.txtPos = "2";
         f.txtVzl = "1";
-        f.optDSMU = f.optForward = f.optPrivate = true;
         session.RefreshInputState();
         calculate();
     }

@@ -1,5 +1,6 @@
 #include "fake_tables.h"
 #include "flight/shift_calculation.h"
+#include "support/worked_shift.h"
 
 #include <gtest/gtest.h>
 
@@ -15,19 +16,11 @@ protected:
     // 8 баллы, base 600, top 900, visibility 10 km, maximum altitude 3000 m, one flight of an hour
     // by day in a Л-39, no hood.
     void fillWorkedCase() {
+        // The worked shift of an hour on exercise 5.
         InputForm& f = session.form;
-        f.cboTyp = QStringLiteral("Л-39");
-        f.txtTpolChas = QStringLiteral("1");
+        f = korv::test::workedShift();
         f.txtTpolMin = QStringLiteral("0");
-        f.txtBal = QStringLiteral("8");
-        f.txtHn = QStringLiteral("600");
-        f.txtHv = QStringLiteral("900");
-        f.txtVidKm = QStringLiteral("10");
-        f.txtHpol = QStringLiteral("3000");
-        f.txtDate = QStringLiteral("05.09.04");
-        f.txtPol = QStringLiteral("1");
         f.txtUpr = QStringLiteral("5");
-        f.optDSMU = f.optForward = f.optPrivate = true;
         session.RefreshInputState();
     }
 

@@ -14,9 +14,10 @@
 // The defaults are the full run of `make stress`; `--short` is the run of `make test`.
 
 #include "common/dialogs.h"
-#include "logbook/host.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
+#include "spreadsheet/host.h"
+#include "support/worked_shift.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -39,9 +40,7 @@ namespace lb = korv::logbook;
 
 namespace {
 
-const QByteArray kShift = R"([{"cboTyp": "Л-39", "txtTpolChas": "1", "txtTpolMin": "25", "txtBal": "8",
-    "txtHn": "600", "txtHv": "900", "txtVidKm": "10", "optDSMU": true, "txtHpol": "3000",
-    "txtPol": "1", "optForward": true, "txtUpr": "7", "optPrivate": true, "txtDate": "05.09.04"}])";
+const QByteArray kShift = '[' + korv::test::formJson(korv::test::workedShift()) + ']';
 constexpr int kHangMs = 120000;
 
 struct Counts {

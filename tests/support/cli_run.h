@@ -2,6 +2,8 @@
 
 // Runs korvelanta-cli from the program directory with the given standard input.
 
+#include "support/worked_shift.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QProcess>
@@ -15,16 +17,13 @@ struct CliRun {
     QByteArray err;
 };
 
-// A Л-39 shift for `korvelanta-cli write`: day, complex weather, the exercise given; `landings` adds the
-// landing system and two approaches and landings.
+// The worked shift for `korvelanta-cli write` on `date` with `exercise`; `landings` adds the landing
+// system and two approaches and landings.
 inline QByteArray shiftJson(const char* date, const char* exercise = "7", bool landings = false) {
-    QByteArray s = R"({"cboTyp": "Л-39", "txtTpolChas": "1", "txtTpolMin": "25", "txtBal": "8",
-        "txtHn": "600", "txtHv": "900", "txtVidKm": "10", "optDSMU": true, "txtHpol": "3000",
-        "txtPol": "1", "optForward": true, "txtUpr": "EX", "optPrivate": true, "txtDate": "DATE")";
-    if (landings)
-        s += R"(, "cboSys": "ОСП", "txtZah": "2", "txtPos": "2")";
-    s += "}";
-    return s.replace("DATE", date).replace("EX", exercise);
+    korv::flight::InputForm f = korv::test::workedShift();
+    f.txtDate = QString::fromLatin1(date);
+    f.txtUpr = QString::fromLatin1(exercise);
+    return korv::test::formJson(landings ? korv::test::withLandings(f) : f);
 }
 
 inline QString cliPath() { return QDir(qEnvironmentVariable("KORV_BIN_DIR")).filePath("korvelanta-cli"); }
