@@ -2,12 +2,16 @@
 # entry, so that the tests needing Calc share one soffice per program.
 find_package(GTest REQUIRED)
 
-# korv_add_test(name SOURCES ... LIBS ... [QT_MAIN] [OFFICE]): QT_MAIN links a main that creates a
-# QCoreApplication before the tests run (needed by QtSql and anything using plugins). OFFICE marks a
-# test that drives LibreOffice (label "office"); every other test is labelled "unit" and also runs under
-# the sanitizers.
+# korv_add_test(name SOURCES ... LIBS ... [QT_MAIN] [OFFICE] [TIMEOUT seconds]): QT_MAIN links a main that
+# creates a QCoreApplication before the tests run (needed by QtSql and anything using plugins). OFFICE
+# marks a test that drives LibreOffice (label "office"); every other test is labelled "unit" and also
+# runs under the sanitizers. TIMEOUT, a few times the test's usual time, ends a hung test long before
+# CI's own limit; without it a unit test has KORV_UNIT_TIMEOUT, an office test KORV_OFFICE_TIMEOUT.
+set(KORV_UNIT_TIMEOUT 60)
+set(KORV_OFFICE_TIMEOUT 120)
+
 function(korv_add_test name)
-    cmake_parse_arguments(T "QT_MAIN;OFFICE" "" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "QT_MAIN;OFFICE" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     if(T_QT_MAIN)
         target_link_libraries(${name} PRIVATE korv_test_qt_main)
@@ -20,12 +24,17 @@ function(korv_add_test name)
     add_test(NAME ${name} COMMAND ${name})
     if(T_OFFICE)
         set(label office)
+        set(timeout ${KORV_OFFICE_TIMEOUT})
     else()
         set(label unit)
+        set(timeout ${KORV_UNIT_TIMEOUT})
         set_property(GLOBAL APPEND PROPERTY KORV_UNIT_TESTS ${name})
+    endif()
+    if(T_TIMEOUT)
+        set(timeout ${T_TIMEOUT})
     endif()
     # The program's log goes beside the test programs, not into the user's cache.
     set_tests_properties(${name} PROPERTIES
         ENVIRONMENT "KORV_BIN_DIR=${KORV_BIN_DIR};KORV_LOG=${CMAKE_BINARY_DIR}/tests/korvelanta-tests.log"
-        LABELS ${label})
+        LABELS ${label} TIMEOUT ${timeout})
 endfunction()

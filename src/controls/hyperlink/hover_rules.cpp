@@ -6,11 +6,14 @@ namespace drovanetta {
 
 double twipsPerPixel(double logicalDpi) { return logicalDpi > 0 ? kTwipsPerInch / logicalDpi : 15.0; }
 
-int pixelsToTwips(int pixels, double tpp) { return static_cast<int>(korv::host::roundHalfEven(pixels * tpp)); }
+int pixelsToTwips(int pixels, double twipsPerPixel) {
+    return static_cast<int>(korv::host::roundHalfEven(pixels * twipsPerPixel));
+}
 
-bool pointerInside(QPoint p, double tppX, double tppY, int widthTwips, int heightTwips) {
-    const int x = pixelsToTwips(p.x(), tppX);
-    const int y = pixelsToTwips(p.y(), tppY);
+bool pointerInside(QPoint pointerPixels, double twipsPerPixelX, double twipsPerPixelY, int widthTwips,
+                   int heightTwips) {
+    const int x = pixelsToTwips(pointerPixels.x(), twipsPerPixelX);
+    const int y = pixelsToTwips(pointerPixels.y(), twipsPerPixelY);
     return 0 <= x && x <= widthTwips && 0 <= y && y <= heightTwips;
 }
 

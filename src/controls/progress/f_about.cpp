@@ -13,7 +13,7 @@
 
 using namespace tarvix;
 
-f_About::f_About(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::f_About>()), picture1_(nullptr) {
+f_About::f_About(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::f_About>()) {
     ui->setupUi(this);
     QFont title = ui->Label1->font();
     title.setBold(true);

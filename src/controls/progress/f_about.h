@@ -45,7 +45,7 @@ protected:
 
 private:
     std::unique_ptr<Ui::f_About> ui;
-    tarvix::MailLinkBox* picture1_;
+    tarvix::MailLinkBox* picture1_ = nullptr;
     int look_ = 0;
     std::function<void(int)> sleep_;
     std::function<bool(const QString&)> shellOpen_;
