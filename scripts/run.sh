@@ -9,7 +9,7 @@ if [ ! -x "$bin/korvelanta" ]; then
 fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "Нет графического дисплея (DISPLAY не задан): окна программы показать негде." >&2
-  echo "Без дисплея работает $bin/korvelanta-cli (calc, new, write), см. README." >&2
+  echo "Без дисплея работает $bin/korvelanta-cli (calc, new, write, totals, backups, restore), см. README." >&2
   exit 1
 fi
 cd "$bin"
