@@ -29,8 +29,6 @@ struct InputField {
     bool refreshes = false;
     int group = -1; // Option: 0 day/night, 1 seat, 2 flight kind
     const char* caption = "";
-
-    QString captionText() const { return QString::fromUtf8(caption); }
 };
 
 namespace field {

@@ -15,9 +15,10 @@ TEST(InputFields, EveryInputOfTheFormOnceWithItsNameAndCaption) {
     for (const InputField& f : kInputFields) {
         EXPECT_FALSE(names.contains(f.name)) << f.name;
         names.insert(f.name);
-        EXPECT_FALSE(f.captionText().isEmpty()) << f.name;
-        EXPECT_FALSE(captions.contains(f.captionText())) << f.name;
-        captions.insert(f.captionText());
+        const QString caption = QString::fromUtf8(f.caption);
+        EXPECT_FALSE(caption.isEmpty()) << f.name;
+        EXPECT_FALSE(captions.contains(caption)) << f.name;
+        captions.insert(caption);
         EXPECT_EQ(fieldNamed(QString::fromLatin1(f.name)), &f);
         // Exactly one member, of the kind's type.
         EXPECT_EQ(f.kind == FieldKind::Option, f.option != nullptr) << f.name;
