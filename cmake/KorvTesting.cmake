@@ -33,8 +33,9 @@ function(korv_add_test name)
     if(T_TIMEOUT)
         set(timeout ${T_TIMEOUT})
     endif()
-    # The program's log goes beside the test programs, not into the user's cache.
+    # The program's log goes beside the test programs, not into the user's cache; a logbook of a program
+    # a test starts without naming a folder lands beside them too, never in the user's documents.
     set_tests_properties(${name} PROPERTIES
-        ENVIRONMENT "KORV_BIN_DIR=${KORV_BIN_DIR};KORV_LOG=${CMAKE_BINARY_DIR}/tests/korvelanta-tests.log"
+        ENVIRONMENT "KORV_BIN_DIR=${KORV_BIN_DIR};KORV_LOG=${CMAKE_BINARY_DIR}/tests/korvelanta-tests.log;KORVELANTA_DIR=${CMAKE_BINARY_DIR}/tests/books"
         LABELS ${label} TIMEOUT ${timeout})
 endfunction()

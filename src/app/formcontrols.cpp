@@ -24,19 +24,26 @@ std::optional<host::OleColor> FormSite::ambientBackColor() const {
 
 namespace {
 
-bool registeredAndPresent(const QString& progId) {
+// Registered to a library that exists, and to the program's own when the program has one.
+bool registeredAsOwn(const QString& progId, const QString& libraryDir) {
     const host::Registry registry;
     const QString classId = registry.classIdOf(progId);
-    return !classId.isEmpty() && QFileInfo::exists(registry.libraryOf(classId));
+    if (classId.isEmpty())
+        return false;
+    const QFileInfo registered(registry.libraryOf(classId));
+    if (!registered.exists())
+        return false;
+    const QFileInfo own(QDir(libraryDir).filePath(registered.fileName()));
+    return !own.exists() || own.canonicalFilePath() == registered.canonicalFilePath();
 }
 
 } // namespace
 
-host::Control* placeControl(const QString& progId, host::ControlSite* site, QWidget* parent, const QString& programDir,
+host::Control* placeControl(const QString& progId, host::ControlSite* site, QWidget* parent, const QString& libraryDir,
                             const host::PropertyBag* saved, QString* error) {
-    if (!registeredAndPresent(progId)) {
+    if (!registeredAsOwn(progId, libraryDir)) {
         for (const QString& lib : kControlLibraries) {
-            const QString path = QDir(programDir).filePath(lib);
+            const QString path = QDir(libraryDir).filePath(lib);
             if (QFileInfo::exists(path))
                 host::RegisterLibrary(path);
         }

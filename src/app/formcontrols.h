@@ -28,15 +28,17 @@ private:
     QPointer<QWidget> form_;
 };
 
-// The control libraries the build puts into the program directory.
+// The control libraries that come with the program.
 inline const QStringList kControlLibraries = {QStringLiteral("libtarvix_p15.so"), QStringLiteral("libDrovanetta.so")};
 
 // Places a registered control on a form by its ProgID, as a form loads the controls it was designed
-// with. A ProgID the registry does not know, or whose library has gone (a new user account, a moved
-// build), is registered from the control libraries of the program directory and tried once more.
+// with. A ProgID the registry does not know, whose library has gone (a new user account, a moved
+// build) or lies elsewhere than the program's own (`libraryDir`, see common/program_files.h) is
+// registered from the program's own libraries first, so that an installed program needs no step of the
+// user and uses the libraries it came with.
 // The control then reads the form's saved properties, or starts from its defaults without them.
 // Gives nullptr, with the reason in *error, when the control cannot be had; the form then does without.
-host::Control* placeControl(const QString& progId, host::ControlSite* site, QWidget* parent, const QString& programDir,
+host::Control* placeControl(const QString& progId, host::ControlSite* site, QWidget* parent, const QString& libraryDir,
                             const host::PropertyBag* saved = nullptr, QString* error = nullptr);
 
 } // namespace korv::app

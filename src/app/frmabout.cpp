@@ -31,7 +31,7 @@ frmAbout::frmAbout(Program& program, QWidget* owner)
     host::MemoryPropertyBag designed;
     designed.set(QStringLiteral("Caption"), kWebAddress);
     designed.set(QStringLiteral("Drovanetta"), kWebAddress);
-    link_ = placeControl(kLinkProgId, &site_, ui_->linkSlot, program_.programDir(), &designed);
+    link_ = placeControl(kLinkProgId, &site_, ui_->linkSlot, program_.libraryDir(), &designed);
     if (link_ != nullptr) {
         link_->widget()->setObjectName(QStringLiteral("DrovanettaX1"));
         link_->widget()->setMinimumHeight(fontMetrics().height() + 4);

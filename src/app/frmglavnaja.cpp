@@ -33,7 +33,7 @@ frmGlavnaja::frmGlavnaja(Program& program) : program_(program), ui_(std::make_un
     designed.set(QStringLiteral("Style"), 0);
     designed.set(QStringLiteral("BackColor"), QVariant::fromValue<uint>(0x00FFFFFFu));
     designed.set(QStringLiteral("ForeColor"), QVariant::fromValue<uint>(0x00C00000u));
-    progress_ = placeControl(kProgressProgId, &site_, ui_->progressSlot, program_.programDir(), &designed);
+    progress_ = placeControl(kProgressProgId, &site_, ui_->progressSlot, program_.libraryDir(), &designed);
     if (progress_ != nullptr) {
         QWidget* bar = progress_->widget();
         bar->setObjectName(QStringLiteral("TarvixProgress1"));
@@ -69,7 +69,7 @@ void frmGlavnaja::mnuFlightShift_Click() { program_.viewLogbook(logbook::kSheet1
 void frmGlavnaja::mnuLastSummary_Click() { program_.viewLogbook(logbook::kSheet4, this); }
 
 bool frmGlavnaja::createLogbookIfMissing() {
-    if (!logbook::LocateBookFile(program_.programDir()).isEmpty())
+    if (!logbook::LocateBookFile(program_.bookDir()).isEmpty())
         return true;
     ui_->progressSlot->show();
     ControlProgress report(progress_, ui_->lblGlav);
@@ -85,7 +85,7 @@ bool frmGlavnaja::createLogbookIfMissing() {
         options.profileDir = program_.host().profileDir() + QStringLiteral("-headless");
         options.display = logbook::SpreadsheetHost::DisplayMode::Headless;
         logbook::SpreadsheetHost maker(options);
-        logbook::createNewLogbook(maker, program_.programDir(), report, program_.dialogs(),
+        logbook::createNewLogbook(maker, program_.bookDir(), report, program_.dialogs(),
                                   program_.changeSettings(ui_->lblGlav));
         created = true;
     } catch (const Error& e) {

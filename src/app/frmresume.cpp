@@ -59,7 +59,7 @@ frmResume::frmResume(Program& program)
     designed.set(QStringLiteral("Style"), 0);
     designed.set(QStringLiteral("BackColor"), QVariant::fromValue<uint>(0x00FFFFFFu));
     designed.set(QStringLiteral("ForeColor"), QVariant::fromValue<uint>(0x00C00000u));
-    progress_ = placeControl(kProgressProgId, &site_, ui_->progressSlot, program_.programDir(), &designed);
+    progress_ = placeControl(kProgressProgId, &site_, ui_->progressSlot, program_.libraryDir(), &designed);
     if (progress_ != nullptr) {
         QWidget* bar = progress_->widget();
         bar->setObjectName(QStringLiteral("TarvixProgress1"));

@@ -7,8 +7,10 @@
 #include "app/frmsmu.h"
 #include "app/helpwindow.h"
 #include "app/qtdialogs.h"
+#include "bookfiles/book_folder.h"
 #include "common/error.h"
 #include "common/log.h"
+#include "common/program_files.h"
 #include "logbook/book_change.h"
 
 #include <QCoreApplication>
@@ -25,14 +27,15 @@ QString orDefault(const QString& value, const QString& fallback) { return value.
 } // namespace
 
 Program::Program(ProgramOptions options)
-    : programDir_(orDefault(options.programDir, logbook::programDirectory())),
-      helpPath_(orDefault(options.helpPath, QDir(programDir_).filePath(QStringLiteral("Help/Korvelanta.HLP")))),
+    : bookDir_(orDefault(options.bookDir, logbook::files::defaultBookFolder())),
+      libraryDir_(orDefault(options.libraryDir, programFiles().libraryDir)),
+      startNotice_(std::move(options.startNotice)),
+      helpPath_(orDefault(options.helpPath, programFiles().helpDocument())),
       ownDialogs_(options.dialogs == nullptr ? std::make_unique<QtDialogs>() : nullptr),
       dialogs_(options.dialogs != nullptr ? options.dialogs : ownDialogs_.get()), today_(std::move(options.today)),
       startProgram_(std::move(options.startProgram)),
       host_(std::make_unique<logbook::SpreadsheetHost>(std::move(options.office))),
-      database_(orDefault(options.databasePath, QDir(programDir_).filePath(QStringLiteral("FlightTables1.mdb")))),
-      logbook_(*host_, programDir_) {}
+      database_(orDefault(options.databasePath, programFiles().referenceDatabase())), logbook_(*host_, bookDir_) {}
 
 Program::~Program() = default;
 

@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 class QLabel;
 class QWidget;
@@ -28,9 +29,11 @@ class frmAbout;
 class HelpWindow;
 
 struct ProgramOptions {
-    QString programDir;   // empty: the executable's directory
-    QString databasePath; // empty: FlightTables1.mdb in the program directory
-    QString helpPath;     // empty: Help/Korvelanta.HLP in the program directory
+    QString bookDir;      // the logbook folder; empty: the default one (files::defaultBookFolder())
+    QString databasePath; // empty: FlightTables1.mdb among the program's files (common/program_files.h)
+    QString helpPath;     // empty: Help/Korvelanta.HLP among the program's files
+    QString libraryDir;   // empty: the control libraries' folder among the program's files
+    QString startNotice;  // told the pilot once the main form shows (where the logbook went), or empty
     logbook::SpreadsheetHost::Options office;
     Dialogs* dialogs = nullptr;                       // null: the program's Qt dialogs
     std::function<QDate()> today;                     // empty: the system clock
@@ -50,8 +53,13 @@ public:
     Dialogs& dialogs() { return *dialogs_; }
     logbook::SpreadsheetHost& host() { return *host_; }
     flight::ReferenceDatabase& database() { return database_; }
-    const QString& programDir() const { return programDir_; }
-    QString bookPath() const { return logbook::bookPath(programDir_); }
+    // The logbook folder: the logbook, its backups and the printed summaries.
+    const QString& bookDir() const { return bookDir_; }
+    QString bookPath() const { return logbook::bookPath(bookDir_); }
+    // Where the program's control libraries are.
+    const QString& libraryDir() const { return libraryDir_; }
+    // What the pilot is told once at start (empty: nothing); taken, so that it is told once.
+    QString takeStartNotice() { return std::exchange(startNotice_, QString()); }
     QDate today() const;
     bool startProgram(const QString& path);
     // How a change of the logbook made from a form waits for other programs (the label says so and
@@ -92,7 +100,9 @@ public:
 private:
     bool logbookStillShown();
 
-    QString programDir_;
+    QString bookDir_;
+    QString libraryDir_;
+    QString startNotice_;
     QString helpPath_;
     std::unique_ptr<Dialogs> ownDialogs_;
     Dialogs* dialogs_;

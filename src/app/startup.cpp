@@ -8,12 +8,14 @@
 #include "app/singleinstance.h"
 #include "app/sysinfo.h"
 #include "app/version.h"
+#include "bookfiles/book_folder.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QTimer>
 
 #include <cstdio>
+#include <string_view>
 
 namespace korv::app {
 
@@ -40,8 +42,11 @@ void Startup::finish() {
         splash_->hide();
         splash_->deleteLater();
     }
-    if (!program_.hasEnded())
-        program_.mainForm().show();
+    if (program_.hasEnded())
+        return;
+    program_.mainForm().show();
+    if (const QString notice = program_.takeStartNotice(); !notice.isEmpty())
+        program_.dialogs().message(kProgramTitle.trimmed(), notice, Dialogs::Icon::Information);
 }
 
 namespace {
@@ -54,6 +59,21 @@ bool hasDisplay() {
 } // namespace
 
 int runKorvelanta(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a(argv[i]);
+        if (a == "--version") {
+            std::printf("korvelanta %s\n", versionText().toUtf8().constData());
+            return 0;
+        }
+        if (a == "--help" || a == "-h") {
+            std::fputs("Использование: korvelanta [--help | --version]\n"
+                       "Лётная книжка: ввод смен, расчёт облаков, шторки, СМУ и УМП, итоги за период.\n"
+                       "Лётная книжка хранится в папке Korvelanta среди документов пользователя; другую папку\n"
+                       "задаёт переменная KORVELANTA_DIR. Подробнее: man korvelanta.\n",
+                       stdout);
+            return 0;
+        }
+    }
     if (!hasDisplay()) {
         std::fputs("korvelanta: нет графического дисплея (DISPLAY не задан), окна программы показать негде.\n"
                    "Без дисплея работает korvelanta-cli: расчёт смены, новая лётная книжка, запись смен.\n",
@@ -79,7 +99,12 @@ int runKorvelanta(int argc, char** argv) {
 
     int status = 0;
     {
-        Program program;
+        // Where the logbook lives this run, a logbook of an earlier build moved there first.
+        const logbook::files::BookFolder folder = logbook::files::settleDefaultBookFolder();
+        ProgramOptions options;
+        options.bookDir = folder.folder;
+        options.startNotice = folder.notice;
+        Program program(std::move(options));
         Startup startup(program);
         startup.Main();
         status = QApplication::exec();

@@ -56,7 +56,7 @@ bool takeDir(const QStringList& args, int& i, QString& dir) {
 int runBackups(const QStringList& args) {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    QString dir = logbook::programDirectory();
+    QString dir;
     bool json = false;
     for (int i = 0; i < args.size(); ++i) {
         if (takeDir(args, i, dir))
@@ -69,6 +69,7 @@ int runBackups(const QStringList& args) {
             << "Использование: korvelanta-cli backups [--dir PATH] [--json]\n";
         return 2;
     }
+    dir = folderOfRun(dir, QStringLiteral("backups"));
     const QString real = logbook::files::realPath(logbook::bookPath(dir));
     const QList<logbook::backups::Backup> list = logbook::backups::list(real);
     logbook::SpreadsheetHost host;
@@ -112,7 +113,7 @@ int runBackups(const QStringList& args) {
 int runRestore(const QStringList& args) {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    QString dir = logbook::programDirectory();
+    QString dir;
     QString name;
     for (int i = 0; i < args.size(); ++i) {
         if (takeDir(args, i, dir))
@@ -129,6 +130,7 @@ int runRestore(const QStringList& args) {
         err << "korvelanta-cli restore: нужно имя резервной копии (korvelanta-cli backups их показывает)\n";
         return 2;
     }
+    dir = folderOfRun(dir, QStringLiteral("restore"));
     const QString book = logbook::bookPath(dir);
     const QString real = logbook::files::realPath(book);
     // Only a backup of the list, by its name: nothing else is ever copied over the logbook.

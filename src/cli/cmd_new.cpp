@@ -50,7 +50,7 @@ private:
 int runNew(const QStringList& args) {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    QString dir = logbook::programDirectory();
+    QString dir;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == u"--dir" && i + 1 < args.size()) {
             dir = args[++i];
@@ -60,7 +60,7 @@ int runNew(const QStringList& args) {
             return 1;
         }
     }
-    dir = QDir::cleanPath(QFileInfo(dir).absoluteFilePath());
+    dir = folderOfRun(dir, QStringLiteral("new"));
     try {
         logbook::SpreadsheetHost host;
         PrintedProgress progress(out);

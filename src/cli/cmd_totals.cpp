@@ -132,7 +132,7 @@ int runTotals(const QStringList& args) {
         return 2;
     };
     QString periodText, todayText, pdf, type;
-    QString dir = logbook::programDirectory();
+    QString dir;
     bool print = false, json = false;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -182,6 +182,7 @@ int runTotals(const QStringList& args) {
         today = *d;
     }
 
+    dir = folderOfRun(dir, QStringLiteral("totals"));
     const QString book = logbook::bookPath(dir);
     if (!pdf.isEmpty()) {
         // Refused before the logbook is opened: nothing is summed for a PDF that may not be written.

@@ -31,7 +31,7 @@ public:
 int runWrite(const QStringList& args) {
     QTextStream err(stderr);
     QString db = defaultDatabasePath();
-    QString dir = logbook::programDirectory();
+    QString dir;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == u"--db" && i + 1 < args.size()) {
             db = args[++i];
@@ -42,6 +42,7 @@ int runWrite(const QStringList& args) {
             return 2;
         }
     }
+    dir = folderOfRun(dir, QStringLiteral("write"));
 
     const auto parsed = readFormInput(QStringLiteral("write"));
     if (!parsed)

@@ -2,6 +2,7 @@
 
 // The subcommands of korvelanta-cli.
 
+#include <QString>
 #include <QStringList>
 
 // One function per subcommand; each gets the arguments after the subcommand's name and returns the
@@ -14,5 +15,10 @@ int runWrite(const QStringList& args);
 int runTotals(const QStringList& args);
 int runBackups(const QStringList& args);
 int runRestore(const QStringList& args);
+
+// The logbook folder of a command: `given` (--dir) made absolute, else the default folder, into which a
+// logbook kept beside the program by earlier builds is moved first; what the pilot is to be told about
+// that goes to standard error, prefixed with the command.
+QString folderOfRun(const QString& given, const QString& command);
 
 } // namespace korv::cli

@@ -1,5 +1,6 @@
 #include "cli/form_json.h"
 
+#include "common/program_files.h"
 #include "flight/input_fields.h"
 
 #include <QCoreApplication>
@@ -153,8 +154,6 @@ QJsonArray takeMessages(RecordingDialogs& dialogs) {
     return out;
 }
 
-QString defaultDatabasePath() {
-    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("FlightTables1.mdb"));
-}
+QString defaultDatabasePath() { return programFiles().referenceDatabase(); }
 
 } // namespace korv::cli

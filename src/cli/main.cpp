@@ -4,21 +4,38 @@
 #include <QCoreApplication>
 #include <QTextStream>
 
-#include <cstdio>
+#include <array>
 
 namespace {
 
-void usage() {
-    QTextStream err(stderr);
-    err << "Использование:\n"
-           "  korvelanta-cli calc  [--db PATH]              расчёт смены (JSON на входе и выходе)\n"
-           "  korvelanta-cli new   [--dir PATH]             новая лётная книжка\n"
-           "  korvelanta-cli write [--dir PATH] [--db PATH] расчёт и запись смен в лётную книжку\n"
-           "  korvelanta-cli totals --period ПЕРИОД [--today ДД.ММ.ГГ] [--dir PATH] [--print|--pdf FILE] [--json]\n"
-           "                                                итоги за период\n"
-           "  korvelanta-cli backups [--dir PATH] [--json]    резервные копии лётной книжки\n"
-           "  korvelanta-cli restore ИМЯ [--dir PATH]         восстановить лётную книжку из копии\n";
+struct Command {
+    const char* name;
+    int (*run)(const QStringList&);
+    const char* usage;
+};
+
+const std::array kCommands{
+    Command{"calc", korv::cli::runCalc, "calc  [--db PATH]              расчёт смены (JSON на входе и выходе)"},
+    Command{"new", korv::cli::runNew, "new   [--dir PATH]             новая лётная книжка"},
+    Command{"write", korv::cli::runWrite, "write [--dir PATH] [--db PATH] расчёт и запись смен в лётную книжку"},
+    Command{"totals", korv::cli::runTotals,
+            "totals --period ПЕРИОД [--type ТИП] [--today ДД.ММ.ГГ] [--dir PATH] [--print|--pdf FILE] [--json]\n"
+            "                                               итоги за период; ПЕРИОД: current-month, last-month,\n"
+            "                                               current-year, last-year или ДД.ММ.ГГ-ДД.ММ.ГГ"},
+    Command{"backups", korv::cli::runBackups, "backups [--dir PATH] [--json]  резервные копии лётной книжки"},
+    Command{"restore", korv::cli::runRestore, "restore ИМЯ [--dir PATH]       восстановить лётную книжку из копии"},
+};
+
+void usage(QTextStream& to) {
+    to << "Использование: korvelanta-cli КОМАНДА [АРГУМЕНТЫ]\n"
+          "       korvelanta-cli --help | --version | КОМАНДА --help\n\nКоманды:\n";
+    for (const Command& c : kCommands)
+        to << "  " << c.usage << '\n';
+    to << "\nЛётная книжка хранится в папке Korvelanta среди документов пользователя; другую папку задаёт\n"
+          "переменная KORVELANTA_DIR, а для одной команды --dir. Подробнее: man korvelanta-cli.\n";
 }
+
+bool asksForHelp(const QStringList& args) { return args.contains(u"--help") || args.contains(u"-h"); }
 
 } // namespace
 
@@ -27,23 +44,31 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Korvelanta"));
     QStringList args = QCoreApplication::arguments().mid(1);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
     if (args.isEmpty()) {
-        usage();
+        usage(err);
         return 2;
     }
     const QString command = args.takeFirst();
-    if (command == u"calc")
-        return korv::cli::runCalc(args);
-    if (command == u"new")
-        return korv::cli::runNew(args);
-    if (command == u"write")
-        return korv::cli::runWrite(args);
-    if (command == u"totals")
-        return korv::cli::runTotals(args);
-    if (command == u"backups")
-        return korv::cli::runBackups(args);
-    if (command == u"restore")
-        return korv::cli::runRestore(args);
-    usage();
+    if (command == u"--help" || command == u"-h") {
+        usage(out);
+        return 0;
+    }
+    if (command == u"--version") {
+        out << "korvelanta-cli " << KORV_VERSION << '\n';
+        return 0;
+    }
+    for (const Command& c : kCommands) {
+        if (command != QLatin1String(c.name))
+            continue;
+        if (asksForHelp(args)) {
+            out << "Использование: korvelanta-cli " << c.usage << '\n';
+            return 0;
+        }
+        return c.run(args);
+    }
+    err << "korvelanta-cli: неизвестная команда «" << command.left(32) << "»\n";
+    usage(err);
     return 2;
 }

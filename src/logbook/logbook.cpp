@@ -1,24 +1,22 @@
 #include "logbook/logbook.h"
 
+#include "bookfiles/book_folder.h"
 #include "common/error.h"
 #include "logbook/change_settings.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 namespace korv::logbook {
 
-QString programDirectory() { return QCoreApplication::applicationDirPath(); }
-
-QString bookPath(const QString& programDir) {
-    return QDir::cleanPath(QFileInfo(programDir).absoluteFilePath()) + u'/' + kBookFileName;
+QString bookPath(const QString& bookDir) {
+    return QDir::cleanPath(QFileInfo(bookDir).absoluteFilePath()) + u'/' + kBookFileName;
 }
 
-Logbook::Logbook(SpreadsheetHost& host, QString programDir)
-    : host_(host), programDir_(programDir.isEmpty() ? programDirectory() : std::move(programDir)) {}
+Logbook::Logbook(SpreadsheetHost& host, QString bookDir)
+    : host_(host), bookDir_(bookDir.isEmpty() ? files::defaultBookFolder() : std::move(bookDir)) {}
 
-QString Logbook::path() const { return bookPath(programDir_); }
+QString Logbook::path() const { return bookPath(bookDir_); }
 
 void Logbook::attach() { host_.attach(); }
 

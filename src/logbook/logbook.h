@@ -18,18 +18,16 @@ inline const QString kSheet2 = QStringLiteral("Лист2");
 inline const QString kSheet3 = QStringLiteral("Лист3");
 inline const QString kSheet4 = QStringLiteral("Лист4");
 
-// The program's own directory: QCoreApplication::applicationDirPath().
-QString programDirectory();
-// programDir + "/Korvelanta.xls".
-QString bookPath(const QString& programDir);
+// bookDir + "/Korvelanta.xls".
+QString bookPath(const QString& bookDir);
 
 class Logbook {
 public:
-    // programDir empty: the program's own directory.
-    explicit Logbook(SpreadsheetHost& host, QString programDir = {});
+    // bookDir: the logbook folder (files::defaultBookFolder() when empty).
+    explicit Logbook(SpreadsheetHost& host, QString bookDir = {});
 
     QString path() const;
-    QString programDir() const { return programDir_; }
+    QString bookDir() const { return bookDir_; }
 
     // Connects to the program's office, starting it when needed.
     void attach();
@@ -52,7 +50,7 @@ public:
 
 private:
     SpreadsheetHost& host_;
-    QString programDir_;
+    QString bookDir_;
     std::optional<Workbook> book_;
 };
 

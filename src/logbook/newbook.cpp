@@ -14,10 +14,10 @@
 
 namespace korv::logbook {
 
-QString LocateBookFile(const QString& programDir) {
+QString LocateBookFile(const QString& bookDir) {
     // Like a directory listing of the name: whatever lies there under that name counts as the logbook
     // and is never examined or replaced.
-    const QFileInfo f(bookPath(programDir));
+    const QFileInfo f(bookPath(bookDir));
     return f.exists() || f.isSymLink() ? kBookFileName : QString();
 }
 
@@ -35,19 +35,21 @@ Workbook CreateEmptyBook(SpreadsheetHost& host, int& progressValue, CreationProg
     return book;
 }
 
-QString storageMessage(const QString& programDir) {
-    return QStringLiteral("Лётная книжка размещается  в ") + QDir::cleanPath(QFileInfo(programDir).absoluteFilePath()) +
+QString storageMessage(const QString& bookDir) {
+    return QStringLiteral("Лётная книжка размещается  в ") + QDir::cleanPath(QFileInfo(bookDir).absoluteFilePath()) +
            u'/' + kBookFileName;
 }
 
-NewBookOutcome createNewLogbook(SpreadsheetHost& host, const QString& programDir, CreationProgress& progress,
+NewBookOutcome createNewLogbook(SpreadsheetHost& host, const QString& bookDir, CreationProgress& progress,
                                 Dialogs& dialogs, const ChangeSettings& settings) {
-    if (!LocateBookFile(programDir).isEmpty())
+    if (!LocateBookFile(bookDir).isEmpty())
         return NewBookOutcome::AlreadyExists;
-    files::requireWritableDirectory(programDir);
+    // The logbook folder is made with its first logbook; a folder that cannot be made is reported below.
+    QDir().mkpath(bookDir);
+    files::requireWritableDirectory(bookDir);
     // Two programs that both found no logbook: the second waits here and then finds the first's.
-    std::optional<ChangeGuard> guard(std::in_place, host, files::realPath(bookPath(programDir)), settings);
-    if (!LocateBookFile(programDir).isEmpty())
+    std::optional<ChangeGuard> guard(std::in_place, host, files::realPath(bookPath(bookDir)), settings);
+    if (!LocateBookFile(bookDir).isEmpty())
         return NewBookOutcome::AlreadyExists;
 
     int progressValue = 0;
@@ -73,12 +75,12 @@ NewBookOutcome createNewLogbook(SpreadsheetHost& host, const QString& programDir
             FormatLogSheet(sh, sheetNo, progressValue, progress);
         }
 
-        const QString message = storageMessage(programDir);
+        const QString message = storageMessage(bookDir);
         progress.status(message);
         progressValue = 100;
         progress.progress(progressValue);
         view.reset();
-        book->saveAs(bookPath(programDir), ReplacePolicy::NeverReplace);
+        book->saveAs(bookPath(bookDir), ReplacePolicy::NeverReplace);
         try {
             book->close(CloseMode::Discard); // just saved: nothing to ask
         } catch (const Error& e) {

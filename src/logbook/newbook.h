@@ -1,6 +1,6 @@
 #pragma once
 
-// Creation of a new, empty logbook beside the program: four laid-out sheets saved as Korvelanta.xls.
+// Creation of a new, empty logbook in the logbook folder: four laid-out sheets saved as Korvelanta.xls.
 
 #include "common/dialogs.h"
 #include "logbook/book_change.h"
@@ -11,15 +11,15 @@
 
 namespace korv::logbook {
 
-// The file name when programDir holds the logbook file, an empty string when a logbook must be made.
-QString LocateBookFile(const QString& programDir);
+// The file name when bookDir holds the logbook file, an empty string when a logbook must be made.
+QString LocateBookFile(const QString& bookDir);
 
 // Attaches to the office and adds a one-sheet workbook whose sheet is named "Лист1"; reports the first
 // status text and the progress value 1.
 Workbook CreateEmptyBook(SpreadsheetHost& host, int& progressValue, CreationProgress& progress);
 
 // "Лётная книжка размещается  в <dir>/Korvelanta.xls" (Linux path with "/").
-QString storageMessage(const QString& programDir);
+QString storageMessage(const QString& bookDir);
 inline const QString kStorageTitle = QStringLiteral("Сохранение лётной книжки");
 
 enum class NewBookOutcome { Created, AlreadyExists };
@@ -28,7 +28,7 @@ enum class NewBookOutcome { Created, AlreadyExists };
 // 'dialogs', the save (never over an existing file), the close, all under the logbook's and the office's
 // locks (ChangeGuard). An existing logbook is left alone (AlreadyExists). Failures throw korv::Error;
 // nothing is left on disk then and the half-built workbook is closed unsaved.
-NewBookOutcome createNewLogbook(SpreadsheetHost& host, const QString& programDir, CreationProgress& progress,
+NewBookOutcome createNewLogbook(SpreadsheetHost& host, const QString& bookDir, CreationProgress& progress,
                                 Dialogs& dialogs, const ChangeSettings& settings = {});
 
 } // namespace korv::logbook

@@ -51,7 +51,7 @@ struct TestProgram {
     explicit TestProgram(QDate date = QDate(2026, 12, 7), const QString& officeProfile = {}) : today(date) {
         korv::app::ProgramOptions o;
         o.office.profileDir = officeProfile;
-        o.programDir = dir.path();
+        o.bookDir = dir.path();
         o.databasePath = QDir(binDir()).filePath(QStringLiteral("FlightTables1.mdb"));
         o.helpPath = QDir(binDir()).filePath(QStringLiteral("Help/Korvelanta.HLP"));
         o.dialogs = &dialogs;

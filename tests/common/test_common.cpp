@@ -2,7 +2,11 @@
 #include "common/flightdate.h"
 #include "common/int16.h"
 #include "common/numtext.h"
+#include "common/program_files.h"
 #include "support/error_number.h"
+
+#include <QDir>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -103,4 +107,23 @@ TEST(FlightDate, TwoAndFourDigitYears) {
 TEST(ErrorType, TextIsNumberColonDescription) {
     EXPECT_EQ(Error::overflow().text(), "6: Переполнение");
     EXPECT_EQ(Error(3265, "нет запроса").text(), "3265: нет запроса");
+}
+
+// The program's own files: one rule for the build tree and an installed program.
+TEST(ProgramFiles, InstalledBesideShareKorvelantaElseBesideTheExecutable) {
+    QTemporaryDir root;
+    QDir().mkpath(root.filePath("usr/bin"));
+    const korv::ProgramFiles build = korv::programFilesBeside(root.filePath("usr/bin"));
+    EXPECT_FALSE(build.installed);
+    EXPECT_EQ(build.dataDir, root.filePath("usr/bin"));
+    EXPECT_EQ(build.libraryDir, root.filePath("usr/bin"));
+    EXPECT_EQ(build.helpDocument(), root.filePath("usr/bin/Help/Korvelanta.HLP"));
+
+    QDir().mkpath(root.filePath("usr/share/korvelanta"));
+    const korv::ProgramFiles installed = korv::programFilesBeside(root.filePath("usr/bin"));
+    EXPECT_TRUE(installed.installed);
+    EXPECT_EQ(installed.referenceDatabase(), root.filePath("usr/share/korvelanta/FlightTables1.mdb"));
+    // lib/korvelanta, or lib/<multiarch>/korvelanta when configured for /usr on Debian.
+    EXPECT_TRUE(installed.libraryDir.startsWith(root.filePath("usr/lib/"))) << installed.libraryDir.toStdString();
+    EXPECT_TRUE(installed.libraryDir.endsWith("/korvelanta"));
 }

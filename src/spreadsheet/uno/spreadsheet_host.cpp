@@ -4,6 +4,7 @@
 #include "bookfiles/file_system.h"
 #include "bookfiles/foreign_locks.h"
 #include "common/log.h"
+#include "common/program_files.h"
 #include "spreadsheet/host.h"
 #include "spreadsheet/uno/handles.h"
 
@@ -256,7 +257,7 @@ void SpreadsheetHost::holdClientsLock() {
 void SpreadsheetHost::startGuard(qint64 officePid) {
     QString program = qEnvironmentVariable("KORV_OFFICE_GUARD");
     if (program.isEmpty())
-        program = QCoreApplication::applicationDirPath() + QStringLiteral("/korvelanta-office-guard");
+        program = programFiles().libraryDir + QStringLiteral("/korvelanta-office-guard");
     if (!QFileInfo(program).isExecutable())
         program = QStringLiteral(KORV_OFFICE_GUARD_BUILT);
     if (!QFileInfo(program).isExecutable()) {
