@@ -3,12 +3,13 @@
 # make bench — install what is missing, build, run the benchmarks
 # make stress — kills and simultaneous writers against the logbook, with what went wrong counted
 # make lint  — clang-tidy over the sources (after a build)
+# make package — the Debian package build/korvelanta_<version>_amd64.deb
 BUILD_DIR ?= build
 JOBS ?= 2
 # Sub-makes (CMake's own Makefiles) say nothing about the directories they enter.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all setup configure build run test unit bench stress lint format format-check clean
+.PHONY: all setup configure build run test unit bench stress lint package format format-check clean
 
 all: build
 
@@ -37,6 +38,9 @@ bench: build
 # Random kills of the CLI and of its office, simultaneous writers; counts what went wrong (long).
 stress: build
 	@xvfb-run -a -s "-screen 0 1280x1024x24" $(BUILD_DIR)/tests/stress_logbook
+
+package: build
+	@cd $(BUILD_DIR) && cpack -G DEB
 
 lint: build
 	@git ls-files 'src/*.cpp' 'tools/*.cpp' | xargs -P $(JOBS) -n 4 clang-tidy -p $(BUILD_DIR) --quiet

@@ -43,7 +43,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // Creates the logbook when none lies beside the program; false when the creation failed.
+    // Creates the logbook when the logbook folder holds none; false when the creation failed.
     bool createLogbookIfMissing();
 
     Program& program_;

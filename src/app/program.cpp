@@ -28,7 +28,7 @@ QString orDefault(const QString& value, const QString& fallback) { return value.
 
 Program::Program(ProgramOptions options)
     : bookDir_(orDefault(options.bookDir, logbook::files::defaultBookFolder())),
-      libraryDir_(orDefault(options.libraryDir, programFiles().libraryDir)),
+      libraryDir_(orDefault(options.libraryDir, programFiles().controlDir)),
       startNotice_(std::move(options.startNotice)),
       helpPath_(orDefault(options.helpPath, programFiles().helpDocument())),
       ownDialogs_(options.dialogs == nullptr ? std::make_unique<QtDialogs>() : nullptr),

@@ -87,7 +87,7 @@ int runKorvelanta(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvelanta"));
     QApplication::setApplicationVersion(versionText());
-    QApplication::setDesktopFileName(QStringLiteral("korvelanta"));
+    QApplication::setDesktopFileName(QStringLiteral("org.example.korvelanta"));
     QApplication::setWindowIcon(programIcon());
     // Forms hand over to each other by hiding and showing, and a message box may be the only window for
     // a moment; the program ends when a form says so, not when the last window closes.

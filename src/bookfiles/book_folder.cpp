@@ -107,7 +107,7 @@ BookFolder settleBookFolder(const QString& oldFolder, const QString& newFolder, 
     try {
         const QString busy = QStringLiteral("лётная книжка занята");
         const ExclusiveLock oldLock(logbookLockFile(realPath(oldBook)), lockWaitMs, busy);
-        const ExclusiveLock newLock(logbookLockFile(newBook), lockWaitMs, busy);
+        const ExclusiveLock newLock(logbookLockFile(realPath(newBook)), lockWaitMs, busy);
         // Another program may have moved it while this one waited.
         if (!present(oldBook))
             return {to, {}, false};

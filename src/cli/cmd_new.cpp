@@ -57,7 +57,7 @@ int runNew(const QStringList& args) {
         } else {
             err << "korvelanta-cli new: неизвестный аргумент «" << args[i] << "»\n"
                 << "Использование: korvelanta-cli new [--dir PATH]\n";
-            return 1;
+            return 2;
         }
     }
     dir = folderOfRun(dir, QStringLiteral("new"));

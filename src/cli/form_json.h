@@ -47,7 +47,7 @@ void pressCalculate(flight::ShiftSession& session, const flight::InputForm& form
 // The messages recorded since the last call, as JSON {title, text} objects.
 QJsonArray takeMessages(RecordingDialogs& dialogs);
 
-// FlightTables1.mdb beside the program.
+// FlightTables1.mdb among the program's files (common/program_files.h).
 QString defaultDatabasePath();
 
 } // namespace korv::cli

@@ -13,6 +13,7 @@ ProgramFiles programFilesBeside(const QString& executableDir) {
     f.installed = QFileInfo(shared).isDir();
     f.dataDir = f.installed ? shared : QDir::cleanPath(bin.absolutePath());
     f.libraryDir = f.installed ? QDir::cleanPath(bin.filePath(QStringLiteral(KORV_LIBS_FROM_BIN))) : f.dataDir;
+    f.controlDir = f.installed ? f.libraryDir + QStringLiteral("/controls") : f.dataDir;
     return f;
 }
 

@@ -48,8 +48,11 @@ inline QString saveScreenshot(QWidget* w, const QString& name) {
 // A program whose logbook lives in a temporary directory, with the database and help of the build, a
 // fixed date and scripted dialogs. Programs started are recorded, not run.
 struct TestProgram {
-    explicit TestProgram(QDate date = QDate(2026, 12, 7), const QString& officeProfile = {}) : today(date) {
+    explicit TestProgram(QDate date = QDate(2026, 12, 7), const QString& officeProfile = {},
+                         const QString& startNotice = {})
+        : today(date) {
         korv::app::ProgramOptions o;
+        o.startNotice = startNotice;
         o.office.profileDir = officeProfile;
         o.bookDir = dir.path();
         o.databasePath = QDir(binDir()).filePath(QStringLiteral("FlightTables1.mdb"));

@@ -121,6 +121,22 @@ TEST(Startup, TheSplashShowsTheVersionAndTheMainFormFollows) {
     EXPECT_TRUE(t.program->mainForm().isVisible());
 }
 
+TEST(Startup, WhereTheLogbookWentIsToldOnceTheCoverShows) {
+    const QString notice = "Лётная книжка перенесена из /old в /new.";
+    apptest::TestProgram t(QDate(2026, 12, 7), {}, notice);
+    Startup startup(*t.program, 3600 * 1000);
+    startup.Main();
+    EXPECT_TRUE(t.dialogs.boxes.isEmpty()) << "not over the splash";
+    bool coverShown = false;
+    t.dialogs.onMessage = [&] { coverShown = t.program->mainForm().isVisible(); };
+    QTest::keyClick(startup.splash(), Qt::Key_Space);
+    ASSERT_EQ(t.dialogs.boxes.size(), 1);
+    EXPECT_EQ(t.dialogs.boxes[0].text, notice);
+    EXPECT_EQ(t.dialogs.boxes[0].icon, korv::Dialogs::Icon::Information);
+    EXPECT_TRUE(coverShown);
+    EXPECT_TRUE(t.program->takeStartNotice().isEmpty()) << "told once";
+}
+
 TEST(Startup, AClickOnTheSplashClosesItToo) {
     apptest::TestProgram t;
     Startup startup(*t.program, 3600 * 1000);

@@ -1,4 +1,4 @@
-// korvelanta-cli write end to end: a logbook created in a temporary program directory, shifts
+// korvelanta-cli write end to end: a logbook created in a temporary logbook folder, shifts
 // calculated and written by the command's own office.
 #include "support/cli_run.h"
 

@@ -117,6 +117,7 @@ TEST(ProgramFiles, InstalledBesideShareKorvelantaElseBesideTheExecutable) {
     EXPECT_FALSE(build.installed);
     EXPECT_EQ(build.dataDir, root.filePath("usr/bin"));
     EXPECT_EQ(build.libraryDir, root.filePath("usr/bin"));
+    EXPECT_EQ(build.controlDir, root.filePath("usr/bin"));
     EXPECT_EQ(build.helpDocument(), root.filePath("usr/bin/Help/Korvelanta.HLP"));
 
     QDir().mkpath(root.filePath("usr/share/korvelanta"));
@@ -126,4 +127,5 @@ TEST(ProgramFiles, InstalledBesideShareKorvelantaElseBesideTheExecutable) {
     // lib/korvelanta, or lib/<multiarch>/korvelanta when configured for /usr on Debian.
     EXPECT_TRUE(installed.libraryDir.startsWith(root.filePath("usr/lib/"))) << installed.libraryDir.toStdString();
     EXPECT_TRUE(installed.libraryDir.endsWith("/korvelanta"));
+    EXPECT_EQ(installed.controlDir, installed.libraryDir + "/controls");
 }

@@ -85,10 +85,13 @@ TEST_F(CliNew, ADirectoryThatCannotTakeTheLogbookEndsWithStatusOne) {
     EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/proc/Korvelanta.xls")));
 }
 
-TEST_F(CliNew, UnknownArgumentsEndWithStatusOne) {
+// Malformed arguments end with status 2 as for every other command (status 1 says the logbook could not
+// be made).
+TEST_F(CliNew, UnknownArgumentsEndWithStatusTwo) {
     const CliRun r = run({QStringLiteral("--bogus")});
-    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("--bogus")));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Использование")));
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// A new logbook made in a temporary program directory, saved as .xls, reopened through the host and
+// A new logbook made in a temporary logbook folder, saved as .xls, reopened through the host and
 // checked against the layout the logbook sheets must have; plus the logbook access operations.
 
 #include "bookfiles/locks.h"
@@ -478,7 +478,7 @@ protected:
     QTemporaryDir dir;
 };
 
-TEST_F(LogbookAccess, PathIsTheProgramDirectoryPlusTheFileName) {
+TEST_F(LogbookAccess, PathIsTheLogbookFolderPlusTheFileName) {
     Logbook lb(host(), dir.path());
     EXPECT_EQ(lb.path(), dir.path() + QStringLiteral("/Korvelanta.xls"));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-// Runs korvelanta-cli from the program directory with the given standard input.
+// Runs korvelanta-cli of the build tree with the given standard input.
 
 #include "support/worked_shift.h"
 
