@@ -8,6 +8,12 @@ set(KORV_DOC_DIR ${CMAKE_INSTALL_DATADIR}/doc/korvelanta)
 set(KORV_STAGE ${CMAKE_BINARY_DIR}/install-files)
 
 install(TARGETS korvelanta korvelanta-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The programs that link UNO keep the office's program folder as their search path when installed: the
+# libraries Debian links into the multiarch folder need others that live only there (see the lintian
+# override). Nothing else gets a search path.
+set_target_properties(korvelanta korvelanta-cli korvelanta-office-guard PROPERTIES INSTALL_RPATH ${KORV_LO_PROGRAM_DIR})
+install(FILES ${CMAKE_SOURCE_DIR}/data/packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides
+    RENAME korvelanta)
 # The control libraries are the program's own (loaded by path, not linked): a private folder, as are the
 # helper programs that nobody starts by hand. A folder below it, so that nobody takes them for libraries
 # of the system's linker (the package then calls no ldconfig).

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Starts the desktop program from its program directory. Builds nothing: `make run` has built it.
+# Starts the desktop program of the build tree (its logbook lives in the documents, see README). Builds
+# nothing: `make run` has built it.
 set -euo pipefail
 build=${1:-build}
 bin="$build/bin"
