@@ -24,6 +24,9 @@ const std::array kCommands{
             "                                               current-year, last-year или ДД.ММ.ГГ-ДД.ММ.ГГ"},
     Command{"backups", korv::cli::runBackups, "backups [--dir PATH] [--json]  резервные копии лётной книжки"},
     Command{"restore", korv::cli::runRestore, "restore ИМЯ [--dir PATH]       восстановить лётную книжку из копии"},
+    Command{"check", korv::cli::runCheck,
+            "check [--dir PATH] [--db PATH] [--json]\n"
+            "                                               проверка лётной книжки по строкам; ничего не меняет"},
 };
 
 void usage(QTextStream& to) {

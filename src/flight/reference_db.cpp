@@ -118,6 +118,19 @@ QString ReferenceDatabase::exerciseDescription(const QString& exerciseText) {
     return q.value(1).toString();
 }
 
+QSet<long long> ReferenceDatabase::exerciseNumbers() {
+    Connection c(path_);
+    requireObject(c, path_, QStringLiteral("ExercisesKLP"));
+    QSqlQuery q(c.db());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT exercise FROM ExercisesKLP")))
+        failQuery(q, path_, QStringLiteral("ExercisesKLP"));
+    QSet<long long> out;
+    while (q.next())
+        out.insert(q.value(0).toLongLong());
+    return out;
+}
+
 QString exerciseQueryText(const QString& exerciseText) {
     return QStringLiteral("SELECT ExercisesKLP.exercise, ExercisesKLP.OpisKratko From ExercisesKLP WHERE "
                           "ExercisesKLP.exercise = ") +

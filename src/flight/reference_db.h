@@ -2,6 +2,7 @@
 
 // The reference database FlightTables1.mdb: its tables and exercise descriptions.
 
+#include <QSet>
 #include <QString>
 
 #include <vector>
@@ -37,6 +38,8 @@ public:
     // Fails with a type mismatch for a text that is not a whole number and with
     // Error::NoCurrentRecord when the table has no such exercise.
     QString exerciseDescription(const QString& exerciseText);
+    // Every exercise number ExercisesKLP knows.
+    QSet<long long> exerciseNumbers();
 
 private:
     QString path_;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace korv::logbook {
 
@@ -112,6 +113,43 @@ QString outOfStepMessage(int row) {
                           "строки, начиная с 7-й (7–8, 9–10, …), а выше, видимо, вручную вставлена или удалена "
                           "строка; удалите или вставьте одну строку выше и повторите.")
         .arg(row + 1);
+}
+
+QString cellText(const QVariant& cell, bool dateValue) {
+    if (cell.typeId() == QMetaType::Double) {
+        const double v = cell.toDouble();
+        if (dateValue)
+            return korv::kDayZero.addDays(qint64(std::floor(v))).toString(QStringLiteral("dd.MM.yyyy"));
+        return QString::number(v, 'g', 15);
+    }
+    return cell.toString();
+}
+
+QString quotedCell(const QVariant& cell) {
+    if (!cell.isValid())
+        return QStringLiteral("ошибка вычисления");
+    return u'«' + cellText(cell).left(20) + u'»';
+}
+
+QString entryFault(int column, const QString& cell, const QString& expected) {
+    return QStringLiteral("в столбце ") + columnName(column) + u' ' + cell + QStringLiteral(", а нужно ") + expected;
+}
+
+QString unreadableFault(const SheetPair& pair, const QVariantList& firstRow) {
+    namespace column = records::column;
+    if (pair.column == column::A) {
+        const QVariant a = cellAt(firstRow, column::A);
+        if (isEmptyCell(a))
+            return entryFault(column::A, QStringLiteral("пусто, хотя в строке есть запись"),
+                              QStringLiteral("дата полёта (для заголовка месяца — только текст в столбце E)"));
+        return entryFault(column::A, QStringLiteral("стоит ") + quotedCell(a),
+                          QStringLiteral("дата полёта 2000–2099 годов (24.09.04)"));
+    }
+    if (pair.column == column::E)
+        return entryFault(column::E, QStringLiteral("пусто, хотя в столбце A стоит дата"),
+                          QStringLiteral("номер упражнения и содержание задания"));
+    return entryFault(pair.column, QStringLiteral("что-то стоит в строке без даты и без упражнения"),
+                      QStringLiteral("дата в столбце A и упражнение в столбце E, или пустая пара строк"));
 }
 
 QString columnName(int c) {

@@ -63,4 +63,15 @@ QString outOfStepMessage(int row);
 // A column as messages name it: its letter and its heading ("G «Налёт, общий»").
 QString columnName(int column);
 
+// A cell as text, as a program reading the cell's value as text sees it: a date value in the
+// day.month.year form (dd.mm.yyyy), a number in its shortest form, a text as it stands.
+QString cellText(const QVariant& cell, bool dateValue = false);
+// A cell as messages quote it: «at most 20 characters», or "ошибка вычисления" for an error cell.
+QString quotedCell(const QVariant& cell);
+// What is wrong with an entry's cell, in the words the totals and the check both use: "в столбце G «Налёт,
+// общий» стоит «abc», а нужно время вида 1:25" (`cell`: "стоит «abc»", "пусто").
+QString entryFault(int column, const QString& cell, const QString& expected);
+// What makes an unreadable pair so, in the same words, from the first row of its cells.
+QString unreadableFault(const SheetPair& pair, const QVariantList& firstRow);
+
 } // namespace korv::logbook

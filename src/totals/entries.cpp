@@ -1,13 +1,10 @@
 #include "totals/entries.h"
 
-#include "common/date_serial.h"
 #include "common/error.h"
 #include "common/flightdate.h"
 #include "common/int16.h"
 #include "common/numtext.h"
 #include "logbook/record_layout.h"
-
-#include <cmath>
 
 namespace korv::totals {
 
@@ -15,24 +12,9 @@ namespace {
 
 namespace column = logbook::records::column;
 using logbook::cellAt;
-
-QString quoted(const QVariant& cell) {
-    if (!cell.isValid())
-        return QStringLiteral("ошибка вычисления");
-    return u'«' + cellText(cell).left(20) + u'»';
-}
+using logbook::quotedCell;
 
 } // namespace
-
-QString cellText(const QVariant& cell, bool dateValue) {
-    if (cell.typeId() == QMetaType::Double) {
-        const double v = cell.toDouble();
-        if (dateValue)
-            return korv::kDayZero.addDays(qint64(std::floor(v))).toString(QStringLiteral("dd.MM.yyyy"));
-        return QString::number(v, 'g', 15);
-    }
-    return cell.toString();
-}
 
 QList<Entry> entriesFromBlock(const QList<QVariantList>& rows) {
     const logbook::BookShape shape = logbook::readBookShape(rows);
@@ -70,31 +52,25 @@ QString dateText(const Entry& e) { return cellText(e.A, true); }
 
 std::optional<QDate> recordDate(const Entry& e) { return logbook::cellDate(e.A); }
 
-void refuseEntry(const Entry& e, int c, const QString& cell, const QString& expected) {
+namespace {
+
+[[noreturn]] void refuseWith(const Entry& e, const QString& fault) {
     const auto date = recordDate(e);
     const QString of =
         date ? QStringLiteral(" (запись от ") + date->toString(QStringLiteral("dd.MM.yyyy")) + u')' : QString();
-    throw Error(Error::BadEntry, QStringLiteral("В строке %1 лётной книжки").arg(e.row + 1) + of +
-                                     QStringLiteral(" в столбце ") + logbook::columnName(c) + u' ' + cell +
-                                     QStringLiteral(", а нужно ") + expected +
+    throw Error(Error::BadEntry, QStringLiteral("В строке %1 лётной книжки").arg(e.row + 1) + of + u' ' + fault +
                                      QStringLiteral(". Исправьте запись и повторите."));
 }
 
+} // namespace
+
+void refuseEntry(const Entry& e, int c, const QString& cell, const QString& expected) {
+    refuseWith(e, logbook::entryFault(c, cell, expected));
+}
+
 void refuseUnreadable(const Entry& e) {
-    switch (e.column) {
-    case column::A:
-        if (isEmptyCell(e.A))
-            refuseEntry(e, column::A, QStringLiteral("пусто, хотя в строке есть запись"),
-                        QStringLiteral("дата полёта (для заголовка месяца — только текст в столбце E)"));
-        refuseEntry(e, column::A, QStringLiteral("стоит ") + quoted(e.A),
-                    QStringLiteral("дата полёта 2000–2099 годов (24.09.04)"));
-    case column::E:
-        refuseEntry(e, column::E, QStringLiteral("пусто, хотя в столбце A стоит дата"),
-                    QStringLiteral("номер упражнения и содержание задания"));
-    default:
-        refuseEntry(e, e.column, QStringLiteral("что-то стоит в строке без даты и без упражнения"),
-                    QStringLiteral("дата в столбце A и упражнение в столбце E, или пустая пара строк"));
-    }
+    // The pair's first row as far as the fault reads it: column A.
+    refuseWith(e, logbook::unreadableFault({e.row, e.kind, e.column}, QVariantList{e.A}));
 }
 
 std::array<double, 9> recordValues(const Entry& e) {
@@ -102,7 +78,8 @@ std::array<double, 9> recordValues(const Entry& e) {
         refuseEntry(e, column::B, QStringLiteral("пусто"), QStringLiteral("тип самолёта"));
     const QString dayNight = cellText(e.C);
     if (dayNight != u"Д" && dayNight != u"Н")
-        refuseEntry(e, column::C, isEmptyCell(e.C) ? QStringLiteral("пусто") : QStringLiteral("стоит ") + quoted(e.C),
+        refuseEntry(e, column::C,
+                    isEmptyCell(e.C) ? QStringLiteral("пусто") : QStringLiteral("стоит ") + quotedCell(e.C),
                     QStringLiteral("«Д» или «Н»"));
 
     const auto number = [&](const QVariant& cell, int c, bool time, bool whole) -> double {
@@ -114,7 +91,7 @@ std::array<double, 9> recordValues(const Entry& e) {
             try {
                 return roundToInt16(cell.toDouble());
             } catch (const Error&) {
-                refuseEntry(e, c, QStringLiteral("стоит ") + quoted(cell), QStringLiteral("целое число"));
+                refuseEntry(e, c, QStringLiteral("стоит ") + quotedCell(cell), QStringLiteral("целое число"));
             }
         }
         if (cell.typeId() == QMetaType::QString) {
@@ -125,7 +102,7 @@ std::array<double, 9> recordValues(const Entry& e) {
                 return double(*n);
             }
         }
-        refuseEntry(e, c, QStringLiteral("стоит ") + quoted(cell),
+        refuseEntry(e, c, QStringLiteral("стоит ") + quotedCell(cell),
                     time ? QStringLiteral("время вида 1:25") : QStringLiteral("целое число"));
     };
     return {

@@ -33,9 +33,7 @@ struct Entry {
 // out of step (a row inserted or deleted by hand) is refused with Error::BadEntry naming the row.
 QList<Entry> entriesFromBlock(const QList<QVariantList>& rowsAtoU);
 
-// A cell as text, as a program reading the cell's value as text sees it: a date value in the
-// day.month.year form (dd.mm.yyyy), a number in its shortest form, a text as it stands.
-QString cellText(const QVariant& cell, bool dateValue = false);
+using logbook::cellText;
 using logbook::isEmptyCell;
 
 // Column A as text (a date value as dd.mm.yyyy).

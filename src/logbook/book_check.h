@@ -1,0 +1,58 @@
+#pragma once
+
+// The check of a whole logbook sheet, row by row: what the pilot's hand edits left that the totals or a
+// write would refuse (errors), and what is likely a slip (warnings). Pure: it reads blocks of values as a
+// block read gives them and changes nothing.
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <optional>
+
+namespace korv::logbook {
+
+enum class Severity { Error, Warning };
+
+// "ошибка" / "предупреждение".
+QString severityText(Severity severity);
+
+struct Finding {
+    int row = 0;    // one-based sheet row, as the pilot sees it
+    int column = 0; // zero-based column (records::column)
+    Severity severity = Severity::Error;
+    QString text; // what is wrong and what stands there, in Russian
+
+    QString columnLetter() const { return QString(QChar(u'A' + column)); }
+};
+
+// A header caption as the new logbook writes it: its cell ("A1", "G1") and text.
+struct ExpectedCaption {
+    QString cell;
+    QString text;
+};
+
+// What the check compares with: the program's aircraft types, the exercise numbers of the reference
+// database, and the header captions of the sheet.
+struct CheckReference {
+    QStringList aircraftTypes;
+    QSet<long long> exercises;
+    QList<ExpectedCaption> captions;
+};
+
+// The seat letters the program writes into D.
+inline const QStringList kSeatLetters = {QStringLiteral("Л"), QStringLiteral("П"), QStringLiteral("Пр"),
+                                         QStringLiteral("З"), QStringLiteral("И")};
+
+// The findings of the sheet whose rows 1-6 are `header` and whose rows from 7 on are `block` (columns A..U
+// each, as far as the sheet is used), sorted by row and column.
+QList<Finding> checkBook(const QList<QVariantList>& header, const QList<QVariantList>& block,
+                         const CheckReference& reference);
+
+// The exercise number an E text names ("Упр.  7 …", "Инстр. по упр.7 …", "В сост. эк. … по упр.7"), or
+// nothing.
+std::optional<long long> exerciseOfText(const QString& text);
+
+} // namespace korv::logbook

@@ -1,0 +1,61 @@
+#include "logbook/book_reading.h"
+
+#include "common/error.h"
+#include "logbook/change_settings.h"
+#include "logbook/logbook.h"
+#include "logbook/record_layout.h"
+#include "logbook/sheetlayout.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace korv::logbook {
+
+namespace {
+namespace column = records::column;
+} // namespace
+
+SheetSnapshot readSheetSnapshot(SpreadsheetHost& host, const QString& bookPath) {
+    if (!QFileInfo(bookPath).isFile())
+        throw Error(Error::FileNotFound, QStringLiteral("Лётная книжка не найдена: ") + bookPath);
+    QTemporaryDir scratch;
+    // Not the logbook's own name: the workbook must never be taken for the logbook by its name.
+    const QString copy = scratch.filePath(QStringLiteral("Проверка лётной книжки.xls"));
+    if (!scratch.isValid() || !QFile::copy(bookPath, copy))
+        throw Error(Error::FileAccess, QStringLiteral("Лётная книжка не читается: ") + bookPath);
+
+    const ChangeSettings settings;
+    const auto operation = host.beginOperation(settings.timeoutMs, settings.officeWaitMs);
+    host.attach();
+    Workbook book = host.openWorkbook(copy, SpreadsheetHost::OpenMode::Hidden);
+    SheetSnapshot snapshot;
+    try {
+        const Sheet sheet = book.sheet(kSheet1);
+        snapshot.header = sheet.cells(0, column::A, records::kFirstRow - 1, records::kLastColumn).data();
+        const int last = sheet.lastUsedRow();
+        if (last >= records::kFirstRow)
+            // One row more: the second row of the last pair, which the used area may end before.
+            snapshot.block = sheet.cells(records::kFirstRow, column::A, last + 1, records::kLastColumn).data();
+    } catch (...) {
+        book.close(CloseMode::Discard);
+        throw;
+    }
+    book.close(CloseMode::Discard);
+    return snapshot;
+}
+
+QList<ExpectedCaption> expectedCaptions() {
+    QList<ExpectedCaption> out;
+    for (const HeaderCaption& c : headerCaptions())
+        out << ExpectedCaption{QString::fromLatin1(c.range).section(u':', 0, 0), c.text};
+    return out;
+}
+
+QList<Finding> checkLogbook(SpreadsheetHost& host, const QString& bookPath, CheckReference reference) {
+    const SheetSnapshot snapshot = readSheetSnapshot(host, bookPath);
+    reference.captions = expectedCaptions();
+    return checkBook(snapshot.header, snapshot.block, reference);
+}
+
+} // namespace korv::logbook

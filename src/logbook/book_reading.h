@@ -1,0 +1,31 @@
+#pragma once
+
+// The logbook read for a check: a copy of the file opened in the office, never the file itself, so that
+// reading it takes no lock of the logbook, leaves no lock file beside it and cannot change a byte of it.
+
+#include "logbook/book_check.h"
+#include "spreadsheet/host.h"
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+namespace korv::logbook {
+
+// "Лист1" as the check reads it: rows 1-6 and the rows from 7 to the last used one, columns A..U.
+struct SheetSnapshot {
+    QList<QVariantList> header;
+    QList<QVariantList> block;
+};
+
+// Reads "Лист1" of the logbook at `bookPath` from a copy in a temporary folder. A missing logbook is
+// Error::FileNotFound naming it; a file the office cannot open as a workbook with "Лист1", Error::BadWorkbook.
+SheetSnapshot readSheetSnapshot(SpreadsheetHost& host, const QString& bookPath);
+
+// The captions of rows 1-6 as a new logbook writes them, for the check to compare with.
+QList<ExpectedCaption> expectedCaptions();
+
+// The check of the logbook at `bookPath` against `reference` (its captions filled in here).
+QList<Finding> checkLogbook(SpreadsheetHost& host, const QString& bookPath, CheckReference reference);
+
+} // namespace korv::logbook
