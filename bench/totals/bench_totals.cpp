@@ -10,6 +10,7 @@
 #include "logbook/record_layout.h"
 #include "logbook/record_slots.h"
 #include "spreadsheet/host.h"
+#include "support/generated_logbook.h"
 #include "support/logbook_slots.h"
 #include "support/office_baseline.h"
 #include "totals/totals_run.h"
@@ -29,38 +30,6 @@ namespace records = korv::logbook::records;
 namespace column = korv::logbook::records::column;
 
 namespace {
-
-// A logbook of `count` records, four a day from `firstDay`, day and night, control and training exercises,
-// laid out as the program writes them.
-QString makeLogbook(lb::SpreadsheetHost& host, const QString& dir, int count, const QDate& firstDay) {
-    lb::Workbook wb = bench::logbookWithSlots(host, dir, count);
-    lb::Sheet s = wb.sheet(lb::kSheet1);
-    const int first = records::kFirstRow;
-    QList<QVariantList> rows;
-    const char* exercises[] = {"Упр.  7 КП", "Упр. 94 полёт", "Упр.102 ночь", "Упр.101 ночь"};
-    for (int i = 0; i < count; ++i) {
-        const bool night = i % 4 >= 2;
-        QVariantList r(column::S + 1, QString());
-        r[column::A] = firstDay.addDays(i / 4);
-        r[column::B] = QStringLiteral("Л-39");
-        r[column::C] = night ? QStringLiteral("Н") : QStringLiteral("Д");
-        r[column::D] = QStringLiteral("П");
-        r[column::E] = QString::fromUtf8(exercises[i % 4]);
-        r[column::F] = 1.0;
-        r[column::G] = 85 / 1440.0;
-        r[column::J] = 10 / 1440.0;
-        r[column::Q] = 2.0;
-        r[column::R] = 2.0;
-        rows << r << QVariantList(column::S + 1, QString());
-    }
-    s.cells(first, 0, first + 2 * count - 1, column::S).setData(rows);
-    lb::CellFormat day;
-    day.numberFormat = QStringLiteral("d");
-    s.range(QStringLiteral("A:A")).apply(day);
-    lb::shareCoveredCellFormats(s, records::pairRow(count));
-    wb.close(lb::CloseMode::Save);
-    return lb::bookPath(dir);
-}
 
 double totalsMs(lb::SpreadsheetHost& host, const QString& book, const QString& work) {
     std::vector<double> ms;
@@ -179,14 +148,14 @@ int main(int argc, char** argv) {
     const QString work = dir.filePath(QStringLiteral("work.xls"));
 
     // Small: every record in the year totalled; large: four years, one of them totalled.
-    const QString small = makeLogbook(host, dir.filePath(QStringLiteral("small")), 500, QDate(2005, 1, 1));
+    const QString small = bench::generatedLogbook(host, dir.filePath(QStringLiteral("small")), 500, QDate(2005, 1, 1));
     const double blocks500 = totalsMs(host, small, work);
     const double cells500 = cellByCellMs(host, small, work);
     out << "totals for a year, Calc warm, the save included (median of 5)\n";
     out << "  500 records: in blocks " << QString::number(blocks500, 'f', 0) << " ms, cell by cell "
         << QString::number(cells500, 'f', 0) << " ms, ratio " << QString::number(cells500 / blocks500, 'f', 1) << '\n';
     out.flush();
-    const QString big = makeLogbook(host, dir.filePath(QStringLiteral("large")), large, QDate(2004, 1, 1));
+    const QString big = bench::generatedLogbook(host, dir.filePath(QStringLiteral("large")), large, QDate(2004, 1, 1));
     const double totals = totalsMs(host, big, work);
     const double floor = bench::loadAndStoreMs(host, big, work);
     out << "  " << large << " records: in blocks " << QString::number(totals, 'f', 0)
