@@ -2,6 +2,7 @@
 
 #include "app/controlprogress.h"
 #include "app/frmabout.h"
+#include "app/frmcheck.h"
 #include "app/frmresume.h"
 #include "app/frmsmu.h"
 #include "app/icon.h"
@@ -49,6 +50,7 @@ frmGlavnaja::frmGlavnaja(Program& program) : program_(program), ui_(std::make_un
     connect(ui_->mnuLastSummary, &QAction::triggered, this, &frmGlavnaja::mnuLastSummary_Click);
     connect(ui_->mnuFillBookItem, &QAction::triggered, this, &frmGlavnaja::mnuFillBookItem_Click);
     connect(ui_->mnuSummaryBookItem, &QAction::triggered, this, &frmGlavnaja::mnuSummaryBookItem_Click);
+    connect(ui_->mnuCheckBookItem, &QAction::triggered, this, &frmGlavnaja::mnuCheckBookItem_Click);
     connect(ui_->mnuQuitItem, &QAction::triggered, this, &frmGlavnaja::mnuQuitItem_Click);
     connect(ui_->mnuAboutItem, &QAction::triggered, this, &frmGlavnaja::mnuAboutItem_Click);
     connect(ui_->mnuHelpItem, &QAction::triggered, this, &frmGlavnaja::mnuHelpItem_Click);
@@ -123,6 +125,8 @@ void frmGlavnaja::mnuSummaryBookItem_Click() {
 }
 
 void frmGlavnaja::mnuQuitItem_Click() { program_.endProgram(); }
+
+void frmGlavnaja::mnuCheckBookItem_Click() { program_.checkForm().showAndCheck(); }
 
 void frmGlavnaja::mnuAboutItem_Click() {
     frmAbout& about = program_.aboutForm();

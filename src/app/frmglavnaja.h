@@ -36,6 +36,8 @@ public:
     void mnuFillBookItem_Click();
     void mnuSummaryBookItem_Click();
     void mnuQuitItem_Click();
+    // The window "Проверка лётной книжки", which checks the logbook as it opens.
+    void mnuCheckBookItem_Click();
     void mnuAboutItem_Click();
     void mnuHelpItem_Click();
 

@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/frmabout.h"
+#include "app/frmcheck.h"
 #include "app/frmexcel.h"
 #include "app/frmglavnaja.h"
 #include "app/frmresume.h"
@@ -69,6 +70,12 @@ frmResume& Program::resumeForm() {
     return *resume_;
 }
 
+frmCheck& Program::checkForm() {
+    if (!check_)
+        check_ = std::make_unique<frmCheck>(*this);
+    return *check_;
+}
+
 frmExcel& Program::viewForm() {
     if (!excel_)
         excel_ = std::make_unique<frmExcel>(*this);
@@ -89,11 +96,13 @@ HelpWindow& Program::helpWindow() {
 
 void Program::showHelp() { helpWindow().showTopic(HelpWindow::kHelpContext); }
 
-bool Program::viewLogbook(const QString& sheet, QWidget* from) {
+bool Program::viewLogbook(const QString& sheet, QWidget* from, const QString& cell) {
     const int viewing = ++viewingCount_;
     try {
         logbook_.OpenBookForView();
         logbook_.activateSheet(sheet);
+        if (!cell.isEmpty())
+            logbook_.workbook().sheet(sheet).select(cell);
         logbook_.workbook().whenClosed([this, viewing] {
             QMetaObject::invokeMethod(
                 QCoreApplication::instance(),

@@ -26,6 +26,7 @@ class frmSMU;
 class frmExcel;
 class frmResume;
 class frmAbout;
+class frmCheck;
 class HelpWindow;
 
 struct ProgramOptions {
@@ -73,18 +74,21 @@ public:
     frmResume& resumeForm();
     frmExcel& viewForm();
     frmAbout& aboutForm();
+    frmCheck& checkForm();
     HelpWindow& helpWindow();
     frmSMU* loadedShiftForm() const { return smu_.get(); }
     frmResume* loadedResumeForm() const { return resume_.get(); }
     frmExcel* loadedViewForm() const { return excel_.get(); }
     frmAbout* loadedAboutForm() const { return about_.get(); }
+    frmCheck* loadedCheckForm() const { return check_.get(); }
 
     // Every help request: the help window at context 23.
     void showHelp();
 
     // Opens the logbook shown in Calc on `sheet`, hides `from` and shows frmExcel. When the logbook is
-    // missing or Calc cannot show it, a message says why and `from` stays as it was.
-    bool viewLogbook(const QString& sheet, QWidget* from);
+    // missing or Calc cannot show it, a message says why and `from` stays as it was. `cell` ("G13"), when
+    // given, is selected.
+    bool viewLogbook(const QString& sheet, QWidget* from, const QString& cell = {});
     // The end of a viewing: the logbook closed (Calc asks about unsaved changes), frmExcel gone, the
     // main form back. A logbook or Calc closed by hand is said in a message; the program goes on.
     void endViewing();
@@ -122,6 +126,7 @@ private:
     std::unique_ptr<frmResume> resume_;
     std::unique_ptr<frmExcel> excel_;
     std::unique_ptr<frmAbout> about_;
+    std::unique_ptr<frmCheck> check_;
     std::unique_ptr<HelpWindow> help_;
 };
 

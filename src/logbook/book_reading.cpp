@@ -52,10 +52,19 @@ QList<ExpectedCaption> expectedCaptions() {
     return out;
 }
 
-QList<Finding> checkLogbook(SpreadsheetHost& host, const QString& bookPath, CheckReference reference) {
+QList<Finding> checkLogbook(SpreadsheetHost& host, const QString& bookPath, CheckReference reference,
+                            const CheckProgress& progress) {
+    const auto say = [&](const char* status, int step) {
+        if (progress)
+            progress(QString::fromUtf8(status), step);
+    };
+    say("Читается лётная книжка (копия, сама книжка не открывается). Ждите.", 1);
     const SheetSnapshot snapshot = readSheetSnapshot(host, bookPath);
+    say("Проверяются записи лётной книжки.", 2);
     reference.captions = expectedCaptions();
-    return checkBook(snapshot.header, snapshot.block, reference);
+    QList<Finding> findings = checkBook(snapshot.header, snapshot.block, reference);
+    say("Проверка закончена.", kCheckSteps);
+    return findings;
 }
 
 } // namespace korv::logbook

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
+
 namespace korv::logbook {
 
 // "Лист1" as the check reads it: rows 1-6 and the rows from 7 to the last used one, columns A..U.
@@ -25,7 +27,12 @@ SheetSnapshot readSheetSnapshot(SpreadsheetHost& host, const QString& bookPath);
 // The captions of rows 1-6 as a new logbook writes them, for the check to compare with.
 QList<ExpectedCaption> expectedCaptions();
 
+// What the check is doing: a status text and the step (1..kCheckSteps) it begins.
+using CheckProgress = std::function<void(const QString& status, int step)>;
+inline constexpr int kCheckSteps = 3;
+
 // The check of the logbook at `bookPath` against `reference` (its captions filled in here).
-QList<Finding> checkLogbook(SpreadsheetHost& host, const QString& bookPath, CheckReference reference);
+QList<Finding> checkLogbook(SpreadsheetHost& host, const QString& bookPath, CheckReference reference,
+                            const CheckProgress& progress = {});
 
 } // namespace korv::logbook

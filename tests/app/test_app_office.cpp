@@ -4,6 +4,7 @@
 // and of a period without records, and of two aircraft types; a missing logbook and a Calc closed by hand are said and
 // the program goes on.
 
+#include "app/frmcheck.h"
 #include "app/frmexcel.h"
 #include "app/frmglavnaja.h"
 #include "app/frmresume.h"
@@ -23,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -485,4 +487,63 @@ TEST(EndToEnd, TheTotalsOfTwoAircraftTypesAskWhichTypeToTotal) {
     EXPECT_EQ(wb.sheet(lb::kSheet4).range("E11").text(), "Итого Су-27     День");
     EXPECT_EQ(wb.sheet(lb::kSheet4).range("F17").value(), 1);
     wb.close(lb::CloseMode::Discard);
+}
+
+TEST(EndToEnd, TheCheckListsWhatItFoundAndShowsItsCellInCalc) {
+    apptest::TestProgram t(QDate(2026, 12, 7), profile());
+    frmGlavnaja& main = t.program->mainForm();
+    main.show();
+    ASSERT_NO_FATAL_FAILURE(makeLogbook(t, main));
+    for (const testflights::Flight& f : {testflights::Flight{{2026, 12, 1}, "Упр.  7 КП", "Д", "П", 1, 50},
+                                         testflights::Flight{{2026, 12, 2}, "Упр.  7 КП", "Д", "П", 1, 60}})
+        korv::flight::WriteFlightRecord(t.program->host(), t.program->bookPath(), testflights::recordOf(f));
+    {
+        // The pilot types a time as a word in Calc.
+        lb::Workbook wb = t.program->host().openWorkbook(t.program->bookPath());
+        wb.sheet(lb::kSheet1).range("G11").setText("час");
+        wb.close(lb::CloseMode::Save);
+    }
+    const QByteArray before = fileBytes(t.program->bookPath());
+
+    main.findChild<QAction*>("mnuCheckBookItem")->trigger();
+    frmCheck* check = t.program->loadedCheckForm();
+    ASSERT_NE(check, nullptr);
+    EXPECT_TRUE(check->isVisible());
+    EXPECT_EQ(check->windowTitle(), "Проверка лётной книжки");
+    check->runCheck();
+    int errorAt = -1;
+    for (int i = 0; i < check->findings().size(); ++i)
+        if (check->findings()[i].severity == korv::logbook::Severity::Error)
+            errorAt = errorAt < 0 ? i : -2;
+    ASSERT_GE(errorAt, 0) << "one error";
+    EXPECT_EQ(check->findings()[errorAt].row, 11);
+    EXPECT_EQ(check->findings()[errorAt].columnLetter(), "G");
+    auto* table = child<QTableWidget>(check, "tblFindings");
+    EXPECT_EQ(table->rowCount(), check->findings().size());
+    EXPECT_EQ(table->item(errorAt, 0)->text(), "11");
+    EXPECT_TRUE(child<QLabel>(check, "lblCounts")->text().startsWith("Ошибок: 1, предупреждений: "));
+    EXPECT_EQ(fileBytes(t.program->bookPath()), before) << "the check changes nothing";
+    apptest::saveScreenshot(check, QStringLiteral("frmCheck"));
+
+    // A double-click shows the logbook in Calc at that cell.
+    check->showFinding(errorAt);
+    ASSERT_NE(t.program->loadedViewForm(), nullptr);
+    EXPECT_TRUE(t.program->loadedViewForm()->isVisible());
+    EXPECT_FALSE(check->isVisible());
+    const auto shown = t.program->host().findWorkbook(lb::kBookName);
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_EQ(shown->activeSheet().name(), lb::kSheet1);
+    EXPECT_EQ(shown->activeSheet().selection(), "G11");
+    t.program->loadedViewForm()->cmdCloseExcel_Click();
+    EXPECT_TRUE(main.isVisible());
+}
+
+TEST(EndToEnd, TheCheckOfAMissingLogbookSaysSo) {
+    apptest::TestProgram t(QDate(2026, 12, 7), profile());
+    frmCheck& check = t.program->checkForm();
+    check.show();
+    check.runCheck();
+    EXPECT_TRUE(child<QLabel>(&check, "lblStatus")->text().startsWith("Лётная книжка не проверена: "));
+    EXPECT_TRUE(check.findings().isEmpty());
+    EXPECT_TRUE(child<QPushButton>(&check, "cmdAgain")->isEnabled());
 }
