@@ -144,6 +144,15 @@ public:
                                  : QStringLiteral("стоит ") + quotedCell(cellAt(first, column::F)),
                              QStringLiteral("целое число полётов от 1")));
 
+        // Every column but M is one merged cell over the pair's two rows: something in the second row means
+        // the pair was split by hand (or the value went to the wrong row), and nothing counts it.
+        for (int col = column::A; col <= records::kLastColumn; ++col) {
+            if (col != column::M && !isEmptyCell(cellAt(second, col))) {
+                warning(row0 + 1, col,
+                        QStringLiteral("во второй строке записи стоит ") + quotedCell(cellAt(second, col)) +
+                            QStringLiteral(": ячейки пары разбиты, и это значение нигде не учитывается"));
+            }
+        }
         times(row0, first);
         heights(row0, first, second);
         landings(row0, first);
@@ -260,9 +269,13 @@ std::optional<long long> exerciseOfText(const QString& text) {
 }
 
 QList<Finding> checkBook(const QList<QVariantList>& header, const QList<QVariantList>& block,
-                         const CheckReference& reference) {
+                         const CheckReference& reference, const SheetMerges& merges) {
     Checker check(reference);
     check.header(header);
+    for (const QString& cell : merges.splitCaptions)
+        check.error(cell.mid(1).toInt() - 1, cell.at(0).unicode() - u'A',
+                    QStringLiteral("объединение ячеек заголовка у ") + cell + QStringLiteral(" снято"));
+
     const BookShape shape = readBookShape(block);
     if (shape.outOfStepRow)
         check.error(*shape.outOfStepRow, column::A, outOfStepMessage(*shape.outOfStepRow));

@@ -34,6 +34,12 @@ struct ExpectedCaption {
     QString text;
 };
 
+// The merged areas the check looks at, as the sheet has them: the header captions laid out merged that
+// are not (their cells, "A1").
+struct SheetMerges {
+    QStringList splitCaptions;
+};
+
 // What the check compares with: the program's aircraft types, the exercise numbers of the reference
 // database, and the header captions of the sheet.
 struct CheckReference {
@@ -49,7 +55,7 @@ inline const QStringList kSeatLetters = {QStringLiteral("Л"), QStringLiteral("�
 // The findings of the sheet whose rows 1-6 are `header` and whose rows from 7 on are `block` (columns A..U
 // each, as far as the sheet is used), sorted by row and column.
 QList<Finding> checkBook(const QList<QVariantList>& header, const QList<QVariantList>& block,
-                         const CheckReference& reference);
+                         const CheckReference& reference, const SheetMerges& merges = {});
 
 // The exercise number an E text names ("Упр.  7 …", "Инстр. по упр.7 …", "В сост. эк. … по упр.7"), or
 // nothing.

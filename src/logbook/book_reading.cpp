@@ -37,6 +37,13 @@ SheetSnapshot readSheetSnapshot(SpreadsheetHost& host, const QString& bookPath) 
         if (last >= records::kFirstRow)
             // One row more: the second row of the last pair, which the used area may end before.
             snapshot.block = sheet.cells(records::kFirstRow, column::A, last + 1, records::kLastColumn).data();
+        for (const HeaderCaption& c : headerCaptions()) {
+            if (c.merged && !sheet.range(QString::fromLatin1(c.range)).isMerged())
+                snapshot.merges.splitCaptions << QString::fromLatin1(c.range).section(u':', 0, 0);
+        }
+        // The merges of every record pair are not asked for: one call per pair made the check of 5,000
+        // records 5.4 times LibreOffice's own load (12.0 s against 2.2 s). A split pair shows in the values
+        // instead, once anything stands in its second row (checkBook).
     } catch (...) {
         book.close(CloseMode::Discard);
         throw;
@@ -62,7 +69,7 @@ QList<Finding> checkLogbook(SpreadsheetHost& host, const QString& bookPath, Chec
     const SheetSnapshot snapshot = readSheetSnapshot(host, bookPath);
     say("Проверяются записи лётной книжки.", 2);
     reference.captions = expectedCaptions();
-    QList<Finding> findings = checkBook(snapshot.header, snapshot.block, reference);
+    QList<Finding> findings = checkBook(snapshot.header, snapshot.block, reference, snapshot.merges);
     say("Проверка закончена.", kCheckSteps);
     return findings;
 }

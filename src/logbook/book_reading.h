@@ -18,6 +18,7 @@ namespace korv::logbook {
 struct SheetSnapshot {
     QList<QVariantList> header;
     QList<QVariantList> block;
+    SheetMerges merges;
 };
 
 // Reads "Лист1" of the logbook at `bookPath` from a copy in a temporary folder. A missing logbook is

@@ -149,6 +149,20 @@ TEST(BookCheck, TheShapeOfTheSheet) {
     EXPECT_EQ(f[0].column, column::G);
 }
 
+TEST(BookCheck, ASplitPairAndASplitCaption) {
+    Rows split = written();
+    split.set(12, column::G, 10 / 1440.0); // typed into the lower cell of a split pair
+    auto f = checkBook(header(), split.rows, reference());
+    EXPECT_EQ(at(f, 12, column::G), Severity::Warning) << dump(f).toStdString();
+    EXPECT_EQ(f.size(), 1) << "the base of the clouds in M belongs there";
+
+    SheetMerges merges;
+    merges.splitCaptions = {"A1"};
+    f = checkBook(header(), written().rows, reference(), merges);
+    ASSERT_EQ(f.size(), 1);
+    EXPECT_EQ(at(f, 1, column::A), Severity::Error);
+}
+
 TEST(BookCheck, MonthHeadings) {
     Rows missing = written();
     missing.set(13, column::E, QString());

@@ -83,6 +83,18 @@ TEST_F(BookCheckOffice, HandEditsAreFoundAtTheirCells) {
     EXPECT_EQ(at(f, 1, 'G'), Severity::Error) << dump(f);
 }
 
+TEST_F(BookCheckOffice, SplitCellsAreFound) {
+    write(kThree);
+    edit([](lb::Sheet& s) {
+        s.range("A1:A6").unmerge(); // a header caption split
+        s.range("F13:F14").unmerge();
+        s.range("F14").setValue(2); // and a flight count typed into its lower cell
+    });
+    const auto f = check();
+    EXPECT_EQ(at(f, 1, 'A'), Severity::Error) << dump(f);
+    EXPECT_EQ(at(f, 14, 'F'), Severity::Warning) << dump(f);
+}
+
 TEST_F(BookCheckOffice, ARowInsertedByHandPutsThePairsOutOfStep) {
     write(kThree);
     edit([](lb::Sheet& s) { s.insertRows(12, 1); });
