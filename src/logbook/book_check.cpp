@@ -57,6 +57,9 @@ struct WholeCell {
     bool bad = false;
 };
 
+// The totals add whole numbers of up to 16 bits.
+constexpr long long kMostCount = 32767;
+
 WholeCell wholeCell(const QVariant& cell, long long least) {
     WholeCell w;
     if (isEmptyCell(cell))
@@ -68,7 +71,7 @@ WholeCell wholeCell(const QVariant& cell, long long least) {
     } else if (cell.typeId() == QMetaType::QString) {
         w.value = wholeNumber(cell.toString());
     }
-    w.bad = !w.value || *w.value < least;
+    w.bad = !w.value || *w.value < least || *w.value > kMostCount;
     return w;
 }
 
@@ -136,12 +139,17 @@ public:
             warning(row0, column::E,
                     QStringLiteral("упражнения %1 нет в таблице упражнений справочника").arg(*exercise));
 
-        if (wholeCell(cellAt(first, column::F), 1).bad || isEmptyCell(cellAt(first, column::F)))
+        // A text that is no number is what the totals refuse, in their words; a count below one or not
+        // whole is no count of flights.
+        const QVariant F = cellAt(first, column::F);
+        if (isEmptyCell(F))
+            error(row0, column::F, entryFault(column::F, QStringLiteral("пусто"), QStringLiteral("число полётов")));
+        else if (F.typeId() != QMetaType::Double && !wholeNumber(F.toString()))
             error(row0, column::F,
-                  entryFault(column::F,
-                             isEmptyCell(cellAt(first, column::F))
-                                 ? QStringLiteral("пусто")
-                                 : QStringLiteral("стоит ") + quotedCell(cellAt(first, column::F)),
+                  entryFault(column::F, QStringLiteral("стоит ") + quotedCell(F), QStringLiteral("целое число")));
+        else if (wholeCell(F, 1).bad)
+            error(row0, column::F,
+                  entryFault(column::F, QStringLiteral("стоит ") + quotedCell(F),
                              QStringLiteral("целое число полётов от 1")));
 
         // Every column but M is one merged cell over the pair's two rows: something in the second row means

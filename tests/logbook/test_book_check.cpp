@@ -122,6 +122,12 @@ TEST(BookCheck, WhatTheTotalsRefuseIsAnErrorInTheirWords) {
     const auto f = checkBook(header(), r.rows, reference());
     ASSERT_EQ(at(f, 11, column::G), Severity::Error);
     EXPECT_EQ(f.first().text, entryFault(column::G, "стоит «abc»", "время вида 1:25"));
+
+    r.set(11, column::G, 85 / 1440.0).set(11, column::F, "два").set(11, column::R, 40000.0);
+    const auto g = checkBook(header(), r.rows, reference());
+    ASSERT_EQ(at(g, 11, column::F), Severity::Error) << dump(g).toStdString();
+    EXPECT_EQ(g.first().text, entryFault(column::F, "стоит «два»", "целое число"));
+    EXPECT_EQ(at(g, 11, column::R), Severity::Error) << "more than the totals can add";
 }
 
 TEST(BookCheck, TheShapeOfTheSheet) {
