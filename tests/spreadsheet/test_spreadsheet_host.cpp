@@ -527,9 +527,14 @@ TEST_F(HostTest, CloseWithNoArgumentLeavesUnsavedChangesToCalcsOwnQuestion) {
     // The pilot answers Calc's "Save Document?" with Cancel (Escape). Should the question never be
     // found, the workbook is closed from here instead, so that the test fails rather than hangs.
     std::thread pilot([&] {
-        // The office speaks Russian: "Сохранить документ?".
-        const int rc = std::system("timeout 60 xdotool search --sync --name 'Save Document|Сохранить документ' "
-                                   "windowfocus --sync key Escape >/dev/null 2>&1");
+        // The office speaks Russian: "Сохранить документ?". Focus and key again until the question has gone:
+        // on a busy machine the first key can reach the window before it takes the focus, and a focus
+        // waited for with --sync may never come.
+        const int rc = std::system(
+            "timeout 60 sh -c 'q=\"Save Document|Сохранить документ\"; while :; do "
+            "w=$(xdotool search --name \"$q\" 2>/dev/null | head -n 1); "
+            "if [ -n \"$w\" ]; then xdotool windowfocus \"$w\" key Escape; sleep 0.5; "
+            "xdotool search --name \"$q\" >/dev/null 2>&1 || exit 0; else sleep 0.2; fi; done' >/dev/null 2>&1");
         // 124: timeout ran out (xdotool itself may end with an X error once the dialog has gone).
         if (WIFEXITED(rc) && WEXITSTATUS(rc) == 124) {
             try {
