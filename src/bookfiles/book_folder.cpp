@@ -15,6 +15,7 @@
 
 #include <fcntl.h>
 #include <memory>
+#include <optional>
 #include <sys/stat.h>
 #include <vector>
 
@@ -104,10 +105,14 @@ BookFolder settleBookFolder(const QString& oldFolder, const QString& newFolder, 
         return {from, stayNotice(oldBook, QStringLiteral("это ссылка; укажите нужную папку в KORVELANTA_DIR")), false};
 
     QStringList made;
+    // Held to the end, the removal of the originals included: no program may change the old logbook
+    // between its copy and its removal.
+    std::optional<ExclusiveLock> oldLock;
+    std::optional<ExclusiveLock> newLock;
     try {
         const QString busy = QStringLiteral("лётная книжка занята");
-        const ExclusiveLock oldLock(logbookLockFile(realPath(oldBook)), lockWaitMs, busy);
-        const ExclusiveLock newLock(logbookLockFile(realPath(newBook)), lockWaitMs, busy);
+        oldLock.emplace(logbookLockFile(realPath(oldBook)), lockWaitMs, busy);
+        newLock.emplace(logbookLockFile(realPath(newBook)), lockWaitMs, busy);
         // Another program may have moved it while this one waited.
         if (!present(oldBook))
             return {to, {}, false};
