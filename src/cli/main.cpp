@@ -2,9 +2,12 @@
 #include "cli/stop_signals.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 
 #include <array>
+#include <memory>
+#include <string_view>
 
 namespace {
 
@@ -27,6 +30,12 @@ const std::array kCommands{
     Command{"check", korv::cli::runCheck,
             "check [--dir PATH] [--db PATH] [--json]\n"
             "                                               проверка лётной книжки по строкам; ничего не меняет"},
+    Command{"recency", korv::cli::runRecency,
+            "recency [--dir PATH] [--today ДД.ММ.ГГ] [--json]\n"
+            "                                               перерывы в полётах по видам; ничего не меняет"},
+    Command{"chart", korv::cli::runChart,
+            "chart (--year ГГГГ | --last-12) [--today ДД.ММ.ГГ] [--dir PATH] (--png FILE | --svg FILE) [--json]\n"
+            "                                               график налёта по месяцам; ничего не меняет"},
 };
 
 void usage(QTextStream& to) {
@@ -40,11 +49,21 @@ void usage(QTextStream& to) {
 
 bool asksForHelp(const QStringList& args) { return args.contains(u"--help") || args.contains(u"-h"); }
 
+// The chart is painted with fonts, which need a GUI application; without a display it paints off screen.
+std::unique_ptr<QCoreApplication> application(int& argc, char** argv) {
+    if (argc > 1 && std::string_view(argv[1]) == "chart") {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     korv::cli::catchStopSignals();
-    QCoreApplication app(argc, argv);
+    const auto app = application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Korvelanta"));
     QStringList args = QCoreApplication::arguments().mid(1);
     QTextStream out(stdout);

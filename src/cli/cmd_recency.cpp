@@ -1,0 +1,146 @@
+#include "cli/commands.h"
+#include "cli/view_support.h"
+#include "common/error.h"
+#include "common/log.h"
+#include "logbook/logbook.h"
+#include "totals/break_limits.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
+
+namespace korv::cli {
+
+namespace {
+
+QString dateText(const QDate& d) { return d.toString(QStringLiteral("dd.MM.yyyy")); }
+
+QString stateKey(totals::BreakState s) {
+    switch (s) {
+    case totals::BreakState::NoLimit:
+        return QStringLiteral("no-limit");
+    case totals::BreakState::Within:
+        return QStringLiteral("within");
+    case totals::BreakState::Near:
+        return QStringLiteral("near");
+    case totals::BreakState::Exceeded:
+        return QStringLiteral("exceeded");
+    case totals::BreakState::NeverFlown:
+        return QStringLiteral("never-flown");
+    }
+    return {};
+}
+
+QJsonObject lineJson(const totals::BreakLine& b) {
+    QJsonObject o{{QStringLiteral("type"), b.type.isEmpty() ? QJsonValue() : QJsonValue(b.type)},
+                  {QStringLiteral("kind"), totals::breakKindKey(b.kind)},
+                  {QStringLiteral("kindText"), totals::breakKindText(b.kind)},
+                  {QStringLiteral("state"), stateKey(b.state)}};
+    o.insert(QStringLiteral("last"), b.last ? QJsonValue(dateText(b.last->date)) : QJsonValue());
+    o.insert(QStringLiteral("row"), b.last ? QJsonValue(b.last->row) : QJsonValue());
+    o.insert(QStringLiteral("daysSince"), b.last ? QJsonValue(b.daysSince) : QJsonValue());
+    o.insert(QStringLiteral("limit"), b.limit ? QJsonValue(*b.limit) : QJsonValue());
+    const bool judged = b.limit && b.last;
+    o.insert(QStringLiteral("daysLeft"), judged ? QJsonValue(b.daysLeft) : QJsonValue());
+    o.insert(QStringLiteral("due"), judged ? QJsonValue(dateText(b.due)) : QJsonValue());
+    return o;
+}
+
+} // namespace
+
+int runRecency(const QStringList& args) {
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QString dir, todayText;
+    bool json = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const bool hasValue = i + 1 < args.size();
+        if (args[i] == u"--dir" && hasValue) {
+            dir = args[++i];
+        } else if (args[i] == u"--today" && hasValue) {
+            todayText = args[++i];
+        } else if (args[i] == u"--json") {
+            json = true;
+        } else {
+            err << "korvelanta-cli recency: неизвестный аргумент «" << args[i].left(32) << "»\n"
+                << "Использование: korvelanta-cli recency [--dir PATH] [--today ДД.ММ.ГГ] [--json]\n";
+            return 2;
+        }
+    }
+    const auto today = todayOf(todayText);
+    if (!today) {
+        err << "korvelanta-cli recency: --today не дата вида ДД.ММ.ГГ: «" << todayText.left(32) << "»\n";
+        return 2;
+    }
+    dir = folderOfRun(dir, QStringLiteral("recency"));
+    const QString book = logbook::bookPath(dir);
+    const QString limitsFile = totals::limitsPath(dir);
+
+    totals::BreakLimits limits;
+    try {
+        limits = totals::readBreakLimits(limitsFile);
+    } catch (const Error& e) {
+        log::error(QStringLiteral("korvelanta-cli recency"), e);
+        err << "korvelanta-cli recency: " << e.description() << '\n';
+        return 1;
+    }
+    const auto entries = entriesOfBook(book, QStringLiteral("recency"), err);
+    if (!entries)
+        return 1;
+    totals::Recency recency;
+    try {
+        recency = totals::lastFlights(*entries);
+    } catch (const Error& e) {
+        log::error(QStringLiteral("korvelanta-cli recency"), e);
+        err << "korvelanta-cli recency: перерывы не подсчитаны: " << e.description() << '\n';
+        return 1;
+    }
+    const QList<totals::BreakLine> lines = totals::judgeBreaks(recency, limits, *today);
+    const int exceeded = totals::countState(lines, totals::BreakState::Exceeded);
+    const int near = totals::countState(lines, totals::BreakState::Near);
+
+    if (json) {
+        QJsonArray items;
+        for (const totals::BreakLine& b : lines)
+            items.append(lineJson(b));
+        out << QJsonDocument(
+                   QJsonObject{{QStringLiteral("book"), book},
+                               {QStringLiteral("today"), dateText(*today)},
+                               {QStringLiteral("limitsFile"), limits.isEmpty() ? QJsonValue() : QJsonValue(limitsFile)},
+                               {QStringLiteral("exceeded"), exceeded},
+                               {QStringLiteral("near"), near},
+                               {QStringLiteral("lines"), items}})
+                   .toJson(QJsonDocument::Indented);
+        return exceeded > 0 ? 3 : 0;
+    }
+
+    out << "Перерывы в полётах на " << dateText(*today) << " — лётная книжка " << book << '\n';
+    if (limits.isEmpty())
+        out << "Пределы не заданы (их задаёт файл " << limitsFile << ")\n\n";
+    else
+        out << "Пределы из файла " << limitsFile << "\n\n";
+    out << QStringLiteral("Тип").leftJustified(10) << QStringLiteral("Вид").leftJustified(28)
+        << QStringLiteral("Последний").leftJustified(12) << QStringLiteral("Дней").rightJustified(6)
+        << QStringLiteral("Предел").rightJustified(8) << QStringLiteral("Осталось").rightJustified(10) << "  "
+        << QStringLiteral("Летать до").leftJustified(12) << "Состояние\n";
+    QString previousType = QStringLiteral("\x01");
+    for (const totals::BreakLine& b : lines) {
+        const QString type = b.type.isEmpty() ? QStringLiteral("Все типы") : b.type;
+        out << (type == previousType ? QString() : type).leftJustified(10)
+            << totals::breakKindText(b.kind).leftJustified(28)
+            << (b.last ? dateText(b.last->date) : QStringLiteral("не было")).leftJustified(12)
+            << (b.last ? QString::number(b.daysSince) : QString()).rightJustified(6)
+            << (b.limit ? QString::number(*b.limit) : QString()).rightJustified(8)
+            << totals::daysLeftText(b).rightJustified(10) << "  "
+            << (b.limit && b.last ? dateText(b.due) : QString()).leftJustified(12) << totals::stateText(b.state)
+            << '\n';
+        previousType = type;
+    }
+    if (!limits.isEmpty())
+        out << "\nПревышено: " << exceeded << ", истекает в ближайшие " << totals::kNearDays << " дней: " << near
+            << '\n';
+    return exceeded > 0 ? 3 : 0;
+}
+
+} // namespace korv::cli

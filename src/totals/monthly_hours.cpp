@@ -1,0 +1,86 @@
+#include "totals/monthly_hours.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace korv::totals {
+
+QString monthName(int month) {
+    static const std::array<const char*, 12> names = {"январь", "февраль", "март",     "апрель",  "май",    "июнь",
+                                                      "июль",   "август",  "сентябрь", "октябрь", "ноябрь", "декабрь"};
+    return QString::fromUtf8(names[std::size_t(month - 1)]);
+}
+
+QString shortMonthName(int month) {
+    static const std::array<const char*, 12> names = {"янв", "фев", "мар", "апр", "май", "июн",
+                                                      "июл", "авг", "сен", "окт", "ноя", "дек"};
+    return QString::fromUtf8(names[std::size_t(month - 1)]);
+}
+
+QString hoursText(double fractionOfDay) {
+    const long long minutes = std::llround(fractionOfDay * 1440.0);
+    return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QChar(u'0'));
+}
+
+HoursOfMonths hoursOfMonths(const QList<Entry>& entries, const QDate& from) {
+    const QDate first(from.year(), from.month(), 1);
+    const QDate end = first.addMonths(12);
+    HoursOfMonths out;
+    for (int m = 0; m < 12; ++m)
+        out.months << MonthHours{first.addMonths(m)};
+    for (const Entry& e : entries) {
+        if (e.isHeading())
+            continue;
+        const auto date = recordDate(e);
+        const bool inside = date && *date >= first && *date < end;
+        if (!e.isRecord()) {
+            if (!date || inside)
+                refuseUnreadable(e);
+            continue;
+        }
+        if (!inside)
+            continue;
+        const std::array<double, 9> v = recordValues(e);
+        MonthHours& month = out.months[(date->year() - first.year()) * 12 + date->month() - first.month()];
+        (cellText(e.C) == u"Д" ? month.day : month.night) += v[1];
+        month.smu += v[3];
+        month.flights += v[0];
+    }
+    double running = 0;
+    for (const MonthHours& m : out.months)
+        out.running << (running += m.total());
+    return out;
+}
+
+HoursOfMonths hoursOfYear(const QList<Entry>& entries, int year) {
+    HoursOfMonths out = hoursOfMonths(entries, QDate(year, 1, 1));
+    out.caption = QStringLiteral("Налёт за %1 год").arg(year);
+    return out;
+}
+
+HoursOfMonths hoursOfLastTwelve(const QList<Entry>& entries, const QDate& today) {
+    const QDate first = QDate(today.year(), today.month(), 1).addMonths(-11);
+    HoursOfMonths out = hoursOfMonths(entries, first);
+    const QDate last = first.addMonths(11);
+    out.caption = QStringLiteral("Налёт за 12 месяцев: %1 %2 — %3 %4")
+                      .arg(monthName(first.month()))
+                      .arg(first.year())
+                      .arg(monthName(last.month()))
+                      .arg(last.year());
+    return out;
+}
+
+QList<int> yearsOfRecords(const QList<Entry>& entries) {
+    QList<int> years;
+    for (const Entry& e : entries) {
+        if (!e.isRecord())
+            continue;
+        if (const auto date = recordDate(e); date && !years.contains(date->year()))
+            years << date->year();
+    }
+    std::sort(years.begin(), years.end(), std::greater<>());
+    return years;
+}
+
+} // namespace korv::totals
