@@ -2,6 +2,7 @@
 
 #include "app/controlprogress.h"
 #include "app/frmabout.h"
+#include "app/frmbreaks.h"
 #include "app/frmcheck.h"
 #include "app/frmresume.h"
 #include "app/frmsmu.h"
@@ -11,10 +12,13 @@
 #include "common/error.h"
 #include "common/log.h"
 #include "logbook/newbook.h"
+#include "totals/book_entries.h"
+#include "totals/break_limits.h"
 #include "ui_frmglavnaja.h"
 #include "ui_frmsmu.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 
 namespace korv::app {
 
@@ -42,6 +46,7 @@ frmGlavnaja::frmGlavnaja(Program& program) : program_(program), ui_(std::make_un
         ui_->progressLayout->addWidget(bar);
     }
     ui_->progressSlot->hide();
+    ui_->lblBreaks->hide();
     // An empty word-wrapped label asks for no height at all: squeezed by the cover's layout, the status
     // line would show a sliver of its text once it gets one.
     ui_->lblGlav->setMinimumHeight(QFontMetrics(ui_->lblGlav->font()).lineSpacing() + 2);
@@ -51,6 +56,7 @@ frmGlavnaja::frmGlavnaja(Program& program) : program_(program), ui_(std::make_un
     connect(ui_->mnuFillBookItem, &QAction::triggered, this, &frmGlavnaja::mnuFillBookItem_Click);
     connect(ui_->mnuSummaryBookItem, &QAction::triggered, this, &frmGlavnaja::mnuSummaryBookItem_Click);
     connect(ui_->mnuCheckBookItem, &QAction::triggered, this, &frmGlavnaja::mnuCheckBookItem_Click);
+    connect(ui_->mnuBreaksItem, &QAction::triggered, this, &frmGlavnaja::mnuBreaksItem_Click);
     connect(ui_->mnuQuitItem, &QAction::triggered, this, &frmGlavnaja::mnuQuitItem_Click);
     connect(ui_->mnuAboutItem, &QAction::triggered, this, &frmGlavnaja::mnuAboutItem_Click);
     connect(ui_->mnuHelpItem, &QAction::triggered, this, &frmGlavnaja::mnuHelpItem_Click);
@@ -104,6 +110,7 @@ bool frmGlavnaja::createLogbookIfMissing() {
 void frmGlavnaja::mnuFillBookItem_Click() {
     const bool ready = createLogbookIfMissing();
     ui_->progressSlot->hide();
+    ui_->lblBreaks->hide();
     if (!ready)
         return;
     hide();
@@ -127,6 +134,27 @@ void frmGlavnaja::mnuSummaryBookItem_Click() {
 void frmGlavnaja::mnuQuitItem_Click() { program_.endProgram(); }
 
 void frmGlavnaja::mnuCheckBookItem_Click() { program_.checkForm().showAndCheck(); }
+
+void frmGlavnaja::mnuBreaksItem_Click() { program_.breaksForm().showAndRead(); }
+
+void frmGlavnaja::warnOfBreaks() {
+    const QString limitsFile = totals::limitsPath(program_.bookDir());
+    if (!QFileInfo::exists(limitsFile) || !QFileInfo::exists(program_.bookPath()))
+        return;
+    QString warning;
+    try {
+        const totals::BreakLimits limits = totals::readBreakLimits(limitsFile);
+        if (limits.isEmpty())
+            return;
+        const QList<totals::Entry> entries = totals::readBookEntries(program_.host(), program_.bookPath());
+        warning = totals::warningLine(totals::judgeBreaks(totals::lastFlights(entries), limits, program_.today()));
+    } catch (const Error& e) {
+        log::error(QStringLiteral("the breaks in flying at start"), e);
+        warning = QStringLiteral("Перерывы в полётах не проверены: ") + e.description();
+    }
+    ui_->lblBreaks->setText(warning);
+    ui_->lblBreaks->setVisible(!warning.isEmpty());
+}
 
 void frmGlavnaja::mnuAboutItem_Click() {
     frmAbout& about = program_.aboutForm();

@@ -38,6 +38,11 @@ public:
     void mnuQuitItem_Click();
     // The window "Проверка лётной книжки", which checks the logbook as it opens.
     void mnuCheckBookItem_Click();
+    // The window "Перерывы в полётах и налёт".
+    void mnuBreaksItem_Click();
+    // Once after start: when the pilot keeps limits of breaks in flying, the cover's warning line tells of
+    // a limit exceeded or due within a week; nothing is read without a limits file.
+    void warnOfBreaks();
     void mnuAboutItem_Click();
     void mnuHelpItem_Click();
 

@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/frmabout.h"
+#include "app/frmbreaks.h"
 #include "app/frmcheck.h"
 #include "app/frmexcel.h"
 #include "app/frmglavnaja.h"
@@ -74,6 +75,12 @@ frmCheck& Program::checkForm() {
     if (!check_)
         check_ = std::make_unique<frmCheck>(*this);
     return *check_;
+}
+
+frmBreaks& Program::breaksForm() {
+    if (!breaks_)
+        breaks_ = std::make_unique<frmBreaks>(*this);
+    return *breaks_;
 }
 
 frmExcel& Program::viewForm() {
@@ -171,8 +178,8 @@ bool Program::logbookStillShown() {
 void Program::endProgram() {
     ended_ = true;
     // The other forms first, the one that asked last, as the forms were unloaded one by one.
-    for (QWidget* w : std::initializer_list<QWidget*>{help_.get(), about_.get(), excel_.get(), glavnaja_.get(),
-                                                      smu_.get(), resume_.get()})
+    for (QWidget* w : std::initializer_list<QWidget*>{help_.get(), about_.get(), breaks_.get(), check_.get(),
+                                                      excel_.get(), glavnaja_.get(), smu_.get(), resume_.get()})
         if (w != nullptr)
             w->hide();
     QCoreApplication::exit(0);

@@ -27,6 +27,7 @@ class frmExcel;
 class frmResume;
 class frmAbout;
 class frmCheck;
+class frmBreaks;
 class HelpWindow;
 
 struct ProgramOptions {
@@ -75,12 +76,14 @@ public:
     frmExcel& viewForm();
     frmAbout& aboutForm();
     frmCheck& checkForm();
+    frmBreaks& breaksForm();
     HelpWindow& helpWindow();
     frmSMU* loadedShiftForm() const { return smu_.get(); }
     frmResume* loadedResumeForm() const { return resume_.get(); }
     frmExcel* loadedViewForm() const { return excel_.get(); }
     frmAbout* loadedAboutForm() const { return about_.get(); }
     frmCheck* loadedCheckForm() const { return check_.get(); }
+    frmBreaks* loadedBreaksForm() const { return breaks_.get(); }
 
     // Every help request: the help window at context 23.
     void showHelp();
@@ -127,6 +130,7 @@ private:
     std::unique_ptr<frmExcel> excel_;
     std::unique_ptr<frmAbout> about_;
     std::unique_ptr<frmCheck> check_;
+    std::unique_ptr<frmBreaks> breaks_;
     std::unique_ptr<HelpWindow> help_;
 };
 

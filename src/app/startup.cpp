@@ -47,6 +47,8 @@ void Startup::finish() {
     program_.mainForm().show();
     if (const QString notice = program_.takeStartNotice(); !notice.isEmpty())
         program_.dialogs().message(kProgramTitle.trimmed(), notice, Dialogs::Icon::Information);
+    // After the cover has painted: reading the logbook takes the office's start.
+    QTimer::singleShot(0, &program_.mainForm(), &frmGlavnaja::warnOfBreaks);
 }
 
 namespace {

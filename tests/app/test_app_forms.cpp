@@ -55,14 +55,15 @@ TEST(MainForm, IsTheCoverWithItsLabelsInOrder) {
     frmGlavnaja& f = t.program->mainForm();
     EXPECT_EQ(f.windowTitle(), "Лётная книжка");
     auto* cover = child<QFrame>(&f, "fraOblozhka");
-    // Top to bottom: the ministry, the title, the family name, the progress bar, the status line.
+    // Top to bottom: the ministry, the title, the family name, the progress bar, the status line, the
+    // warning of breaks in flying (hidden until there is one).
     QStringList order;
     QVBoxLayout* layout = qobject_cast<QVBoxLayout*>(cover->layout());
     ASSERT_NE(layout, nullptr);
     for (int i = 0; i < layout->count(); ++i)
         if (QWidget* w = layout->itemAt(i)->widget())
             order << w->objectName();
-    EXPECT_EQ(order, (QStringList{"lblMORF", "lblNazvanije", "lblFamily", "progressSlot", "lblGlav"}));
+    EXPECT_EQ(order, (QStringList{"lblMORF", "lblNazvanije", "lblFamily", "progressSlot", "lblGlav", "lblBreaks"}));
     EXPECT_EQ(child<QLabel>(&f, "lblMORF")->text(), "МИНИСТЕРСТВО ОБОРОНЫ РФ");
     auto* title = child<QLabel>(&f, "lblNazvanije");
     EXPECT_EQ(title->text(), "ЛЁТНАЯ КНИЖКА");
@@ -71,6 +72,7 @@ TEST(MainForm, IsTheCoverWithItsLabelsInOrder) {
     EXPECT_TRUE(child<QLabel>(&f, "lblFamily")->font().italic());
     EXPECT_TRUE(child<QLabel>(&f, "lblFamily")->text().isEmpty());
     EXPECT_TRUE(child<QLabel>(&f, "lblGlav")->text().isEmpty());
+    EXPECT_TRUE(child<QLabel>(&f, "lblBreaks")->isHidden());
     // The progress bar is a TarvixProgress placed by its ProgID, hidden until a logbook is made.
     ASSERT_NE(f.TarvixProgress1(), nullptr);
     EXPECT_EQ(f.TarvixProgress1()->progId(), "Project1.TarvixProgress");
@@ -91,7 +93,7 @@ TEST(MainForm, HasEveryMenuEntry) {
     EXPECT_EQ(help->title(), "Справка");
     EXPECT_EQ(actionTexts(mode),
               (QStringList{"Просмотр", "Заполнение", "Подбить итоги за...", "Проверка лётной книжки", "Выход"}));
-    EXPECT_EQ(actionTexts(show), (QStringList{"подённого налёта", "последних итогов"}));
+    EXPECT_EQ(actionTexts(show), (QStringList{"подённого налёта", "последних итогов", "Перерывы и налёт"}));
     EXPECT_EQ(actionTexts(help), (QStringList{"о программе", "помощь"}));
     for (QAction* a : mode->actions())
         EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();

@@ -4,6 +4,7 @@
 // and of a period without records, and of two aircraft types; a missing logbook and a Calc closed by hand are said and
 // the program goes on.
 
+#include "app/frmbreaks.h"
 #include "app/frmcheck.h"
 #include "app/frmexcel.h"
 #include "app/frmglavnaja.h"
@@ -18,6 +19,7 @@
 
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -546,4 +548,95 @@ TEST(EndToEnd, TheCheckOfAMissingLogbookSaysSo) {
     EXPECT_TRUE(child<QLabel>(&check, "lblStatus")->text().startsWith("Лётная книжка не проверена: "));
     EXPECT_TRUE(check.findings().isEmpty());
     EXPECT_TRUE(child<QPushButton>(&check, "cmdAgain")->isEnabled());
+}
+
+TEST(EndToEnd, TheBreaksWindowAndTheCoverWarningFromThePilotsLimits) {
+    apptest::TestProgram t(QDate(2026, 12, 8), profile());
+    frmGlavnaja& main = t.program->mainForm();
+    main.show();
+    ASSERT_NO_FATAL_FAILURE(makeLogbook(t, main));
+    using korv::flight::CellValue;
+    auto smu = testflights::recordOf({{2026, 10, 1}, "Упр.  7 КП", "Д", "П", 1, 85});
+    smu.cells.push_back({'I', 0, CellValue::ofMinutes(40)});
+    auto night = testflights::recordOf({{2026, 11, 20}, "Упр.102 ночь", "Н", "П", 1, 60});
+    night.cells.push_back({'S', 0, CellValue::ofNumber(1)});
+    const auto other = testflights::recordOf({{2026, 12, 3}, "Упр.  7 КП", "Д", "П", 1, 50, 0, 2, "Су-25"});
+    for (const auto& r : {smu, night, other})
+        korv::flight::WriteFlightRecord(t.program->host(), t.program->bookPath(), r);
+
+    // Without a limits file the cover says nothing and reads nothing.
+    main.warnOfBreaks();
+    EXPECT_FALSE(child<QLabel>(&main, "lblBreaks")->isVisible());
+
+    QFile limits(t.program->bookDir() + "/Korvelanta-перерывы.ini");
+    ASSERT_TRUE(limits.open(QIODevice::WriteOnly));
+    limits.write("любой полёт = 30\nночью = 20\n[Л-39]\nв СМУ днём = 60\n");
+    limits.close();
+    const QByteArray before = fileBytes(t.program->bookPath());
+    main.warnOfBreaks();
+    auto* warning = child<QLabel>(&main, "lblBreaks");
+    EXPECT_TRUE(warning->isVisible());
+    EXPECT_EQ(warning->text(), "Перерыв в полётах превышен: Л-39 в СМУ днём (на 8 дн.). Перерыв скоро истекает: все "
+                               "типы ночью (до 10.12.2026). Подробнее — «Просмотр», «Перерывы и налёт».");
+    apptest::saveScreenshot(&main, QStringLiteral("frmGlavnaja_breaks"));
+
+    main.findChild<QAction*>("mnuBreaksItem")->trigger();
+    frmBreaks* breaks = t.program->loadedBreaksForm();
+    ASSERT_NE(breaks, nullptr);
+    EXPECT_TRUE(breaks->isVisible());
+    EXPECT_EQ(breaks->windowTitle(), "Перерывы в полётах и налёт");
+    breaks->readBook();
+    auto* table = child<QTableWidget>(breaks, "tblBreaks");
+    ASSERT_EQ(table->rowCount(), 3 * 9); // all types, Л-39, Су-25
+    EXPECT_EQ(table->item(0, 0)->text(), "Все типы");
+    EXPECT_EQ(table->item(0, 2)->text(), "03.12.2026");
+    EXPECT_EQ(table->item(0, 5)->text(), "25");
+    EXPECT_EQ(table->item(2, 7)->text(), "скоро");
+    EXPECT_EQ(table->item(9, 0)->text(), "Л-39");
+    EXPECT_EQ(table->item(12, 1)->text(), "в СМУ днём");
+    EXPECT_EQ(table->item(12, 5)->text(), "сверх 8");
+    EXPECT_EQ(table->item(12, 7)->text(), "превышен");
+    EXPECT_EQ(table->item(16, 2)->text(), "20.11.2026"); // a landing at minimum by night
+    EXPECT_EQ(table->item(18, 0)->text(), "Су-25");
+    EXPECT_TRUE(child<QLabel>(breaks, "lblStatus")->text().contains("Превышено: 1"))
+        << child<QLabel>(breaks, "lblStatus")->text().toStdString();
+
+    const korv::totals::HoursOfMonths& hours = breaks->chart().hours();
+    ASSERT_EQ(hours.months.size(), 12);
+    EXPECT_EQ(korv::totals::hoursText(hours.months[9].day), "1:25");
+    EXPECT_EQ(korv::totals::hoursText(hours.months[9].smu), "0:40");
+    EXPECT_EQ(korv::totals::hoursText(hours.months[10].night), "1:00");
+    EXPECT_EQ(korv::totals::hoursText(hours.running[11]), "3:15");
+    apptest::saveScreenshot(breaks, QStringLiteral("frmBreaks"));
+
+    auto* months = child<QComboBox>(breaks, "cboMonths");
+    ASSERT_EQ(months->count(), 2);
+    EXPECT_EQ(months->itemText(1), "2026 год");
+    breaks->chooseMonths(1);
+    EXPECT_EQ(breaks->chart().hours().caption, "Налёт за 2026 год");
+    const QString png = apptest::screenshotDir() + "/chart_2026.png";
+    breaks->askFile = [&] { return png; };
+    breaks->saveChart();
+    EXPECT_EQ(QImage(png).size(), QSize(1100, 620));
+    EXPECT_EQ(fileBytes(t.program->bookPath()), before) << "the breaks and the chart change nothing";
+
+    // A record of an old year that cannot be counted stops the breaks, naming its row; the chart of the last
+    // twelve months does not need it.
+    korv::flight::WriteFlightRecord(t.program->host(), t.program->bookPath(),
+                                    testflights::recordOf({{2025, 1, 10}, "Упр.  7 КП", "Д", "П", 1, 30}));
+    {
+        lb::Workbook wb = t.program->host().openWorkbook(t.program->bookPath());
+        wb.sheet(lb::kSheet1).range("G21").setText("долго");
+        wb.close(lb::CloseMode::Save);
+    }
+    breaks->chooseMonths(0);
+    breaks->readBook();
+    EXPECT_TRUE(child<QLabel>(breaks, "lblStatus")->text().startsWith("Перерывы не подсчитаны: В строке 21"))
+        << child<QLabel>(breaks, "lblStatus")->text().toStdString();
+    EXPECT_EQ(table->rowCount(), 0);
+    EXPECT_EQ(korv::totals::hoursText(breaks->chart().hours().months[9].day), "1:25");
+    EXPECT_TRUE(child<QPushButton>(breaks, "cmdSaveChart")->isEnabled());
+    main.warnOfBreaks();
+    EXPECT_TRUE(warning->text().startsWith("Перерывы в полётах не проверены: В строке 21"))
+        << warning->text().toStdString();
 }
