@@ -246,8 +246,13 @@ void frmBreaks::saveChart() {
     if (file.isEmpty())
         return;
     const bool svg = file.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive);
+    const chart::ChartFormat format = svg ? chart::ChartFormat::Svg : chart::ChartFormat::Png;
+    if (const QString why = chart::chartTargetRefusal(file, program_.bookPath(), format); !why.isEmpty()) {
+        program_.dialogs().message(kBreaksTitle, QStringLiteral("График не сохранён: ") + why, Dialogs::Icon::Warning);
+        return;
+    }
     try {
-        chart::saveHoursChart(chart_->hours(), file, svg ? chart::ChartFormat::Svg : chart::ChartFormat::Png);
+        chart::saveHoursChart(chart_->hours(), file, format);
         status_->setText(QStringLiteral("График сохранён: ") + file);
     } catch (const Error& e) {
         log::error(QStringLiteral("the hours chart"), e);

@@ -1,5 +1,6 @@
 #include "chart/hours_chart.h"
 
+#include "bookfiles/output_target.h"
 #include "common/error.h"
 
 #include <QFontMetricsF>
@@ -227,6 +228,17 @@ QImage hoursChartImage(const totals::HoursOfMonths& hours, QSize size) {
     p.setFont(imageFont(size));
     paintHoursChart(p, QRectF(QPointF(0, 0), QSizeF(size)), hours);
     return image;
+}
+
+QString chartTargetRefusal(const QString& path, const QString& bookPath, ChartFormat format) {
+    if (format == ChartFormat::Png)
+        return logbook::files::outputTargetRefusal(
+            path, bookPath, {QStringLiteral("график"), QStringLiteral("PNG"), [](const QByteArray& head) {
+                                 return head.startsWith("\x89PNG\r\n\x1a\n");
+                             }});
+    return logbook::files::outputTargetRefusal(path, bookPath,
+                                               {QStringLiteral("график"), QStringLiteral("SVG"),
+                                                [](const QByteArray& head) { return head.contains("<svg"); }});
 }
 
 void saveHoursChart(const totals::HoursOfMonths& hours, const QString& path, ChartFormat format, QSize size) {

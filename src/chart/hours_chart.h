@@ -24,6 +24,10 @@ inline constexpr QSize kImageSize{1100, 620};
 QImage hoursChartImage(const totals::HoursOfMonths& hours, QSize size = kImageSize);
 
 enum class ChartFormat { Png, Svg };
+// Why the chart may not be written at `path` beside the logbook at `bookPath` (files::outputTargetRefusal: not
+// over the logbook or into its backups, not over a file that is no PNG or SVG as chosen); empty when it may.
+QString chartTargetRefusal(const QString& path, const QString& bookPath, ChartFormat format);
+
 // Writes the chart to `path` whole or not at all (a temporary file renamed into place); a file that cannot
 // be written is Error::FileAccess naming it.
 void saveHoursChart(const totals::HoursOfMonths& hours, const QString& path, ChartFormat format,

@@ -73,6 +73,8 @@ int runChart(const QStringList& args) {
 
     dir = folderOfRun(dir, QStringLiteral("chart"));
     const QString book = logbook::bookPath(dir);
+    if (const QString why = chart::chartTargetRefusal(file, book, format); !why.isEmpty())
+        return usage(why);
     const auto entries = entriesOfBook(book, QStringLiteral("chart"), err);
     if (!entries)
         return 1;

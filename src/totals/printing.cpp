@@ -1,6 +1,7 @@
 #include "totals/printing.h"
 
 #include "bookfiles/backups.h"
+#include "bookfiles/output_target.h"
 #include "common/error.h"
 
 #include <QDir>
@@ -33,39 +34,10 @@ QString summaryPdfPath(const QString& bookPath) {
     return book.absolutePath() + u'/' + book.completeBaseName() + QStringLiteral("-итоги.pdf");
 }
 
-namespace {
-
-// The path a name will have on disk: links followed, for a file that does not exist yet through its folder.
-QString resolved(const QString& path) {
-    const QFileInfo f(path);
-    if (f.exists())
-        return f.canonicalFilePath();
-    const QString dir = QFileInfo(f.absolutePath()).canonicalFilePath();
-    return dir.isEmpty() ? f.absoluteFilePath() : dir + u'/' + f.fileName();
-}
-
-bool startsAsPdf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) && f.read(5) == "%PDF-";
-}
-
-} // namespace
-
 QString pdfTargetRefusal(const QString& pdfPath, const QString& bookPath) {
-    const QFileInfo target(pdfPath);
-    const QString shown = target.absoluteFilePath();
-    if (target.isDir())
-        return QStringLiteral("«%1» — каталог; укажите имя файла PDF.").arg(shown);
-    const QString where = resolved(pdfPath);
-    if (where == resolved(bookPath))
-        return QStringLiteral("«%1» — это сама лётная книжка; PDF итога пишется в другой файл.").arg(shown);
-    const QString backups = resolved(logbook::backups::directoryOf(QFileInfo(bookPath).absoluteFilePath()));
-    if (QFileInfo(where).absolutePath() == backups)
-        return QStringLiteral("«%1» лежит среди резервных копий лётной книжки; PDF итога пишется в другое место.")
-            .arg(shown);
-    if (target.exists() && (!target.isFile() || !startsAsPdf(pdfPath)))
-        return QStringLiteral("Файл «%1» уже есть и это не PDF: он не будет заменён.").arg(shown);
-    return {};
+    return logbook::files::outputTargetRefusal(pdfPath, bookPath,
+                                               {QStringLiteral("PDF итога"), QStringLiteral("PDF"),
+                                                [](const QByteArray& head) { return head.startsWith("%PDF-"); }});
 }
 
 bool keepPdf(const QString& rendered, const QString& path, const QString& bookPath) {

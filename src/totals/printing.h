@@ -6,8 +6,6 @@
 
 #include <QString>
 
-#include <functional>
-
 namespace korv::totals {
 
 struct PrintOutcome {
@@ -21,8 +19,9 @@ PrintOutcome printPdf(const QString& pdfPath);
 // Where the summary is kept when it could not be printed.
 QString summaryPdfPath(const QString& bookPath);
 
-// Why a PDF may not be written at `pdfPath` beside the logbook at `bookPath`: the logbook itself (by any
-// name or link), a file in its backups, a directory, or an existing file that is no PDF. Empty when it may.
+// Why the summary's PDF may not be written at `pdfPath` beside the logbook at `bookPath`: the logbook itself
+// (by any name or link), a file in its backups, a directory, or an existing file that is no PDF
+// (files::outputTargetRefusal). Empty when it may.
 QString pdfTargetRefusal(const QString& pdfPath, const QString& bookPath);
 
 // Writes a copy of the rendered PDF at `path` through a temporary file and a rename, unless

@@ -618,6 +618,12 @@ TEST(EndToEnd, TheBreaksWindowAndTheCoverWarningFromThePilotsLimits) {
     breaks->askFile = [&] { return png; };
     breaks->saveChart();
     EXPECT_EQ(QImage(png).size(), QSize(1100, 620));
+    // A chart is never written over the logbook.
+    breaks->askFile = [&] { return t.program->bookPath(); };
+    breaks->saveChart();
+    ASSERT_FALSE(t.dialogs.boxes.isEmpty());
+    EXPECT_TRUE(t.dialogs.boxes.back().text.startsWith("График не сохранён: "))
+        << t.dialogs.boxes.back().text.toStdString();
     EXPECT_EQ(fileBytes(t.program->bookPath()), before) << "the breaks and the chart change nothing";
 
     // A record of an old year that cannot be counted stops the breaks, naming its row; the chart of the last

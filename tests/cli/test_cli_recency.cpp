@@ -107,6 +107,19 @@ TEST(CliRecency, BreaksLimitsAndTheChartOfAWrittenLogbook) {
     EXPECT_TRUE(svgText.contains("<svg")) << svgText.left(200).toStdString();
     EXPECT_TRUE(svgText.contains("Налёт за 2026 год"));
 
+    // Never over the logbook, into its backups or over a file of another kind.
+    const CliRun overBook = runCli({"chart", "--last-12", "--dir", book, "--png", file}, {}, 180000, env);
+    EXPECT_EQ(overBook.exitCode, 2);
+    EXPECT_TRUE(overBook.err.contains("это сама лётная книжка")) << overBook.err.toStdString();
+    writeFile(dir.filePath("notes.txt"), "заметки");
+    EXPECT_EQ(
+        runCli({"chart", "--last-12", "--dir", book, "--svg", dir.filePath("notes.txt")}, {}, 180000, env).exitCode, 2);
+    EXPECT_EQ(testfiles::contentOf(dir.filePath("notes.txt")), "заметки");
+    EXPECT_EQ(
+        runCli({"chart", "--last-12", "--dir", book, "--png", book + "/Backups/chart.png"}, {}, 180000, env).exitCode,
+        2);
+    EXPECT_EQ(runCli({"chart", "--last-12", "--dir", book, "--png", png}, {}, 180000, env).exitCode, 0)
+        << "an earlier chart is replaced";
     EXPECT_EQ(runCli({"chart", "--dir", book, "--png", png}, {}, 180000, env).exitCode, 2);
     EXPECT_EQ(runCli({"chart", "--year", "1999", "--dir", book, "--png", png}, {}, 180000, env).exitCode, 2);
     EXPECT_EQ(runCli({"recency", "--today", "завтра", "--dir", book}, {}, 180000, env).exitCode, 2);
