@@ -146,6 +146,10 @@ void frmGlavnaja::warnOfBreaks() {
         const totals::BreakLimits limits = totals::readBreakLimits(limitsFile);
         if (limits.isEmpty())
             return;
+        // The office may have to start first: the pilot sees why the cover waits.
+        ui_->lblBreaks->setText(QStringLiteral("Проверяются перерывы в полётах…"));
+        ui_->lblBreaks->show();
+        ui_->lblBreaks->repaint();
         const QList<totals::Entry> entries = totals::readBookEntries(program_.host(), program_.bookPath());
         warning = totals::warningLine(totals::judgeBreaks(totals::lastFlights(entries), limits, program_.today()));
     } catch (const Error& e) {
