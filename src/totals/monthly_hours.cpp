@@ -23,17 +23,17 @@ QString hoursText(double fractionOfDay) {
     return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QChar(u'0'));
 }
 
-HoursOfMonths hoursOfMonths(const QList<Entry>& entries, const QDate& from) {
-    const QDate first(from.year(), from.month(), 1);
-    const QDate end = first.addMonths(12);
+HoursOfMonths hoursOfMonths(const QList<Entry>& entries, const QDate& first) {
+    const QDate start(first.year(), first.month(), 1);
+    const QDate end = start.addMonths(12);
     HoursOfMonths out;
     for (int m = 0; m < 12; ++m)
-        out.months << MonthHours{first.addMonths(m)};
+        out.months << MonthHours{start.addMonths(m)};
     for (const Entry& e : entries) {
         if (e.isHeading())
             continue;
         const auto date = recordDate(e);
-        const bool inside = date && *date >= first && *date < end;
+        const bool inside = date && *date >= start && *date < end;
         if (!e.isRecord()) {
             if (!date || inside)
                 refuseUnreadable(e);
@@ -42,7 +42,7 @@ HoursOfMonths hoursOfMonths(const QList<Entry>& entries, const QDate& from) {
         if (!inside)
             continue;
         const std::array<double, 9> v = recordValues(e);
-        MonthHours& month = out.months[(date->year() - first.year()) * 12 + date->month() - first.month()];
+        MonthHours& month = out.months[(date->year() - start.year()) * 12 + date->month() - start.month()];
         (cellText(e.C) == u"Д" ? month.day : month.night) += v[1];
         month.smu += v[3];
         month.flights += v[0];

@@ -21,7 +21,8 @@ using testfiles::writeFile;
 namespace {
 
 QJsonObject lineOf(const QJsonObject& answer, const QJsonValue& type, const char* kind) {
-    for (const QJsonValue& v : answer["lines"].toArray()) {
+    const QJsonArray lines = answer["lines"].toArray();
+    for (const auto& v : lines) {
         const QJsonObject o = v.toObject();
         if (o["type"] == type && o["kind"].toString() == QLatin1String(kind))
             return o;
