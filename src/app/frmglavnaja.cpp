@@ -2,6 +2,7 @@
 
 #include "app/controlprogress.h"
 #include "app/frmabout.h"
+#include "app/frmbackups.h"
 #include "app/frmbreaks.h"
 #include "app/frmcheck.h"
 #include "app/frmresume.h"
@@ -57,6 +58,7 @@ frmGlavnaja::frmGlavnaja(Program& program) : program_(program), ui_(std::make_un
     connect(ui_->mnuSummaryBookItem, &QAction::triggered, this, &frmGlavnaja::mnuSummaryBookItem_Click);
     connect(ui_->mnuCheckBookItem, &QAction::triggered, this, &frmGlavnaja::mnuCheckBookItem_Click);
     connect(ui_->mnuBreaksItem, &QAction::triggered, this, &frmGlavnaja::mnuBreaksItem_Click);
+    connect(ui_->mnuBackupsItem, &QAction::triggered, this, &frmGlavnaja::mnuBackupsItem_Click);
     connect(ui_->mnuQuitItem, &QAction::triggered, this, &frmGlavnaja::mnuQuitItem_Click);
     connect(ui_->mnuAboutItem, &QAction::triggered, this, &frmGlavnaja::mnuAboutItem_Click);
     connect(ui_->mnuHelpItem, &QAction::triggered, this, &frmGlavnaja::mnuHelpItem_Click);
@@ -136,6 +138,8 @@ void frmGlavnaja::mnuQuitItem_Click() { program_.endProgram(); }
 void frmGlavnaja::mnuCheckBookItem_Click() { program_.checkForm().showAndCheck(); }
 
 void frmGlavnaja::mnuBreaksItem_Click() { program_.breaksForm().showAndRead(); }
+
+void frmGlavnaja::mnuBackupsItem_Click() { program_.backupsForm().showAndList(); }
 
 void frmGlavnaja::warnOfBreaks() {
     const QString limitsFile = totals::limitsPath(program_.bookDir());

@@ -38,6 +38,8 @@ public:
     void mnuQuitItem_Click();
     // The window "Проверка лётной книжки", which checks the logbook as it opens.
     void mnuCheckBookItem_Click();
+    // The window "Резервные копии лётной книжки".
+    void mnuBackupsItem_Click();
     // The window "Перерывы в полётах и налёт".
     void mnuBreaksItem_Click();
     // Once after start: when the pilot keeps limits of breaks in flying, the cover's warning line tells of

@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "app/frmabout.h"
+#include "app/frmbackups.h"
 #include "app/frmbreaks.h"
 #include "app/frmcheck.h"
 #include "app/frmexcel.h"
@@ -75,6 +76,12 @@ frmCheck& Program::checkForm() {
     if (!check_)
         check_ = std::make_unique<frmCheck>(*this);
     return *check_;
+}
+
+frmBackups& Program::backupsForm() {
+    if (!backups_)
+        backups_ = std::make_unique<frmBackups>(*this);
+    return *backups_;
 }
 
 frmBreaks& Program::breaksForm() {
@@ -178,8 +185,9 @@ bool Program::logbookStillShown() {
 void Program::endProgram() {
     ended_ = true;
     // The other forms first, the one that asked last, as the forms were unloaded one by one.
-    for (QWidget* w : std::initializer_list<QWidget*>{help_.get(), about_.get(), breaks_.get(), check_.get(),
-                                                      excel_.get(), glavnaja_.get(), smu_.get(), resume_.get()})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{help_.get(), about_.get(), backups_.get(), breaks_.get(), check_.get(),
+                                         excel_.get(), glavnaja_.get(), smu_.get(), resume_.get()})
         if (w != nullptr)
             w->hide();
     QCoreApplication::exit(0);

@@ -28,6 +28,7 @@ class frmResume;
 class frmAbout;
 class frmCheck;
 class frmBreaks;
+class frmBackups;
 class HelpWindow;
 
 struct ProgramOptions {
@@ -77,6 +78,7 @@ public:
     frmAbout& aboutForm();
     frmCheck& checkForm();
     frmBreaks& breaksForm();
+    frmBackups& backupsForm();
     HelpWindow& helpWindow();
     frmSMU* loadedShiftForm() const { return smu_.get(); }
     frmResume* loadedResumeForm() const { return resume_.get(); }
@@ -84,6 +86,7 @@ public:
     frmAbout* loadedAboutForm() const { return about_.get(); }
     frmCheck* loadedCheckForm() const { return check_.get(); }
     frmBreaks* loadedBreaksForm() const { return breaks_.get(); }
+    frmBackups* loadedBackupsForm() const { return backups_.get(); }
 
     // Every help request: the help window at context 23.
     void showHelp();
@@ -131,6 +134,7 @@ private:
     std::unique_ptr<frmAbout> about_;
     std::unique_ptr<frmCheck> check_;
     std::unique_ptr<frmBreaks> breaks_;
+    std::unique_ptr<frmBackups> backups_;
     std::unique_ptr<HelpWindow> help_;
 };
 

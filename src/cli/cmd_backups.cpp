@@ -4,6 +4,7 @@
 #include "common/error.h"
 #include "common/log.h"
 #include "logbook/book_change.h"
+#include "logbook/book_reading.h"
 #include "logbook/logbook.h"
 #include "logbook/record_layout.h"
 #include "spreadsheet/host.h"
@@ -17,31 +18,6 @@
 namespace korv::cli {
 
 namespace {
-
-namespace records = logbook::records;
-
-// The records a backup holds: the pairs of "Лист1" with a date in A, read in one block.
-int recordsIn(logbook::SpreadsheetHost& host, const QString& path) {
-    logbook::Workbook wb = host.openWorkbook(path);
-    int count = 0;
-    try {
-        logbook::Sheet s = wb.sheet(logbook::kSheet1);
-        const int last = s.lastUsedRow();
-        if (last >= records::kFirstRow) {
-            const QList<QVariantList> rows =
-                s.cells(records::kFirstRow, records::column::A, last, records::column::E).data();
-            for (int i = 0; i < rows.size(); i += records::kRowsPerRecord)
-                if (rows[i][records::column::A].typeId() == QMetaType::Double &&
-                    !rows[i][records::column::E].toString().isEmpty())
-                    ++count;
-        }
-    } catch (...) {
-        wb.close(logbook::CloseMode::Discard);
-        throw;
-    }
-    wb.close(logbook::CloseMode::Discard);
-    return count;
-}
 
 bool takeDir(const QStringList& args, int& i, QString& dir) {
     if (args[i] == u"--dir" && i + 1 < args.size()) {
@@ -80,7 +56,7 @@ int runBackups(const QStringList& args) {
         QJsonValue count = QJsonValue::Null;
         QString countText = QStringLiteral("не читается");
         try {
-            const int n = recordsIn(host, b.path);
+            const int n = logbook::recordCount(host, b.path);
             count = n;
             countText = QString::number(n);
         } catch (const Error& e) {

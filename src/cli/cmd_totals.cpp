@@ -1,4 +1,5 @@
 #include "cli/commands.h"
+#include "cli/period_words.h"
 #include "common/dialogs.h"
 #include "common/error.h"
 #include "common/flightdate.h"
@@ -157,23 +158,12 @@ int runTotals(const QStringList& args) {
     if (print && !pdf.isEmpty())
         return usage(QStringLiteral("--print и --pdf вместе не бывают"));
 
-    PeriodOption option = PeriodOption::None;
-    QString txtC, txtPo;
-    if (periodText == u"current-month")
-        option = PeriodOption::CurrentMonth;
-    else if (periodText == u"last-month")
-        option = PeriodOption::LastMonth;
-    else if (periodText == u"current-year")
-        option = PeriodOption::CurrentYear;
-    else if (periodText == u"last-year")
-        option = PeriodOption::LastYear;
-    else if (periodText.count(u'-') == 1) {
-        option = PeriodOption::FreePeriod;
-        txtC = periodText.section(u'-', 0, 0);
-        txtPo = periodText.section(u'-', 1, 1);
-    } else
+    const auto words = periodOfWords(periodText);
+    if (!words)
         return usage(periodText.isEmpty() ? QStringLiteral("нужен период (--period)")
                                           : QStringLiteral("непонятный период «") + periodText.left(32) + u'»');
+    const PeriodOption option = words->option;
+    const QString txtC = words->txtC, txtPo = words->txtPo;
     QDate today = QDate::currentDate();
     if (!todayText.isEmpty()) {
         const auto d = parseFlightDate(todayText);

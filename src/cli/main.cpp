@@ -36,6 +36,9 @@ const std::array kCommands{
     Command{"chart", korv::cli::runChart,
             "chart (--year ГГГГ | --last-12) [--today ДД.ММ.ГГ] [--dir PATH] (--png FILE | --svg FILE) [--json]\n"
             "                                               график налёта по месяцам; ничего не меняет"},
+    Command{"export", korv::cli::runExport,
+            "export (--csv FILE|- | --json FILE|-) [--period ПЕРИОД | --all] [--today ДД.ММ.ГГ] [--dir PATH]\n"
+            "                                               записи за период в CSV или JSON; ничего не меняет"},
 };
 
 void usage(QTextStream& to) {

@@ -52,6 +52,26 @@ SheetSnapshot readSheetSnapshot(SpreadsheetHost& host, const QString& bookPath) 
     return snapshot;
 }
 
+int recordCount(SpreadsheetHost& host, const QString& path) {
+    Workbook wb = host.openWorkbook(path);
+    int count = 0;
+    try {
+        const Sheet s = wb.sheet(kSheet1);
+        const int last = s.lastUsedRow();
+        if (last >= records::kFirstRow) {
+            const QList<QVariantList> rows = s.cells(records::kFirstRow, column::A, last, column::E).data();
+            for (int i = 0; i < rows.size(); i += records::kRowsPerRecord)
+                if (rows[i][column::A].typeId() == QMetaType::Double && !rows[i][column::E].toString().isEmpty())
+                    ++count;
+        }
+    } catch (...) {
+        wb.close(CloseMode::Discard);
+        throw;
+    }
+    wb.close(CloseMode::Discard);
+    return count;
+}
+
 QList<ExpectedCaption> expectedCaptions() {
     QList<ExpectedCaption> out;
     for (const HeaderCaption& c : headerCaptions())

@@ -25,6 +25,10 @@ struct SheetSnapshot {
 // Error::FileNotFound naming it; a file the office cannot open as a workbook with "Лист1", Error::BadWorkbook.
 SheetSnapshot readSheetSnapshot(SpreadsheetHost& host, const QString& bookPath);
 
+// The records a logbook file (a backup) holds: the pairs of "Лист1" with a date in A and an exercise in E,
+// read in one block. A file that is no workbook with "Лист1" is Error::BadWorkbook.
+int recordCount(SpreadsheetHost& host, const QString& path);
+
 // The captions of rows 1-6 as a new logbook writes them, for the check to compare with.
 QList<ExpectedCaption> expectedCaptions();
 

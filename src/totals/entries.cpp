@@ -39,7 +39,10 @@ QList<Entry> entriesFromBlock(const QList<QVariantList>& rows) {
         e.H = cellAt(r, column::H);
         e.I = cellAt(r, column::I);
         e.J = cellAt(r, column::J);
+        e.K = cellAt(r, column::K);
+        e.L = cellAt(r, column::L);
         e.O = cellAt(r, column::O);
+        e.P = cellAt(r, column::P);
         e.Q = cellAt(r, column::Q);
         e.R = cellAt(r, column::R);
         e.S = cellAt(r, column::S);

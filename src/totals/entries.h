@@ -22,7 +22,7 @@ struct Entry {
     int row = 0; // zero-based sheet row of the entry's first row
     logbook::PairKind kind = logbook::PairKind::Record;
     int column = -1; // an unreadable pair: the column that makes it so (logbook::SheetPair)
-    QVariant A, B, C, D, E, F, G, H, I, J, O, Q, R, S;
+    QVariant A, B, C, D, E, F, G, H, I, J, K, L, O, P, Q, R, S;
 
     bool isRecord() const { return kind == logbook::PairKind::Record; }
     bool isHeading() const { return kind == logbook::PairKind::Heading; }

@@ -91,8 +91,8 @@ TEST(MainForm, HasEveryMenuEntry) {
     EXPECT_EQ(mode->title(), "Режим работы");
     EXPECT_EQ(show->title(), "Просмотр");
     EXPECT_EQ(help->title(), "Справка");
-    EXPECT_EQ(actionTexts(mode),
-              (QStringList{"Просмотр", "Заполнение", "Подбить итоги за...", "Проверка лётной книжки", "Выход"}));
+    EXPECT_EQ(actionTexts(mode), (QStringList{"Просмотр", "Заполнение", "Подбить итоги за...", "Проверка лётной книжки",
+                                              "Резервные копии", "Выход"}));
     EXPECT_EQ(actionTexts(show), (QStringList{"подённого налёта", "последних итогов", "Перерывы и налёт"}));
     EXPECT_EQ(actionTexts(help), (QStringList{"о программе", "помощь"}));
     for (QAction* a : mode->actions())

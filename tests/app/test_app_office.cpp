@@ -4,6 +4,7 @@
 // and of a period without records, and of two aircraft types; a missing logbook and a Calc closed by hand are said and
 // the program goes on.
 
+#include "app/frmbackups.h"
 #include "app/frmbreaks.h"
 #include "app/frmcheck.h"
 #include "app/frmexcel.h"
@@ -645,4 +646,62 @@ TEST(EndToEnd, TheBreaksWindowAndTheCoverWarningFromThePilotsLimits) {
     main.warnOfBreaks();
     EXPECT_TRUE(warning->text().startsWith("Перерывы в полётах не проверены: В строке 21"))
         << warning->text().toStdString();
+}
+
+TEST(EndToEnd, TheBackupsWindowListsAndRestoresBehindAQuestion) {
+    apptest::TestProgram t(QDate(2026, 12, 8), profile());
+    frmGlavnaja& main = t.program->mainForm();
+    main.show();
+    ASSERT_NO_FATAL_FAILURE(makeLogbook(t, main));
+    for (const testflights::Flight& f : {testflights::Flight{{2026, 12, 1}, "Упр.  7 КП", "Д", "П", 1, 50},
+                                         testflights::Flight{{2026, 12, 2}, "Упр.  7 КП", "Д", "П", 1, 60}})
+        korv::flight::WriteFlightRecord(t.program->host(), t.program->bookPath(), testflights::recordOf(f));
+    const QByteArray twoRecords = fileBytes(t.program->bookPath());
+
+    main.findChild<QAction*>("mnuBackupsItem")->trigger();
+    frmBackups* backups = t.program->loadedBackupsForm();
+    ASSERT_NE(backups, nullptr);
+    EXPECT_EQ(backups->windowTitle(), "Резервные копии лётной книжки");
+    backups->listBackups();
+    ASSERT_GE(backups->backups().size(), 1);
+    auto* table = child<QTableWidget>(backups, "tblBackups");
+    EXPECT_EQ(table->rowCount(), backups->backups().size());
+    // The newest: the logbook before its second record.
+    EXPECT_EQ(table->item(0, 1)->text(), "1");
+    for (int i = 1; i < backups->backups().size(); ++i)
+        EXPECT_GE(backups->backups()[i - 1].time, backups->backups()[i].time) << "newest first";
+    apptest::saveScreenshot(backups, QStringLiteral("frmBackups"));
+
+    // "No" changes nothing.
+    t.dialogs.answers = {false};
+    EXPECT_FALSE(backups->restore(0));
+    EXPECT_EQ(fileBytes(t.program->bookPath()), twoRecords);
+    const auto& asked = t.dialogs.boxes.back();
+    EXPECT_EQ(asked.kind, "question");
+    EXPECT_TRUE(asked.text.contains(t.program->bookPath()));
+    EXPECT_TRUE(asked.text.contains(backups->backups()[0].path)) << asked.text.toStdString();
+
+    // Held on another machine, and the pilot does not take the lock as left behind: refused, nothing changed.
+    const QString foreign = t.program->bookDir() + "/.~lock.Korvelanta.xls#";
+    {
+        QFile f(foreign);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Иван Петров,ivan,hangar-pc,07.12.2026 15:12,file:///home/ivan/.config/libreoffice/4;");
+    }
+    t.dialogs.answers = {true, false};
+    EXPECT_FALSE(backups->restore(0));
+    EXPECT_EQ(fileBytes(t.program->bookPath()), twoRecords);
+    EXPECT_TRUE(t.dialogs.boxes.back().text.startsWith("Лётная книжка не восстановлена, ничего не изменено."))
+        << t.dialogs.boxes.back().text.toStdString();
+    QFile::remove(foreign);
+
+    // Yes: the backup is the logbook, the logbook it replaced a backup of its own.
+    const qsizetype before = backups->backups().size();
+    const QByteArray restored = fileBytes(backups->backups()[0].path);
+    t.dialogs.answers = {true};
+    EXPECT_TRUE(backups->restore(0));
+    EXPECT_EQ(fileBytes(t.program->bookPath()), restored);
+    EXPECT_EQ(backups->backups().size(), before + 1);
+    EXPECT_EQ(fileBytes(backups->backups()[0].path), twoRecords);
+    EXPECT_TRUE(t.dialogs.boxes.back().text.startsWith("Лётная книжка восстановлена из резервной копии"));
 }

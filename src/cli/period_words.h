@@ -1,0 +1,25 @@
+#pragma once
+
+// The period of a command as the CLI spells it: current-month, last-month, current-year, last-year or
+// ДД.ММ.ГГ-ДД.ММ.ГГ, as the totals take them.
+
+#include "totals/period.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace korv::cli {
+
+struct PeriodWords {
+    totals::PeriodOption option = totals::PeriodOption::None;
+    QString txtC, txtPo; // the free period's dates as typed
+};
+
+// The words read; nothing for anything else.
+std::optional<PeriodWords> periodOfWords(const QString& text);
+
+// The usage's spelling of the words.
+inline const char* const kPeriodWords = "current-month|last-month|current-year|last-year|ДД.ММ.ГГ-ДД.ММ.ГГ";
+
+} // namespace korv::cli

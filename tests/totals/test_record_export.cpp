@@ -1,0 +1,94 @@
+// The records for export without an office: the seventeen fields of a record counted by hand, the CSV's
+// quoting, a period as the totals take it, and what cannot be read refused.
+
+#include "common/error.h"
+#include "support/sheet_rows.h"
+#include "totals/record_export.h"
+
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+using namespace korv;
+using namespace korv::totals;
+using korv::test::Rows;
+using korv::test::serial;
+namespace column = korv::logbook::records::column;
+
+namespace {
+
+// Two months of records under their headings; the second record carries every field.
+QList<Entry> twoMonths() {
+    Rows r;
+    r.heading(7, "Октябрь  2026 г.");
+    r.record(9, serial(2026, 10, 30));
+    r.heading(11, "Ноябрь  2026 г.");
+    r.record(13, serial(2026, 11, 2), QString("Упр. 94 полёт, по кругу \"низко\""));
+    r.set(13, column::D, QString("И")).set(13, column::F, 3.0).set(13, column::H, QString("0:20"));
+    r.set(13, column::J, 10 / 1440.0).set(13, column::K, QString("max")).set(13, column::L, 8.0);
+    r.set(13, column::O, 1.0).set(13, column::P, QString("ОСП")).set(13, column::Q, 2.0);
+    r.set(13, column::R, QString("2")).set(13, column::C, QString("Н"));
+    r.record(15, QString("03.11.26"));
+    return entriesFromBlock(r.rows);
+}
+
+} // namespace
+
+TEST(RecordExport, EveryFieldOfARecordAsCountedByHand) {
+    EXPECT_EQ(exportHeader().join(u','),
+              "дата,тип,время суток,сидение,упражнение,полётов,налёт,в закрытой кабине,в СМУ,в облаках,высота,"
+              "метеоусловия,взлётов при минимуме,система,заходов,посадок,посадок при минимуме");
+    const QList<Entry> records = exportedRecords(twoMonths(), std::nullopt);
+    ASSERT_EQ(records.size(), 3); // the headings are never records
+    EXPECT_EQ(exportFields(records[1]),
+              (QStringList{"02.11.2026", "Л-39", "Н", "И", "Упр. 94 полёт, по кругу \"низко\"", "3", "1:25", "0:20", "",
+                           "0:10", "max", "8", "1", "ОСП", "2", "2", ""}));
+    EXPECT_EQ(exportFields(records[2])[0], "03.11.2026"); // a date typed as text
+    const QString csv = exportCsv(records);
+    const QStringList lines = csv.split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 5); // header, three records, the empty rest after the last CRLF
+    EXPECT_EQ(lines[2],
+              "02.11.2026,Л-39,Н,И,\"Упр. 94 полёт, по кругу \"\"низко\"\"\",3,1:25,0:20,,0:10,max,8,1,ОСП,2,2,");
+    EXPECT_EQ(lines[4], "");
+
+    const QJsonArray json = exportJson(records);
+    ASSERT_EQ(json.size(), 3);
+    const QJsonObject o = json[1].toObject();
+    EXPECT_EQ(o["row"].toInt(), 13);
+    EXPECT_EQ(o["date"].toString(), "02.11.2026");
+    EXPECT_EQ(o["flightTime"].toString(), "1:25");
+    EXPECT_EQ(o["exercise"].toString(), "Упр. 94 полёт, по кругу \"низко\"");
+    EXPECT_EQ(o.size(), 18);
+}
+
+TEST(RecordExport, CsvQuotingAsTheRfcSays) {
+    EXPECT_EQ(csvLine({"a", "b"}), "a,b\r\n");
+    EXPECT_EQ(csvLine({"a,b", "c"}), "\"a,b\",c\r\n");
+    EXPECT_EQ(csvLine({"две\nстроки", "\"x\""}), "\"две\nстроки\",\"\"\"x\"\"\"\r\n");
+    EXPECT_EQ(csvLine({"", ""}), ",\r\n");
+}
+
+TEST(RecordExport, APeriodTakesWhatItsTotalsTakeAndNothingElse) {
+    PeriodState november;
+    ASSERT_FALSE(SetPeriod(november, PeriodOption::CurrentMonth, QDate(2026, 11, 20), {}, {}));
+    const QList<Entry> records = exportedRecords(twoMonths(), november);
+    ASSERT_EQ(records.size(), 2);
+    EXPECT_EQ(records[0].row + 1, 13);
+    PeriodState free;
+    ASSERT_FALSE(SetPeriod(free, PeriodOption::FreePeriod, QDate(2026, 12, 1), "30.10.26", "02.11.26"));
+    EXPECT_EQ(exportedRecords(twoMonths(), free).size(), 2);
+
+    // A record whose time is a word is refused naming its row, as the totals refuse it.
+    Rows bad;
+    bad.record(7, serial(2026, 11, 2)).set(7, column::G, QString("долго"));
+    const QList<Entry> badRecords = exportedRecords(entriesFromBlock(bad.rows), std::nullopt);
+    try {
+        exportCsv(badRecords);
+        FAIL() << "a time that is a word was exported";
+    } catch (const Error& e) {
+        EXPECT_TRUE(e.description().contains("строке 7")) << e.description().toStdString();
+    }
+    Rows unreadable;
+    unreadable.record(7, serial(2026, 11, 2)).set(9, column::A, QString("вчера"));
+    EXPECT_THROW(exportedRecords(entriesFromBlock(unreadable.rows), std::nullopt), Error);
+}
