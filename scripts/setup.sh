@@ -13,7 +13,7 @@ packages=(
   xvfb xauth xdotool procps
   clang-format clang-tidy
   qt6-translations-l10n libqt6svg6 hardinfo
-  dpkg-dev lintian desktop-file-utils appstream scdoc fakeroot file
+  dpkg-dev lintian desktop-file-utils appstream scdoc fakeroot file poppler-utils
 )
 
 missing=()

@@ -5,6 +5,7 @@
 #include "app/frmbackups.h"
 #include "app/frmbreaks.h"
 #include "app/frmcheck.h"
+#include "app/frmpages.h"
 #include "app/frmresume.h"
 #include "app/frmsmu.h"
 #include "app/icon.h"
@@ -59,6 +60,7 @@ frmGlavnaja::frmGlavnaja(Program& program) : program_(program), ui_(std::make_un
     connect(ui_->mnuCheckBookItem, &QAction::triggered, this, &frmGlavnaja::mnuCheckBookItem_Click);
     connect(ui_->mnuBreaksItem, &QAction::triggered, this, &frmGlavnaja::mnuBreaksItem_Click);
     connect(ui_->mnuBackupsItem, &QAction::triggered, this, &frmGlavnaja::mnuBackupsItem_Click);
+    connect(ui_->mnuPagesItem, &QAction::triggered, this, &frmGlavnaja::mnuPagesItem_Click);
     connect(ui_->mnuQuitItem, &QAction::triggered, this, &frmGlavnaja::mnuQuitItem_Click);
     connect(ui_->mnuAboutItem, &QAction::triggered, this, &frmGlavnaja::mnuAboutItem_Click);
     connect(ui_->mnuHelpItem, &QAction::triggered, this, &frmGlavnaja::mnuHelpItem_Click);
@@ -140,6 +142,13 @@ void frmGlavnaja::mnuCheckBookItem_Click() { program_.checkForm().showAndCheck()
 void frmGlavnaja::mnuBreaksItem_Click() { program_.breaksForm().showAndRead(); }
 
 void frmGlavnaja::mnuBackupsItem_Click() { program_.backupsForm().showAndList(); }
+
+void frmGlavnaja::mnuPagesItem_Click() {
+    frmPages& pages = program_.pagesForm();
+    pages.show();
+    pages.raise();
+    pages.activateWindow();
+}
 
 void frmGlavnaja::warnOfBreaks() {
     const QString limitsFile = totals::limitsPath(program_.bookDir());

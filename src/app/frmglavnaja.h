@@ -38,6 +38,8 @@ public:
     void mnuQuitItem_Click();
     // The window "Проверка лётной книжки", which checks the logbook as it opens.
     void mnuCheckBookItem_Click();
+    // The dialog "Печать подённого налёта".
+    void mnuPagesItem_Click();
     // The window "Резервные копии лётной книжки".
     void mnuBackupsItem_Click();
     // The window "Перерывы в полётах и налёт".

@@ -6,6 +6,7 @@
 #include "app/frmcheck.h"
 #include "app/frmexcel.h"
 #include "app/frmglavnaja.h"
+#include "app/frmpages.h"
 #include "app/frmresume.h"
 #include "app/frmsmu.h"
 #include "app/helpwindow.h"
@@ -82,6 +83,12 @@ frmBackups& Program::backupsForm() {
     if (!backups_)
         backups_ = std::make_unique<frmBackups>(*this);
     return *backups_;
+}
+
+frmPages& Program::pagesForm() {
+    if (!pages_)
+        pages_ = std::make_unique<frmPages>(*this);
+    return *pages_;
 }
 
 frmBreaks& Program::breaksForm() {
@@ -187,7 +194,7 @@ void Program::endProgram() {
     // The other forms first, the one that asked last, as the forms were unloaded one by one.
     for (QWidget* w :
          std::initializer_list<QWidget*>{help_.get(), about_.get(), backups_.get(), breaks_.get(), check_.get(),
-                                         excel_.get(), glavnaja_.get(), smu_.get(), resume_.get()})
+                                         pages_.get(), excel_.get(), glavnaja_.get(), smu_.get(), resume_.get()})
         if (w != nullptr)
             w->hide();
     QCoreApplication::exit(0);

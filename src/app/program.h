@@ -29,6 +29,7 @@ class frmAbout;
 class frmCheck;
 class frmBreaks;
 class frmBackups;
+class frmPages;
 class HelpWindow;
 
 struct ProgramOptions {
@@ -79,6 +80,7 @@ public:
     frmCheck& checkForm();
     frmBreaks& breaksForm();
     frmBackups& backupsForm();
+    frmPages& pagesForm();
     HelpWindow& helpWindow();
     frmSMU* loadedShiftForm() const { return smu_.get(); }
     frmResume* loadedResumeForm() const { return resume_.get(); }
@@ -87,6 +89,7 @@ public:
     frmCheck* loadedCheckForm() const { return check_.get(); }
     frmBreaks* loadedBreaksForm() const { return breaks_.get(); }
     frmBackups* loadedBackupsForm() const { return backups_.get(); }
+    frmPages* loadedPagesForm() const { return pages_.get(); }
 
     // Every help request: the help window at context 23.
     void showHelp();
@@ -135,6 +138,7 @@ private:
     std::unique_ptr<frmCheck> check_;
     std::unique_ptr<frmBreaks> breaks_;
     std::unique_ptr<frmBackups> backups_;
+    std::unique_ptr<frmPages> pages_;
     std::unique_ptr<HelpWindow> help_;
 };
 

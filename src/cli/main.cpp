@@ -36,6 +36,9 @@ const std::array kCommands{
     Command{"chart", korv::cli::runChart,
             "chart (--year ГГГГ | --last-12) [--today ДД.ММ.ГГ] [--dir PATH] (--png FILE | --svg FILE) [--json]\n"
             "                                               график налёта по месяцам; ничего не меняет"},
+    Command{"pages", korv::cli::runPages,
+            "pages (--period ПЕРИОД | --all) [--today ДД.ММ.ГГ] [--dir PATH] (--pdf FILE | --print)\n"
+            "                                               страницы лётной книжки за период: PDF или печать"},
     Command{"export", korv::cli::runExport,
             "export (--csv FILE|- | --json FILE|-) [--period ПЕРИОД | --all] [--today ДД.ММ.ГГ] [--dir PATH]\n"
             "                                               записи за период в CSV или JSON; ничего не меняет"},

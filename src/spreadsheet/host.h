@@ -80,6 +80,16 @@ struct PageSetup {
     friend bool operator==(const PageSetup&, const PageSetup&) = default;
 };
 
+// A sheet's printed pages of the program's own: A4 landscape, the top rows repeated on every page, and a
+// footer of its own instead of the office's ("Page 1"). In the footer texts "#N" stands for the page's
+// number and "#M" for the number of pages.
+struct PageLayout {
+    int fitPagesWide = 1; // scaled to this many pages across
+    int repeatedRows = 0; // rows 1..N printed at the top of every page
+    QString footerLeft;   // e.g. "Лётная книжка — стр. #N из #M"
+    QString footerRight;  // e.g. the period
+};
+
 class SpreadsheetHost;
 class Workbook;
 class Sheet;
@@ -211,6 +221,8 @@ public:
     // The page style of the sheet (shared by the sheets that use the same style).
     void setPageSetup(const PageSetup& setup);
     PageSetup pageSetup() const;
+    // The program's own pages (PageLayout): no header, its footer, A4 landscape, repeated rows.
+    void setPageLayout(const PageLayout& layout);
     void clearPrintArea();
     QString printArea() const; // "" when none
 

@@ -93,7 +93,8 @@ TEST(MainForm, HasEveryMenuEntry) {
     EXPECT_EQ(help->title(), "Справка");
     EXPECT_EQ(actionTexts(mode), (QStringList{"Просмотр", "Заполнение", "Подбить итоги за...", "Проверка лётной книжки",
                                               "Резервные копии", "Выход"}));
-    EXPECT_EQ(actionTexts(show), (QStringList{"подённого налёта", "последних итогов", "Перерывы и налёт"}));
+    EXPECT_EQ(actionTexts(show),
+              (QStringList{"подённого налёта", "последних итогов", "Перерывы и налёт", "печать подённого налёта…"}));
     EXPECT_EQ(actionTexts(help), (QStringList{"о программе", "помощь"}));
     for (QAction* a : mode->actions())
         EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();

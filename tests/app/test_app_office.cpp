@@ -9,6 +9,7 @@
 #include "app/frmcheck.h"
 #include "app/frmexcel.h"
 #include "app/frmglavnaja.h"
+#include "app/frmpages.h"
 #include "app/frmresume.h"
 #include "app/frmsmu.h"
 #include "app_test_support.h"
@@ -704,4 +705,51 @@ TEST(EndToEnd, TheBackupsWindowListsAndRestoresBehindAQuestion) {
     EXPECT_EQ(backups->backups().size(), before + 1);
     EXPECT_EQ(fileBytes(backups->backups()[0].path), twoRecords);
     EXPECT_TRUE(t.dialogs.boxes.back().text.startsWith("Лётная книжка восстановлена из резервной копии"));
+}
+
+TEST(EndToEnd, TheLogbooksPagesPrintedAndKeptAsPdfFromACopy) {
+    apptest::TestProgram t(QDate(2026, 12, 8), profile());
+    frmGlavnaja& main = t.program->mainForm();
+    main.show();
+    ASSERT_NO_FATAL_FAILURE(makeLogbook(t, main));
+    for (const testflights::Flight& f : {testflights::Flight{{2026, 10, 1}, "Упр.  7 КП", "Д", "П", 1, 50},
+                                         testflights::Flight{{2026, 11, 2}, "Упр.  7 КП", "Д", "П", 1, 60},
+                                         testflights::Flight{{2026, 12, 3}, "Упр.  7 КП", "Д", "П", 1, 70}})
+        korv::flight::WriteFlightRecord(t.program->host(), t.program->bookPath(), testflights::recordOf(f));
+    const QByteArray before = fileBytes(t.program->bookPath());
+
+    main.findChild<QAction*>("mnuPagesItem")->trigger();
+    frmPages* pages = t.program->loadedPagesForm();
+    ASSERT_NE(pages, nullptr);
+    EXPECT_TRUE(pages->isVisible());
+    EXPECT_EQ(pages->windowTitle(), "Печать подённого налёта");
+    apptest::saveScreenshot(pages, QStringLiteral("frmPages"));
+
+    // The last month, kept as a PDF.
+    child<QRadioButton>(pages, "optLastMonth")->setChecked(true);
+    const QString pdf = apptest::screenshotDir() + "/pages_november.pdf";
+    QFile::remove(pdf);
+    pages->askFile = [&] { return pdf; };
+    EXPECT_TRUE(pages->savePdf());
+    EXPECT_EQ(fileBytes(pdf).left(5), "%PDF-");
+    EXPECT_EQ(child<QLabel>(pages, "lblStatus")->text(), "Записей на страницах: 1. Сохранены в " + pdf + ".");
+
+    // Never over the logbook.
+    pages->askFile = [&] { return t.program->bookPath(); };
+    EXPECT_FALSE(pages->savePdf());
+    EXPECT_TRUE(t.dialogs.boxes.back().text.startsWith("Страницы не сохранены: "));
+
+    // The whole logbook to the printer.
+    FakeLp lp;
+    child<QRadioButton>(pages, "optAll")->setChecked(true);
+    EXPECT_TRUE(pages->printPages());
+    EXPECT_EQ(lp.head(), "%PDF-");
+
+    // A free period in the wrong order is refused before anything is made.
+    child<QLineEdit>(pages, "txtC")->setText("31.12.26");
+    child<QLineEdit>(pages, "txtPo")->setText("01.12.26");
+    child<QRadioButton>(pages, "optPeriod")->setChecked(true);
+    EXPECT_FALSE(pages->printPages());
+    EXPECT_EQ(t.dialogs.boxes.back().title, "Период");
+    EXPECT_EQ(fileBytes(t.program->bookPath()), before) << "the pages change nothing";
 }

@@ -4,15 +4,24 @@
 #include "spreadsheet/measures.h"
 #include "spreadsheet/uno/handles.h"
 
+#include <QRegularExpression>
+
+#include <com/sun/star/awt/Size.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
 #include <com/sun/star/container/XNamed.hpp>
+#include <com/sun/star/lang/XMultiServiceFactory.hpp>
+#include <com/sun/star/sheet/XCellRangeAddressable.hpp>
 #include <com/sun/star/sheet/XCellRangeMovement.hpp>
+#include <com/sun/star/sheet/XHeaderFooterContent.hpp>
 #include <com/sun/star/sheet/XPrintAreas.hpp>
 #include <com/sun/star/sheet/XSheetCellCursor.hpp>
 #include <com/sun/star/sheet/XUsedAreaCursor.hpp>
 #include <com/sun/star/style/XStyleFamiliesSupplier.hpp>
 #include <com/sun/star/table/CellContentType.hpp>
 #include <com/sun/star/table/XColumnRowRange.hpp>
+#include <com/sun/star/text/XText.hpp>
+#include <com/sun/star/text/XTextContent.hpp>
+#include <com/sun/star/text/XTextCursor.hpp>
 
 using namespace com::sun::star;
 
@@ -183,6 +192,77 @@ void Sheet::setPageSetup(const PageSetup& setup) {
         p["ScaleToPagesX"] <<= sal_Int16(setup.fitPagesWide);
         p["ScaleToPagesY"] <<= sal_Int16(setup.fitPagesTall);
         setProperties(pageStyleOf(*d), p);
+    });
+}
+
+namespace {
+
+// Puts `text` into a footer part, "#N" and "#M" as the page number and page count fields.
+void fillFooterPart(const Reference<lang::XMultiServiceFactory>& factory, const Reference<text::XText>& part,
+                    const QString& text) {
+    part->setString(OUString());
+    const Reference<text::XTextCursor> cursor = part->createTextCursor();
+    const Reference<text::XTextRange> at(cursor, UNO_QUERY_THROW);
+    QString rest = text;
+    while (!rest.isEmpty()) {
+        const qsizetype field = rest.indexOf(QRegularExpression(QStringLiteral("#[NM]")));
+        const QString plain = field < 0 ? rest : rest.left(field);
+        if (!plain.isEmpty())
+            part->insertString(at, toOU(plain), false);
+        if (field < 0)
+            break;
+        const bool count = rest[field + 1] == u'M';
+        const Reference<text::XTextContent> content(
+            factory->createInstance(count ? OUString("com.sun.star.text.TextField.PageCount")
+                                          : OUString("com.sun.star.text.TextField.PageNumber")),
+            UNO_QUERY_THROW);
+        part->insertTextContent(at, content, false);
+        rest = rest.mid(field + 2);
+    }
+}
+
+} // namespace
+
+void Sheet::setPageLayout(const PageLayout& layout) {
+    onSheet(d, QStringLiteral("страницы лётной книжки"), [&] {
+        const Reference<beans::XPropertySet> style = pageStyleOf(*d);
+        PropertyMap p;
+        p["HeaderIsOn"] <<= false;
+        p["FooterIsOn"] <<= true;
+        p["FooterIsShared"] <<= true;
+        p["IsLandscape"] <<= true;
+        p["Size"] <<= awt::Size(29700, 21000); // A4 across, 1/100 mm
+        p["LeftMargin"] <<= sal_Int32(1000);
+        p["RightMargin"] <<= sal_Int32(1000);
+        p["TopMargin"] <<= sal_Int32(1000);
+        p["BottomMargin"] <<= sal_Int32(800);
+        p["ScaleToPagesX"] <<= sal_Int16(layout.fitPagesWide);
+        p["ScaleToPagesY"] <<= sal_Int16(0);
+        setProperties(style, p);
+
+        const Reference<lang::XMultiServiceFactory> factory(d->book->doc, UNO_QUERY_THROW);
+        Reference<sheet::XHeaderFooterContent> footer;
+        style->getPropertyValue("RightPageFooterContent") >>= footer;
+        if (!footer.is())
+            throw uno::RuntimeException("no footer content");
+        fillFooterPart(factory, footer->getLeftText(), layout.footerLeft);
+        fillFooterPart(factory, footer->getCenterText(), QString());
+        fillFooterPart(factory, footer->getRightText(), layout.footerRight);
+        style->setPropertyValue("RightPageFooterContent", Any(footer));
+        style->setPropertyValue("LeftPageFooterContent", Any(footer));
+
+        const Reference<sheet::XPrintAreas> areas(d->sheet, UNO_QUERY_THROW);
+        areas->setPrintTitleColumns(false);
+        areas->setPrintTitleRows(layout.repeatedRows > 0);
+        if (layout.repeatedRows > 0) {
+            table::CellRangeAddress rows;
+            rows.Sheet = Reference<sheet::XCellRangeAddressable>(d->sheet, UNO_QUERY_THROW)->getRangeAddress().Sheet;
+            rows.StartColumn = 0;
+            rows.EndColumn = 0;
+            rows.StartRow = 0;
+            rows.EndRow = layout.repeatedRows - 1;
+            areas->setTitleRows(rows);
+        }
     });
 }
 

@@ -1,0 +1,105 @@
+#include "cli/commands.h"
+#include "cli/period_words.h"
+#include "cli/view_support.h"
+#include "common/error.h"
+#include "common/log.h"
+#include "logbook/logbook.h"
+#include "spreadsheet/host.h"
+#include "totals/logbook_pages.h"
+#include "totals/printing.h"
+#include "totals/totals_run.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+namespace korv::cli {
+
+int runPages(const QStringList& args) {
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const auto usage = [&](const QString& why) {
+        err << "korvelanta-cli pages: " << why << '\n'
+            << "Использование: korvelanta-cli pages (--period " << kPeriodWords
+            << " | --all) [--today ДД.ММ.ГГ] [--dir PATH] (--pdf FILE | --print)\n";
+        return 2;
+    };
+    QString dir, todayText, periodText, pdf;
+    bool all = false, print = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (a == u"--dir" && hasValue)
+            dir = args[++i];
+        else if (a == u"--today" && hasValue)
+            todayText = args[++i];
+        else if (a == u"--period" && hasValue)
+            periodText = args[++i];
+        else if (a == u"--all")
+            all = true;
+        else if (a == u"--pdf" && hasValue)
+            pdf = QDir::current().absoluteFilePath(args[++i]);
+        else if (a == u"--print")
+            print = true;
+        else
+            return usage(QStringLiteral("неизвестный аргумент «") + a.left(32) + u'»');
+    }
+    if (all == !periodText.isEmpty())
+        return usage(QStringLiteral("нужен ровно один из --period ПЕРИОД и --all"));
+    if (print == !pdf.isEmpty())
+        return usage(QStringLiteral("нужен ровно один из --pdf FILE и --print"));
+    const auto today = todayOf(todayText);
+    if (!today)
+        return usage(QStringLiteral("--today не дата вида ДД.ММ.ГГ: «") + todayText.left(32) + u'»');
+    std::optional<totals::PeriodState> period;
+    if (!all) {
+        const auto words = periodOfWords(periodText);
+        if (!words)
+            return usage(QStringLiteral("непонятный период «") + periodText.left(32) + u'»');
+        totals::PeriodState state;
+        if (const auto refused = totals::SetPeriod(state, words->option, *today, words->txtC, words->txtPo))
+            return usage(*refused);
+        period = state;
+    }
+    dir = folderOfRun(dir, QStringLiteral("pages"));
+    const QString book = logbook::bookPath(dir);
+    if (!pdf.isEmpty()) {
+        if (const QString why = totals::pdfTargetRefusal(pdf, book); !why.isEmpty())
+            return usage(QStringLiteral("--pdf: ") + why);
+    }
+
+    QTemporaryDir scratch;
+    const QString rendered = print ? scratch.filePath(QStringLiteral("Страницы лётной книжки.pdf")) : pdf;
+    totals::PagesOutcome outcome;
+    try {
+        logbook::SpreadsheetHost host;
+        outcome = totals::writeLogbookPages(host, book, period, rendered);
+    } catch (const Error& e) {
+        log::error(QStringLiteral("korvelanta-cli pages"), e);
+        err << "korvelanta-cli pages: страницы не сделаны: " << e.description() << '\n';
+        return 1;
+    }
+    if (outcome.end == totals::PagesEnd::EmptyLogbook) {
+        err << "korvelanta-cli pages: " << totals::text::kEmpty << '\n';
+        return 1;
+    }
+    if (outcome.end == totals::PagesEnd::NoRecords) {
+        err << "korvelanta-cli pages: " << totals::text::kNoRecords << '\n';
+        return 1;
+    }
+    if (print) {
+        const totals::PagesPrinted printed = totals::printPages(rendered, book);
+        if (!printed.printed) {
+            err << "korvelanta-cli pages: страницы не отпечатаны (" << printed.detail << ")"
+                << (printed.kept.isEmpty() ? QString() : QStringLiteral("; они сохранены в ") + printed.kept) << '\n';
+            return 1;
+        }
+        out << "Страницы лётной книжки отправлены на печать: записей " << outcome.records << '\n';
+        return 0;
+    }
+    out << "Страницы лётной книжки сохранены в " << pdf << ": записей " << outcome.records << '\n';
+    return 0;
+}
+
+} // namespace korv::cli
