@@ -23,7 +23,7 @@ QStringList exportKeys();
 // One record's fields as text: the date dd.mm.yyyy, times h:mm (a time typed as text as the time it says),
 // counts as whole numbers, the other cells as they stand; an empty cell is an empty field. What the totals
 // would refuse is refused here too (Error::BadEntry naming the row and the column).
-QStringList exportFields(const Entry& record);
+QStringList exportFields(const Entry& e);
 
 // The records to export: those of `period` as the totals take them (SelectEntries), or every record when
 // there is none; a pair that is neither record nor heading is refused when it may belong to them.
