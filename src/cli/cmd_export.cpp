@@ -71,11 +71,8 @@ int runExport(const QStringList& args) {
         return usage(QStringLiteral("--today не дата вида ДД.ММ.ГГ: «") + todayText.left(32) + u'»');
     std::optional<totals::PeriodState> period;
     if (!periodText.isEmpty()) {
-        const auto words = periodOfWords(periodText);
-        if (!words)
-            return usage(QStringLiteral("непонятный период «") + periodText.left(32) + u'»');
         totals::PeriodState state;
-        if (const auto refused = totals::SetPeriod(state, words->option, *today, words->txtC, words->txtPo))
+        if (const auto refused = periodOfRun(periodText, *today, state))
             return usage(*refused);
         period = state;
     }

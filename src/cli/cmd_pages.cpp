@@ -54,11 +54,8 @@ int runPages(const QStringList& args) {
         return usage(QStringLiteral("--today не дата вида ДД.ММ.ГГ: «") + todayText.left(32) + u'»');
     std::optional<totals::PeriodState> period;
     if (!all) {
-        const auto words = periodOfWords(periodText);
-        if (!words)
-            return usage(QStringLiteral("непонятный период «") + periodText.left(32) + u'»');
         totals::PeriodState state;
-        if (const auto refused = totals::SetPeriod(state, words->option, *today, words->txtC, words->txtPo))
+        if (const auto refused = periodOfRun(periodText, *today, state))
             return usage(*refused);
         period = state;
     }

@@ -17,4 +17,11 @@ std::optional<PeriodWords> periodOfWords(const QString& text) {
     return std::nullopt;
 }
 
+std::optional<QString> periodOfRun(const QString& text, const QDate& today, totals::PeriodState& state) {
+    const auto words = periodOfWords(text);
+    if (!words)
+        return QStringLiteral("непонятный период «") + text.left(32) + u'»';
+    return totals::SetPeriod(state, words->option, today, words->txtC, words->txtPo);
+}
+
 } // namespace korv::cli

@@ -16,14 +16,18 @@ namespace {
 namespace column = records::column;
 } // namespace
 
-SheetSnapshot readSheetSnapshot(SpreadsheetHost& host, const QString& bookPath) {
+QString copyForReading(const QString& bookPath, const QTemporaryDir& scratch, const QString& name) {
     if (!QFileInfo(bookPath).isFile())
         throw Error(Error::FileNotFound, QStringLiteral("Лётная книжка не найдена: ") + bookPath);
-    QTemporaryDir scratch;
-    // Not the logbook's own name: the workbook must never be taken for the logbook by its name.
-    const QString copy = scratch.filePath(QStringLiteral("Проверка лётной книжки.xls"));
+    const QString copy = scratch.filePath(name);
     if (!scratch.isValid() || !QFile::copy(bookPath, copy))
         throw Error(Error::FileAccess, QStringLiteral("Лётная книжка не читается: ") + bookPath);
+    return copy;
+}
+
+SheetSnapshot readSheetSnapshot(SpreadsheetHost& host, const QString& bookPath) {
+    const QTemporaryDir scratch;
+    const QString copy = copyForReading(bookPath, scratch, QStringLiteral("Проверка лётной книжки.xls"));
 
     const ChangeSettings settings;
     const auto operation = host.beginOperation(settings.timeoutMs, settings.officeWaitMs);

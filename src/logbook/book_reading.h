@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QString>
+#include <QTemporaryDir>
 #include <QVariant>
 
 #include <functional>
@@ -20,6 +21,11 @@ struct SheetSnapshot {
     QList<QVariantList> block;
     SheetMerges merges;
 };
+
+// Copies the logbook at `bookPath` into `scratch` as `name`, never the logbook's own name, so that the copy
+// is never taken for the logbook; returns the copy's path. A missing logbook is Error::FileNotFound naming
+// it, a copy that cannot be made Error::FileAccess.
+QString copyForReading(const QString& bookPath, const QTemporaryDir& scratch, const QString& name);
 
 // Reads "Лист1" of the logbook at `bookPath` from a copy in a temporary folder. A missing logbook is
 // Error::FileNotFound naming it; a file the office cannot open as a workbook with "Лист1", Error::BadWorkbook.

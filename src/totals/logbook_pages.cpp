@@ -1,6 +1,6 @@
 #include "totals/logbook_pages.h"
 
-#include "common/error.h"
+#include "logbook/book_reading.h"
 #include "logbook/change_settings.h"
 #include "logbook/logbook.h"
 #include "logbook/record_layout.h"
@@ -8,7 +8,6 @@
 #include "totals/printing.h"
 #include "totals/record_export.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QTemporaryDir>
@@ -52,13 +51,8 @@ QString pagesPeriodText(const std::optional<PeriodState>& period) {
 
 PagesOutcome writeLogbookPages(logbook::SpreadsheetHost& host, const QString& bookPath,
                                const std::optional<PeriodState>& period, const QString& pdfPath) {
-    if (!QFileInfo(bookPath).isFile())
-        throw Error(Error::FileNotFound, QStringLiteral("Лётная книжка не найдена: ") + bookPath);
-    QTemporaryDir scratch;
-    // Not the logbook's own name: the copy must never be taken for the logbook by its name.
-    const QString copy = scratch.filePath(QStringLiteral("Страницы лётной книжки.xls"));
-    if (!scratch.isValid() || !QFile::copy(bookPath, copy))
-        throw Error(Error::FileAccess, QStringLiteral("Лётная книжка не читается: ") + bookPath);
+    const QTemporaryDir scratch;
+    const QString copy = logbook::copyForReading(bookPath, scratch, QStringLiteral("Страницы лётной книжки.xls"));
 
     const logbook::ChangeSettings settings;
     const auto operation = host.beginOperation(settings.timeoutMs, settings.officeWaitMs);
