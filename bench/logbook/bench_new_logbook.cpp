@@ -4,7 +4,7 @@
 #include "common/dialogs.h"
 #include "common/error.h"
 #include "logbook/newbook.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 
 #include <QTemporaryDir>
 

@@ -5,7 +5,7 @@
 // medians of 5.
 //   KORV_BENCH_RECORDS=N   another size
 
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 #include "support/generated_logbook.h"
 
 #include <QCoreApplication>

@@ -7,7 +7,7 @@
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
 #include "logbook/record_layout.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 
 #include <QDir>
 

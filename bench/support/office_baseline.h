@@ -3,7 +3,7 @@
 // The floor of every change of a logbook: LibreOffice's own load and store of the same file, in the same
 // warm office, saved the way the program saves (temporary file, flush, rename).
 
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -9,7 +9,7 @@
 #include "logbook/newbook.h"
 #include "logbook/record_layout.h"
 #include "logbook/record_slots.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 #include "support/generated_logbook.h"
 #include "support/logbook_slots.h"
 #include "support/office_baseline.h"

@@ -7,7 +7,7 @@
 #include "logbook/book_reading.h"
 #include "logbook/logbook.h"
 #include "logbook/record_layout.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 
 #include <QFileInfo>
 #include <QJsonArray>

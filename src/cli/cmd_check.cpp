@@ -6,7 +6,7 @@
 #include "flight/reference_db.h"
 #include "logbook/book_reading.h"
 #include "logbook/logbook.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

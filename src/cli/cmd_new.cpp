@@ -4,7 +4,7 @@
 #include "common/log.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 
 #include <QDir>
 #include <QFileInfo>

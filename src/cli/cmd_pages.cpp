@@ -4,7 +4,7 @@
 #include "common/error.h"
 #include "common/log.h"
 #include "logbook/logbook.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 #include "totals/logbook_pages.h"
 #include "totals/printing.h"
 #include "totals/totals_run.h"

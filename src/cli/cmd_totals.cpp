@@ -6,7 +6,7 @@
 #include "common/log.h"
 #include "logbook/logbook.h"
 #include "logbook/record_layout.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 #include "totals/category_sums.h"
 #include "totals/printing.h"
 #include "totals/totals_run.h"

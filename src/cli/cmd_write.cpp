@@ -6,7 +6,7 @@
 #include "flight/record_writer.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 
 #include <QJsonDocument>
 #include <QTextStream>

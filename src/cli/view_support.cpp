@@ -3,7 +3,7 @@
 #include "common/error.h"
 #include "common/flightdate.h"
 #include "common/log.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 #include "totals/book_entries.h"
 
 namespace korv::cli {

@@ -8,7 +8,7 @@
 #include "logbook/placement.h"
 #include "logbook/record_layout.h"
 #include "logbook/record_slots.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/office.h"
 
 #include <QFileInfo>
 
@@ -93,7 +93,7 @@ QList<QVariantList> readRecordBlock(Sheet& sheet) {
     return sheet.cells(records::kFirstRow, column::A, last + 1, records::kLastHeadingColumn).data();
 }
 
-WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& bookPath, const FlightRecord& record,
+WrittenRecord WriteFlightRecord(logbook::Office& host, const QString& bookPath, const FlightRecord& record,
                                 SlotUpkeep upkeep, const logbook::ChangeSettings& settings) {
     // Locks, checks and a fresh document; unless saved, the workbook is closed unsaved and the file stays
     // exactly as it was.
@@ -164,7 +164,7 @@ WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& b
     return written;
 }
 
-ShiftWriter::ShiftWriter(logbook::SpreadsheetHost& host, ReferenceDatabase& database, QString bookPath)
+ShiftWriter::ShiftWriter(logbook::Office& host, ReferenceDatabase& database, QString bookPath)
     : host_(host), database_(database), bookPath_(std::move(bookPath)) {}
 
 std::optional<WrittenRecord> ShiftWriter::cmdWrite_Click(ShiftSession& session, Dialogs& dialogs) {

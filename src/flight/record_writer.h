@@ -15,7 +15,7 @@
 #include <optional>
 
 namespace korv::logbook {
-class SpreadsheetHost;
+class Office;
 class Sheet;
 } // namespace korv::logbook
 
@@ -46,7 +46,7 @@ enum class SlotUpkeep { ShareCoveredFormats, LeaveAsFound };
 // empty or belong to a merged area reaching outside them, refuse the write (Error::BadEntry) with the
 // file as it was. Throws only while the file is exactly as it was; a failure after the save is the
 // record's note.
-WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& bookPath, const FlightRecord& record,
+WrittenRecord WriteFlightRecord(logbook::Office& host, const QString& bookPath, const FlightRecord& record,
                                 SlotUpkeep upkeep = SlotUpkeep::ShareCoveredFormats,
                                 const logbook::ChangeSettings& settings = {});
 
@@ -56,7 +56,7 @@ WrittenRecord WriteFlightRecord(logbook::SpreadsheetHost& host, const QString& b
 // form's own: it shows the label around the call and starts the blink when a record was written.
 class ShiftWriter {
 public:
-    ShiftWriter(logbook::SpreadsheetHost& host, ReferenceDatabase& database, QString bookPath);
+    ShiftWriter(logbook::Office& host, ReferenceDatabase& database, QString bookPath);
 
     std::optional<WrittenRecord> cmdWrite_Click(ShiftSession& session, Dialogs& dialogs);
 
@@ -64,7 +64,7 @@ public:
     logbook::ChangeSettings settings;
 
 private:
-    logbook::SpreadsheetHost& host_;
+    logbook::Office& host_;
     ReferenceDatabase& database_;
     QString bookPath_;
 };

@@ -69,14 +69,14 @@ void respectForeignLocks(const QString& ownProfileDir, const QString& real, cons
 
 // The lock file of the program's own office is stale once that office no longer holds the logbook
 // (hidden leftovers are closed already; a shown logbook is refused when it is opened).
-void removeOwnStaleLock(SpreadsheetHost& host, const QString& real) {
+void removeOwnStaleLock(Office& host, const QString& real) {
     for (const OfficeLockFile& lock : officeLockFiles(real))
-        if (ownLock(lock, host.profileDir()) && host.holding(real) == SpreadsheetHost::Holding::NotLoaded)
+        if (ownLock(lock, host.profileDir()) && host.holding(real) == Office::Holding::NotLoaded)
             removeStaleLock(lock);
 }
 
 // Attaches to the office and closes unsaved what programs that died left in it.
-void prepareOffice(SpreadsheetHost& host) {
+void prepareOffice(Office& host) {
     host.attach();
     if (const int n = host.closeHiddenWorkbooks())
         log::write(QStringLiteral("closed %1 workbook(s) left in the office unsaved").arg(n));
@@ -127,7 +127,7 @@ void pruneBackups(const QString& real) {
 
 } // namespace
 
-ChangeGuard::ChangeGuard(SpreadsheetHost& host, const QString& realPath, const ChangeSettings& settings) {
+ChangeGuard::ChangeGuard(Office& host, const QString& realPath, const ChangeSettings& settings) {
     const auto tell = [&](const QString& what) {
         return [&settings, what](const QString& holder) {
             if (settings.waiting)
@@ -148,7 +148,7 @@ ChangeGuard::ChangeGuard(SpreadsheetHost& host, const QString& realPath, const C
     retryOnLostOffice(host, [&] { prepareOffice(host); });
 }
 
-void ChangeGuard::retryOnLostOffice(SpreadsheetHost& host, const std::function<void()>& step) {
+void ChangeGuard::retryOnLostOffice(Office& host, const std::function<void()>& step) {
     try {
         step();
     } catch (const Error& e) {
@@ -163,7 +163,7 @@ void ChangeGuard::retryOnLostOffice(SpreadsheetHost& host, const std::function<v
 
 ChangeGuard::~ChangeGuard() = default;
 
-BookChange::BookChange(SpreadsheetHost& host, const QString& bookPath, const ChangeSettings& settings)
+BookChange::BookChange(Office& host, const QString& bookPath, const ChangeSettings& settings)
     : host_(host), real_(files::realPath(bookPath)) {
     if (QFileInfo(bookPath).isSymLink() && !QFileInfo::exists(real_))
         throw Error(Error::FileNotFound, QStringLiteral("Лётная книжка ") + bookPath +
@@ -227,7 +227,7 @@ std::optional<QString> BookChange::finish() {
     return note;
 }
 
-void requireLogbookFile(SpreadsheetHost& host, const QString& path) {
+void requireLogbookFile(Office& host, const QString& path) {
     const QString why = QStringLiteral("Файл ") + path + QStringLiteral(" не открывается как лётная книжка");
     try {
         Workbook wb = host.openWorkbook(path);
@@ -244,7 +244,7 @@ void requireLogbookFile(SpreadsheetHost& host, const QString& path) {
     }
 }
 
-QString restoreBackup(SpreadsheetHost& host, const QString& bookPath, const QString& backupPath,
+QString restoreBackup(Office& host, const QString& bookPath, const QString& backupPath,
                       const ChangeSettings& settings) {
     const QString real = files::realPath(bookPath);
     const QFileInfo backup(backupPath);
@@ -257,7 +257,7 @@ QString restoreBackup(SpreadsheetHost& host, const QString& bookPath, const QStr
     requireLogbookFile(host, backupPath);
     const ChangeGuard guard(host, real, settings);
     ChangeGuard::retryOnLostOffice(host, [&] {
-        if (host.holding(real) == SpreadsheetHost::Holding::Shown)
+        if (host.holding(real) == Office::Holding::Shown)
             throw Error(Error::LogbookBusy, QStringLiteral("Лётная книжка открыта для просмотра в окне LibreOffice "
                                                            "Calc: ") +
                                                 real + QStringLiteral(". Закройте просмотр и повторите."));

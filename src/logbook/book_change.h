@@ -5,7 +5,7 @@
 // program holds open, opens the file afresh, and either saves it whole or leaves it exactly as it was.
 
 #include "logbook/change_settings.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/office.h"
 
 #include <QString>
 
@@ -20,25 +20,25 @@ namespace korv::logbook {
 // leftovers beside the logbook and in the office are gone.
 class ChangeGuard {
 public:
-    ChangeGuard(SpreadsheetHost& host, const QString& realPath, const ChangeSettings& settings);
+    ChangeGuard(Office& host, const QString& realPath, const ChangeSettings& settings);
     ~ChangeGuard();
     ChangeGuard(const ChangeGuard&) = delete;
     ChangeGuard& operator=(const ChangeGuard&) = delete;
 
     // Runs the step; when the office went away during it, runs it once more with a new office. Only for
     // steps that change nothing.
-    static void retryOnLostOffice(SpreadsheetHost& host, const std::function<void()>& step);
+    static void retryOnLostOffice(Office& host, const std::function<void()>& step);
 
 private:
     std::unique_ptr<ExclusiveLock> bookLock_;
-    std::unique_ptr<SpreadsheetHost::Operation> operation_;
+    std::unique_ptr<Office::Operation> operation_;
 };
 
 class BookChange {
 public:
     // Opens the logbook at bookPath (a link is followed to its file) for a change. Throws the Error that
     // names why it cannot: busy, missing, read-only, not a workbook, open in another program, no room.
-    BookChange(SpreadsheetHost& host, const QString& bookPath, const ChangeSettings& settings = {});
+    BookChange(Office& host, const QString& bookPath, const ChangeSettings& settings = {});
     // Unless saved, closes the workbook unsaved: the file stays exactly as it was.
     ~BookChange();
     BookChange(const BookChange&) = delete;
@@ -61,7 +61,7 @@ private:
     // After the file was replaced: closes the workbook and lets expired backups go.
     std::optional<QString> finish();
 
-    SpreadsheetHost& host_;
+    Office& host_;
     QString real_;
     std::unique_ptr<ChangeGuard> guard_;
     std::optional<Workbook> book_;
@@ -71,13 +71,13 @@ private:
 
 // Refuses (Error::BadWorkbook, the file named) a file that the office does not open as a workbook with
 // the record sheet: what could never stand in for the logbook.
-void requireLogbookFile(SpreadsheetHost& host, const QString& path);
+void requireLogbookFile(Office& host, const QString& path);
 
 // Puts a backup back as the logbook at bookPath, under the same locks as any change, refusing while
 // another program holds the logbook. The file it replaces, whatever state it is in (a damaged logbook is
 // what one restores most), is kept as a backup first. Returns that backup's path, empty when there was no
 // file. The logbook is the old file or the restored one, never anything between.
-QString restoreBackup(SpreadsheetHost& host, const QString& bookPath, const QString& backupPath,
+QString restoreBackup(Office& host, const QString& bookPath, const QString& backupPath,
                       const ChangeSettings& settings = {});
 
 } // namespace korv::logbook

@@ -25,14 +25,14 @@ QString copyForReading(const QString& bookPath, const QTemporaryDir& scratch, co
     return copy;
 }
 
-SheetSnapshot readSheetSnapshot(SpreadsheetHost& host, const QString& bookPath) {
+SheetSnapshot readSheetSnapshot(Office& host, const QString& bookPath) {
     const QTemporaryDir scratch;
     const QString copy = copyForReading(bookPath, scratch, QStringLiteral("Проверка лётной книжки.xls"));
 
     const ChangeSettings settings;
     const auto operation = host.beginOperation(settings.timeoutMs, settings.officeWaitMs);
     host.attach();
-    Workbook book = host.openWorkbook(copy, SpreadsheetHost::OpenMode::Hidden);
+    Workbook book = host.openWorkbook(copy, Office::OpenMode::Hidden);
     SheetSnapshot snapshot;
     try {
         const Sheet sheet = book.sheet(kSheet1);
@@ -56,7 +56,7 @@ SheetSnapshot readSheetSnapshot(SpreadsheetHost& host, const QString& bookPath) 
     return snapshot;
 }
 
-int recordCount(SpreadsheetHost& host, const QString& path) {
+int recordCount(Office& host, const QString& path) {
     Workbook wb = host.openWorkbook(path);
     int count = 0;
     try {
@@ -83,7 +83,7 @@ QList<ExpectedCaption> expectedCaptions() {
     return out;
 }
 
-QList<Finding> checkLogbook(SpreadsheetHost& host, const QString& bookPath, CheckReference reference,
+QList<Finding> checkLogbook(Office& host, const QString& bookPath, CheckReference reference,
                             const CheckProgress& progress) {
     const auto say = [&](const char* status, int step) {
         if (progress)

@@ -4,7 +4,7 @@
 // reading it takes no lock of the logbook, leaves no lock file beside it and cannot change a byte of it.
 
 #include "logbook/book_check.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/office.h"
 
 #include <QList>
 #include <QString>
@@ -29,11 +29,11 @@ QString copyForReading(const QString& bookPath, const QTemporaryDir& scratch, co
 
 // Reads "Лист1" of the logbook at `bookPath` from a copy in a temporary folder. A missing logbook is
 // Error::FileNotFound naming it; a file the office cannot open as a workbook with "Лист1", Error::BadWorkbook.
-SheetSnapshot readSheetSnapshot(SpreadsheetHost& host, const QString& bookPath);
+SheetSnapshot readSheetSnapshot(Office& host, const QString& bookPath);
 
 // The records a logbook file (a backup) holds: the pairs of "Лист1" with a date in A and an exercise in E,
 // read in one block. A file that is no workbook with "Лист1" is Error::BadWorkbook.
-int recordCount(SpreadsheetHost& host, const QString& path);
+int recordCount(Office& host, const QString& path);
 
 // The captions of rows 1-6 as a new logbook writes them, for the check to compare with.
 QList<ExpectedCaption> expectedCaptions();
@@ -43,7 +43,7 @@ using CheckProgress = std::function<void(const QString& status, int step)>;
 inline constexpr int kCheckSteps = 3;
 
 // The check of the logbook at `bookPath` against `reference` (its captions filled in here).
-QList<Finding> checkLogbook(SpreadsheetHost& host, const QString& bookPath, CheckReference reference,
+QList<Finding> checkLogbook(Office& host, const QString& bookPath, CheckReference reference,
                             const CheckProgress& progress = {});
 
 } // namespace korv::logbook

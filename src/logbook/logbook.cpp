@@ -13,14 +13,14 @@ QString bookPath(const QString& bookDir) {
     return QDir::cleanPath(QFileInfo(bookDir).absoluteFilePath()) + u'/' + kBookFileName;
 }
 
-Logbook::Logbook(SpreadsheetHost& host, QString bookDir)
+Logbook::Logbook(Office& host, QString bookDir)
     : host_(host), bookDir_(bookDir.isEmpty() ? files::defaultBookFolder() : std::move(bookDir)) {}
 
 QString Logbook::path() const { return bookPath(bookDir_); }
 
 void Logbook::attach() { host_.attach(); }
 
-Workbook Logbook::open(SpreadsheetHost::OpenMode mode) {
+Workbook Logbook::open(Office::OpenMode mode) {
     if (!QFileInfo(path()).isFile())
         throw Error(Error::FileNotFound, QStringLiteral("Лётная книжка не найдена: ") + path());
     book_ = host_.openWorkbook(path(), mode);
@@ -62,7 +62,7 @@ void Logbook::OpenBookForView() {
     const auto operation = host_.beginOperation(settings.timeoutMs, settings.officeWaitMs);
     attach();
     host_.closeHiddenWorkbooks();
-    open(SpreadsheetHost::OpenMode::Shown);
+    open(Office::OpenMode::Shown);
 }
 
 void Logbook::CloseBook() {

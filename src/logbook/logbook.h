@@ -3,7 +3,7 @@
 // The logbook workbook: where it lives and the few operations every part does on it (attach, open,
 // activate a sheet, close, detach), plus opening it for viewing and closing it afterwards.
 
-#include "spreadsheet/host.h"
+#include "spreadsheet/office.h"
 
 #include <QString>
 
@@ -24,7 +24,7 @@ QString bookPath(const QString& bookDir);
 class Logbook {
 public:
     // bookDir: the logbook folder (files::defaultBookFolder() when empty).
-    explicit Logbook(SpreadsheetHost& host, QString bookDir = {});
+    explicit Logbook(Office& host, QString bookDir = {});
 
     QString path() const;
     QString bookDir() const { return bookDir_; }
@@ -32,7 +32,7 @@ public:
     // Connects to the program's office, starting it when needed.
     void attach();
     // Opens the logbook file (hidden); a missing file is Error::FileNotFound naming the path.
-    Workbook open(SpreadsheetHost::OpenMode mode = SpreadsheetHost::OpenMode::Hidden);
+    Workbook open(Office::OpenMode mode = Office::OpenMode::Hidden);
     // The open logbook workbook, addressed by its name "Korvelanta"; an error naming it when it is
     // not open (e.g. the pilot closed it by hand).
     Workbook workbook();
@@ -49,7 +49,7 @@ public:
     void CloseBook();
 
 private:
-    SpreadsheetHost& host_;
+    Office& host_;
     QString bookDir_;
     std::optional<Workbook> book_;
 };

@@ -21,7 +21,7 @@ QString LocateBookFile(const QString& bookDir) {
     return f.exists() || f.isSymLink() ? kBookFileName : QString();
 }
 
-Workbook CreateEmptyBook(SpreadsheetHost& host, int& progressValue, CreationProgress& progress) {
+Workbook CreateEmptyBook(Office& host, int& progressValue, CreationProgress& progress) {
     progress.status(QStringLiteral("Создаётся новая пустая лётная книжка. Ждите!"));
     host.attach();
     progressValue = 1;
@@ -40,8 +40,8 @@ QString storageMessage(const QString& bookDir) {
            u'/' + kBookFileName;
 }
 
-NewBookOutcome createNewLogbook(SpreadsheetHost& host, const QString& bookDir, CreationProgress& progress,
-                                Dialogs& dialogs, const ChangeSettings& settings) {
+NewBookOutcome createNewLogbook(Office& host, const QString& bookDir, CreationProgress& progress, Dialogs& dialogs,
+                                const ChangeSettings& settings) {
     if (!LocateBookFile(bookDir).isEmpty())
         return NewBookOutcome::AlreadyExists;
     // The logbook folder is made with its first logbook; a folder that cannot be made is reported below.

@@ -5,7 +5,7 @@
 #include "common/dialogs.h"
 #include "logbook/book_change.h"
 #include "logbook/progress.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/office.h"
 
 #include <QString>
 
@@ -16,7 +16,7 @@ QString LocateBookFile(const QString& bookDir);
 
 // Attaches to the office and adds a one-sheet workbook whose sheet is named "Лист1"; reports the first
 // status text and the progress value 1.
-Workbook CreateEmptyBook(SpreadsheetHost& host, int& progressValue, CreationProgress& progress);
+Workbook CreateEmptyBook(Office& host, int& progressValue, CreationProgress& progress);
 
 // "Лётная книжка размещается  в <dir>/Korvelanta.xls" (Linux path with "/").
 QString storageMessage(const QString& bookDir);
@@ -28,7 +28,7 @@ enum class NewBookOutcome { Created, AlreadyExists };
 // 'dialogs', the save (never over an existing file), the close, all under the logbook's and the office's
 // locks (ChangeGuard). An existing logbook is left alone (AlreadyExists). Failures throw korv::Error;
 // nothing is left on disk then and the half-built workbook is closed unsaved.
-NewBookOutcome createNewLogbook(SpreadsheetHost& host, const QString& bookDir, CreationProgress& progress,
-                                Dialogs& dialogs, const ChangeSettings& settings = {});
+NewBookOutcome createNewLogbook(Office& host, const QString& bookDir, CreationProgress& progress, Dialogs& dialogs,
+                                const ChangeSettings& settings = {});
 
 } // namespace korv::logbook

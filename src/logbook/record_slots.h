@@ -10,7 +10,7 @@
 // and alignment, and covered cells hold nothing. Their fonts and borders are left alone, since row
 // heights and the borders other programs draw for merged cells depend on them.
 
-#include "spreadsheet/host.h"
+#include "spreadsheet/document.h"
 
 #include <QList>
 

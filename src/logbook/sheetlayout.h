@@ -4,7 +4,7 @@
 // sheet, and on "Лист1" the first record slot (rows 7-8) and its copy (rows 9-10).
 
 #include "logbook/progress.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/document.h"
 
 #include <QString>
 

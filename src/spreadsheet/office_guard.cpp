@@ -5,7 +5,7 @@
 // the logbook stay behind for good. It ends when the office does.
 
 #include "common/log.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -4,7 +4,7 @@
 
 namespace korv::totals {
 
-QList<Entry> readBookEntries(logbook::SpreadsheetHost& host, const QString& bookPath) {
+QList<Entry> readBookEntries(logbook::Office& host, const QString& bookPath) {
     return entriesFromBlock(logbook::readSheetSnapshot(host, bookPath).block);
 }
 

@@ -49,15 +49,15 @@ QString pagesPeriodText(const std::optional<PeriodState>& period) {
     return PeriodCaption(*period);
 }
 
-PagesOutcome writeLogbookPages(logbook::SpreadsheetHost& host, const QString& bookPath,
-                               const std::optional<PeriodState>& period, const QString& pdfPath) {
+PagesOutcome writeLogbookPages(logbook::Office& host, const QString& bookPath, const std::optional<PeriodState>& period,
+                               const QString& pdfPath) {
     const QTemporaryDir scratch;
     const QString copy = logbook::copyForReading(bookPath, scratch, QStringLiteral("Страницы лётной книжки.xls"));
 
     const logbook::ChangeSettings settings;
     const auto operation = host.beginOperation(settings.timeoutMs, settings.officeWaitMs);
     host.attach();
-    logbook::Workbook book = host.openWorkbook(copy, logbook::SpreadsheetHost::OpenMode::Hidden);
+    logbook::Workbook book = host.openWorkbook(copy, logbook::Office::OpenMode::Hidden);
     PagesOutcome outcome;
     try {
         logbook::Sheet sheet = book.sheet(logbook::kSheet1);

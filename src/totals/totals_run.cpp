@@ -131,7 +131,7 @@ void TotalsRun::printSummary(const QString& rendered, const QString& realBookPat
     }
 }
 
-TotalsRun::TotalsRun(logbook::SpreadsheetHost& host, QString bookPath) : host_(host), bookPath_(std::move(bookPath)) {}
+TotalsRun::TotalsRun(logbook::Office& host, QString bookPath) : host_(host), bookPath_(std::move(bookPath)) {}
 
 QString text::typeQuestion(const QList<TypeCount>& types) {
     return QStringLiteral("В периоде записи на типах: ") + typesText(types) +

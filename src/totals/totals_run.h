@@ -7,7 +7,7 @@
 
 #include "common/dialogs.h"
 #include "logbook/book_change.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/office.h"
 #include "totals/period.h"
 #include "totals/progress.h"
 #include "totals/selection.h"
@@ -53,7 +53,7 @@ QString typeQuestion(const QList<TypeCount>& types);
 
 class TotalsRun {
 public:
-    TotalsRun(logbook::SpreadsheetHost& host, QString bookPath);
+    TotalsRun(logbook::Office& host, QString bookPath);
 
     // The period state of the form, kept from one run to the next.
     PeriodState period;
@@ -77,7 +77,7 @@ private:
     void printSummary(const QString& rendered, const QString& realBookPath, Dialogs& dialogs,
                       TotalsOutcome& outcome) const;
 
-    logbook::SpreadsheetHost& host_;
+    logbook::Office& host_;
     QString bookPath_;
 };
 

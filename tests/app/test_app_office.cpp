@@ -16,7 +16,7 @@
 #include "flight/record_writer.h"
 #include "logbook/logbook.h"
 #include "logbook/record_layout.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 #include "support/flights.h"
 
 #include <QComboBox>

@@ -10,7 +10,7 @@
 #include "common/error.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 #include "support/cli_run.h"
 #include "support/files.h"
 

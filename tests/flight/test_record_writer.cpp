@@ -5,7 +5,7 @@
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
 #include "logbook/record_slots.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 #include "support/worked_shift.h"
 
 #include <QCryptographicHash>

@@ -16,7 +16,7 @@
 #include "common/dialogs.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 #include "support/worked_shift.h"
 
 #include <QCoreApplication>

@@ -3,7 +3,7 @@
 // saves. The office keeps the changed workbook loaded, as it does when a real program is killed.
 //   korv-dying-writer PROFILE BOOK CELL TEXT
 
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 
 #include <QCoreApplication>
 

@@ -3,7 +3,7 @@
 // One office per test program: started before the first test, ended after the last.
 
 #include "common/error.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 
 #include <QByteArray>
 #include <QCryptographicHash>

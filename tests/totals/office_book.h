@@ -8,7 +8,7 @@
 #include "flight/record_writer.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 #include "support/flights.h"
 #include "totals/totals_run.h"
 

@@ -9,7 +9,7 @@
 #include "flight/record_writer.h"
 #include "logbook/logbook.h"
 #include "logbook/newbook.h"
-#include "spreadsheet/host.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 #include "support/files.h"
 #include "support/probing_dialogs.h"
 #include "totals/office_book.h"

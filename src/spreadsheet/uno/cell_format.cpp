@@ -1,8 +1,8 @@
 // Cell formats, borders and conditional formats: the host's look types mapped to Calc's properties.
 // Each mapping is one table, read one way to set a property and the other way to read it back.
 
-#include "spreadsheet/host.h"
 #include "spreadsheet/uno/handles.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 
 #include <array>
 #include <cmath>
@@ -172,12 +172,12 @@ PropertyMap formatProperties(BookRef& book, const CellFormat& f) {
 
 } // namespace
 
-void Range::apply(const CellFormat& f) {
+void UnoRange::apply(const CellFormat& f) {
     onRange(d, QStringLiteral("оформление ячеек"),
             [&] { setProperties(d->range, formatProperties(*d->sheet->book, f)); });
 }
 
-void Sheet::applyAll(const QStringList& ranges, const CellFormat& format) {
+void UnoSheet::applyAll(const QStringList& ranges, const CellFormat& format) {
     QList<Range> list;
     for (const QString& r : ranges)
         list << range(r);
@@ -189,13 +189,13 @@ void Sheet::applyAll(const QStringList& ranges, const CellFormat& format) {
             UNO_QUERY_THROW);
         Sequence<table::CellRangeAddress> addrs(list.size());
         for (int i = 0; i < list.size(); ++i)
-            addrs.getArray()[i] = list[i].d->addr;
+            addrs.getArray()[i] = refOf(list[i])->addr;
         all->addRangeAddresses(addrs, false);
         setProperties(all, formatProperties(*d->book, format));
     });
 }
 
-void Sheet::applyToEmptyCells(const QList<CellBlock>& blocks, const CellFormat& format) {
+void UnoSheet::applyToEmptyCells(const QList<CellBlock>& blocks, const CellFormat& format) {
     if (blocks.isEmpty())
         return;
     onSheet(d, QStringLiteral("оформление пустых ячеек"), [&] {
@@ -218,14 +218,14 @@ void Sheet::applyToEmptyCells(const QList<CellBlock>& blocks, const CellFormat& 
     });
 }
 
-int Range::formatBlockCount() const {
+int UnoRange::formatBlockCount() const {
     return onRange(d, QStringLiteral("чтение оформления"), [&] {
         return int(
             Reference<sheet::XCellFormatRangesSupplier>(d->range, UNO_QUERY_THROW)->getCellFormatRanges()->getCount());
     });
 }
 
-CellFormat Range::format() const {
+CellFormat UnoRange::format() const {
     return onRange(d, QStringLiteral("чтение оформления"), [&] {
         static const char* const names[] = {"CharColor",     "CharFontName", "CharHeight",  "CharPosture",
                                             "CharUnderline", "CharWeight",   "HoriJustify", "IsTextWrapped",
@@ -289,7 +289,7 @@ CellFormat Range::format() const {
     });
 }
 
-void Range::setBorders(const Borders& b) {
+void UnoRange::setBorders(const Borders& b) {
     onRange(d, QStringLiteral("границы ячеек"), [&] {
         table::TableBorder2 t{};
         auto set = [](const std::optional<LineWeight>& w, table::BorderLine2& line, sal_Bool& valid) {
@@ -316,7 +316,7 @@ void Range::setBorders(const Borders& b) {
     });
 }
 
-Borders Range::borders() const {
+Borders UnoRange::borders() const {
     return onRange(d, QStringLiteral("чтение границ"), [&] {
         Reference<beans::XPropertySet> cell(d->topLeft(), UNO_QUERY_THROW);
         auto get = [&](const char* name) {
@@ -340,7 +340,7 @@ Borders Range::borders() const {
     });
 }
 
-void Range::addConditionalFormat(const ConditionalFormat& cf) {
+void UnoRange::addConditionalFormat(const ConditionalFormat& cf) {
     onRange(d, QStringLiteral("условное форматирование"), [&] {
         Reference<sheet::XSpreadsheetDocument> doc = d->sheet->book->doc;
         // The condition's look is a cell style of its own, named after what it sets.
@@ -371,7 +371,7 @@ void Range::addConditionalFormat(const ConditionalFormat& cf) {
     });
 }
 
-void Range::clearConditionalFormats() {
+void UnoRange::clearConditionalFormats() {
     onRange(d, QStringLiteral("удаление условного форматирования"), [&] {
         Reference<beans::XPropertySet> rp(d->range, UNO_QUERY_THROW);
         Reference<sheet::XSheetConditionalEntries> ce(rp->getPropertyValue("ConditionalFormat"), UNO_QUERY_THROW);
@@ -380,7 +380,7 @@ void Range::clearConditionalFormats() {
     });
 }
 
-int Range::conditionalFormatCount() const {
+int UnoRange::conditionalFormatCount() const {
     return onRange(d, QStringLiteral("чтение условного форматирования"), [&] {
         Reference<container::XIndexAccess> ce(
             Reference<beans::XPropertySet>(d->range, UNO_QUERY_THROW)->getPropertyValue("ConditionalFormat"),

@@ -207,4 +207,20 @@ void setProperties(const Reference<uno::XInterface>& obj, const PropertyMap& pro
     Reference<beans::XMultiPropertySet>(obj, UNO_QUERY_THROW)->setPropertyValues(names, values);
 }
 
+namespace {
+
+template <class Backend, class Handle>
+const Backend& unoBackendOf(const Handle& handle) {
+    const auto* b = dynamic_cast<const Backend*>(&handle.backend());
+    if (!b)
+        throw hostError(QStringLiteral("диапазон или лист другой книги, не открытой в LibreOffice Calc"));
+    return *b;
+}
+
+} // namespace
+
+const std::shared_ptr<RangeRef>& refOf(const Range& range) { return unoBackendOf<UnoRange>(range).d; }
+const std::shared_ptr<SheetRef>& refOf(const Sheet& sheet) { return unoBackendOf<UnoSheet>(sheet).d; }
+const std::shared_ptr<BookRef>& refOf(const Workbook& book) { return unoBackendOf<UnoWorkbook>(book).d; }
+
 } // namespace korv::logbook::detail

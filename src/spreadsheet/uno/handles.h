@@ -4,9 +4,9 @@
 // operation runs in, which turns each UNO failure into a korv::Error that names what failed.
 
 #include "common/error.h"
-#include "spreadsheet/host.h"
 #include "spreadsheet/uno/convert.h"
 #include "spreadsheet/uno/office_process.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 
 #include <QHash>
 #include <QString>
@@ -153,6 +153,116 @@ template <class F>
 auto onBook(const std::shared_ptr<BookRef>& d, const QString& what, F&& f) -> decltype(f()) {
     return guarded(*d->s, d.get(), what + QStringLiteral(" (книга ") + d->label() + u')', f);
 }
+
+// The backends of the handles over UNO: each holds the state above and does the operations of
+// document.h in the office.
+class UnoRange final : public RangeBackend {
+public:
+    explicit UnoRange(std::shared_ptr<RangeRef> ref) : d(std::move(ref)) {}
+    CellBlock block() const override;
+    Sheet sheet() const override;
+    void setValue(double value) override;
+    void setText(const QString& text) override;
+    void setFormula(const QString& formula) override;
+    void setFormulaR1C1(const QString& formula) override;
+    double value() const override;
+    QString text() const override;
+    QString formula() const override;
+    CellKind kind() const override;
+    QList<QVariantList> data() const override;
+    void setData(const QList<QVariantList>& rows) override;
+    void setFormulas(const QList<QStringList>& rows) override;
+    void apply(const CellFormat& format) override;
+    CellFormat format() const override;
+    void setBorders(const Borders& borders) override;
+    Borders borders() const override;
+    void merge() override;
+    void unmerge() override;
+    Range mergedArea() const override;
+    Range mergeSpan() const override;
+    void clearContents() override;
+    void clear() override;
+    void copyTo(const Range& destTopLeft) const override;
+    void addConditionalFormat(const ConditionalFormat& cf) override;
+    void clearConditionalFormats() override;
+    int conditionalFormatCount() const override;
+    int formatBlockCount() const override;
+
+    std::shared_ptr<RangeRef> d;
+};
+
+class UnoSheet final : public SheetBackend {
+public:
+    explicit UnoSheet(std::shared_ptr<SheetRef> ref) : d(std::move(ref)) {}
+    QString name() const override;
+    int index() const override;
+    Workbook workbook() const override;
+    Range range(const QString& text) const override;
+    Range cells(int firstRow, int firstColumn, int lastRow, int lastColumn) const override;
+    void applyAll(const QStringList& ranges, const CellFormat& format) override;
+    void applyToEmptyCells(const QList<CellBlock>& blocks, const CellFormat& format) override;
+    void activate() override;
+    void select(const QString& a1Text) override;
+    QString selection() const override;
+    void setColumnWidth(int column, double excelChars) override;
+    int columnWidthHmm(int column) const override;
+    void setRowHeight(int row, double points) override;
+    double rowHeight(int row) const override;
+    bool hasCustomRowHeight(int row) const override;
+    void insertRows(int row, int count) override;
+    void deleteRows(int row, int count) override;
+    void copyRows(int firstRow, int count, int dstRow) override;
+    int lastUsedRow() const override;
+    void setPrintArea(const QString& text) override;
+    void setPageSetup(const PageSetup& setup) override;
+    PageSetup pageSetup() const override;
+    void setPageLayout(const PageLayout& layout) override;
+    void clearPrintArea() override;
+    QString printArea() const override;
+    std::optional<std::pair<int, int>> frozenPanes() const override;
+
+    std::shared_ptr<SheetRef> d;
+};
+
+class UnoWorkbook final : public WorkbookBackend {
+public:
+    explicit UnoWorkbook(std::shared_ptr<BookRef> ref) : d(std::move(ref)) {}
+    bool isOpen() const override;
+    QString name() const override;
+    QString path() const override;
+    QStringList sheetNames() const override;
+    Sheet sheet(const QString& name) const override;
+    Sheet sheetAt(int index) const override;
+    Sheet addSheet(const QString& name, int position) override;
+    void renameSheet(const QString& oldName, const QString& newName) override;
+    void moveSheet(const QString& name, int position) override;
+    Sheet activeSheet() const override;
+    void setStandardFont(const QString& name, double points) override;
+    std::shared_ptr<void> holdView() override;
+    void freezePanes(const QStringList& sheets, int columns, int rows) override;
+    void show() override;
+    void hide() override;
+    void whenClosed(std::function<void()> closed) override;
+    bool isVisible() const override;
+    bool isModified() const override;
+    void setModified(bool modified) override;
+    void saveAs(const QString& path, ReplacePolicy policy) override;
+    void exportTo(const QString& path, const QString& filterName) override;
+    void exportPdf(const QString& path, const Range& area) override;
+    void close(CloseMode mode) override;
+
+    std::shared_ptr<BookRef> d;
+};
+
+inline Range unoRange(std::shared_ptr<RangeRef> ref) { return Range(std::make_shared<UnoRange>(std::move(ref))); }
+inline Sheet unoSheet(std::shared_ptr<SheetRef> ref) { return Sheet(std::make_shared<UnoSheet>(std::move(ref))); }
+inline Workbook unoWorkbook(std::shared_ptr<BookRef> ref) {
+    return Workbook(std::make_shared<UnoWorkbook>(std::move(ref)));
+}
+// The UNO state behind a handle of this office; a handle of another backend is refused.
+const std::shared_ptr<RangeRef>& refOf(const Range& range);
+const std::shared_ptr<SheetRef>& refOf(const Sheet& sheet);
+const std::shared_ptr<BookRef>& refOf(const Workbook& book);
 
 // A handle on a sheet of the workbook.
 Sheet makeSheet(const std::shared_ptr<BookRef>& book, const Reference<css::sheet::XSpreadsheet>& sheet);

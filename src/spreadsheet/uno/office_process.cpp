@@ -1,6 +1,7 @@
 #include "spreadsheet/uno/office_process.h"
 
 #include "common/error.h"
+#include "common/log.h"
 
 #include <QDir>
 #include <QFile>
@@ -128,6 +129,7 @@ void OfficeProcess::start(const QString& profileDir, const QString& pipeName, bo
     headless_ = headless;
     seedProfile(profileDir);
     spawn();
+    log::write(QStringLiteral("started an office (pid %1) on ").arg(pid_) + profileDir);
 }
 
 void OfficeProcess::restart() { spawn(); }

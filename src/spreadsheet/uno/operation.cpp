@@ -2,8 +2,8 @@
 // is ended; and the documents an operation finds: leftovers of programs that died, and the logbook
 // opened afresh for a change.
 
-#include "spreadsheet/host.h"
 #include "spreadsheet/uno/handles.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,7 +25,7 @@ namespace korv::logbook {
 
 using namespace detail;
 
-struct SpreadsheetHost::Operation::State {
+struct SpreadsheetHost::HeldOperation::State {
     std::unique_ptr<ExclusiveLock> lock;
     std::thread watchdog;
     std::mutex mutex;
@@ -33,9 +33,9 @@ struct SpreadsheetHost::Operation::State {
     bool done = false;
 };
 
-SpreadsheetHost::Operation::Operation(std::unique_ptr<State> state) : d(std::move(state)) {}
+SpreadsheetHost::HeldOperation::HeldOperation(std::unique_ptr<State> state) : d(std::move(state)) {}
 
-SpreadsheetHost::Operation::~Operation() {
+SpreadsheetHost::HeldOperation::~HeldOperation() {
     {
         std::lock_guard<std::mutex> g(d->mutex);
         d->done = true;
@@ -45,15 +45,15 @@ SpreadsheetHost::Operation::~Operation() {
         d->watchdog.join();
 }
 
-std::unique_ptr<SpreadsheetHost::Operation> SpreadsheetHost::beginOperation(int timeoutMs, int waitMs,
-                                                                            const ExclusiveLock::Waiting& waiting) {
+std::unique_ptr<Office::Operation> SpreadsheetHost::beginOperation(int timeoutMs, int waitMs,
+                                                                   const ExclusiveLock::Waiting& waiting) {
     QDir().mkpath(options_.profileDir);
-    auto state = std::make_unique<Operation::State>();
+    auto state = std::make_unique<HeldOperation::State>();
     state->lock = std::make_unique<ExclusiveLock>(
         operationLockFile(options_.profileDir), waitMs,
         QStringLiteral("LibreOffice Calc занят другой операцией программы Korvelanta"), waiting);
     *expired_ = 0;
-    Operation::State* st = state.get();
+    HeldOperation::State* st = state.get();
     // The office is found by its pipe when the deadline passes: the operation may have started a new one
     // meanwhile, and the office may be another program's.
     state->watchdog = std::thread([st, timeoutMs, pipe = options_.pipeName, expired = expired_] {
@@ -64,7 +64,7 @@ std::unique_ptr<SpreadsheetHost::Operation> SpreadsheetHost::beginOperation(int 
         if (const pid_t pid = findOfficeByPipe(pipe))
             ::kill(pid, SIGKILL);
     });
-    return std::unique_ptr<Operation>(new Operation(std::move(state)));
+    return std::unique_ptr<Operation>(new HeldOperation(std::move(state)));
 }
 
 namespace {
@@ -172,7 +172,7 @@ Workbook SpreadsheetHost::openForChange(const QString& path) {
                         QStringLiteral("LibreOffice Calc открывает лётную книжку только для чтения: ") + abs +
                             QStringLiteral(". Её держит открытой другая программа, или нет права записи."));
         }
-        return Workbook(makeBook(s, doc, abs));
+        return unoWorkbook(makeBook(s, doc, abs));
     });
 }
 

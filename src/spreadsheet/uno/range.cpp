@@ -1,10 +1,8 @@
 // Range: bounds, contents (single cells and blocks), formulas, merges, clearing and copying.
 
 #include "common/date_serial.h"
-#include "spreadsheet/host.h"
 #include "spreadsheet/uno/handles.h"
-
-#include <QRegularExpression>
+#include "spreadsheet/uno/spreadsheet_host.h"
 
 #include <cmath>
 #include <com/sun/star/sheet/CellFlags.hpp>
@@ -26,14 +24,10 @@ namespace korv::logbook {
 
 using namespace detail;
 
-Range::Range(std::shared_ptr<RangeRef> ref) : d(std::move(ref)) {}
-
-int Range::firstRow() const { return d->addr.StartRow; }
-int Range::firstColumn() const { return d->addr.StartColumn; }
-int Range::lastRow() const { return d->addr.EndRow; }
-int Range::lastColumn() const { return d->addr.EndColumn; }
-QString Range::address() const { return a1Of(d->addr); }
-Sheet Range::sheet() const { return Sheet(d->sheet); }
+CellBlock UnoRange::block() const {
+    return {int(d->addr.StartRow), int(d->addr.StartColumn), int(d->addr.EndRow), int(d->addr.EndColumn)};
+}
+Sheet UnoRange::sheet() const { return unoSheet(d->sheet); }
 
 namespace {
 
@@ -66,55 +60,39 @@ void setTokens(const std::shared_ptr<RangeRef>& d, const QString& formula, bool 
 
 } // namespace
 
-void Range::setValue(double value) { fillAll(d, QStringLiteral("запись числа"), Any(value)); }
+void UnoRange::setValue(double value) { fillAll(d, QStringLiteral("запись числа"), Any(value)); }
 
-void Range::setText(const QString& text) {
+void UnoRange::setText(const QString& text) {
     // A block write stores a string as text and never parses it, so "3/0,5" or "---" stay texts.
     fillAll(d, QStringLiteral("запись текста"), Any(toOU(text)));
 }
 
-void Range::setDate(const QDate& date) {
-    if (!date.isValid())
-        throw Error::typeMismatch(QStringLiteral("недопустимая дата"));
-    fillAll(d, QStringLiteral("запись даты"), Any(korv::dateSerial(date)));
-}
-
-void Range::setTime(int minutes) { fillAll(d, QStringLiteral("запись времени"), Any(minutes / 1440.0)); }
-
-void Range::setTimeText(const QString& hmm) {
-    static const QRegularExpression re(QStringLiteral("^\\s*(\\d{1,5}):(\\d{1,2})\\s*$"));
-    const auto m = re.match(hmm);
-    if (!m.hasMatch() || m.captured(2).toInt() > 59)
-        throw Error::typeMismatch(QStringLiteral("время «") + hmm + QStringLiteral("» не в виде ч:мм"));
-    setTime(m.captured(1).toInt() * 60 + m.captured(2).toInt());
-}
-
-void Range::setFormula(const QString& formula) {
+void UnoRange::setFormula(const QString& formula) {
     onRange(d, QStringLiteral("запись формулы «") + formula + QStringLiteral("»"),
             [&] { setTokens(d, formula, false); });
 }
 
-void Range::setFormulaR1C1(const QString& formula) {
+void UnoRange::setFormulaR1C1(const QString& formula) {
     onRange(d, QStringLiteral("запись формулы «") + formula + QStringLiteral("»"),
             [&] { setTokens(d, formula, true); });
 }
 
-double Range::value() const {
+double UnoRange::value() const {
     return onRange(d, QStringLiteral("чтение значения"), [&] { return d->topLeft()->getValue(); });
 }
 
-QString Range::text() const {
+QString UnoRange::text() const {
     return onRange(d, QStringLiteral("чтение текста"), [&] {
         Reference<text::XTextRange> t(d->topLeft(), UNO_QUERY_THROW);
         return toQ(t->getString());
     });
 }
 
-QString Range::formula() const {
+QString UnoRange::formula() const {
     return onRange(d, QStringLiteral("чтение формулы"), [&] { return toQ(d->topLeft()->getFormula()); });
 }
 
-CellKind Range::kind() const {
+CellKind UnoRange::kind() const {
     return onRange(d, QStringLiteral("чтение ячейки"), [&] {
         switch (d->topLeft()->getType()) {
         case table::CellContentType_VALUE:
@@ -129,9 +107,7 @@ CellKind Range::kind() const {
     });
 }
 
-QDate Range::date() const { return korv::kDayZero.addDays(qint64(std::floor(value()))); }
-
-QList<QVariantList> Range::data() const {
+QList<QVariantList> UnoRange::data() const {
     return onRange(d, QStringLiteral("чтение блока ячеек"), [&] {
         const Sequence<Sequence<Any>> block =
             Reference<sheet::XCellRangeData>(d->range, UNO_QUERY_THROW)->getDataArray();
@@ -156,7 +132,7 @@ QList<QVariantList> Range::data() const {
     });
 }
 
-void Range::setData(const QList<QVariantList>& rows) {
+void UnoRange::setData(const QList<QVariantList>& rows) {
     onRange(d, QStringLiteral("запись блока ячеек"), [&] {
         const int nRows = d->addr.EndRow - d->addr.StartRow + 1;
         const int nCols = d->addr.EndColumn - d->addr.StartColumn + 1;
@@ -200,7 +176,7 @@ void Range::setData(const QList<QVariantList>& rows) {
     });
 }
 
-void Range::setFormulas(const QList<QStringList>& rows) {
+void UnoRange::setFormulas(const QList<QStringList>& rows) {
     onRange(d, QStringLiteral("запись формул"), [&] {
         const int nRows = d->addr.EndRow - d->addr.StartRow + 1;
         const int nCols = d->addr.EndColumn - d->addr.StartColumn + 1;
@@ -219,12 +195,12 @@ void Range::setFormulas(const QList<QStringList>& rows) {
     });
 }
 
-void Range::merge() {
+void UnoRange::merge() {
     onRange(d, QStringLiteral("объединение ячеек"),
             [&] { Reference<util::XMergeable>(d->range, UNO_QUERY_THROW)->merge(true); });
 }
 
-void Range::unmerge() {
+void UnoRange::unmerge() {
     onRange(d, QStringLiteral("разъединение ячеек"),
             [&] { Reference<util::XMergeable>(d->range, UNO_QUERY_THROW)->merge(false); });
 }
@@ -240,30 +216,23 @@ Range grownToMerges(const std::shared_ptr<RangeRef>& d, const Reference<sheet::X
     r->addr = Reference<sheet::XCellRangeAddressable>(cur, UNO_QUERY_THROW)->getRangeAddress();
     r->range = d->sheet->sheet->getCellRangeByPosition(r->addr.StartColumn, r->addr.StartRow, r->addr.EndColumn,
                                                        r->addr.EndRow);
-    return Range(r);
+    return unoRange(r);
 }
 
 } // namespace
 
-Range Range::mergedArea() const {
+Range UnoRange::mergedArea() const {
     return onRange(d, QStringLiteral("чтение объединения"), [&] {
         return grownToMerges(d, Reference<sheet::XSheetCellRange>(d->range->getCellByPosition(0, 0), UNO_QUERY_THROW));
     });
 }
 
-Range Range::mergeSpan() const {
+Range UnoRange::mergeSpan() const {
     return onRange(d, QStringLiteral("чтение объединений"),
                    [&] { return grownToMerges(d, Reference<sheet::XSheetCellRange>(d->range, UNO_QUERY_THROW)); });
 }
 
-bool Range::isMerged() const {
-    const Range m = mergedArea();
-    const bool single = m.firstRow() == m.lastRow() && m.firstColumn() == m.lastColumn();
-    return !single && m.firstRow() == firstRow() && m.lastRow() == lastRow() && m.firstColumn() == firstColumn() &&
-           m.lastColumn() == lastColumn();
-}
-
-void Range::clearContents() {
+void UnoRange::clearContents() {
     onRange(d, QStringLiteral("очистка ячеек"), [&] {
         Reference<sheet::XSheetOperation>(d->range, UNO_QUERY_THROW)
             ->clearContents(sheet::CellFlags::VALUE | sheet::CellFlags::DATETIME | sheet::CellFlags::STRING |
@@ -271,7 +240,7 @@ void Range::clearContents() {
     });
 }
 
-void Range::clear() {
+void UnoRange::clear() {
     onRange(d, QStringLiteral("очистка ячеек"), [&] {
         Reference<util::XMergeable>(d->range, UNO_QUERY_THROW)->merge(false);
         Reference<sheet::XSheetOperation>(d->range, UNO_QUERY_THROW)
@@ -282,20 +251,16 @@ void Range::clear() {
     });
 }
 
-void Range::copyTo(const Range& dest) const {
-    onRange(d, QStringLiteral("копирование в ") + dest.d->label(), [&] {
-        if (dest.d->sheet->book->doc != d->sheet->book->doc)
+void UnoRange::copyTo(const Range& dest) const {
+    const std::shared_ptr<RangeRef>& to = refOf(dest);
+    onRange(d, QStringLiteral("копирование в ") + to->label(), [&] {
+        if (to->sheet->book->doc != d->sheet->book->doc)
             throw hostError(QStringLiteral("копирование возможно только внутри одной книги"));
         const table::CellRangeAddress src = d->live();
-        const table::CellRangeAddress dst = dest.d->live();
-        Reference<sheet::XCellRangeMovement>(dest.d->sheet->sheet, UNO_QUERY_THROW)
+        const table::CellRangeAddress dst = to->live();
+        Reference<sheet::XCellRangeMovement>(to->sheet->sheet, UNO_QUERY_THROW)
             ->copyRange(table::CellAddress(dst.Sheet, dst.StartColumn, dst.StartRow), src);
     });
-}
-
-Range Range::offset(int rows, int columns) const {
-    return Sheet(d->sheet).cells(d->addr.StartRow + rows, d->addr.StartColumn + columns, d->addr.EndRow + rows,
-                                 d->addr.EndColumn + columns);
 }
 
 } // namespace korv::logbook

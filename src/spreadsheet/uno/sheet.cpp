@@ -1,8 +1,8 @@
 // Sheet: addressing, column widths and row heights, rows, the used area and the print area.
 
-#include "spreadsheet/host.h"
 #include "spreadsheet/measures.h"
 #include "spreadsheet/uno/handles.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 
 #include <QRegularExpression>
 
@@ -29,20 +29,18 @@ namespace korv::logbook {
 
 using namespace detail;
 
-Sheet::Sheet(std::shared_ptr<SheetRef> ref) : d(std::move(ref)) {}
-
-QString Sheet::name() const {
+QString UnoSheet::name() const {
     return onSheet(d, QStringLiteral("чтение имени листа"),
                    [&] { return toQ(Reference<container::XNamed>(d->sheet, UNO_QUERY_THROW)->getName()); });
 }
 
-int Sheet::index() const {
+int UnoSheet::index() const {
     return onSheet(d, QStringLiteral("чтение номера листа"), [&] { return int(d->index()); });
 }
 
-Workbook Sheet::workbook() const { return Workbook(d->book); }
+Workbook UnoSheet::workbook() const { return unoWorkbook(d->book); }
 
-Range Sheet::cells(int firstRow, int firstColumn, int lastRow, int lastColumn) const {
+Range UnoSheet::cells(int firstRow, int firstColumn, int lastRow, int lastColumn) const {
     return onSheet(d, QStringLiteral("диапазон ") + a1(firstRow, firstColumn) + u':' + a1(lastRow, lastColumn), [&] {
         if (firstRow < 0 || firstColumn < 0 || lastRow < firstRow || lastColumn < firstColumn)
             throw hostError(QStringLiteral("недопустимые границы диапазона"));
@@ -50,13 +48,11 @@ Range Sheet::cells(int firstRow, int firstColumn, int lastRow, int lastColumn) c
         r->sheet = d;
         r->range = d->sheet->getCellRangeByPosition(firstColumn, firstRow, lastColumn, lastRow);
         r->addr = table::CellRangeAddress(d->extent().Sheet, firstColumn, firstRow, lastColumn, lastRow);
-        return Range(r);
+        return unoRange(r);
     });
 }
 
-Range Sheet::cell(int row, int column) const { return cells(row, column, row, column); }
-
-Range Sheet::range(const QString& text) const {
+Range UnoSheet::range(const QString& text) const {
     const table::CellRangeAddress whole = onSheet(d, QStringLiteral("размеры листа"), [&] { return d->extent(); });
     const std::optional<CellBlock> b = parseA1(text, whole.EndRow, whole.EndColumn);
     if (!b)
@@ -64,13 +60,13 @@ Range Sheet::range(const QString& text) const {
     return cells(b->firstRow, b->firstColumn, b->lastRow, b->lastColumn);
 }
 
-void Sheet::setColumnWidth(int column, double excelChars) {
+void UnoSheet::setColumnWidth(int column, double excelChars) {
     onSheet(d, QStringLiteral("ширина столбца ") + columnLetters(column), [&] {
         d->columnProps(column)->setPropertyValue("Width", Any(sal_Int32(measures::excelCharsToHmm(excelChars))));
     });
 }
 
-int Sheet::columnWidthHmm(int column) const {
+int UnoSheet::columnWidthHmm(int column) const {
     return onSheet(d, QStringLiteral("чтение ширины столбца ") + columnLetters(column), [&] {
         sal_Int32 w = 0;
         d->columnProps(column)->getPropertyValue("Width") >>= w;
@@ -78,14 +74,12 @@ int Sheet::columnWidthHmm(int column) const {
     });
 }
 
-double Sheet::columnWidth(int column) const { return measures::hmmToExcelChars(columnWidthHmm(column)); }
-
-void Sheet::setRowHeight(int row, double points) {
+void UnoSheet::setRowHeight(int row, double points) {
     onSheet(d, QStringLiteral("высота строки ") + QString::number(row + 1),
             [&] { d->rowProps(row)->setPropertyValue("Height", Any(sal_Int32(measures::pointsToHmm(points)))); });
 }
 
-double Sheet::rowHeight(int row) const {
+double UnoSheet::rowHeight(int row) const {
     return onSheet(d, QStringLiteral("чтение высоты строки ") + QString::number(row + 1), [&] {
         sal_Int32 h = 0;
         d->rowProps(row)->getPropertyValue("Height") >>= h;
@@ -93,7 +87,7 @@ double Sheet::rowHeight(int row) const {
     });
 }
 
-bool Sheet::hasCustomRowHeight(int row) const {
+bool UnoSheet::hasCustomRowHeight(int row) const {
     return onSheet(d, QStringLiteral("чтение высоты строки ") + QString::number(row + 1), [&] {
         bool optimal = true;
         d->rowProps(row)->getPropertyValue("OptimalHeight") >>= optimal;
@@ -101,19 +95,19 @@ bool Sheet::hasCustomRowHeight(int row) const {
     });
 }
 
-void Sheet::insertRows(int row, int count) {
+void UnoSheet::insertRows(int row, int count) {
     onSheet(d, QStringLiteral("вставка строк"), [&] {
         Reference<table::XColumnRowRange>(d->sheet, UNO_QUERY_THROW)->getRows()->insertByIndex(row, count);
     });
 }
 
-void Sheet::deleteRows(int row, int count) {
+void UnoSheet::deleteRows(int row, int count) {
     onSheet(d, QStringLiteral("удаление строк"), [&] {
         Reference<table::XColumnRowRange>(d->sheet, UNO_QUERY_THROW)->getRows()->removeByIndex(row, count);
     });
 }
 
-void Sheet::copyRows(int firstRow, int count, int dstRow) {
+void UnoSheet::copyRows(int firstRow, int count, int dstRow) {
     onSheet(d, QStringLiteral("копирование строк"), [&] {
         const table::CellRangeAddress& w = d->extent();
         const table::CellRangeAddress src(w.Sheet, 0, firstRow, w.EndColumn, firstRow + count - 1);
@@ -133,7 +127,7 @@ void Sheet::copyRows(int firstRow, int count, int dstRow) {
     });
 }
 
-int Sheet::lastUsedRow() const {
+int UnoSheet::lastUsedRow() const {
     return onSheet(d, QStringLiteral("поиск последней строки"), [&] {
         Reference<sheet::XSheetCellCursor> cur = d->sheet->createCursor();
         Reference<sheet::XUsedAreaCursor>(cur, UNO_QUERY_THROW)->gotoEndOfUsedArea(false);
@@ -146,20 +140,20 @@ int Sheet::lastUsedRow() const {
     });
 }
 
-void Sheet::setPrintArea(const QString& text) {
+void UnoSheet::setPrintArea(const QString& text) {
     const Range r = range(text);
     onSheet(d, QStringLiteral("область печати"), [&] {
-        const Sequence<table::CellRangeAddress> areas = seqOf({r.d->addr});
+        const Sequence<table::CellRangeAddress> areas = seqOf({refOf(r)->addr});
         Reference<sheet::XPrintAreas>(d->sheet, UNO_QUERY_THROW)->setPrintAreas(areas);
     });
 }
 
-void Sheet::clearPrintArea() {
+void UnoSheet::clearPrintArea() {
     onSheet(d, QStringLiteral("область печати"),
             [&] { Reference<sheet::XPrintAreas>(d->sheet, UNO_QUERY_THROW)->setPrintAreas({}); });
 }
 
-QString Sheet::printArea() const {
+QString UnoSheet::printArea() const {
     return onSheet(d, QStringLiteral("чтение области печати"), [&] {
         const Sequence<table::CellRangeAddress> areas =
             Reference<sheet::XPrintAreas>(d->sheet, UNO_QUERY_THROW)->getPrintAreas();
@@ -184,7 +178,7 @@ Reference<beans::XPropertySet> pageStyleOf(SheetRef& d) {
 
 } // namespace
 
-void Sheet::setPageSetup(const PageSetup& setup) {
+void UnoSheet::setPageSetup(const PageSetup& setup) {
     onSheet(d, QStringLiteral("параметры страницы"), [&] {
         PropertyMap p;
         p["HeaderIsOn"] <<= setup.headerAndFooter;
@@ -223,7 +217,7 @@ void fillFooterPart(const Reference<lang::XMultiServiceFactory>& factory, const 
 
 } // namespace
 
-void Sheet::setPageLayout(const PageLayout& layout) {
+void UnoSheet::setPageLayout(const PageLayout& layout) {
     onSheet(d, QStringLiteral("страницы лётной книжки"), [&] {
         const Reference<beans::XPropertySet> style = pageStyleOf(*d);
         PropertyMap p;
@@ -266,7 +260,7 @@ void Sheet::setPageLayout(const PageLayout& layout) {
     });
 }
 
-PageSetup Sheet::pageSetup() const {
+PageSetup UnoSheet::pageSetup() const {
     return onSheet(d, QStringLiteral("чтение параметров страницы"), [&] {
         Reference<beans::XPropertySet> style = pageStyleOf(*d);
         PageSetup s;

@@ -1,11 +1,12 @@
 // SpreadsheetHost: the connection to the program's own office (started when none answers), its end,
 // and the workbooks it opens, creates and finds.
 
+#include "spreadsheet/uno/spreadsheet_host.h"
+
 #include "bookfiles/file_system.h"
 #include "bookfiles/foreign_locks.h"
 #include "common/log.h"
 #include "common/program_files.h"
-#include "spreadsheet/host.h"
 #include "spreadsheet/uno/handles.h"
 
 #include <QCoreApplication>
@@ -357,7 +358,7 @@ Workbook SpreadsheetHost::openWorkbook(const QString& path, OpenMode mode) {
             return false;
         });
         if (found.is()) {
-            Workbook b(makeBook(s, found, abs));
+            Workbook b = unoWorkbook(makeBook(s, found, abs));
             if (mode == OpenMode::Hidden || b.isVisible())
                 return b;
             if (b.isModified()) {
@@ -386,7 +387,7 @@ Workbook SpreadsheetHost::openWorkbook(const QString& path, OpenMode mode) {
                 throw Error(Error::FileAccess, why, QStringLiteral("loading ") + abs);
             throw Error(Error::BadWorkbook, QStringLiteral("Файл не является книгой электронной таблицы: ") + abs);
         }
-        Workbook b(makeBook(s, doc, abs));
+        Workbook b = unoWorkbook(makeBook(s, doc, abs));
         if (mode == OpenMode::Shown)
             b.show();
         return b;
@@ -406,7 +407,7 @@ Workbook SpreadsheetHost::addWorkbook() {
         while (ia->getCount() > 1)
             sheets->removeByName(
                 Reference<container::XNamed>(ia->getByIndex(ia->getCount() - 1), UNO_QUERY_THROW)->getName());
-        return Workbook(makeBook(s, doc, QString()));
+        return unoWorkbook(makeBook(s, doc, QString()));
     });
 }
 
@@ -423,7 +424,7 @@ std::optional<Workbook> SpreadsheetHost::findWorkbook(const QString& name) {
                     return false;
                 if (bookNameOf(m).compare(name, Qt::CaseInsensitive) != 0)
                     return false;
-                result = Workbook(makeBook(s, doc, localPathOfUrl(toQ(m->getURL()))));
+                result = unoWorkbook(makeBook(s, doc, localPathOfUrl(toQ(m->getURL()))));
                 return true;
             });
             return result;

@@ -2,8 +2,8 @@
 // operations take effect only in a realised window, which a hidden workbook gets far off screen for the
 // moment it needs one.
 
-#include "spreadsheet/host.h"
 #include "spreadsheet/uno/handles.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 
 #include <com/sun/star/awt/PosSize.hpp>
 #include <com/sun/star/awt/XTopWindow.hpp>
@@ -123,22 +123,22 @@ std::optional<std::pair<int, int>> frozenSplit(BookRef& b, const QString& sheetN
 
 } // namespace
 
-void Sheet::activate() {
+void UnoSheet::activate() {
     onSheet(d, QStringLiteral("переход на лист"), [&] { spreadsheetView(*d->book)->setActiveSheet(d->sheet); });
 }
 
-void Sheet::select(const QString& a1Text) {
+void UnoSheet::select(const QString& a1Text) {
     const Range r = range(a1Text);
     onSheet(d, QStringLiteral("выделение ") + a1Text, [&] {
         Reference<frame::XController> ctl = d->book->controller();
         Reference<sheet::XSpreadsheetView> view(ctl, UNO_QUERY_THROW);
         if (activeSheetName(view) != d->name)
             view->setActiveSheet(d->sheet);
-        Reference<view::XSelectionSupplier>(ctl, UNO_QUERY_THROW)->select(Any(r.d->range));
+        Reference<view::XSelectionSupplier>(ctl, UNO_QUERY_THROW)->select(Any(refOf(r)->range));
     });
 }
 
-QString Sheet::selection() const {
+QString UnoSheet::selection() const {
     return onSheet(d, QStringLiteral("чтение выделения"), [&] {
         Reference<sheet::XCellRangeAddressable> sel(
             Reference<view::XSelectionSupplier>(d->book->controller(), UNO_QUERY_THROW)->getSelection(), UNO_QUERY);
@@ -146,20 +146,16 @@ QString Sheet::selection() const {
     });
 }
 
-void Sheet::freezePanes(int columns, int rows) { Workbook(d->book).freezePanes({name()}, columns, rows); }
-
-std::optional<std::pair<int, int>> Sheet::frozenPanes() const {
+std::optional<std::pair<int, int>> UnoSheet::frozenPanes() const {
     return onSheet(d, QStringLiteral("чтение закрепления областей"), [&] { return frozenSplit(*d->book, d->name); });
 }
 
-Sheet Workbook::activeSheet() const {
+Sheet UnoWorkbook::activeSheet() const {
     return onBook(d, QStringLiteral("чтение активного листа"),
                   [&] { return makeSheet(d, spreadsheetView(*d)->getActiveSheet()); });
 }
 
-void Workbook::activateSheet(const QString& name) { sheet(name).activate(); }
-
-void Workbook::freezePanes(const QStringList& sheets, int columns, int rows) {
+void UnoWorkbook::freezePanes(const QStringList& sheets, int columns, int rows) {
     QList<Sheet> list;
     for (const QString& n : sheets)
         list << sheet(n);
@@ -174,8 +170,8 @@ void Workbook::freezePanes(const QStringList& sheets, int columns, int rows) {
             // shown anew.
             bool done = false;
             for (int i = 0; i < 120 && !done; ++i) {
-                if (activeSheetName(view) != sh.d->name) {
-                    view->setActiveSheet(sh.d->sheet);
+                if (activeSheetName(view) != refOf(sh)->name) {
+                    view->setActiveSheet(refOf(sh)->sheet);
                 } else {
                     if (!fz->hasFrozenPanes())
                         fz->freezeAtPosition(columns, rows);
@@ -189,18 +185,18 @@ void Workbook::freezePanes(const QStringList& sheets, int columns, int rows) {
                     sleepMs(i < 10 ? 5 : 50);
             }
             if (!done)
-                throw hostError(QStringLiteral("LibreOffice Calc не закрепил области листа «") + sh.d->name +
+                throw hostError(QStringLiteral("LibreOffice Calc не закрепил области листа «") + refOf(sh)->name +
                                 QStringLiteral("»"));
         }
     });
 }
 
-std::shared_ptr<void> Workbook::holdView() {
+std::shared_ptr<void> UnoWorkbook::holdView() {
     return onBook(d, QStringLiteral("подготовка окна книги"),
                   [&] { return std::shared_ptr<void>(std::make_shared<RealisedView>(*d)); });
 }
 
-void Workbook::show() {
+void UnoWorkbook::show() {
     onBook(d, QStringLiteral("показ книги"), [&] {
         Reference<frame::XFrame> frame = d->controller()->getFrame();
         Reference<awt::XWindow> w = frame->getContainerWindow();
@@ -235,7 +231,7 @@ private:
 
 } // namespace
 
-void Workbook::whenClosed(std::function<void()> closed) {
+void UnoWorkbook::whenClosed(std::function<void()> closed) {
     onBook(d, QStringLiteral("наблюдение за книгой"), [&] {
         Reference<util::XCloseBroadcaster>(d->doc, UNO_QUERY_THROW)
             ->addCloseListener(Reference<util::XCloseListener>(new ClosedListener(std::move(closed))));
@@ -272,11 +268,11 @@ int SpreadsheetHost::closeStartCenter() {
     return closed;
 }
 
-void Workbook::hide() {
+void UnoWorkbook::hide() {
     onBook(d, QStringLiteral("скрытие книги"), [&] { d->window()->setVisible(false); });
 }
 
-bool Workbook::isVisible() const {
+bool UnoWorkbook::isVisible() const {
     return onBook(d, QStringLiteral("чтение видимости книги"), [&] { return isShown(d->model()); });
 }
 

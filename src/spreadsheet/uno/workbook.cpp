@@ -3,8 +3,8 @@
 
 #include "bookfiles/atomic_file.h"
 #include "bookfiles/file_system.h"
-#include "spreadsheet/host.h"
 #include "spreadsheet/uno/handles.h"
+#include "spreadsheet/uno/spreadsheet_host.h"
 
 #include <QFileInfo>
 
@@ -37,7 +37,7 @@ Sheet makeSheet(const std::shared_ptr<BookRef>& b, const Reference<sheet::XSprea
     r->book = b;
     r->sheet = sh;
     r->name = toQ(Reference<container::XNamed>(sh, UNO_QUERY_THROW)->getName());
-    return Sheet(r);
+    return unoSheet(r);
 }
 
 std::shared_ptr<BookRef> makeBook(const std::shared_ptr<Session>& s, const Reference<sheet::XSpreadsheetDocument>& doc,
@@ -79,18 +79,16 @@ Reference<sheet::XSpreadsheets> sheetsOf(BookRef& b) {
 
 } // namespace
 
-Workbook::Workbook(std::shared_ptr<BookRef> ref) : d(std::move(ref)) {}
-
-bool Workbook::isOpen() const {
+bool UnoWorkbook::isOpen() const {
     if (d->closed || d->s->lost || !d->s->attached)
         return false;
     return d->alive();
 }
 
-QString Workbook::name() const { return d->name; }
-QString Workbook::path() const { return d->path; }
+QString UnoWorkbook::name() const { return d->name; }
+QString UnoWorkbook::path() const { return d->path; }
 
-QStringList Workbook::sheetNames() const {
+QStringList UnoWorkbook::sheetNames() const {
     return onBook(d, QStringLiteral("чтение списка листов"), [&] {
         QStringList names;
         for (const OUString& n : sheetsOf(*d)->getElementNames())
@@ -99,13 +97,7 @@ QStringList Workbook::sheetNames() const {
     });
 }
 
-int Workbook::sheetCount() const { return int(sheetNames().size()); }
-
-bool Workbook::hasSheet(const QString& name) const {
-    return onBook(d, QStringLiteral("поиск листа"), [&] { return bool(sheetsOf(*d)->hasByName(toOU(name))); });
-}
-
-Sheet Workbook::sheet(const QString& name) const {
+Sheet UnoWorkbook::sheet(const QString& name) const {
     return onBook(d, QStringLiteral("лист «") + name + QStringLiteral("»"), [&] {
         Reference<sheet::XSpreadsheets> s = sheetsOf(*d);
         if (!s->hasByName(toOU(name)))
@@ -115,7 +107,7 @@ Sheet Workbook::sheet(const QString& name) const {
     });
 }
 
-Sheet Workbook::sheetAt(int index) const {
+Sheet UnoWorkbook::sheetAt(int index) const {
     return onBook(d, QStringLiteral("лист номер ") + QString::number(index + 1), [&] {
         Reference<container::XIndexAccess> s(sheetsOf(*d), UNO_QUERY_THROW);
         if (index < 0 || index >= s->getCount())
@@ -125,7 +117,7 @@ Sheet Workbook::sheetAt(int index) const {
     });
 }
 
-Sheet Workbook::addSheet(const QString& name, int position) {
+Sheet UnoWorkbook::addSheet(const QString& name, int position) {
     return onBook(d, QStringLiteral("добавление листа «") + name + QStringLiteral("»"), [&] {
         Reference<sheet::XSpreadsheets> s = sheetsOf(*d);
         if (s->hasByName(toOU(name)))
@@ -136,10 +128,10 @@ Sheet Workbook::addSheet(const QString& name, int position) {
     });
 }
 
-void Workbook::renameSheet(const QString& oldName, const QString& newName) {
+void UnoWorkbook::renameSheet(const QString& oldName, const QString& newName) {
     Sheet sh = sheet(oldName);
     onBook(d, QStringLiteral("переименование листа «") + oldName + QStringLiteral("»"), [&] {
-        Reference<container::XNamed> n(sh.d->sheet, UNO_QUERY_THROW);
+        Reference<container::XNamed> n(refOf(sh)->sheet, UNO_QUERY_THROW);
         n->setName(toOU(newName));
         // An invalid name is ignored without a word; only reading it back tells.
         if (toQ(n->getName()) != newName)
@@ -147,12 +139,12 @@ void Workbook::renameSheet(const QString& oldName, const QString& newName) {
     });
 }
 
-void Workbook::moveSheet(const QString& name, int position) {
+void UnoWorkbook::moveSheet(const QString& name, int position) {
     onBook(d, QStringLiteral("перемещение листа «") + name + QStringLiteral("»"),
            [&] { sheetsOf(*d)->moveByName(toOU(name), sal_Int16(position)); });
 }
 
-void Workbook::setStandardFont(const QString& name, double points) {
+void UnoWorkbook::setStandardFont(const QString& name, double points) {
     onBook(d, QStringLiteral("шрифт стиля «Базовый»"), [&] {
         Reference<container::XNameAccess> styles(Reference<style::XStyleFamiliesSupplier>(d->doc, UNO_QUERY_THROW)
                                                      ->getStyleFamilies()
@@ -166,12 +158,12 @@ void Workbook::setStandardFont(const QString& name, double points) {
     });
 }
 
-bool Workbook::isModified() const {
+bool UnoWorkbook::isModified() const {
     return onBook(d, QStringLiteral("чтение признака изменений"),
                   [&] { return bool(Reference<util::XModifiable>(d->doc, UNO_QUERY_THROW)->isModified()); });
 }
 
-void Workbook::setModified(bool modified) {
+void UnoWorkbook::setModified(bool modified) {
     onBook(d, QStringLiteral("признак изменений"),
            [&] { Reference<util::XModifiable>(d->doc, UNO_QUERY_THROW)->setModified(modified); });
 }
@@ -206,7 +198,7 @@ void storeAtomically(const std::shared_ptr<BookRef>& d, const QString& path, con
 
 } // namespace
 
-void Workbook::saveAs(const QString& path, ReplacePolicy policy) {
+void UnoWorkbook::saveAs(const QString& path, ReplacePolicy policy) {
     storeAtomically(d, path, QStringLiteral("MS Excel 97"), policy);
     d->path = QFileInfo(path).absoluteFilePath();
     d->name = QFileInfo(path).completeBaseName();
@@ -219,25 +211,17 @@ void Workbook::saveAs(const QString& path, ReplacePolicy policy) {
     }
 }
 
-void Workbook::save() {
-    if (d->path.isEmpty())
-        throw hostError(QStringLiteral("Книга ") + d->label() + QStringLiteral(" ещё не имеет файла"));
-    saveAs(d->path, ReplacePolicy::Replace);
-}
-
-void Workbook::exportTo(const QString& path, const QString& filterName) {
+void UnoWorkbook::exportTo(const QString& path, const QString& filterName) {
     storeAtomically(d, path, filterName, ReplacePolicy::Replace);
 }
 
-void Workbook::exportPdf(const QString& path, const Range& area) {
+void UnoWorkbook::exportPdf(const QString& path, const Range& area) {
     // Only the range, laid out by its sheet's page style.
-    const Any filterData(seqOf({prop("Selection", Any(Reference<uno::XInterface>(area.d->range, UNO_QUERY)))}));
+    const Any filterData(seqOf({prop("Selection", Any(Reference<uno::XInterface>(refOf(area)->range, UNO_QUERY)))}));
     storeAtomically(d, path, QStringLiteral("calc_pdf_Export"), ReplacePolicy::Replace, filterData);
 }
 
-void Workbook::close(CloseMode mode) {
-    if (mode == CloseMode::Save)
-        save();
+void UnoWorkbook::close(CloseMode mode) {
     onBook(d, QStringLiteral("закрытие книги"), [&] {
         Reference<util::XModifiable> mod(d->doc, UNO_QUERY_THROW);
         if (mode == CloseMode::AsOfficeDecides && mod->isModified() && isShown(d->model())) {

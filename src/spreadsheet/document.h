@@ -1,7 +1,8 @@
 #pragma once
 
-// The spreadsheet host: the program's own LibreOffice Calc, driven over UNO, seen through workbooks,
-// sheets and ranges. No UNO type appears here; the handles keep their UNO references behind a pimpl.
+// A spreadsheet document as the program sees it: workbooks, sheets and ranges, with their values, formats,
+// merges, rows and pages. No office appears here: the handles are values that forward to a backend, which
+// is the program's LibreOffice Calc over UNO (spreadsheet/uno) or the in-memory fake of the tests.
 //
 // Every operation either succeeds or throws korv::Error (number Error::Spreadsheet, or
 // Error::FileNotFound for a missing file) with a Russian description that names what failed. A Calc
@@ -10,7 +11,6 @@
 // Addresses: A1 text ("M7", "A1:U6", "G:G", "7:8") or zero-based row and column numbers.
 
 #include "bookfiles/atomic_file.h"
-#include "bookfiles/locks.h"
 #include "spreadsheet/a1_address.h"
 
 #include <QDate>
@@ -19,7 +19,6 @@
 #include <QStringList>
 #include <QVariant>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -90,21 +89,16 @@ struct PageLayout {
     QString footerRight;  // e.g. the period
 };
 
-class SpreadsheetHost;
 class Workbook;
 class Sheet;
-
-namespace detail {
-struct Session;
-struct BookRef;
-struct SheetRef;
-struct RangeRef;
-} // namespace detail
+class Range;
+class RangeBackend;
+class SheetBackend;
+class WorkbookBackend;
 
 class Range {
 public:
-    // Made by the host only: the detail types are not visible outside it.
-    explicit Range(std::shared_ptr<detail::RangeRef> ref);
+    explicit Range(std::shared_ptr<RangeBackend> backend);
 
     // Zero-based bounds.
     int firstRow() const;
@@ -113,6 +107,7 @@ public:
     int lastColumn() const;
     int rowCount() const { return lastRow() - firstRow() + 1; }
     int columnCount() const { return lastColumn() - firstColumn() + 1; }
+    CellBlock block() const { return {firstRow(), firstColumn(), lastRow(), lastColumn()}; }
     QString address() const; // "A1:U6" or "M7"
     Sheet sheet() const;
 
@@ -154,7 +149,7 @@ public:
     Range mergeSpan() const;
 
     void clearContents(); // values and formulas; formats stay
-    void clear();         // everything
+    void clear();         // everything, merges included
     // Copies values, formats, borders and merges to the block whose top-left cell is destTopLeft
     // (any sheet of the same workbook). Row heights are not copied; see Sheet::copyRows.
     void copyTo(const Range& destTopLeft) const;
@@ -168,16 +163,17 @@ public:
     // How many blocks of one cell format each the range falls into (1: every cell formatted alike).
     int formatBlockCount() const;
 
+    // The backend behind the handle, for the backend's own code (a copy between two ranges of one
+    // document).
+    RangeBackend& backend() const { return *d; }
+
 private:
-    friend class Sheet;
-    friend class Workbook;
-    std::shared_ptr<detail::RangeRef> d;
+    std::shared_ptr<RangeBackend> d;
 };
 
 class Sheet {
 public:
-    // Made by the host only: the detail types are not visible outside it.
-    explicit Sheet(std::shared_ptr<detail::SheetRef> ref);
+    explicit Sheet(std::shared_ptr<SheetBackend> backend);
 
     QString name() const;
     int index() const;
@@ -186,6 +182,9 @@ public:
     Range range(const QString& text) const;
     Range cell(int row, int column) const;
     Range cells(int firstRow, int firstColumn, int lastRow, int lastColumn) const;
+    Range cells(const CellBlock& block) const {
+        return cells(block.firstRow, block.firstColumn, block.lastRow, block.lastColumn);
+    }
 
     // The same format over several ranges ("A1:A6", "G6", ...) in one call.
     void applyAll(const QStringList& ranges, const CellFormat& format);
@@ -233,10 +232,10 @@ public:
     // shown workbook: a hidden one has no view settings to give.
     std::optional<std::pair<int, int>> frozenPanes() const;
 
+    SheetBackend& backend() const { return *d; }
+
 private:
-    friend class Workbook;
-    friend class Range;
-    std::shared_ptr<detail::SheetRef> d;
+    std::shared_ptr<SheetBackend> d;
 };
 
 enum class CloseMode {
@@ -249,8 +248,7 @@ enum class CloseMode {
 
 class Workbook {
 public:
-    // Made by the host only: the detail types are not visible outside it.
-    explicit Workbook(std::shared_ptr<detail::BookRef> ref);
+    explicit Workbook(std::shared_ptr<WorkbookBackend> backend);
 
     bool isOpen() const;
     QString name() const; // the file name without extension ("Korvelanta"), or the title of a new book
@@ -278,9 +276,8 @@ public:
     // Freezes the panes of several sheets in one go (one realisation of the hidden window).
     void freezePanes(const QStringList& sheets, int columns, int rows);
 
-    // A visible Calc window in front. Prefer SpreadsheetHost::openWorkbook(..., OpenMode::Shown) for a
-    // workbook that is to be seen: LibreOffice 7.4 (GTK) has been seen to crash when the window of a
-    // workbook loaded hidden takes the focus.
+    // A visible Calc window in front. Prefer opening a workbook that is to be seen shown: LibreOffice 7.4
+    // (GTK) has been seen to crash when the window of a workbook loaded hidden takes the focus.
     void show();
     void hide();
     // Calls `closed` once, on a thread of the office, when the workbook is closed: by the program, or by
@@ -304,124 +301,104 @@ public:
 
     void close(CloseMode mode = CloseMode::Discard);
 
+    WorkbookBackend& backend() const { return *d; }
+
 private:
-    friend class SpreadsheetHost;
-    friend class Sheet;
-    friend class Range;
-    std::shared_ptr<detail::BookRef> d;
+    std::shared_ptr<WorkbookBackend> d;
 };
 
-class SpreadsheetHost {
+// What a backend implements: the handles' operations that are not composed of others. Each throws
+// korv::Error as the handles promise.
+class RangeBackend {
 public:
-    enum class DisplayMode { Auto, Headless, Invisible };
-    struct Options {
-        // The private LibreOffice profile; created and seeded on first use. Empty: defaultProfileDir().
-        QString profileDir;
-        // The pipe the office accepts UNO connections on. Empty: derived from the profile directory.
-        QString pipeName;
-        // Auto: --invisible when DISPLAY is set, --headless otherwise.
-        DisplayMode display = DisplayMode::Auto;
-        // The office's window toolkit when it runs with a display. "gen" (plain X11) realises windows
-        // several times faster than GTK and has proved steadier for windows of hidden workbooks.
-        // Empty: LibreOffice's own choice. A SAL_USE_VCLPLUGIN set in the environment wins.
-        QString vclPlugin = QStringLiteral("gen");
-        // How long the office may take to answer after it was started.
-        int startTimeoutMs = 60000;
-        // The office's guard (korvelanta-office-guard): attaches only to an office that runs, counts as
-        // no client of it, starts no guard, and on destruction only detaches.
-        bool guard = false;
-    };
+    virtual ~RangeBackend() = default;
+    virtual CellBlock block() const = 0;
+    virtual Sheet sheet() const = 0;
+    virtual void setValue(double value) = 0;
+    virtual void setText(const QString& text) = 0;
+    virtual void setFormula(const QString& formula) = 0;
+    virtual void setFormulaR1C1(const QString& formula) = 0;
+    virtual double value() const = 0;
+    virtual QString text() const = 0;
+    virtual QString formula() const = 0;
+    virtual CellKind kind() const = 0;
+    virtual QList<QVariantList> data() const = 0;
+    virtual void setData(const QList<QVariantList>& rows) = 0;
+    virtual void setFormulas(const QList<QStringList>& rows) = 0;
+    virtual void apply(const CellFormat& format) = 0;
+    virtual CellFormat format() const = 0;
+    virtual void setBorders(const Borders& borders) = 0;
+    virtual Borders borders() const = 0;
+    virtual void merge() = 0;
+    virtual void unmerge() = 0;
+    virtual Range mergedArea() const = 0;
+    virtual Range mergeSpan() const = 0;
+    virtual void clearContents() = 0;
+    virtual void clear() = 0;
+    virtual void copyTo(const Range& destTopLeft) const = 0;
+    virtual void addConditionalFormat(const ConditionalFormat& cf) = 0;
+    virtual void clearConditionalFormats() = 0;
+    virtual int conditionalFormatCount() const = 0;
+    virtual int formatBlockCount() const = 0;
+};
 
-    // One operation of the program on the office. While it lives, no other operation of any program on
-    // this profile uses the office: the office's state between two calls is this operation's alone (two
-    // programs driving one office at once have been seen to lose a record and to hang for good). When the
-    // operation runs past its deadline the office is ended: the calls in flight fail with
-    // Error::Timeout instead of waiting for ever, nothing unsaved reaches the disk, and the next attach
-    // starts a new office.
-    class Operation {
-    public:
-        ~Operation();
-        Operation(const Operation&) = delete;
-        Operation& operator=(const Operation&) = delete;
-        struct State;
+class SheetBackend {
+public:
+    virtual ~SheetBackend() = default;
+    virtual QString name() const = 0;
+    virtual int index() const = 0;
+    virtual Workbook workbook() const = 0;
+    virtual Range range(const QString& text) const = 0;
+    virtual Range cells(int firstRow, int firstColumn, int lastRow, int lastColumn) const = 0;
+    virtual void applyAll(const QStringList& ranges, const CellFormat& format) = 0;
+    virtual void applyToEmptyCells(const QList<CellBlock>& blocks, const CellFormat& format) = 0;
+    virtual void activate() = 0;
+    virtual void select(const QString& a1) = 0;
+    virtual QString selection() const = 0;
+    virtual void setColumnWidth(int column, double excelChars) = 0;
+    virtual int columnWidthHmm(int column) const = 0;
+    virtual void setRowHeight(int row, double points) = 0;
+    virtual double rowHeight(int row) const = 0;
+    virtual bool hasCustomRowHeight(int row) const = 0;
+    virtual void insertRows(int row, int count) = 0;
+    virtual void deleteRows(int row, int count) = 0;
+    virtual void copyRows(int firstRow, int count, int dstRow) = 0;
+    virtual int lastUsedRow() const = 0;
+    virtual void setPrintArea(const QString& text) = 0;
+    virtual void setPageSetup(const PageSetup& setup) = 0;
+    virtual PageSetup pageSetup() const = 0;
+    virtual void setPageLayout(const PageLayout& layout) = 0;
+    virtual void clearPrintArea() = 0;
+    virtual QString printArea() const = 0;
+    virtual std::optional<std::pair<int, int>> frozenPanes() const = 0;
+};
 
-    private:
-        friend class SpreadsheetHost;
-        explicit Operation(std::unique_ptr<State> state);
-        std::unique_ptr<State> d;
-    };
-    // Waits up to waitMs for other operations on this office (calling `waiting` once if it has to),
-    // then arms the deadline of timeoutMs.
-    [[nodiscard]] std::unique_ptr<Operation> beginOperation(int timeoutMs, int waitMs,
-                                                            const ExclusiveLock::Waiting& waiting = {});
-
-    SpreadsheetHost();
-    explicit SpreadsheetHost(Options options);
-    // Detaches. The last program attached to the office ends it, unless a workbook is shown in it:
-    // an office another program still uses stays.
-    ~SpreadsheetHost();
-    SpreadsheetHost(const SpreadsheetHost&) = delete;
-    SpreadsheetHost& operator=(const SpreadsheetHost&) = delete;
-
-    // Connects to the office on this host's pipe, starting it when none answers. Cheap when attached.
-    void attach();
-    bool isAttached() const;
-    // Attached and the office still answers (it may have died or been closed by hand).
-    bool isAlive();
-    // Releases every reference the host holds; the office keeps running.
-    void detach();
-    // Detaches and ends the office: gently, then by force if it does not go.
-    void shutdown();
-
-    // The process id of the office this host started; 0 when it attached to one it did not start.
-    qint64 officePid() const;
-    QString profileDir() const;
-    QString pipeName() const;
-
-    enum class OpenMode { Hidden, Shown };
-    // Opens the workbook file, or returns it when this office already has it open. Shown: in a
-    // visible Calc window in front (for viewing).
-    Workbook openWorkbook(const QString& path, OpenMode mode = OpenMode::Hidden);
-    // A new hidden workbook with one sheet.
-    Workbook addWorkbook();
-    // The open workbook of that name ("Korvelanta" for Korvelanta.xls), if any; never starts an office.
-    std::optional<Workbook> findWorkbook(const QString& name);
-    // Whether a workbook is shown in a visible window.
-    bool anyWorkbookShown();
-    // Closes the Start Center Calc turns its last window into when the pilot closes it; returns how many.
-    int closeStartCenter();
-
-    // How this office holds the file at `path` now.
-    enum class Holding { NotLoaded, Hidden, Shown };
-    Holding holding(const QString& path);
-    // Closes unsaved every workbook the office holds hidden. During an Operation no live operation owns
-    // one, so they are what programs that died in the middle of a change left behind; their changes
-    // must never reach the disk. Shown workbooks (the pilot's viewing) stay. Returns how many it closed.
-    int closeHiddenWorkbooks();
-    // Opens the file hidden for a change, always loading it anew (never a document the office already
-    // holds), and refuses, naming the cause, a file the office opens read-only, one it does not read as
-    // a spreadsheet, or a damaged one.
-    Workbook openForChange(const QString& path);
-
-    static QString defaultProfileDir();
-    // The file whose shared lock every program attached to the profile's office holds (a killed one's
-    // goes with it): the guard ends the office once nobody holds it.
-    static QString clientsLockFile(const QString& profileDir);
-
-private:
-    // Starts the guard process over the office this host has just started.
-    void startGuard(qint64 officePid);
-    // Holds this host's shared lock of the clients' file, opening it first.
-    void holdClientsLock();
-    std::shared_ptr<detail::Session> session() const;
-    // Whether another program is attached to this office (the clients' shared lock).
-    bool othersAttached();
-    Options options_;
-    std::shared_ptr<detail::Session> s_;
-    // Seconds of the deadline an operation ran past, 0 while none did; shared with the sessions, whose
-    // errors then say that the office did not answer.
-    std::shared_ptr<std::atomic<int>> expired_ = std::make_shared<std::atomic<int>>(0);
-    int clientsFd_ = -1; // the shared lock this host holds while attached
+class WorkbookBackend {
+public:
+    virtual ~WorkbookBackend() = default;
+    virtual bool isOpen() const = 0;
+    virtual QString name() const = 0;
+    virtual QString path() const = 0;
+    virtual QStringList sheetNames() const = 0;
+    virtual Sheet sheet(const QString& name) const = 0;
+    virtual Sheet sheetAt(int index) const = 0;
+    virtual Sheet addSheet(const QString& name, int position) = 0;
+    virtual void renameSheet(const QString& oldName, const QString& newName) = 0;
+    virtual void moveSheet(const QString& name, int position) = 0;
+    virtual Sheet activeSheet() const = 0;
+    virtual void setStandardFont(const QString& name, double points) = 0;
+    virtual std::shared_ptr<void> holdView() = 0;
+    virtual void freezePanes(const QStringList& sheets, int columns, int rows) = 0;
+    virtual void show() = 0;
+    virtual void hide() = 0;
+    virtual void whenClosed(std::function<void()> closed) = 0;
+    virtual bool isVisible() const = 0;
+    virtual bool isModified() const = 0;
+    virtual void setModified(bool modified) = 0;
+    virtual void saveAs(const QString& path, ReplacePolicy policy) = 0;
+    virtual void exportTo(const QString& path, const QString& filterName) = 0;
+    virtual void exportPdf(const QString& path, const Range& area) = 0;
+    virtual void close(CloseMode mode) = 0;
 };
 
 } // namespace korv::logbook
