@@ -39,13 +39,13 @@ void calculate(benchmark::State& state, bool hood) {
     ShiftSession session(db);
     fill(session.form, hood);
     session.RefreshInputState();
-    RecordingDialogs dialogs;
+    Notices said;
     for (auto _ : state) {
-        session.cmdOK_Click(dialogs);
+        said = session.cmdOK_Click();
         benchmark::DoNotOptimize(session.form.txtSMU.text);
     }
-    if (!dialogs.messages.isEmpty())
-        state.SkipWithError(dialogs.messages.front().text.toStdString().c_str());
+    if (!said.isEmpty())
+        state.SkipWithError(said.front().text.toStdString().c_str());
 }
 
 void BM_CalculateThroughCloudsWithHood(benchmark::State& state) { calculate(state, true); }

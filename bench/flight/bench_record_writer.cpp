@@ -7,11 +7,11 @@
 //   KORV_BENCH_SIZES=500,5000   other logbook sizes
 #include "bookfiles/backups.h"
 #include "flight/record_writer.h"
-#include "logbook/book_shape.h"
-#include "logbook/logbook.h"
+#include "logbook/book_names.h"
 #include "logbook/newbook.h"
 #include "logbook/record_layout.h"
 #include "logbook/record_slots.h"
+#include "logbook/sheet_adapter.h"
 #include "spreadsheet/uno/spreadsheet_host.h"
 #include "support/logbook_slots.h"
 #include "support/office_baseline.h"
@@ -78,14 +78,14 @@ QString makeLogbook(logbook::SpreadsheetHost& host, const QString& dir, int coun
     return logbook::bookPath(dir);
 }
 
-FlightRecord sampleRecord(const QDate& date) {
-    FlightRecord r;
-    r.date = date;
-    r.cells = {{'A', 0, CellValue::ofDate(date)},
-               {'B', 0, CellValue::ofText(QStringLiteral("Л-39"))},
-               {'E', 0, CellValue::ofText(QStringLiteral("Упр.  7 КП. День. Полёт по кругу"))},
-               {'G', 0, CellValue::ofMinutes(85)},
-               {'M', 1, CellValue::ofNumber(600)}};
+logbook::PairCells sampleRecord(const QDate& date) {
+    namespace column = records::column;
+    logbook::PairCells r;
+    r.first[column::A] = logbook::dateCell(date);
+    r.first[column::B] = QStringLiteral("Л-39");
+    r.first[column::E] = QStringLiteral("Упр.  7 КП. День. Полёт по кругу");
+    r.first[column::G] = logbook::timeCell(Minutes(85));
+    r.second[column::M] = 600.0;
     return r;
 }
 
@@ -95,7 +95,7 @@ double median(std::vector<double> v) {
 }
 
 // Median of five writes into fresh copies of `book`.
-double writeMs(logbook::SpreadsheetHost& host, const QString& book, const QString& work, SlotUpkeep upkeep) {
+double writeMs(logbook::SpreadsheetHost& host, const QString& book, const QString& work, logbook::SlotUpkeep upkeep) {
     std::vector<double> ms;
     for (int run = 0; run < 5; ++run) {
         QFile::remove(work);
@@ -121,7 +121,7 @@ int main(int argc, char** argv) {
     const QString work = dir.filePath(QStringLiteral("work.xls"));
 
     const QString empty = makeLogbook(host, dir.filePath(QStringLiteral("empty")), 0, Slot::Shared);
-    const double emptyMs = writeMs(host, empty, work, SlotUpkeep::ShareCoveredFormats);
+    const double emptyMs = writeMs(host, empty, work, logbook::SlotUpkeep::ShareCoveredFormats);
 
     out << "one write, Calc warm, median of 5 (ms)\n";
     out << "  records   earlier slot   shared slot   ratio   first write into an earlier build's logbook   "
@@ -130,9 +130,9 @@ int main(int argc, char** argv) {
     for (const int n : sizes()) {
         const QString earlier = makeLogbook(host, dir.filePath(QStringLiteral("earlier-%1").arg(n)), n, Slot::Earlier);
         const QString now = makeLogbook(host, dir.filePath(QStringLiteral("shared-%1").arg(n)), n, Slot::Shared);
-        const double e = writeMs(host, earlier, work, SlotUpkeep::LeaveAsFound);
-        const double s = writeMs(host, now, work, SlotUpkeep::ShareCoveredFormats);
-        const double upgrade = writeMs(host, earlier, work, SlotUpkeep::ShareCoveredFormats);
+        const double e = writeMs(host, earlier, work, logbook::SlotUpkeep::LeaveAsFound);
+        const double s = writeMs(host, now, work, logbook::SlotUpkeep::ShareCoveredFormats);
+        const double upgrade = writeMs(host, earlier, work, logbook::SlotUpkeep::ShareCoveredFormats);
         const double floor = bench::loadAndStoreMs(host, now, work);
         shared[n] = s;
         out << QStringLiteral("  %1 %2 %3 %4 %5 %6 %7\n")
@@ -175,7 +175,7 @@ int main(int argc, char** argv) {
     for (int run = 0; run < 5; ++run) {
         QElapsedTimer t;
         t.start();
-        const int free = logbook::readBookShape(readRecordBlock(s)).freeRow;
+        const int free = logbook::readLogbook(s).freeRow();
         blockSearch.push_back(t.nsecsElapsed() / 1e6);
         t.restart();
         int row = records::kFirstRow;

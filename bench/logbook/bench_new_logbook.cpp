@@ -1,7 +1,6 @@
 // Creating a new logbook: with Calc already running (warm) and with the office started for it (cold,
 // seeded profile). The warm figure is the one the pilot waits for on "Заполнение".
 
-#include "common/dialogs.h"
 #include "common/error.h"
 #include "logbook/newbook.h"
 #include "spreadsheet/uno/spreadsheet_host.h"
@@ -30,9 +29,8 @@ SpreadsheetHost* warmHost = nullptr;
 void createOnce(benchmark::State& state, SpreadsheetHost& host) {
     QTemporaryDir dir;
     NoProgress progress;
-    RecordingDialogs dialogs;
     try {
-        if (createNewLogbook(host, dir.path(), progress, dialogs) != NewBookOutcome::Created)
+        if (!createNewLogbook(host, dir.path(), progress).created)
             state.SkipWithError("logbook not created");
     } catch (const Error& e) {
         state.SkipWithError(e.what());

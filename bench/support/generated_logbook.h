@@ -2,7 +2,7 @@
 
 // The large logbooks of the benchmarks, made in blocks: records laid out as the program writes them.
 
-#include "logbook/logbook.h"
+#include "logbook/book_names.h"
 #include "logbook/record_layout.h"
 #include "logbook/record_slots.h"
 #include "spreadsheet/uno/spreadsheet_host.h"

@@ -3,8 +3,7 @@
 // What the benchmarks share to make large logbooks: a new logbook whose "Лист1" holds `count` formatted
 // record pairs, made by doubling copies of the first slot.
 
-#include "common/dialogs.h"
-#include "logbook/logbook.h"
+#include "logbook/book_names.h"
 #include "logbook/newbook.h"
 #include "logbook/record_layout.h"
 #include "spreadsheet/uno/spreadsheet_host.h"
@@ -23,8 +22,7 @@ inline logbook::Workbook logbookWithSlots(logbook::SpreadsheetHost& host, const 
     namespace records = logbook::records;
     QDir().mkpath(dir);
     logbook::NoProgress progress;
-    RecordingDialogs dialogs;
-    logbook::createNewLogbook(host, dir, progress, dialogs);
+    logbook::createNewLogbook(host, dir, progress);
     logbook::Workbook wb = host.openWorkbook(logbook::bookPath(dir));
     logbook::Sheet s = wb.sheet(logbook::kSheet1);
     if (prepare)

@@ -4,8 +4,7 @@
 // call of its own, sheets activated around each write, as a recorded macro does it).
 //   KORV_BENCH_RECORDS=N   another size for the large logbook
 
-#include "common/dialogs.h"
-#include "logbook/logbook.h"
+#include "logbook/book_names.h"
 #include "logbook/newbook.h"
 #include "logbook/record_layout.h"
 #include "logbook/record_slots.h"
@@ -38,12 +37,9 @@ double totalsMs(lb::SpreadsheetHost& host, const QString& book, const QString& w
         QFile::copy(book, work);
         totals::TotalsRun totals(host, work);
         totals::NoTotalsProgress progress;
-        RecordingDialogs dialogs;
-        dialogs.answerYes = false;
         QElapsedTimer t;
         t.start();
-        const auto out =
-            totals.cmdItog_Click(totals::PeriodOption::CurrentYear, QDate(2005, 6, 1), {}, {}, progress, dialogs);
+        const auto out = totals.cmdItog_Click(totals::PeriodOption::CurrentYear, QDate(2005, 6, 1), {}, {}, progress);
         ms.push_back(t.nsecsElapsed() / 1e6);
         if (out.end != totals::TotalsEnd::Summary)
             QTextStream(stderr) << "unexpected end of the totals run\n";

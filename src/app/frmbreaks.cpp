@@ -4,7 +4,7 @@
 #include "chart/hours_chart.h"
 #include "common/error.h"
 #include "common/log.h"
-#include "totals/book_entries.h"
+#include "logbook/book_reading.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -140,7 +140,7 @@ void frmBreaks::readBook() {
         limitsNote = e.description();
     }
     try {
-        entries_ = totals::readBookEntries(program_.host(), program_.bookPath());
+        entries_ = logbook::readEntriesCopy(program_.host(), program_.bookPath());
     } catch (const Error& e) {
         log::error(QStringLiteral("the breaks in flying"), e);
         table_->setRowCount(0);

@@ -5,8 +5,8 @@
 #include "common/error.h"
 #include "common/log.h"
 #include "flight/input_form.h"
+#include "logbook/book_names.h"
 #include "logbook/book_reading.h"
-#include "logbook/logbook.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>

@@ -13,8 +13,8 @@
 #include "app/twips.h"
 #include "common/error.h"
 #include "common/log.h"
+#include "logbook/book_reading.h"
 #include "logbook/newbook.h"
-#include "totals/book_entries.h"
 #include "totals/break_limits.h"
 #include "ui_frmglavnaja.h"
 #include "ui_frmsmu.h"
@@ -97,8 +97,20 @@ bool frmGlavnaja::createLogbookIfMissing() {
         options.profileDir = program_.host().profileDir() + QStringLiteral("-headless");
         options.display = logbook::SpreadsheetHost::DisplayMode::Headless;
         logbook::SpreadsheetHost maker(options);
-        logbook::createNewLogbook(maker, program_.bookDir(), report, program_.dialogs(),
-                                  program_.changeSettings(ui_->lblGlav));
+        logbook::ChangeSettings settings = program_.changeSettings(ui_->lblGlav);
+        logbook::NewBook made;
+        try {
+            made = logbook::createNewLogbook(maker, program_.bookDir(), report, settings);
+        } catch (const logbook::UnsureLock& lock) {
+            // Another program's lock that cannot be judged from here: the pilot may know it is closed there.
+            if (!program_.closedElsewhere(lock, settings))
+                throw;
+            made = logbook::createNewLogbook(maker, program_.bookDir(), report, settings);
+        }
+        if (made.created) {
+            program_.dialogs().tell({made.stored});
+            report.status(QString());
+        }
         created = true;
     } catch (const Error& e) {
         log::error(QStringLiteral("Заполнение: новая лётная книжка"), e);
@@ -163,7 +175,7 @@ void frmGlavnaja::warnOfBreaks() {
         ui_->lblBreaks->setText(QStringLiteral("Проверяются перерывы в полётах…"));
         ui_->lblBreaks->show();
         ui_->lblBreaks->repaint();
-        const QList<totals::Entry> entries = totals::readBookEntries(program_.host(), program_.bookPath());
+        const QList<totals::Entry> entries = logbook::readEntriesCopy(program_.host(), program_.bookPath());
         warning = totals::warningLine(totals::judgeBreaks(totals::lastFlights(entries), limits, program_.today()));
     } catch (const Error& e) {
         log::error(QStringLiteral("the breaks in flying at start"), e);

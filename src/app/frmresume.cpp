@@ -5,7 +5,7 @@
 #include "app/icon.h"
 #include "app/program.h"
 #include "app/twips.h"
-#include "logbook/logbook.h"
+#include "logbook/book_names.h"
 #include "ui_frmresume.h"
 
 #include <QCloseEvent>
@@ -163,8 +163,43 @@ void frmResume::cmdItog_Click() {
     ui_->progressSlot->show();
     ControlProgress report(progress_, ui_->lblCurOperation);
     report.value(0);
-    outcome_ = run_.cmdItog_Click(chosenOption(), program_.today(), ui_->txtC->text(), ui_->txtPo->text(), report,
-                                  program_.dialogs());
+    printAnswered_ = false;
+    printed_ = {};
+    const auto runOnce = [&] {
+        return run_.cmdItog_Click(chosenOption(), program_.today(), ui_->txtC->text(), ui_->txtPo->text(), report);
+    };
+    outcome_ = runOnce();
+    // Another program's lock that cannot be judged from here: the pilot may know it is closed there.
+    if (outcome_.unsureLock) {
+        if (program_.closedElsewhere(*outcome_.unsureLock, run_.settings))
+            outcome_ = runOnce();
+        else
+            outcome_.notices.clear(); // he said it is open there: nothing more to say
+    }
+    program_.dialogs().tell(outcome_.notices);
+    if (outcome_.end == TotalsEnd::MixedTypes) {
+        // The pilot chooses with nothing held; the run reads the logbook again for the type chosen.
+        QStringList names;
+        for (const totals::TypeCount& t : outcome_.types)
+            names << t.type;
+        if (const auto chosen = program_.dialogs().choice(totals::text::kTypeTitle,
+                                                          totals::text::typeQuestion(outcome_.types), names)) {
+            run_.aircraftType = names[*chosen];
+            outcome_ = runOnce();
+            run_.aircraftType.clear();
+            program_.dialogs().tell(outcome_.notices);
+        }
+    }
+    if (outcome_.end == TotalsEnd::Summary) {
+        // Asked once the logbook is saved and let go: nothing waits on the pilot's answer.
+        printAnswered_ = program_.dialogs().question(totals::text::kPrintTitle, totals::text::kPrintQuestion);
+        if (printAnswered_) {
+            program_.dialogs().message(totals::text::kPrinterTitle, totals::text::kPrinterOn,
+                                       Dialogs::Icon::Information);
+            printed_ = totals::printSummary(outcome_);
+            program_.dialogs().tell(printed_.notices);
+        }
+    }
     const totals::TotalsOutcome outcome = outcome_;
     // Clicks and keys that waited for the run fall on the disabled controls and start nothing.
     QCoreApplication::processEvents();
@@ -188,7 +223,7 @@ void frmResume::cmdItog_Click() {
         program_.mainForm().show();
         return;
     case TotalsEnd::Summary:
-        if (outcome.printAnswered) {
+        if (printAnswered_) {
             hide();
             program_.mainForm().show();
         } else {

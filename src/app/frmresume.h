@@ -32,8 +32,10 @@ public:
     // The option chosen on the form.
     totals::PeriodOption chosenOption() const;
     bool isRunning() const { return busy_; }
-    // How the last run ended.
+    // How the last run ended, and what became of its summary.
     const totals::TotalsOutcome& lastOutcome() const { return outcome_; }
+    bool printAnswered() const { return printAnswered_; }
+    const totals::PrintedSummary& lastPrint() const { return printed_; }
 
     // Shown from the main menu: waiting for the pilot's choice.
     void showWaiting();
@@ -62,6 +64,8 @@ private:
     host::Control* progress_ = nullptr;
     totals::TotalsRun run_;
     totals::TotalsOutcome outcome_;
+    bool printAnswered_ = false; // the pilot answered Yes to "Отпечатать итог ?"
+    totals::PrintedSummary printed_;
     bool busy_ = false;
 };
 

@@ -213,7 +213,7 @@ void frmSMU::cboTyp_LostFocus() {
 }
 
 void frmSMU::cmdOK_Click() {
-    session_.cmdOK_Click(program_.dialogs());
+    program_.dialogs().tell(session_.cmdOK_Click());
     showForm();
 }
 
@@ -224,7 +224,14 @@ void frmSMU::cmdWrite_Click() {
     ui_->lblOgid->show();
     repaint();
     const QString waitingText = ui_->lblOgid->text();
-    const auto written = writer_.cmdWrite_Click(session_, program_.dialogs());
+    flight::WriteOutcome outcome = writer_.cmdWrite_Click(session_);
+    // Another program's lock that cannot be judged from here: the pilot may know it is closed there.
+    const bool askedAgain = outcome.unsureLock && program_.closedElsewhere(*outcome.unsureLock, writer_.settings);
+    if (askedAgain)
+        outcome = writer_.cmdWrite_Click(session_);
+    if (!outcome.unsureLock || askedAgain)
+        program_.dialogs().tell(outcome.notices);
+    const bool written = outcome.written.has_value();
     ui_->lblOgid->hide();
     ui_->lblOgid->setText(waitingText); // it may have said that another program held the logbook
     showForm();

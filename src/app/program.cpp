@@ -209,10 +209,14 @@ logbook::ChangeSettings Program::changeSettings(QLabel* status) {
         status->show();
         status->repaint();
     };
-    settings.confirmUnknownLock = [this](const QString& question) {
-        return dialogs().question(QStringLiteral("Лётная книжка"), question);
-    };
     return settings;
+}
+
+bool Program::closedElsewhere(const logbook::UnsureLock& lock, logbook::ChangeSettings& settings) {
+    if (!dialogs().question(QStringLiteral("Лётная книжка"), lock.question()))
+        return false;
+    settings.closedElsewhere << lock.lockPath();
+    return true;
 }
 
 } // namespace korv::app

@@ -2,10 +2,10 @@
 
 // The program: its services, its forms and how they hand over to each other.
 
-#include "common/dialogs.h"
+#include "app/dialogs.h"
 #include "flight/reference_db.h"
 #include "logbook/book_change.h"
-#include "logbook/logbook.h"
+#include "logbook/book_view.h"
 #include "spreadsheet/uno/spreadsheet_host.h"
 
 #include <QDate>
@@ -67,8 +67,12 @@ public:
     QDate today() const;
     bool startProgram(const QString& path);
     // How a change of the logbook made from a form waits for other programs (the label says so and
-    // repaints) and asks the pilot about another program's lock it cannot judge.
+    // repaints).
     logbook::ChangeSettings changeSettings(QLabel* status);
+    // A change refused for another program's lock that cannot be judged from here: asks the pilot whether the
+    // logbook is closed there; when he says so, the lock file joins settings.closedElsewhere and the change
+    // may be made again (true).
+    bool closedElsewhere(const logbook::UnsureLock& lock, logbook::ChangeSettings& settings);
 
     // Loaded on first use: the main form; the input form, whose load asks for the date of the flights;
     // the totals form; the viewing form; the About form; the help window.
@@ -123,7 +127,7 @@ private:
     std::function<bool(const QString&)> startProgram_;
     std::unique_ptr<logbook::SpreadsheetHost> host_;
     flight::ReferenceDatabase database_;
-    logbook::Logbook logbook_;
+    logbook::BookView logbook_;
     bool ended_ = false;
     // A viewing is on: the logbook is shown in Calc and frmExcel waits. A generation count tells a
     // closing of an earlier viewing from one of this.

@@ -2,7 +2,7 @@
 
 // The dialogs service as Qt message boxes and input box.
 
-#include "common/dialogs.h"
+#include "app/dialogs.h"
 
 #include <memory>
 

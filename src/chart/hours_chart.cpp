@@ -23,7 +23,7 @@ const QColor kRunning(0xb0, 0x1c, 0x2e);
 const QColor kGrid(0xdd, 0xdd, 0xdd);
 const QColor kAxis(0x55, 0x55, 0x55);
 
-double hoursOf(double fractionOfDay) { return fractionOfDay * 24.0; }
+double hoursOf(Minutes minutes) { return minutes.count / 60.0; }
 
 // A scale from 0 whose step is 1, 2 or 5 times a power of ten, with about five steps up to `top`.
 struct Scale {
@@ -120,7 +120,7 @@ void paintHoursChart(QPainter& p, const QRectF& area, const totals::HoursOfMonth
     double most = 0, running = 0;
     for (const totals::MonthHours& m : hours.months)
         most = std::max(most, hoursOf(m.total()));
-    for (const double r : hours.running)
+    for (const Minutes r : hours.running)
         running = std::max(running, hoursOf(r));
     const Scale left = niceScale(most);
     const Scale right = niceScale(running);
@@ -171,11 +171,11 @@ void paintHoursChart(QPainter& p, const QRectF& area, const totals::HoursOfMonth
         const double nightTop = yOf(hoursOf(m.total()), left);
         p.fillRect(QRectF(cx - w / 2, dayTop, w, plot.bottom() - dayTop), kDay);
         p.fillRect(QRectF(cx - w / 2, nightTop, w, dayTop - nightTop), kNight);
-        if (m.smu > 0) {
+        if (m.smu.count > 0) {
             const double smuTop = yOf(hoursOf(std::min(m.smu, m.total())), left);
             p.fillRect(QRectF(cx - w * 0.17, smuTop, w * 0.34, plot.bottom() - smuTop), kSmu);
         }
-        if (m.total() > 0) {
+        if (m.total().count > 0) {
             p.setFont(small);
             p.setPen(Qt::black);
             p.drawText(QRectF(cx - slot / 2, nightTop - sfm.height() - 2, slot, sfm.height()), Qt::AlignCenter,

@@ -1,11 +1,12 @@
 #include "bookfiles/backups.h"
 #include "bookfiles/file_system.h"
+#include "cli/arguments.h"
 #include "cli/commands.h"
 #include "common/error.h"
 #include "common/log.h"
 #include "logbook/book_change.h"
+#include "logbook/book_names.h"
 #include "logbook/book_reading.h"
-#include "logbook/logbook.h"
 #include "logbook/record_layout.h"
 #include "spreadsheet/uno/spreadsheet_host.h"
 
@@ -17,35 +18,17 @@
 
 namespace korv::cli {
 
-namespace {
-
-bool takeDir(const QStringList& args, int& i, QString& dir) {
-    if (args[i] == u"--dir" && i + 1 < args.size()) {
-        dir = args[++i];
-        return true;
-    }
-    return false;
-}
-
-} // namespace
-
 int runBackups(const QStringList& args) {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    QString dir;
-    bool json = false;
-    for (int i = 0; i < args.size(); ++i) {
-        if (takeDir(args, i, dir))
-            continue;
-        if (args[i] == u"--json") {
-            json = true;
-            continue;
-        }
-        err << "korvelanta-cli backups: неизвестный аргумент «" << args[i].left(32) << "»\n"
+    const Arguments a = Arguments::parse(args, {{"dir", true}, {"json"}});
+    if (a.refused()) {
+        err << "korvelanta-cli backups: неизвестный аргумент «" << a.refused()->left(32) << "»\n"
             << "Использование: korvelanta-cli backups [--dir PATH] [--json]\n";
         return 2;
     }
-    dir = folderOfRun(dir, QStringLiteral("backups"));
+    const bool json = a.isSet("json");
+    const QString dir = folderOfRun(a.value("dir"), QStringLiteral("backups"));
     const QString real = logbook::files::realPath(logbook::bookPath(dir));
     const QList<logbook::backups::Backup> list = logbook::backups::list(real);
     logbook::SpreadsheetHost host;
@@ -89,24 +72,18 @@ int runBackups(const QStringList& args) {
 int runRestore(const QStringList& args) {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    QString dir;
-    QString name;
-    for (int i = 0; i < args.size(); ++i) {
-        if (takeDir(args, i, dir))
-            continue;
-        if (name.isEmpty() && !args[i].startsWith(u"--")) {
-            name = args[i];
-            continue;
-        }
-        err << "korvelanta-cli restore: неизвестный аргумент «" << args[i].left(32) << "»\n"
+    const Arguments a = Arguments::parse(args, {{"dir", true}}, 1);
+    if (a.refused()) {
+        err << "korvelanta-cli restore: неизвестный аргумент «" << a.refused()->left(32) << "»\n"
             << "Использование: korvelanta-cli restore ИМЯ [--dir PATH]\n";
         return 2;
     }
+    const QString name = a.positional().value(0);
     if (name.isEmpty()) {
         err << "korvelanta-cli restore: нужно имя резервной копии (korvelanta-cli backups их показывает)\n";
         return 2;
     }
-    dir = folderOfRun(dir, QStringLiteral("restore"));
+    const QString dir = folderOfRun(a.value("dir"), QStringLiteral("restore"));
     const QString book = logbook::bookPath(dir);
     const QString real = logbook::files::realPath(book);
     // Only a backup of the list, by its name: nothing else is ever copied over the logbook.

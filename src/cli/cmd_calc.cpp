@@ -1,6 +1,6 @@
+#include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/form_json.h"
-#include "common/dialogs.h"
 #include "flight/shift_calculation.h"
 
 #include <QJsonArray>
@@ -11,15 +11,12 @@ namespace korv::cli {
 
 int runCalc(const QStringList& args) {
     QTextStream err(stderr);
-    QString db = defaultDatabasePath();
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == u"--db" && i + 1 < args.size()) {
-            db = args[++i];
-        } else {
-            err << "korvelanta-cli calc: неизвестный аргумент «" << args[i] << "»\n";
-            return 2;
-        }
+    const Arguments a = Arguments::parse(args, {{"db", true}});
+    if (a.refused()) {
+        err << "korvelanta-cli calc: неизвестный аргумент «" << *a.refused() << "»\n";
+        return 2;
     }
+    const QString db = a.isSet("db") ? a.value("db") : defaultDatabasePath();
 
     const auto parsed = readFormInput(QStringLiteral("calc"));
     if (!parsed)
@@ -28,11 +25,10 @@ int runCalc(const QStringList& args) {
 
     flight::ReferenceDatabase tables(db);
     flight::ShiftSession session(tables);
-    RecordingDialogs dialogs;
     QJsonArray results;
     for (const flight::InputForm& form : input.forms) {
-        pressCalculate(session, form, dialogs);
-        results.append(resultObject(session.form, takeMessages(dialogs)));
+        const Notices said = pressCalculate(session, form);
+        results.append(resultObject(session.form, messagesJson(said)));
     }
     QTextStream(stdout) << QJsonDocument(results).toJson(QJsonDocument::Indented);
     return 0;

@@ -1,9 +1,10 @@
 #include "chart/hours_chart.h"
+#include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/view_support.h"
 #include "common/error.h"
 #include "common/log.h"
-#include "logbook/logbook.h"
+#include "logbook/book_names.h"
 #include "totals/monthly_hours.h"
 
 #include <QDir>
@@ -22,42 +23,28 @@ const char* const kChartUsage =
     "Использование: korvelanta-cli chart (--year ГГГГ | --last-12) [--today ДД.ММ.ГГ] [--dir PATH]\n"
     "                                    (--png FILE | --svg FILE) [--json]\n";
 
-double hours(double fractionOfDay) { return std::round(fractionOfDay * 1440.0) / 60.0; }
+double hours(Minutes m) { return m.count / 60.0; }
 
 } // namespace
 
 int runChart(const QStringList& args) {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    QString dir, todayText, yearText, file;
-    bool lastTwelve = false, json = false;
-    chart::ChartFormat format = chart::ChartFormat::Png;
-    int files = 0;
     const auto usage = [&](const QString& why) {
         err << "korvelanta-cli chart: " << why << '\n' << kChartUsage;
         return 2;
     };
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == u"--dir" && hasValue) {
-            dir = args[++i];
-        } else if (a == u"--today" && hasValue) {
-            todayText = args[++i];
-        } else if (a == u"--year" && hasValue) {
-            yearText = args[++i];
-        } else if (a == u"--last-12") {
-            lastTwelve = true;
-        } else if ((a == u"--png" || a == u"--svg") && hasValue) {
-            format = a == u"--png" ? chart::ChartFormat::Png : chart::ChartFormat::Svg;
-            file = args[++i];
-            ++files;
-        } else if (a == u"--json") {
-            json = true;
-        } else {
-            return usage(QStringLiteral("неизвестный аргумент «") + a.left(32) + u'»');
-        }
-    }
+    const Arguments a = Arguments::parse(
+        args, {{"dir", true}, {"today", true}, {"year", true}, {"last-12"}, {"png", true}, {"svg", true}, {"json"}});
+    if (a.refused())
+        return usage(QStringLiteral("неизвестный аргумент «") + a.refused()->left(32) + u'»');
+    const QString todayText = a.value("today");
+    const QString yearText = a.value("year");
+    const bool lastTwelve = a.isSet("last-12");
+    const bool json = a.isSet("json");
+    const qsizetype files = a.values("png").size() + a.values("svg").size();
+    const chart::ChartFormat format = a.isSet("png") ? chart::ChartFormat::Png : chart::ChartFormat::Svg;
+    QString file = a.isSet("png") ? a.value("png") : a.value("svg");
     if (lastTwelve == !yearText.isEmpty())
         return usage(QStringLiteral("нужен ровно один из --year ГГГГ и --last-12"));
     if (files != 1)
@@ -71,7 +58,7 @@ int runChart(const QStringList& args) {
         return usage(QStringLiteral("--today не дата вида ДД.ММ.ГГ: «") + todayText.left(32) + u'»');
     file = QDir::current().absoluteFilePath(file);
 
-    dir = folderOfRun(dir, QStringLiteral("chart"));
+    const QString dir = folderOfRun(a.value("dir"), QStringLiteral("chart"));
     const QString book = logbook::bookPath(dir);
     if (const QString why = chart::chartTargetRefusal(file, book, format); !why.isEmpty())
         return usage(why);

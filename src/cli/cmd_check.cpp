@@ -1,11 +1,12 @@
+#include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/form_json.h"
 #include "common/error.h"
 #include "common/log.h"
 #include "flight/input_form.h"
 #include "flight/reference_db.h"
+#include "logbook/book_names.h"
 #include "logbook/book_reading.h"
-#include "logbook/logbook.h"
 #include "spreadsheet/uno/spreadsheet_host.h"
 
 #include <QJsonArray>
@@ -18,23 +19,15 @@ namespace korv::cli {
 int runCheck(const QStringList& args) {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    QString dir;
-    QString db = defaultDatabasePath();
-    bool json = false;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == u"--dir" && i + 1 < args.size()) {
-            dir = args[++i];
-        } else if (args[i] == u"--db" && i + 1 < args.size()) {
-            db = args[++i];
-        } else if (args[i] == u"--json") {
-            json = true;
-        } else {
-            err << "korvelanta-cli check: неизвестный аргумент «" << args[i].left(32) << "»\n"
-                << "Использование: korvelanta-cli check [--dir PATH] [--db PATH] [--json]\n";
-            return 2;
-        }
+    const Arguments a = Arguments::parse(args, {{"dir", true}, {"db", true}, {"json"}});
+    if (a.refused()) {
+        err << "korvelanta-cli check: неизвестный аргумент «" << a.refused()->left(32) << "»\n"
+            << "Использование: korvelanta-cli check [--dir PATH] [--db PATH] [--json]\n";
+        return 2;
     }
-    dir = folderOfRun(dir, QStringLiteral("check"));
+    const QString db = a.isSet("db") ? a.value("db") : defaultDatabasePath();
+    const bool json = a.isSet("json");
+    const QString dir = folderOfRun(a.value("dir"), QStringLiteral("check"));
     const QString book = logbook::bookPath(dir);
 
     QList<logbook::Finding> findings;

@@ -1,10 +1,11 @@
 #include "bookfiles/output_target.h"
+#include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/period_words.h"
 #include "cli/view_support.h"
 #include "common/error.h"
 #include "common/log.h"
-#include "logbook/logbook.h"
+#include "logbook/book_names.h"
 #include "totals/record_export.h"
 
 #include <QDir>
@@ -40,28 +41,16 @@ int runExport(const QStringList& args) {
         err << "korvelanta-cli export: " << why << '\n' << kExportUsage;
         return 2;
     };
-    QString dir, todayText, periodText, target;
-    bool all = false, json = false;
-    int targets = 0;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == u"--dir" && hasValue) {
-            dir = args[++i];
-        } else if (a == u"--today" && hasValue) {
-            todayText = args[++i];
-        } else if (a == u"--period" && hasValue) {
-            periodText = args[++i];
-        } else if (a == u"--all") {
-            all = true;
-        } else if ((a == u"--csv" || a == u"--json") && hasValue) {
-            json = a == u"--json";
-            target = args[++i];
-            ++targets;
-        } else {
-            return usage(QStringLiteral("неизвестный аргумент «") + a.left(32) + u'»');
-        }
-    }
+    const Arguments a = Arguments::parse(
+        args, {{"dir", true}, {"today", true}, {"period", true}, {"all"}, {"csv", true}, {"json", true}});
+    if (a.refused())
+        return usage(QStringLiteral("неизвестный аргумент «") + a.refused()->left(32) + u'»');
+    const QString todayText = a.value("today");
+    const QString periodText = a.value("period");
+    const bool all = a.isSet("all");
+    const bool json = a.isSet("json");
+    const qsizetype targets = a.values("csv").size() + a.values("json").size();
+    QString target = json ? a.value("json") : a.value("csv");
     if (targets != 1)
         return usage(QStringLiteral("нужен ровно один из --csv FILE и --json FILE («-» — стандартный вывод)"));
     if (all && !periodText.isEmpty())
@@ -80,7 +69,7 @@ int runExport(const QStringList& args) {
     if (!toStdout)
         target = QDir::current().absoluteFilePath(target);
 
-    dir = folderOfRun(dir, QStringLiteral("export"));
+    const QString dir = folderOfRun(a.value("dir"), QStringLiteral("export"));
     const QString book = logbook::bookPath(dir);
     if (!toStdout) {
         if (const QString why = logbook::files::outputTargetRefusal(target, book, outputKind(json)); !why.isEmpty())

@@ -1,13 +1,11 @@
+#include "cli/arguments.h"
 #include "cli/commands.h"
-#include "common/dialogs.h"
 #include "common/error.h"
 #include "common/log.h"
-#include "logbook/logbook.h"
+#include "logbook/book_names.h"
 #include "logbook/newbook.h"
 #include "spreadsheet/uno/spreadsheet_host.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QTextStream>
 
 namespace korv::cli {
@@ -31,50 +29,34 @@ private:
     QTextStream& out_;
 };
 
-// The storage message has no one to wait for here: it is printed with its title.
-class PrintedDialogs : public RecordingDialogs {
-public:
-    explicit PrintedDialogs(QTextStream& out) : out_(out) {}
-    void message(const QString& title, const QString& text, Icon icon) override {
-        RecordingDialogs::message(title, text, icon);
-        out_ << title << ": " << text << '\n';
-        out_.flush();
-    }
-
-private:
-    QTextStream& out_;
-};
-
 } // namespace
 
 int runNew(const QStringList& args) {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    QString dir;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == u"--dir" && i + 1 < args.size()) {
-            dir = args[++i];
-        } else {
-            err << "korvelanta-cli new: неизвестный аргумент «" << args[i] << "»\n"
-                << "Использование: korvelanta-cli new [--dir PATH]\n";
-            return 2;
-        }
+    const Arguments a = Arguments::parse(args, {{"dir", true}});
+    if (a.refused()) {
+        err << "korvelanta-cli new: неизвестный аргумент «" << *a.refused() << "»\n"
+            << "Использование: korvelanta-cli new [--dir PATH]\n";
+        return 2;
     }
-    dir = folderOfRun(dir, QStringLiteral("new"));
+    const QString dir = folderOfRun(a.value("dir"), QStringLiteral("new"));
     try {
         logbook::SpreadsheetHost host;
         PrintedProgress progress(out);
-        PrintedDialogs dialogs(out);
         logbook::ChangeSettings settings;
         settings.waiting = [&](const QString& text) {
             out.flush();
             QTextStream(stderr) << "korvelanta-cli new: " << text << '\n';
         };
-        const auto outcome = logbook::createNewLogbook(host, dir, progress, dialogs, settings);
-        if (outcome == logbook::NewBookOutcome::AlreadyExists) {
+        const logbook::NewBook made = logbook::createNewLogbook(host, dir, progress, settings);
+        if (!made.created) {
             out << "Лётная книжка уже есть: " << logbook::bookPath(dir) << " (ничего не изменено)\n";
             return 0;
         }
+        // The storage message has no one to wait for here: it is printed with its title.
+        out << made.stored.title << ": " << made.stored.text << '\n';
+        progress.status(QString());
         out << "Лётная книжка создана: " << logbook::bookPath(dir) << '\n';
         return 0;
     } catch (const Error& e) {

@@ -1,9 +1,10 @@
+#include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/period_words.h"
 #include "cli/view_support.h"
 #include "common/error.h"
 #include "common/log.h"
-#include "logbook/logbook.h"
+#include "logbook/book_names.h"
 #include "spreadsheet/uno/spreadsheet_host.h"
 #include "totals/logbook_pages.h"
 #include "totals/printing.h"
@@ -25,26 +26,15 @@ int runPages(const QStringList& args) {
             << " | --all) [--today ДД.ММ.ГГ] [--dir PATH] (--pdf FILE | --print)\n";
         return 2;
     };
-    QString dir, todayText, periodText, pdf;
-    bool all = false, print = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == u"--dir" && hasValue)
-            dir = args[++i];
-        else if (a == u"--today" && hasValue)
-            todayText = args[++i];
-        else if (a == u"--period" && hasValue)
-            periodText = args[++i];
-        else if (a == u"--all")
-            all = true;
-        else if (a == u"--pdf" && hasValue)
-            pdf = QDir::current().absoluteFilePath(args[++i]);
-        else if (a == u"--print")
-            print = true;
-        else
-            return usage(QStringLiteral("неизвестный аргумент «") + a.left(32) + u'»');
-    }
+    const Arguments a =
+        Arguments::parse(args, {{"dir", true}, {"today", true}, {"period", true}, {"all"}, {"pdf", true}, {"print"}});
+    if (a.refused())
+        return usage(QStringLiteral("неизвестный аргумент «") + a.refused()->left(32) + u'»');
+    const QString todayText = a.value("today");
+    const QString periodText = a.value("period");
+    const bool all = a.isSet("all");
+    const bool print = a.isSet("print");
+    const QString pdf = a.isSet("pdf") ? QDir::current().absoluteFilePath(a.value("pdf")) : QString();
     if (all == !periodText.isEmpty())
         return usage(QStringLiteral("нужен ровно один из --period ПЕРИОД и --all"));
     if (print == !pdf.isEmpty())
@@ -59,7 +49,7 @@ int runPages(const QStringList& args) {
             return usage(*refused);
         period = state;
     }
-    dir = folderOfRun(dir, QStringLiteral("pages"));
+    const QString dir = folderOfRun(a.value("dir"), QStringLiteral("pages"));
     const QString book = logbook::bookPath(dir);
     if (!pdf.isEmpty()) {
         if (const QString why = totals::pdfTargetRefusal(pdf, book); !why.isEmpty())

@@ -1,8 +1,9 @@
+#include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/view_support.h"
 #include "common/error.h"
 #include "common/log.h"
-#include "logbook/logbook.h"
+#include "logbook/book_names.h"
 #include "totals/break_limits.h"
 
 #include <QJsonArray>
@@ -52,28 +53,20 @@ QJsonObject lineJson(const totals::BreakLine& b) {
 int runRecency(const QStringList& args) {
     QTextStream out(stdout);
     QTextStream err(stderr);
-    QString dir, todayText;
-    bool json = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const bool hasValue = i + 1 < args.size();
-        if (args[i] == u"--dir" && hasValue) {
-            dir = args[++i];
-        } else if (args[i] == u"--today" && hasValue) {
-            todayText = args[++i];
-        } else if (args[i] == u"--json") {
-            json = true;
-        } else {
-            err << "korvelanta-cli recency: неизвестный аргумент «" << args[i].left(32) << "»\n"
-                << "Использование: korvelanta-cli recency [--dir PATH] [--today ДД.ММ.ГГ] [--json]\n";
-            return 2;
-        }
+    const Arguments a = Arguments::parse(args, {{"dir", true}, {"today", true}, {"json"}});
+    if (a.refused()) {
+        err << "korvelanta-cli recency: неизвестный аргумент «" << a.refused()->left(32) << "»\n"
+            << "Использование: korvelanta-cli recency [--dir PATH] [--today ДД.ММ.ГГ] [--json]\n";
+        return 2;
     }
+    const QString todayText = a.value("today");
+    const bool json = a.isSet("json");
     const auto today = todayOf(todayText);
     if (!today) {
         err << "korvelanta-cli recency: --today не дата вида ДД.ММ.ГГ: «" << todayText.left(32) << "»\n";
         return 2;
     }
-    dir = folderOfRun(dir, QStringLiteral("recency"));
+    const QString dir = folderOfRun(a.value("dir"), QStringLiteral("recency"));
     const QString book = logbook::bookPath(dir);
     const QString limitsFile = totals::limitsPath(dir);
 

@@ -1,10 +1,12 @@
+#include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/period_words.h"
-#include "common/dialogs.h"
 #include "common/error.h"
 #include "common/flightdate.h"
 #include "common/log.h"
-#include "logbook/logbook.h"
+#include "common/minutes.h"
+#include "common/notice.h"
+#include "logbook/book_names.h"
 #include "logbook/record_layout.h"
 #include "spreadsheet/uno/spreadsheet_host.h"
 #include "totals/category_sums.h"
@@ -18,7 +20,7 @@
 #include <QJsonObject>
 #include <QTextStream>
 
-#include <cmath>
+#include <array>
 
 namespace korv::cli {
 
@@ -28,42 +30,34 @@ using totals::PeriodOption;
 using totals::RecordedStatus;
 using totals::TotalsEnd;
 
-// The print question answered as the command line says.
-class AnsweringDialogs : public RecordingDialogs {
-public:
-    explicit AnsweringDialogs(bool print) { answerYes = print; }
-};
-
-QString hoursMinutes(double dayFraction) {
-    const long long minutes = std::llround(dayFraction * 1440);
-    return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QChar(u'0'));
+// A summary cell as the file holds it: an empty cell is null, a time h:mm.
+QJsonValue cellJson(const QVariant& v, bool time) {
+    if (v.typeId() == QMetaType::QString && v.toString().isEmpty())
+        return QJsonValue::Null;
+    if (v.typeId() == QMetaType::Double)
+        return time ? QJsonValue(hoursMinutesText(Minutes::ofDays(v.toDouble()))) : QJsonValue(v.toDouble());
+    return QJsonValue(v.toString());
 }
 
-// Rows 7-17 of "Лист4" as the file holds them: E, F, G..J as h:mm, O, Q, R, S; an empty cell is null.
-QJsonObject summaryRows(logbook::SpreadsheetHost& host, const QString& book) {
+// Rows 7-17 of "Лист4" as the run wrote them: E, F, G..J as h:mm, O, Q, R, S; an empty cell is null. Row 17
+// holds the caption and the sums of rows 11 and 16, which its formulas give.
+QJsonObject summaryRows(const totals::TotalsOutcome& outcome) {
     namespace column = logbook::records::column;
-    logbook::Workbook wb = host.openWorkbook(book);
-    const QList<QVariantList> rows =
-        wb.sheet(logbook::kSheet4)
-            .cells(logbook::records::kFirstRow, column::A, logbook::records::kFirstRow + 10, column::S)
-            .data();
-    wb.close(logbook::CloseMode::Discard);
+    const char* names[] = {"F", "G", "H", "I", "J", "O", "Q", "R", "S"};
+    QList<QVariantList> rows = totals::summaryRows(outcome.block);
+    QVariantList last(logbook::records::kLastColumn + 1, QString());
+    last[column::E] = outcome.caption;
+    const std::array<QVariant, 9> totals = totals::sumCells(totals::grandTotals(outcome.block));
+    for (size_t k = 0; k < totals::kSumColumns.size(); ++k)
+        last[totals::kSumColumns[k]] = totals[k];
+    rows << last;
     QJsonObject out;
     for (int i = 0; i < rows.size(); ++i) {
         const QVariantList& r = rows[i];
-        auto cell = [&](int c, bool time) -> QJsonValue {
-            const QVariant& v = r[c];
-            if (v.typeId() == QMetaType::QString && v.toString().isEmpty())
-                return QJsonValue::Null;
-            if (v.typeId() == QMetaType::Double)
-                return time ? QJsonValue(hoursMinutes(v.toDouble())) : QJsonValue(v.toDouble());
-            return v.isValid() ? QJsonValue(v.toString()) : QJsonValue(QStringLiteral("#ошибка"));
-        };
-        QJsonObject row{{QStringLiteral("E"), cell(column::E, false)}};
-        const char* names[] = {"F", "G", "H", "I", "J", "O", "Q", "R", "S"};
+        QJsonObject row{{QStringLiteral("E"), cellJson(r[column::E], false)}};
         for (size_t k = 0; k < totals::kSumColumns.size(); ++k) {
             const int c = totals::kSumColumns[k];
-            row.insert(QString::fromLatin1(names[k]), cell(c, c >= column::G && c <= column::J));
+            row.insert(QString::fromLatin1(names[k]), cellJson(r[c], c >= column::G && c <= column::J));
         }
         out.insert(QString::number(logbook::records::kFirstRow + 1 + i), row);
     }
@@ -132,29 +126,16 @@ int runTotals(const QStringList& args) {
                "ДД.ММ.ГГ-ДД.ММ.ГГ [--type ТИП] [--today ДД.ММ.ГГ] [--dir PATH] [--print|--pdf FILE] [--json]\n";
         return 2;
     };
-    QString periodText, todayText, pdf, type;
-    QString dir;
-    bool print = false, json = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (a == u"--period" && hasValue)
-            periodText = args[++i];
-        else if (a == u"--type" && hasValue)
-            type = args[++i];
-        else if (a == u"--today" && hasValue)
-            todayText = args[++i];
-        else if (a == u"--dir" && hasValue)
-            dir = args[++i];
-        else if (a == u"--pdf" && hasValue)
-            pdf = QFileInfo(args[++i]).absoluteFilePath();
-        else if (a == u"--print")
-            print = true;
-        else if (a == u"--json")
-            json = true;
-        else
-            return usage(QStringLiteral("неизвестный аргумент «") + a.left(32) + QStringLiteral("»"));
-    }
+    const Arguments a = Arguments::parse(
+        args, {{"period", true}, {"type", true}, {"today", true}, {"dir", true}, {"pdf", true}, {"print"}, {"json"}});
+    if (a.refused())
+        return usage(QStringLiteral("неизвестный аргумент «") + a.refused()->left(32) + QStringLiteral("»"));
+    const QString periodText = a.value("period");
+    const QString todayText = a.value("today");
+    const QString type = a.value("type");
+    const QString pdf = a.isSet("pdf") ? QFileInfo(a.value("pdf")).absoluteFilePath() : QString();
+    const bool print = a.isSet("print");
+    const bool json = a.isSet("json");
     if (print && !pdf.isEmpty())
         return usage(QStringLiteral("--print и --pdf вместе не бывают"));
 
@@ -162,8 +143,6 @@ int runTotals(const QStringList& args) {
     if (!words)
         return usage(periodText.isEmpty() ? QStringLiteral("нужен период (--period)")
                                           : QStringLiteral("непонятный период «") + periodText.left(32) + u'»');
-    const PeriodOption option = words->option;
-    const QString txtC = words->txtC, txtPo = words->txtPo;
     QDate today = QDate::currentDate();
     if (!todayText.isEmpty()) {
         const auto d = parseFlightDate(todayText);
@@ -172,44 +151,49 @@ int runTotals(const QStringList& args) {
         today = *d;
     }
 
-    dir = folderOfRun(dir, QStringLiteral("totals"));
+    const QString dir = folderOfRun(a.value("dir"), QStringLiteral("totals"));
     const QString book = logbook::bookPath(dir);
     if (!pdf.isEmpty()) {
         // Refused before the logbook is opened: nothing is summed for a PDF that may not be written.
         if (const QString why = totals::pdfTargetRefusal(pdf, book); !why.isEmpty())
             return usage(QStringLiteral("--pdf: ") + why);
     }
+    const bool printing = print || !pdf.isEmpty();
     logbook::SpreadsheetHost host;
     totals::TotalsRun run(host, book);
     run.settings.waiting = [&](const QString& text) { err << "korvelanta-cli totals: " << text << '\n' << Qt::flush; };
-    run.pdfInsteadOfPrinter = pdf;
     run.aircraftType = type;
+    // The summary is rendered only to be printed: the answer to the print question is given already.
+    run.renderForPrint = printing;
     RecordedStatus status;
-    AnsweringDialogs dialogs(print || !pdf.isEmpty());
-    const totals::TotalsOutcome outcome = run.cmdItog_Click(option, today, txtC, txtPo, status, dialogs);
+    const totals::TotalsOutcome outcome = run.cmdItog_Click(words->option, today, words->txtC, words->txtPo, status);
+    Notices said = outcome.notices;
+    QString keptPdf;
     if (outcome.end == TotalsEnd::MixedTypes) {
         // The question the desktop program asks, answered here by --type.
+        said << Notice{totals::text::kTypeTitle, totals::text::typeQuestion(outcome.types), Notice::Icon::Question};
         QStringList ways;
         for (const totals::TypeCount& t : outcome.types)
             ways << QStringLiteral("--type ") + t.type;
-        dialogs.message(totals::text::kTypeTitle,
-                        QStringLiteral("В периоде записи на типах: ") + totals::typesText(outcome.types) +
-                            QStringLiteral(". Итоги подбиваются по одному типу: укажите ") +
-                            ways.join(QStringLiteral(" или ")) + QStringLiteral("; лётная книжка не изменена."),
-                        Dialogs::Icon::Warning);
-    }
-
-    QJsonObject rows;
-    if (outcome.end != TotalsEnd::Failed && outcome.end != TotalsEnd::BadPeriod &&
-        outcome.end != TotalsEnd::MixedTypes) {
-        try {
-            rows = summaryRows(host, book);
-        } catch (const Error& e) {
-            log::error(QStringLiteral("korvelanta-cli totals: чтение итога"), e);
+        said << Notice{totals::text::kTypeTitle,
+                       QStringLiteral("В периоде записи на типах: ") + totals::typesText(outcome.types) +
+                           QStringLiteral(". Итоги подбиваются по одному типу: укажите ") +
+                           ways.join(QStringLiteral(" или ")) + QStringLiteral("; лётная книжка не изменена."),
+                       Notice::Icon::Warning};
+    } else if (outcome.end == TotalsEnd::Summary) {
+        // The print question the desktop program asks, answered here by --print or --pdf.
+        said << Notice{totals::text::kPrintTitle, totals::text::kPrintQuestion, Notice::Icon::Question};
+        if (printing) {
+            said << Notice{totals::text::kPrinterTitle, totals::text::kPrinterOn, Notice::Icon::Information};
+            const totals::PrintedSummary printed = totals::printSummary(outcome, pdf);
+            said << printed.notices;
+            keptPdf = printed.pdf;
         }
     }
+
+    const QJsonObject rows = outcome.end == TotalsEnd::Summary ? summaryRows(outcome) : QJsonObject();
     QJsonArray messages;
-    for (const auto& m : dialogs.messages)
+    for (const Notice& m : said)
         messages.append(QJsonObject{{QStringLiteral("title"), m.title}, {QStringLiteral("text"), m.text}});
 
     if (json) {
@@ -217,8 +201,8 @@ int runTotals(const QStringList& args) {
                            {QStringLiteral("messages"), messages},
                            {QStringLiteral("status"), QJsonArray::fromStringList(status.texts)},
                            {QStringLiteral("rows"), rows}};
-        if (!outcome.pdf.isEmpty())
-            answer.insert(QStringLiteral("pdf"), outcome.pdf);
+        if (!keptPdf.isEmpty())
+            answer.insert(QStringLiteral("pdf"), keptPdf);
         if (!outcome.type.isEmpty())
             answer.insert(QStringLiteral("type"), outcome.type);
         if (!outcome.types.isEmpty()) {
@@ -233,8 +217,8 @@ int runTotals(const QStringList& args) {
     }
     out.flush();
     // What went wrong is said on standard error too, whatever the output's form.
-    for (const auto& m : dialogs.messages)
-        if (m.icon == Dialogs::Icon::Warning || m.icon == Dialogs::Icon::Critical ||
+    for (const Notice& m : said)
+        if (m.icon == Notice::Icon::Warning || m.icon == Notice::Icon::Critical ||
             outcome.end == TotalsEnd::EmptyLogbook || outcome.end == TotalsEnd::NoRecords)
             err << m.title << ": " << m.text << '\n';
 

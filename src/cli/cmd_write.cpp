@@ -1,10 +1,11 @@
+#include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/form_json.h"
 #include "cli/stop_signals.h"
 #include "common/error.h"
 #include "common/log.h"
 #include "flight/record_writer.h"
-#include "logbook/logbook.h"
+#include "logbook/book_names.h"
 #include "logbook/newbook.h"
 #include "spreadsheet/uno/spreadsheet_host.h"
 
@@ -26,23 +27,41 @@ public:
     void progress(int) override {}
 };
 
+// One shift's answer, kept until the batch is saved: what the form said and where its record went.
+struct Answer {
+    QJsonObject object;
+    Notices said;
+    std::optional<flight::WrittenRecord> written;
+    QString shtorkaZ, shtorkaO; // the hood heights as they were before the write cleared them
+};
+
+QJsonObject answerJson(const Answer& a) {
+    QJsonObject r = a.object;
+    r.insert(QStringLiteral("messages"), messagesJson(a.said));
+    QJsonValue written = QJsonValue::Null;
+    if (a.written) {
+        QJsonObject o{{QStringLiteral("row"), a.written->row},
+                      {QStringLiteral("heading"),
+                       a.written->heading ? QJsonValue(*a.written->heading) : QJsonValue(QJsonValue::Null)}};
+        if (a.written->note)
+            o.insert(QStringLiteral("note"), *a.written->note);
+        written = o;
+    }
+    r.insert(QStringLiteral("written"), written);
+    return r;
+}
+
 } // namespace
 
 int runWrite(const QStringList& args) {
     QTextStream err(stderr);
-    QString db = defaultDatabasePath();
-    QString dir;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == u"--db" && i + 1 < args.size()) {
-            db = args[++i];
-        } else if (args[i] == u"--dir" && i + 1 < args.size()) {
-            dir = args[++i];
-        } else {
-            err << "korvelanta-cli write: неизвестный аргумент «" << args[i] << "»\n";
-            return 2;
-        }
+    const Arguments a = Arguments::parse(args, {{"db", true}, {"dir", true}});
+    if (a.refused()) {
+        err << "korvelanta-cli write: неизвестный аргумент «" << *a.refused() << "»\n";
+        return 2;
     }
-    dir = folderOfRun(dir, QStringLiteral("write"));
+    const QString db = a.isSet("db") ? a.value("db") : defaultDatabasePath();
+    const QString dir = folderOfRun(a.value("dir"), QStringLiteral("write"));
 
     const auto parsed = readFormInput(QStringLiteral("write"));
     if (!parsed)
@@ -50,7 +69,6 @@ int runWrite(const QStringList& args) {
     const FormInput& input = *parsed;
 
     logbook::SpreadsheetHost host;
-    RecordingDialogs dialogs;
     // Waiting for another program is said once on standard error; another program's lock that cannot
     // be judged from here is refused (the message says how to go on).
     logbook::ChangeSettings settings;
@@ -58,8 +76,7 @@ int runWrite(const QStringList& args) {
     try {
         // As "Заполнение" does: a missing logbook is created first.
         StderrProgress progress;
-        RecordingDialogs creationDialogs;
-        logbook::createNewLogbook(host, dir, progress, creationDialogs, settings);
+        logbook::createNewLogbook(host, dir, progress, settings);
     } catch (const Error& e) {
         log::error(QStringLiteral("korvelanta-cli write: новая лётная книжка"), e);
         err << "korvelanta-cli write: лётная книжка не создана: " << e.description() << '\n';
@@ -70,33 +87,60 @@ int runWrite(const QStringList& args) {
     flight::ShiftSession session(tables);
     flight::ShiftWriter writer(host, tables, logbook::bookPath(dir));
     writer.settings = settings;
-    QJsonArray results;
+    // The shifts go into one change of the logbook: opened with the first record, saved once at the end.
+    writer.beginBatch();
+    QList<Answer> answers;
     bool anyFailed = false;
     int stoppedBy = 0;
     for (const flight::InputForm& form : input.forms) {
-        // Between two records: the one in hand has landed whole or not at all.
+        // Between two shifts: what was appended so far is saved below, whole.
         if ((stoppedBy = stopSignal()) != 0)
             break;
-        pressCalculate(session, form, dialogs);
-        QJsonValue written = QJsonValue::Null;
+        Answer answer;
+        answer.said = pressCalculate(session, form);
         if (session.form.cmdWriteEnabled) {
-            if (const auto w = writer.cmdWrite_Click(session, dialogs)) {
-                QJsonObject o{
-                    {QStringLiteral("row"), w->row},
-                    {QStringLiteral("heading"), w->heading ? QJsonValue(*w->heading) : QJsonValue(QJsonValue::Null)}};
-                if (w->note)
-                    o.insert(QStringLiteral("note"), *w->note);
-                written = o;
-            } else {
-                anyFailed = true;
+            answer.shtorkaZ = session.form.txtShtorkaZ;
+            answer.shtorkaO = session.form.txtShtorkaO;
+            const flight::WriteOutcome outcome = writer.cmdWrite_Click(session);
+            answer.said << outcome.notices;
+            answer.written = outcome.written;
+            anyFailed = anyFailed || !outcome.written;
+        }
+        answer.object = resultObject(session.form, {});
+        answer.object.insert(QStringLiteral("txtShtorkaZ"), session.form.txtShtorkaZ);
+        answer.object.insert(QStringLiteral("txtShtorkaO"), session.form.txtShtorkaO);
+        answers << answer;
+    }
+    try {
+        if (const auto note = writer.finishBatch()) {
+            for (Answer& answer : answers) {
+                if (!answer.written)
+                    continue;
+                answer.written->note = note;
+                answer.said << Notice{flight::kWriteFailedTitle,
+                                      QStringLiteral("Смена записана в лётную книжку.\n") + *note,
+                                      Notice::Icon::Warning};
             }
         }
-        QJsonObject r = resultObject(session.form, takeMessages(dialogs));
-        r.insert(QStringLiteral("written"), written);
-        r.insert(QStringLiteral("txtShtorkaZ"), session.form.txtShtorkaZ);
-        r.insert(QStringLiteral("txtShtorkaO"), session.form.txtShtorkaO);
-        results.append(r);
+    } catch (const Error& e) {
+        // Nothing of the batch is in the file: every shift it took says so, as a refused write does.
+        log::error(QStringLiteral("korvelanta-cli write: сохранение"), e);
+        for (Answer& answer : answers) {
+            if (!answer.written)
+                continue;
+            answer.written.reset();
+            answer.object.insert(QStringLiteral("txtShtorkaZ"), answer.shtorkaZ);
+            answer.object.insert(QStringLiteral("txtShtorkaO"), answer.shtorkaO);
+            answer.object.insert(QStringLiteral("cmdWrite"), QJsonObject{{QStringLiteral("enabled"), true}});
+            answer.said << Notice{flight::kWriteFailedTitle,
+                                  QStringLiteral("Смена не записана, лётная книжка не изменена.\n") + e.description(),
+                                  Notice::Icon::Critical};
+            anyFailed = true;
+        }
     }
+    QJsonArray results;
+    for (const Answer& answer : answers)
+        results.append(answerJson(answer));
     QTextStream(stdout) << QJsonDocument(results).toJson(QJsonDocument::Indented);
     if (stoppedBy != 0) {
         err << "korvelanta-cli write: остановлено (" << signalName(stoppedBy) << ") после " << results.size() << " из "

@@ -137,20 +137,19 @@ std::optional<FormInput> readFormInput(const QString& command) {
     return input;
 }
 
-void pressCalculate(flight::ShiftSession& session, const InputForm& form, Dialogs& dialogs) {
+Notices pressCalculate(flight::ShiftSession& session, const InputForm& form) {
     const AppliedInputs applied = applyInputs(form, session.form);
     if (applied.changed)
         session.inputChanged();
     if (applied.refresh)
         session.RefreshInputState();
-    session.cmdOK_Click(dialogs);
+    return session.cmdOK_Click();
 }
 
-QJsonArray takeMessages(RecordingDialogs& dialogs) {
+QJsonArray messagesJson(const Notices& notices) {
     QJsonArray out;
-    for (const auto& m : dialogs.messages)
+    for (const Notice& m : notices)
         out.append(QJsonObject{{QStringLiteral("title"), m.title}, {QStringLiteral("text"), m.text}});
-    dialogs.messages.clear();
     return out;
 }
 

@@ -2,7 +2,7 @@
 
 // The JSON form input of korvelanta-cli and the answer of one press of "Считать".
 
-#include "common/dialogs.h"
+#include "common/notice.h"
 #include "flight/input_form.h"
 #include "flight/shift_calculation.h"
 
@@ -41,11 +41,11 @@ QJsonObject resultObject(const flight::InputForm& form, const QJsonArray& messag
 // command's name, and gives nothing (the command then ends with status 2).
 std::optional<FormInput> readFormInput(const QString& command);
 
-// Applies one form object as the pilot would type it and presses "Считать".
-void pressCalculate(flight::ShiftSession& session, const flight::InputForm& form, Dialogs& dialogs);
+// Applies one form object as the pilot would type it and presses "Считать"; what the press says.
+Notices pressCalculate(flight::ShiftSession& session, const flight::InputForm& form);
 
-// The messages recorded since the last call, as JSON {title, text} objects.
-QJsonArray takeMessages(RecordingDialogs& dialogs);
+// Notices as the answer's JSON {title, text} objects.
+QJsonArray messagesJson(const Notices& notices);
 
 // FlightTables1.mdb among the program's files (common/program_files.h).
 QString defaultDatabasePath();

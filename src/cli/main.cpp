@@ -1,102 +1,25 @@
-#include "cli/commands.h"
+#include "cli/cli.h"
 #include "cli/stop_signals.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QTextStream>
 
-#include <array>
 #include <memory>
-#include <string_view>
-
-namespace {
-
-struct Command {
-    const char* name;
-    int (*run)(const QStringList&);
-    const char* usage;
-};
-
-const std::array kCommands{
-    Command{"calc", korv::cli::runCalc, "calc  [--db PATH]              расчёт смены (JSON на входе и выходе)"},
-    Command{"new", korv::cli::runNew, "new   [--dir PATH]             новая лётная книжка"},
-    Command{"write", korv::cli::runWrite, "write [--dir PATH] [--db PATH] расчёт и запись смен в лётную книжку"},
-    Command{"totals", korv::cli::runTotals,
-            "totals --period ПЕРИОД [--type ТИП] [--today ДД.ММ.ГГ] [--dir PATH] [--print|--pdf FILE] [--json]\n"
-            "                                               итоги за период; ПЕРИОД: current-month, last-month,\n"
-            "                                               current-year, last-year или ДД.ММ.ГГ-ДД.ММ.ГГ"},
-    Command{"backups", korv::cli::runBackups, "backups [--dir PATH] [--json]  резервные копии лётной книжки"},
-    Command{"restore", korv::cli::runRestore, "restore ИМЯ [--dir PATH]       восстановить лётную книжку из копии"},
-    Command{"check", korv::cli::runCheck,
-            "check [--dir PATH] [--db PATH] [--json]\n"
-            "                                               проверка лётной книжки по строкам; ничего не меняет"},
-    Command{"recency", korv::cli::runRecency,
-            "recency [--dir PATH] [--today ДД.ММ.ГГ] [--json]\n"
-            "                                               перерывы в полётах по видам; ничего не меняет"},
-    Command{"chart", korv::cli::runChart,
-            "chart (--year ГГГГ | --last-12) [--today ДД.ММ.ГГ] [--dir PATH] (--png FILE | --svg FILE) [--json]\n"
-            "                                               график налёта по месяцам; ничего не меняет"},
-    Command{"pages", korv::cli::runPages,
-            "pages (--period ПЕРИОД | --all) [--today ДД.ММ.ГГ] [--dir PATH] (--pdf FILE | --print)\n"
-            "                                               страницы лётной книжки за период: PDF или печать"},
-    Command{"export", korv::cli::runExport,
-            "export (--csv FILE|- | --json FILE|-) [--period ПЕРИОД | --all] [--today ДД.ММ.ГГ] [--dir PATH]\n"
-            "                                               записи за период в CSV или JSON; ничего не меняет"},
-};
-
-void usage(QTextStream& to) {
-    to << "Использование: korvelanta-cli КОМАНДА [АРГУМЕНТЫ]\n"
-          "       korvelanta-cli --help | --version | КОМАНДА --help\n\nКоманды:\n";
-    for (const Command& c : kCommands)
-        to << "  " << c.usage << '\n';
-    to << "\nЛётная книжка хранится в папке Korvelanta среди документов пользователя; другую папку задаёт\n"
-          "переменная KORVELANTA_DIR, а для одной команды --dir. Подробнее: man korvelanta-cli.\n";
-}
-
-bool asksForHelp(const QStringList& args) { return args.contains(u"--help") || args.contains(u"-h"); }
-
-// The chart is painted with fonts, which need a GUI application; without a display it paints off screen.
-std::unique_ptr<QCoreApplication> application(int& argc, char** argv) {
-    if (argc > 1 && std::string_view(argv[1]) == "chart") {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        return std::make_unique<QGuiApplication>(argc, argv);
-    }
-    return std::make_unique<QCoreApplication>(argc, argv);
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     korv::cli::catchStopSignals();
-    const auto app = application(argc, argv);
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    // The chart is painted with fonts, which need a GUI application; without a display it paints off screen.
+    std::unique_ptr<QCoreApplication> app;
+    if (korv::cli::needsGui(args)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QStringLiteral("Korvelanta"));
-    QStringList args = QCoreApplication::arguments().mid(1);
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    if (args.isEmpty()) {
-        usage(err);
-        return 2;
-    }
-    const QString command = args.takeFirst();
-    if (command == u"--help" || command == u"-h") {
-        usage(out);
-        return 0;
-    }
-    if (command == u"--version") {
-        out << "korvelanta-cli " << KORV_VERSION << '\n';
-        return 0;
-    }
-    for (const Command& c : kCommands) {
-        if (command != QLatin1String(c.name))
-            continue;
-        if (asksForHelp(args)) {
-            out << "Использование: korvelanta-cli " << c.usage << '\n';
-            return 0;
-        }
-        return c.run(args);
-    }
-    err << "korvelanta-cli: неизвестная команда «" << command.left(32) << "»\n";
-    usage(err);
-    return 2;
+    return korv::cli::run(QCoreApplication::arguments().mid(1));
 }

@@ -3,8 +3,8 @@
 #include "common/error.h"
 #include "common/flightdate.h"
 #include "common/log.h"
+#include "logbook/book_reading.h"
 #include "spreadsheet/uno/spreadsheet_host.h"
-#include "totals/book_entries.h"
 
 namespace korv::cli {
 
@@ -17,7 +17,7 @@ std::optional<QDate> todayOf(const QString& given) {
 std::optional<QList<totals::Entry>> entriesOfBook(const QString& book, const QString& command, QTextStream& err) {
     try {
         logbook::SpreadsheetHost host;
-        return totals::readBookEntries(host, book);
+        return logbook::readEntriesCopy(host, book);
     } catch (const Error& e) {
         log::error(QStringLiteral("korvelanta-cli ") + command, e);
         err << "korvelanta-cli " << command << ": лётная книжка не прочитана: " << e.description() << '\n';

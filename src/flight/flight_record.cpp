@@ -10,40 +10,38 @@ namespace korv::flight {
 
 namespace {
 
+namespace column = logbook::records::column;
+using logbook::timeCell;
+
 // "h:mm" from the hours and minutes texts as typed ("1" and "5" give 1:05).
-CellValue flightTime(const QString& hours, const QString& minutes) {
+QVariant flightTime(const QString& hours, const QString& minutes) {
     const auto h = wholeNumber(hours);
     const auto m = wholeNumber(minutes);
     if (h && m && *h >= 0 && *m >= 0)
-        return CellValue::ofMinutes(int(*h * 60 + *m));
-    return CellValue::ofText(hours + u':' + minutes);
+        return timeCell(Minutes(int(*h * 60 + *m)));
+    return QString(hours + u':' + minutes);
 }
 
-// A result box's H.MM as a time. All the hours are kept ("10.30" is 10:30).
-CellValue resultTime(const QString& hmm) {
+// A result box's time: the calculation's minutes while the box shows them; else what the pilot typed over
+// them, read as H.MM. All the hours are kept ("10.30" is 10:30).
+QVariant resultTime(const ResultBox& box, Int16 calculated) {
+    if (box.text == formatHoursMinutes(calculated.value()))
+        return timeCell(Minutes(calculated.value()));
     static const QRegularExpression re(QStringLiteral(R"(^(\d+)\.(\d\d)$)"));
-    const auto m = re.match(hmm);
+    const auto m = re.match(box.text);
     if (m.hasMatch())
-        return CellValue::ofMinutes(m.captured(1).toInt() * 60 + m.captured(2).toInt());
-    return CellValue::ofText(hmm.left(1) + u':' + hmm.right(2));
+        return timeCell(Minutes(m.captured(1).toInt() * 60 + m.captured(2).toInt()));
+    return QString(box.text.left(1) + u':' + box.text.right(2));
 }
 
 // Cloud top or base: the number typed, or "---" when nothing was typed.
-CellValue heightOrDashes(const QString& text) {
+QVariant heightOrDashes(const QString& text) {
     if (text.isEmpty())
-        return CellValue::ofText(QStringLiteral("---"));
-    return CellValue::ofNumber(leadingNumber(text));
+        return QStringLiteral("---");
+    return leadingNumber(text);
 }
 
 } // namespace
-
-const CellValue* FlightRecord::cell(char column, int row) const {
-    for (const RecordCell& c : cells) {
-        if (c.column == column && c.row == row)
-            return &c.value;
-    }
-    return nullptr;
-}
 
 FlightKind flightKind(const InputForm& form) {
     if (form.optPrivate)
@@ -69,13 +67,13 @@ QString RecordText(FlightKind kind, long long exercise, const QString& descripti
     return QStringLiteral("Упр.") + n.rightJustified(3, u' ') + u' ' + description;
 }
 
-std::optional<CellValue> typedValue(const QString& text) {
+std::optional<QVariant> typedValue(const QString& text) {
     if (text.isEmpty())
         return std::nullopt;
     try {
-        return CellValue::ofNumber(strictNumber(text));
+        return QVariant(strictNumber(text));
     } catch (const Error&) {
-        return CellValue::ofText(text);
+        return QVariant(text);
     }
 }
 
@@ -100,50 +98,49 @@ long long exerciseNumber(const InputForm& form) {
     return *n;
 }
 
-FlightRecord buildFlightRecord(const ShiftSession& session, const QString& description) {
+logbook::PairCells buildFlightRecord(const ShiftSession& session, const QString& description) {
     const InputForm& f = session.form;
     const WorkingValues& v = session.values();
     const FlightKind kind = flightKind(f);
 
-    FlightRecord r;
-    r.date = recordDate(f);
-    auto put = [&](char column, int row, CellValue value) { r.cells.append({column, row, std::move(value)}); };
-    auto putTyped = [&](char column, const QString& text) {
+    logbook::PairCells r;
+    auto& first = r.first;
+    auto putTyped = [&](int column, const QString& text) {
         if (auto value = typedValue(text))
-            put(column, 0, *value);
+            first[column] = *value;
     };
 
-    put('A', 0, CellValue::ofDate(r.date));
-    put('B', 0, CellValue::ofText(f.cboTyp));
-    put('C', 0, CellValue::ofText(session.DayNightLetter));
-    put('D', 0, CellValue::ofText(kind == FlightKind::Teacher ? QStringLiteral("И") : session.SeatLetter));
-    put('E', 0, CellValue::ofText(RecordText(kind, exerciseNumber(f), description)));
-    putTyped('F', f.txtPol);
-    put('G', 0, flightTime(f.txtTpolChas, f.txtTpolMin));
+    first[column::A] = logbook::dateCell(recordDate(f));
+    first[column::B] = f.cboTyp;
+    first[column::C] = session.DayNightLetter;
+    first[column::D] = kind == FlightKind::Teacher ? QStringLiteral("И") : session.SeatLetter;
+    first[column::E] = RecordText(kind, exerciseNumber(f), description);
+    putTyped(column::F, f.txtPol);
+    first[column::G] = flightTime(f.txtTpolChas, f.txtTpolMin);
     if (!f.txtZakKab.text.isEmpty())
-        put('H', 0, resultTime(f.txtZakKab.text));
+        first[column::H] = resultTime(f.txtZakKab, v.ClosedCabinTime);
     if (kind != FlightKind::Crew) {
         if (!f.txtSMU.text.isEmpty())
-            put('I', 0, resultTime(f.txtSMU.text));
+            first[column::I] = resultTime(f.txtSMU, v.SmuTime);
         if (!f.txtObl.text.isEmpty())
-            put('J', 0, resultTime(f.txtObl.text));
-        putTyped('O', f.txtVzl);
+            first[column::J] = resultTime(f.txtObl, v.CloudTime);
+        putTyped(column::O, f.txtVzl);
         if (!f.cboSys.isEmpty())
-            put('P', 0, CellValue::ofText(f.cboSys));
-        putTyped('Q', f.txtZah);
-        putTyped('R', f.txtPos);
-        putTyped('S', f.txtUMP.text);
+            first[column::P] = f.cboSys;
+        putTyped(column::Q, f.txtZah);
+        putTyped(column::R, f.txtPos);
+        putTyped(column::S, f.txtUMP.text);
     }
     const double maxKm = v.MaxAltitude.value() / 1000.0;
     if (!f.txtHmin.isEmpty())
-        put('K', 0,
-            CellValue::ofText(decimalCommaText(maxKm) + u'/' + decimalCommaText(leadingNumber(f.txtHmin) / 1000.0)));
+        first[column::K] =
+            QString(decimalCommaText(maxKm) + u'/' + decimalCommaText(leadingNumber(f.txtHmin) / 1000.0));
     else
-        put('K', 0, CellValue::ofNumber(maxKm));
-    put('L', 0, CellValue::ofNumber(v.CloudAmount.value()));
-    put('M', 0, heightOrDashes(f.txtHv));
-    put('M', 1, heightOrDashes(f.txtHn));
-    put('N', 0, CellValue::ofNumber(formatSingle(v.Visibility).toDouble()));
+        first[column::K] = maxKm;
+    first[column::L] = double(v.CloudAmount.value());
+    first[column::M] = heightOrDashes(f.txtHv);
+    r.second[column::M] = heightOrDashes(f.txtHn);
+    first[column::N] = formatSingle(v.Visibility).toDouble();
     return r;
 }
 

@@ -1,22 +1,21 @@
 #pragma once
 
-// Writing a shift into the logbook: "Записать" of the input form.
+// Writing shifts into the logbook: "Записать" of the input form, and a batch of shifts in one change.
 
-#include "common/dialogs.h"
+#include "common/notice.h"
 #include "flight/flight_record.h"
 #include "flight/reference_db.h"
 #include "flight/shift_calculation.h"
 #include "logbook/book_change.h"
+#include "logbook/logbook_change.h"
 
-#include <QList>
 #include <QString>
-#include <QVariant>
 
+#include <memory>
 #include <optional>
 
 namespace korv::logbook {
 class Office;
-class Sheet;
 } // namespace korv::logbook
 
 namespace korv::flight {
@@ -30,43 +29,59 @@ struct WrittenRecord {
     std::optional<QString> note;
 };
 
-// Columns A..V of "Лист1" from row 7 to the last used row, in one block: what the logbook's shape is read
-// from (logbook/placement.h).
-QList<QVariantList> readRecordBlock(logbook::Sheet& sheet);
-
-// Whether a write also keeps the covered cells of the record pairs in few format runs (which makes
-// saving fast; see logbook/record_slots.h). Leaving them as found is for measuring only.
-enum class SlotUpkeep { ShareCoveredFormats, LeaveAsFound };
-
 // Appends the record to "Лист1" of the logbook at `bookPath` as one change of the logbook
-// (logbook/book_change.h): after the last used pair (a pair emptied by hand in the middle stays as it
-// is), the month heading when the month changes, the record, an empty formatted pair below it; then saves
+// (logbook/logbook_change.h): after the last used pair (a pair emptied by hand in the middle stays as it
+// is), the month heading when the month changes, the record, an empty laid-out pair below it; then saves
 // the logbook (atomically) and closes it. Nothing that holds anything is written over: a sheet whose
-// pairs are out of step (a row inserted or deleted by hand), or cells where the record goes that are not
-// empty or belong to a merged area reaching outside them, refuse the write (Error::BadEntry) with the
-// file as it was. Throws only while the file is exactly as it was; a failure after the save is the
-// record's note.
-WrittenRecord WriteFlightRecord(logbook::Office& host, const QString& bookPath, const FlightRecord& record,
-                                SlotUpkeep upkeep = SlotUpkeep::ShareCoveredFormats,
+// pairs are out of step (a row inserted or deleted by hand), or a merged area reaching into the rows the
+// record takes, refuse the write (Error::BadEntry) with the file as it was. Throws only while the file is
+// exactly as it was; a failure after the save is the record's note.
+WrittenRecord WriteFlightRecord(logbook::Office& office, const QString& bookPath, const logbook::PairCells& record,
+                                logbook::SlotUpkeep upkeep = logbook::SlotUpkeep::ShareCoveredFormats,
                                 const logbook::ChangeSettings& settings = {});
 
-// "Записать" of the input form: checks the date and the exercise, builds the record, writes it, and
-// then clears the hood heights and disables "Записать". A refused or failed write shows its message
-// and changes neither the form nor the logbook file. The waiting label and the date blink are the
-// form's own: it shows the label around the call and starts the blink when a record was written.
+// What "Записать" came to.
+struct WriteOutcome {
+    // Where the record went; with a batch, it is on disk once the batch is saved.
+    std::optional<WrittenRecord> written;
+    // What the pilot is told, in order: why nothing was written, or what went wrong after the save.
+    Notices notices;
+    // The logbook may be open in a program whose lock cannot be judged from here (another machine's): the
+    // desktop program asks the pilot this and writes again when he says it is closed there
+    // (ChangeSettings::closedElsewhere); the CLI says the refusal among the notices.
+    std::optional<logbook::UnsureLock> unsureLock;
+};
+
+// "Записать" of the input form: checks the date and the exercise, builds the record and writes it, then
+// clears the hood heights and disables "Записать". A refused or failed write leaves the form and the
+// logbook file as they were. The waiting label and the date blink are the form's own.
+//
+// Each press writes and saves at once. A batch (the CLI's write of many shifts) opens the logbook with its
+// first record, appends every record to the one change, and saves once (finishBatch).
 class ShiftWriter {
 public:
-    ShiftWriter(logbook::Office& host, ReferenceDatabase& database, QString bookPath);
+    ShiftWriter(logbook::Office& office, ReferenceDatabase& database, QString bookPath);
+    ~ShiftWriter();
 
-    std::optional<WrittenRecord> cmdWrite_Click(ShiftSession& session, Dialogs& dialogs);
+    WriteOutcome cmdWrite_Click(ShiftSession& session);
+
+    // Records go into one change until finishBatch().
+    void beginBatch();
+    // Saves the batch's records at once: their note (a failure after the save), or an Error while the file
+    // is still the one from before (then none of them is written). Nothing to save when no record came.
+    std::optional<QString> finishBatch();
+    // Drops the batch's records unsaved: the file stays as it was.
+    void abandonBatch();
 
     // How the writes wait for other programs and deal with their locks on the logbook.
     logbook::ChangeSettings settings;
 
 private:
-    logbook::Office& host_;
+    logbook::Office& office_;
     ReferenceDatabase& database_;
     QString bookPath_;
+    bool batch_ = false;
+    std::unique_ptr<logbook::LogbookChange> change_;
 };
 
 inline const QString kWriteFailedTitle = QStringLiteral("Запись в лётную книжку");

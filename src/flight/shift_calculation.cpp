@@ -57,28 +57,30 @@ auto ShiftSession::fromBox(const QString& caption, Read&& read) {
     }
 }
 
-void ShiftSession::cmdOK_Click(Dialogs& dialogs) {
+Notices ShiftSession::cmdOK_Click() {
+    Notices notices;
     if (!form.cmdOKEnabled)
-        return;
+        return notices;
     // Whatever this press ends in, the results of an earlier one are gone or no longer these inputs'.
     form.cmdWriteEnabled = false;
     calculated_.reset();
     failedBox_.clear();
     try {
-        if (CheckMinutes(dialogs) && Calculate(dialogs))
-            CheckEntry(dialogs);
+        if (CheckMinutes(notices) && Calculate(notices))
+            CheckEntry(notices);
     } catch (const Error& e) {
         const QString box = failedBox_.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(failedBox_);
         if (e.number() == Error::Overflow)
-            dialogs.message(text::kOverflowTitle, text::kOverflow + box, Dialogs::Icon::Warning);
+            notices << Notice{text::kOverflowTitle, text::kOverflow + box, Notice::Icon::Warning};
         else {
             log::error(QStringLiteral("Считать"), e);
-            dialogs.message(text::kGeneralErrorTitle, e.text() + box, Dialogs::Icon::Critical);
+            notices << Notice{text::kGeneralErrorTitle, e.text() + box, Notice::Icon::Critical};
         }
     }
+    return notices;
 }
 
-bool ShiftSession::CheckMinutes(Dialogs& dialogs) {
+bool ShiftSession::CheckMinutes(Notices& notices) {
     // 1 h 99 min would be written as 2:39: the pilot meant something else, and only he knows what.
     const QString typed = form.txtTpolMin.trimmed();
     bool isNumber = false;
@@ -86,12 +88,12 @@ bool ShiftSession::CheckMinutes(Dialogs& dialogs) {
     if (!isNumber || (minutes >= 0 && minutes < 60))
         return true; // a text that is no number is the calculation's to refuse
     clearResultTexts(form);
-    dialogs.message(text::kCheckTitle, text::kMinutes.arg(QStringLiteral("налёт, мин"), typed.left(16)),
-                    Dialogs::Icon::Warning);
+    notices << Notice{text::kCheckTitle, text::kMinutes.arg(QStringLiteral("налёт, мин"), typed.left(16)),
+                      Notice::Icon::Warning};
     return false;
 }
 
-bool ShiftSession::Calculate(Dialogs& dialogs) {
+bool ShiftSession::Calculate(Notices& notices) {
     FlightDate = form.txtDate;
     PeriodMonth = form.txtDate.mid(3, 2);
 
@@ -101,7 +103,7 @@ bool ShiftSession::Calculate(Dialogs& dialogs) {
 
     v_.MaxAltitude = fromBox(captionOf(&InputForm::txtHpol), [&] { return leadingInt16(form.txtHpol); });
     if (v_.MaxAltitude == 0) {
-        dialogs.message(text::kAltitudeTitle, text::kAltitude, Dialogs::Icon::None);
+        notices << Notice{text::kAltitudeTitle, text::kAltitude, Notice::Icon::None};
         return false;
     }
 
@@ -315,12 +317,12 @@ void ShiftSession::ShowLandingsAtMinimum() {
         form.txtUMP.visible = false;
 }
 
-void ShiftSession::CheckEntry(Dialogs& dialogs) {
+void ShiftSession::CheckEntry(Notices& notices) {
     const bool kindChosen = form.optPrivate || form.optTeacher || form.optGavno;
     const bool seatChosen = form.optForward || form.optBack;
     const bool timeChosen = form.optDSMU || form.optNSMU;
     if (form.txtPol.isEmpty() || form.txtUpr.isEmpty() || !kindChosen || !seatChosen || !timeChosen) {
-        dialogs.message(text::kCheckTitle, text::kCheck, Dialogs::Icon::Warning);
+        notices << Notice{text::kCheckTitle, text::kCheck, Notice::Icon::Warning};
         return;
     }
     form.cmdWriteEnabled = true;

@@ -2,8 +2,8 @@
 
 // The cloud, hood and complex-weather calculation of one input-form session.
 
-#include "common/dialogs.h"
 #include "common/int16.h"
+#include "common/notice.h"
 #include "flight/input_form.h"
 #include "flight/reference_db.h"
 
@@ -68,8 +68,9 @@ public:
     void RefreshInputState();
 
     // "Считать": the calculation and CheckEntry. Does nothing while cmdOK is disabled. "Записать" is
-    // enabled only by a calculation that ran to its end and found every entry made.
-    void cmdOK_Click(Dialogs& dialogs);
+    // enabled only by a calculation that ran to its end and found every entry made. Returns what the pilot
+    // is to be told, in order.
+    Notices cmdOK_Click();
 
     // Any change of an input box, option or list: the results shown no longer belong to the inputs, so
     // "Записать" waits for the next "Считать".
@@ -95,7 +96,7 @@ public:
 
 private:
     // Returns false when the calculation stopped with a message of its own.
-    bool Calculate(Dialogs& dialogs);
+    bool Calculate(Notices& notices);
     void SelectTypeTables();
     void SetMinimaL39();
     void SetMinimaOther();
@@ -108,13 +109,13 @@ private:
     void AdjustSeveralFlights();
     void ShowResults();
     void ShowLandingsAtMinimum();
-    void CheckEntry(Dialogs& dialogs);
+    void CheckEntry(Notices& notices);
 
     // Reads one box: a failure of the reading names the box (its caption on the form).
     template <class Read>
     auto fromBox(const QString& caption, Read&& read);
     // Refuses minutes of the flight time outside 0..59 with a message; false when refused.
-    bool CheckMinutes(Dialogs& dialogs);
+    bool CheckMinutes(Notices& notices);
 
     TableSource& tables_;
     std::optional<InputForm> calculated_;

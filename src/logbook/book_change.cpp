@@ -5,8 +5,8 @@
 #include "bookfiles/file_system.h"
 #include "bookfiles/foreign_locks.h"
 #include "common/log.h"
-#include "logbook/book_shape.h"
-#include "logbook/logbook.h"
+#include "logbook/book_names.h"
+#include "logbook/cells.h"
 #include "logbook/record_layout.h"
 
 #include <QFile>
@@ -47,22 +47,11 @@ void respectForeignLocks(const QString& ownProfileDir, const QString& real, cons
         case LockVerdict::Live:
             throw Error(Error::LogbookBusy, QStringLiteral("Лётная книжка открыта в другой программе (") +
                                                 lock.holderText() + QStringLiteral("). Закройте её там и повторите."));
-        case LockVerdict::Unknown: {
-            const QString where =
-                lock.holderText().isEmpty() ? QString() : QStringLiteral(" (") + lock.holderText() + u')';
-            if (settings.confirmUnknownLock &&
-                settings.confirmUnknownLock(QStringLiteral("Лётная книжка, возможно, открыта в другой программе") +
-                                            where +
-                                            QStringLiteral(". Если она там уже закрыта, запись можно продолжить. "
-                                                           "Продолжить?"))) {
-                removeStaleLock(lock);
-                break;
-            }
-            throw Error(Error::LogbookBusy,
-                        QStringLiteral("Лётная книжка, возможно, открыта в другой программе") + where +
-                            QStringLiteral(". Закройте её там; если она нигде не открыта, удалите файл ") + lock.path +
-                            QStringLiteral(" и повторите."));
-        }
+        case LockVerdict::Unknown:
+            if (!settings.closedElsewhere.contains(lock.path))
+                throw UnsureLock(lock.path, lock.holderText());
+            removeStaleLock(lock);
+            break;
         }
     }
 }
@@ -126,6 +115,19 @@ void pruneBackups(const QString& real) {
 }
 
 } // namespace
+
+UnsureLock::UnsureLock(const QString& lockPath, const QString& holder)
+    : Error(Error::LogbookBusy, QStringLiteral("Лётная книжка, возможно, открыта в другой программе") +
+                                    (holder.isEmpty() ? QString() : QStringLiteral(" (") + holder + u')') +
+                                    QStringLiteral(". Закройте её там; если она нигде не открыта, удалите файл ") +
+                                    lockPath + QStringLiteral(" и повторите.")),
+      lockPath_(lockPath), holder_(holder) {}
+
+QString UnsureLock::question() const {
+    return QStringLiteral("Лётная книжка, возможно, открыта в другой программе") +
+           (holder_.isEmpty() ? QString() : QStringLiteral(" (") + holder_ + u')') +
+           QStringLiteral(". Если она там уже закрыта, запись можно продолжить. Продолжить?");
+}
 
 ChangeGuard::ChangeGuard(Office& host, const QString& realPath, const ChangeSettings& settings) {
     const auto tell = [&](const QString& what) {

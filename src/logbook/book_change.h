@@ -4,6 +4,7 @@
 // the totals) reaches the file. It takes the logbook's lock and the office's, refuses what another
 // program holds open, opens the file afresh, and either saves it whole or leaves it exactly as it was.
 
+#include "common/error.h"
 #include "logbook/change_settings.h"
 #include "spreadsheet/office.h"
 
@@ -14,6 +15,21 @@
 #include <optional>
 
 namespace korv::logbook {
+
+// The refusal of a change because another program's lock file beside the logbook cannot be judged from here
+// (another machine's, a Microsoft Office owner file). The pilot may know that the logbook is closed there:
+// the desktop program asks him question() and, when he says so, changes the logbook again with the lock
+// file among ChangeSettings::closedElsewhere.
+class UnsureLock : public Error {
+public:
+    UnsureLock(const QString& lockPath, const QString& holder);
+    QString lockPath() const { return lockPath_; }
+    QString question() const;
+
+private:
+    QString lockPath_;
+    QString holder_;
+};
 
 // The locks and the office operation of a change, for a logbook that is there or about to be made. While
 // it lives no other change of this logbook and no other operation on the office runs; the program's own

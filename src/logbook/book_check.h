@@ -1,16 +1,16 @@
 #pragma once
 
 // The check of a whole logbook sheet, row by row: what the pilot's hand edits left that the totals or a
-// write would refuse (errors), and what is likely a slip (warnings). Pure: it reads blocks of values as a
-// block read gives them and changes nothing.
+// write would refuse (errors), and what is likely a slip (warnings). Pure: it reads the logbook's model and
+// changes nothing.
+
+#include "logbook/logbook.h"
 
 #include <QList>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
-
-#include <optional>
 
 namespace korv::logbook {
 
@@ -52,13 +52,7 @@ struct CheckReference {
 inline const QStringList kSeatLetters = {QStringLiteral("Л"), QStringLiteral("П"), QStringLiteral("Пр"),
                                          QStringLiteral("З"), QStringLiteral("И")};
 
-// The findings of the sheet whose rows 1-6 are `header` and whose rows from 7 on are `block` (columns A..U
-// each, as far as the sheet is used), sorted by row and column.
-QList<Finding> checkBook(const QList<QVariantList>& header, const QList<QVariantList>& block,
-                         const CheckReference& reference, const SheetMerges& merges = {});
-
-// The exercise number an E text names ("Упр.  7 …", "Инстр. по упр.7 …", "В сост. эк. … по упр.7"), or
-// nothing.
-std::optional<long long> exerciseOfText(const QString& text);
+// The findings of the logbook, sorted by row and column.
+QList<Finding> checkBook(const Logbook& book, const CheckReference& reference, const SheetMerges& merges = {});
 
 } // namespace korv::logbook

@@ -4,6 +4,7 @@
 // deal with their locks.
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -15,9 +16,10 @@ struct ChangeSettings {
 
     // Told once when the change has to wait for another program, with what the program sees.
     std::function<void(const QString& text)> waiting;
-    // Asked when another program's lock on the logbook cannot be judged from here (another machine's, a
-    // Microsoft Office owner file): true when the pilot says the logbook is closed there. Empty: refused.
-    std::function<bool(const QString& question)> confirmUnknownLock;
+    // Lock files of other programs that cannot be judged from here (another machine's, a Microsoft Office
+    // owner file) which the pilot said are left over: they are removed. Any other such lock refuses the
+    // change (UnsureLock).
+    QStringList closedElsewhere;
     // How long to wait for another change of the logbook, for another operation on the office, and for
     // the office to finish this operation. KORV_LOGBOOK_WAIT_MS, KORV_OFFICE_WAIT_MS and
     // KORV_OFFICE_TIMEOUT_MS set other defaults (tests, the stress run).

@@ -4,7 +4,7 @@
 #include "bookfiles/file_system.h"
 #include "common/error.h"
 #include "common/log.h"
-#include "logbook/logbook.h"
+#include "logbook/book_names.h"
 #include "logbook/sheetlayout.h"
 
 #include <QDir>
@@ -40,17 +40,17 @@ QString storageMessage(const QString& bookDir) {
            u'/' + kBookFileName;
 }
 
-NewBookOutcome createNewLogbook(Office& host, const QString& bookDir, CreationProgress& progress, Dialogs& dialogs,
-                                const ChangeSettings& settings) {
+NewBook createNewLogbook(Office& host, const QString& bookDir, CreationProgress& progress,
+                         const ChangeSettings& settings) {
     if (!LocateBookFile(bookDir).isEmpty())
-        return NewBookOutcome::AlreadyExists;
+        return {};
     // The logbook folder is made with its first logbook; a folder that cannot be made is reported below.
     QDir().mkpath(bookDir);
     files::requireWritableDirectory(bookDir);
     // Two programs that both found no logbook: the second waits here and then finds the first's.
     std::optional<ChangeGuard> guard(std::in_place, host, files::realPath(bookPath(bookDir)), settings);
     if (!LocateBookFile(bookDir).isEmpty())
-        return NewBookOutcome::AlreadyExists;
+        return {};
 
     int progressValue = 0;
     std::optional<Workbook> book;
@@ -91,8 +91,7 @@ NewBookOutcome createNewLogbook(Office& host, const QString& bookDir, CreationPr
         // Said once the logbook is there, with the locks let go: no other program and no deadline waits
         // on the pilot reading it.
         guard.reset();
-        dialogs.message(kStorageTitle, message, Dialogs::Icon::Information);
-        progress.status(QString());
+        return {true, Notice{kStorageTitle, message, Notice::Icon::Information}};
     } catch (...) {
         // A half-built workbook is dropped unsaved; the office stays for the next attempt.
         view.reset();
@@ -104,7 +103,6 @@ NewBookOutcome createNewLogbook(Office& host, const QString& bookDir, CreationPr
         }
         throw;
     }
-    return NewBookOutcome::Created;
 }
 
 } // namespace korv::logbook

@@ -2,7 +2,7 @@
 
 // Creation of a new, empty logbook in the logbook folder: four laid-out sheets saved as Korvelanta.xls.
 
-#include "common/dialogs.h"
+#include "common/notice.h"
 #include "logbook/book_change.h"
 #include "logbook/progress.h"
 #include "spreadsheet/office.h"
@@ -22,13 +22,17 @@ Workbook CreateEmptyBook(Office& host, int& progressValue, CreationProgress& pro
 QString storageMessage(const QString& bookDir);
 inline const QString kStorageTitle = QStringLiteral("Сохранение лётной книжки");
 
-enum class NewBookOutcome { Created, AlreadyExists };
+struct NewBook {
+    bool created = false; // false: a logbook was there already, and is left alone
+    // The storage message, to be told once the logbook is there (the status line keeps saying it until the
+    // caller has told it and clears the line).
+    Notice stored;
+};
 
-// The whole creation: status texts and progress values as they change, the storage message through
-// 'dialogs', the save (never over an existing file), the close, all under the logbook's and the office's
-// locks (ChangeGuard). An existing logbook is left alone (AlreadyExists). Failures throw korv::Error;
-// nothing is left on disk then and the half-built workbook is closed unsaved.
-NewBookOutcome createNewLogbook(Office& host, const QString& bookDir, CreationProgress& progress, Dialogs& dialogs,
-                                const ChangeSettings& settings = {});
+// The whole creation: status texts and progress values as they change, the save (never over an existing
+// file), the close, all under the logbook's and the office's locks (ChangeGuard). Failures throw
+// korv::Error; nothing is left on disk then and the half-built workbook is closed unsaved.
+NewBook createNewLogbook(Office& host, const QString& bookDir, CreationProgress& progress,
+                         const ChangeSettings& settings = {});
 
 } // namespace korv::logbook

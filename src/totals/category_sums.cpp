@@ -46,7 +46,7 @@ const QSet<QString>& nightControl() {
     return s;
 }
 
-QString exerciseOf(const Entry& e) { return cellText(e.E).mid(4, 3); }
+QString exerciseOf(const Entry& e) { return e.record.exercise.mid(4, 3); }
 
 using Rule = std::function<bool(const Entry&)>;
 
@@ -63,8 +63,8 @@ struct Pass {
 };
 
 const Rule kNone = [](const Entry&) { return true; };
-const Rule kInstructor = [](const Entry& e) { return cellText(e.D) == QStringLiteral("И"); };
-const Rule kOther = [](const Entry& e) { return cellText(e.E).left(6) == QStringLiteral("В сост"); };
+const Rule kInstructor = [](const Entry& e) { return e.record.seat == QStringLiteral("И"); };
+const Rule kOther = [](const Entry& e) { return e.record.exercise.left(6) == QStringLiteral("В сост"); };
 Rule listRule(const QSet<QString>& (*list)()) {
     return [list](const Entry& e) { return list().contains(exerciseOf(e)); };
 }
@@ -178,12 +178,16 @@ bool inNightTrainingList(const QString& n) { return nightTraining().contains(n);
 
 CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QString& bookType, TotalsProgress& progress) {
     // Every value is read before any pass adds it: what cannot be counted stops the run naming its cell.
-    QList<std::array<double, 9>> values;
+    QList<RecordValues> values;
     values.reserve(selected.size());
     for (const Entry& e : selected)
         values << recordValues(e);
-    const int selectedRows = 2 * int(selected.size());
+    return RunCategoryPasses(selected, values, bookType, progress);
+}
 
+CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QList<RecordValues>& values,
+                                const QString& bookType, TotalsProgress& progress) {
+    const int selectedRows = 2 * int(selected.size());
     CategoryBlock block;
     for (size_t p = 0; p < passes().size(); ++p) {
         const Pass& pass = passes()[p];
@@ -194,9 +198,8 @@ CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QString& boo
         for (int g = 0; g <= selectedRows; g += 2) {
             if (g < selectedRows) {
                 const Entry& e = selected[g / 2];
-                if (cellText(e.B) == bookType && cellText(e.C) == pass.dayNight && pass.rule(e)) {
-                    for (size_t k = 0; k < row.sums.size(); ++k)
-                        row.sums[k] += values[g / 2][k];
+                if (e.record.type == bookType && e.record.dayNight == pass.dayNight && pass.rule(e)) {
+                    row.sums += values[g / 2];
                     ++count;
                     if (!pass.eachText.isEmpty())
                         progress.status(pass.eachText);
@@ -221,14 +224,36 @@ CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QString& boo
     return block;
 }
 
+std::array<QVariant, 9> sumCells(const RecordValues& s) {
+    return {s.flights,
+            s.total.days(),
+            s.hood.days(),
+            s.smu.days(),
+            s.clouds.days(),
+            s.takeOffs,
+            double(s.approaches),
+            double(s.landings),
+            double(s.minimumLandings)};
+}
+
+RecordValues grandTotals(const CategoryBlock& block) {
+    // Rows 11 and 16: all flying by day and by night.
+    RecordValues total;
+    for (const std::size_t row : {std::size_t(4), std::size_t(9)})
+        if (block[row])
+            total += block[row]->sums;
+    return total;
+}
+
 QList<QVariantList> summaryRows(const CategoryBlock& block) {
     QList<QVariantList> rows;
     for (const auto& row : block) {
         QVariantList r(logbook::records::kLastColumn + 1, QString());
         if (row) {
             r[logbook::records::column::E] = row->caption;
+            const std::array<QVariant, 9> cells = sumCells(row->sums);
             for (size_t k = 0; k < kSumColumns.size(); ++k)
-                r[kSumColumns[k]] = row->sums[k];
+                r[kSumColumns[k]] = cells[k];
         }
         rows << r;
     }

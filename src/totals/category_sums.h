@@ -18,7 +18,7 @@ namespace korv::totals {
 // One row of the category block: its caption (column E) and the sums of F, G, H, I, J, O, Q, R, S.
 struct CategoryRow {
     QString caption;
-    std::array<double, 9> sums{}; // F G H I J O Q R S; times as fractions of a day
+    RecordValues sums;
 };
 
 // The ten rows in the order of the summary (rows 7-16); a category without records is empty.
@@ -28,14 +28,23 @@ using CategoryBlock = std::array<std::optional<CategoryRow>, 10>;
 inline constexpr std::array<int, 9> kSumColumns = {5, 6, 7, 8, 9, 14, 16, 17, 18};
 
 // The category block as the summary sheet holds it in rows 7-16: columns A..U of each row, the caption in
-// E and the sums in their columns, empty cells elsewhere and for a category without records.
+// E and the sums in their columns (times as the spreadsheet's time values), empty cells elsewhere and for a
+// category without records.
 QList<QVariantList> summaryRows(const CategoryBlock& block);
 
+// The grand totals of the summary's last row: the day's total and the night's (either may be missing).
+RecordValues grandTotals(const CategoryBlock& block);
+
+// The sums of a row as the summary's cells F, G..J, O, Q, R, S hold them.
+std::array<QVariant, 9> sumCells(const RecordValues& sums);
+
 // The passes over the selected records in their fixed order: SumControlDay, SumTrainingDay,
-// SumInstructorDay, SumOtherDay, SumTotalDay and the same by night. Each record's values are read first
-// (recordValues: a time typed as text counts as the time it says; what cannot be counted throws
-// Error::BadEntry naming the row and the column, before anything is summed). Reports each pass's status
-// texts and progress.
+// SumInstructorDay, SumOtherDay, SumTotalDay and the same by night, adding `values` (recordValues of each
+// selected record, in the same order). Reports each pass's status texts and progress.
+CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QList<RecordValues>& values,
+                                const QString& bookType, TotalsProgress& progress);
+// The same, reading each record's values first (recordValues: what cannot be counted throws Error::BadEntry
+// naming the row and the column, before anything is summed).
 CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QString& bookType, TotalsProgress& progress);
 
 // The exercise lists, as the three characters 5-7 of column E are compared with them.

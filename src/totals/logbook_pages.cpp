@@ -1,9 +1,11 @@
 #include "totals/logbook_pages.h"
 
+#include "common/error.h"
+#include "logbook/book_names.h"
 #include "logbook/book_reading.h"
 #include "logbook/change_settings.h"
-#include "logbook/logbook.h"
 #include "logbook/record_layout.h"
+#include "logbook/sheet_adapter.h"
 #include "totals/entries.h"
 #include "totals/printing.h"
 #include "totals/record_export.h"
@@ -49,24 +51,22 @@ QString pagesPeriodText(const std::optional<PeriodState>& period) {
     return PeriodCaption(*period);
 }
 
-PagesOutcome writeLogbookPages(logbook::Office& host, const QString& bookPath, const std::optional<PeriodState>& period,
-                               const QString& pdfPath) {
+PagesOutcome writeLogbookPages(logbook::Office& office, const QString& bookPath,
+                               const std::optional<PeriodState>& period, const QString& pdfPath) {
     const QTemporaryDir scratch;
     const QString copy = logbook::copyForReading(bookPath, scratch, QStringLiteral("Страницы лётной книжки.xls"));
 
     const logbook::ChangeSettings settings;
-    const auto operation = host.beginOperation(settings.timeoutMs, settings.officeWaitMs);
-    host.attach();
-    logbook::Workbook book = host.openWorkbook(copy, logbook::Office::OpenMode::Hidden);
+    const auto operation = office.beginOperation(settings.timeoutMs, settings.officeWaitMs);
+    office.attach();
+    logbook::Workbook book = office.openWorkbook(copy, logbook::Office::OpenMode::Hidden);
     PagesOutcome outcome;
     try {
         logbook::Sheet sheet = book.sheet(logbook::kSheet1);
-        const int last = sheet.lastUsedRow();
-        const QList<QVariantList> block =
-            last >= records::kFirstRow
-                ? sheet.cells(records::kFirstRow, column::A, last + 1, records::kLastColumn).data()
-                : QList<QVariantList>();
-        const QList<Entry> entries = entriesFromBlock(block);
+        const logbook::Logbook model = logbook::readLogbook(sheet);
+        if (model.outOfStepRow())
+            throw Error(Error::BadEntry, logbook::outOfStepMessage(*model.outOfStepRow()));
+        const QList<Entry>& entries = model.entries();
         const QList<Entry> taken = exportedRecords(entries, period);
         for (const Entry& e : taken)
             exportFields(e); // what the totals would refuse is refused before anything is laid out
@@ -77,22 +77,8 @@ PagesOutcome writeLogbookPages(logbook::Office& host, const QString& bookPath, c
             outcome.end = PagesEnd::NoRecords;
         } else {
             const QSet<int> kept = keptRows(entries, taken);
-            // The pairs left out, removed from the bottom up in runs, so that the rows above keep their
-            // places; everything below the last pair goes too.
-            const int end = records::pairRow(int(block.size() + 1) / records::kRowsPerRecord);
-            for (int row = end - records::kRowsPerRecord; row >= records::kFirstRow;) {
-                if (kept.contains(row)) {
-                    row -= records::kRowsPerRecord;
-                    continue;
-                }
-                int first = row;
-                while (first - records::kRowsPerRecord >= records::kFirstRow &&
-                       !kept.contains(first - records::kRowsPerRecord))
-                    first -= records::kRowsPerRecord;
-                sheet.deleteRows(first, row + records::kRowsPerRecord - first);
-                row = first - records::kRowsPerRecord;
-            }
-            // The kept pairs now stand together below the header.
+            // The pairs left out go, so that the kept ones stand together below the header.
+            logbook::keepOnlyPairs(sheet, kept, model.freeRow());
             const int lastRow = records::kFirstRow + int(kept.size()) * records::kRowsPerRecord - 1;
             sheet.setPageLayout({1, records::kFirstRow, pagesFooterLeft(), pagesPeriodText(period)});
             const logbook::Range area = sheet.cells(0, column::A, lastRow, records::kLastColumn);

@@ -18,10 +18,7 @@ QString shortMonthName(int month) {
     return QString::fromUtf8(names[std::size_t(month - 1)]);
 }
 
-QString hoursText(double fractionOfDay) {
-    const long long minutes = std::llround(fractionOfDay * 1440.0);
-    return QStringLiteral("%1:%2").arg(minutes / 60).arg(minutes % 60, 2, 10, QChar(u'0'));
-}
+QString hoursText(Minutes minutes) { return hoursMinutesText(minutes); }
 
 HoursOfMonths hoursOfMonths(const QList<Entry>& entries, const QDate& first) {
     const QDate start(first.year(), first.month(), 1);
@@ -32,7 +29,7 @@ HoursOfMonths hoursOfMonths(const QList<Entry>& entries, const QDate& first) {
     for (const Entry& e : entries) {
         if (e.isHeading())
             continue;
-        const auto date = recordDate(e);
+        const auto date = e.date();
         const bool inside = date && *date >= start && *date < end;
         if (!e.isRecord()) {
             if (!date || inside)
@@ -41,13 +38,13 @@ HoursOfMonths hoursOfMonths(const QList<Entry>& entries, const QDate& first) {
         }
         if (!inside)
             continue;
-        const std::array<double, 9> v = recordValues(e);
+        const RecordValues v = recordValues(e);
         MonthHours& month = out.months[(date->year() - start.year()) * 12 + date->month() - start.month()];
-        (cellText(e.C) == u"Д" ? month.day : month.night) += v[1];
-        month.smu += v[3];
-        month.flights += v[0];
+        (e.record.dayNight == u"Д" ? month.day : month.night) += v.total;
+        month.smu += v.smu;
+        month.flights += v.flights;
     }
-    double running = 0;
+    Minutes running;
     for (const MonthHours& m : out.months)
         out.running << (running += m.total());
     return out;
@@ -76,8 +73,8 @@ QList<int> yearsOfRecords(const QList<Entry>& entries) {
     for (const Entry& e : entries) {
         if (!e.isRecord())
             continue;
-        if (const auto date = recordDate(e); date && !years.contains(date->year()))
-            years << date->year();
+        if (!years.contains(e.record.date.year()))
+            years << e.record.date.year();
     }
     std::sort(years.begin(), years.end(), std::greater<>());
     return years;

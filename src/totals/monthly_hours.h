@@ -11,22 +11,21 @@
 
 namespace korv::totals {
 
-// One month's flight time (G) by day and by night and its СМУ time (I), as fractions of a day as the
-// logbook holds times; flights is the sum of F.
+// One month's flight time (G) by day and by night and its СМУ time (I); flights is the sum of F.
 struct MonthHours {
     QDate month; // the first day of the month
-    double day = 0;
-    double night = 0;
-    double smu = 0;
+    Minutes day;
+    Minutes night;
+    Minutes smu;
     double flights = 0;
 
-    double total() const { return day + night; }
+    Minutes total() const { return day + night; }
 };
 
 struct HoursOfMonths {
     QString caption; // "Налёт за 2026 год", "Налёт за 12 месяцев: январь 2026 — декабрь 2026"
     QList<MonthHours> months; // twelve, oldest first
-    QList<double> running;    // the running total of the flight time at the end of each month
+    QList<Minutes> running;   // the running total of the flight time at the end of each month
 };
 
 // The months of calendar year `year`.
@@ -44,7 +43,7 @@ QString monthName(int month);
 QString shortMonthName(int month);
 // The years the logbook's dated records fall in, newest first.
 QList<int> yearsOfRecords(const QList<Entry>& entries);
-// A time as hours and minutes, "12:05", rounded to the minute.
-QString hoursText(double fractionOfDay);
+// A time as hours and minutes, "12:05".
+QString hoursText(Minutes minutes);
 
 } // namespace korv::totals

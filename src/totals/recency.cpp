@@ -45,12 +45,11 @@ QString typeCaption(const TypeRecency& line) { return line.allTypes() ? QStringL
 
 namespace {
 
-// The kinds a record counts in, from its values in the order of recordValues (F G H I J O Q R S).
-std::array<bool, kBreakKinds> kindsOf(bool day, const std::array<double, 9>& v) {
-    const double hood = v[2], smu = v[3], takeOffs = v[5], landings = v[8];
-    return {
-        true,        day, !day, day && smu > 0, !day && smu > 0, hood > 0, day && landings > 0, !day && landings > 0,
-        takeOffs > 0};
+// The kinds a record counts in.
+std::array<bool, kBreakKinds> kindsOf(bool day, const RecordValues& v) {
+    const bool hood = v.hood.count > 0, smu = v.smu.count > 0, takeOffs = v.takeOffs > 0;
+    const bool landings = v.minimumLandings > 0;
+    return {true, day, !day, day && smu, !day && smu, hood, day && landings, !day && landings, takeOffs};
 }
 
 void note(TypeRecency& line, const std::array<bool, kBreakKinds>& kinds, const LastFlight& flight) {
@@ -73,19 +72,17 @@ Recency lastFlights(const QList<Entry>& entries) {
             continue;
         if (!e.isRecord())
             refuseUnreadable(e);
-        const std::array<double, 9> values = recordValues(e);
-        const auto date = recordDate(e);
-        if (!date)
-            refuseUnreadable(e);
-        const QString type = cellText(e.B).trimmed();
+        const RecordValues values = recordValues(e);
+        const QDate date = e.record.date;
+        const QString type = e.record.type.trimmed();
         auto line =
             std::find_if(out.lines.begin() + 1, out.lines.end(), [&](const TypeRecency& l) { return l.type == type; });
         if (line == out.lines.end()) {
             out.lines << TypeRecency{type, {}};
             line = out.lines.end() - 1;
         }
-        const auto kinds = kindsOf(cellText(e.C) == u"Д", values);
-        const LastFlight flight{*date, e.row + 1};
+        const auto kinds = kindsOf(e.record.dayNight == u"Д", values);
+        const LastFlight flight{date, e.sheetRow()};
         note(*line, kinds, flight);
         note(out.lines.first(), kinds, flight);
     }

@@ -7,7 +7,6 @@
 #include <QJsonObject>
 
 #include <array>
-#include <cmath>
 
 namespace korv::totals {
 
@@ -38,8 +37,6 @@ const std::array<Field, 17> kFields = {{
     {"посадок при минимуме", "minimumLandings"},
 }};
 
-QString number(double v) { return QString::number(v, 'g', 15); }
-
 QString asStands(const QVariant& cell) { return isEmptyCell(cell) ? QString() : cellText(cell).trimmed(); }
 
 } // namespace
@@ -60,29 +57,32 @@ QStringList exportKeys() {
 
 QStringList exportFields(const Entry& e) {
     // F G H I J O Q R S, read as the totals read them.
-    const std::array<double, 9> v = recordValues(e);
-    const auto time = [](const QVariant& cell, double value) {
-        return isEmptyCell(cell) ? QString() : hoursText(value);
+    const RecordValues v = recordValues(e);
+    const auto& c = e.cells.first;
+    namespace column = logbook::records::column;
+    const auto time = [&](int col, Minutes value) {
+        return isEmptyCell(c[std::size_t(col)]) ? QString() : hoursText(value);
     };
-    const auto count = [](const QVariant& cell, double value) { return isEmptyCell(cell) ? QString() : number(value); };
-    const auto date = recordDate(e);
-    return {date ? date->toString(QStringLiteral("dd.MM.yyyy")) : asStands(e.A),
-            asStands(e.B),
-            asStands(e.C),
-            asStands(e.D),
-            asStands(e.E),
-            count(e.F, v[0]),
-            time(e.G, v[1]),
-            time(e.H, v[2]),
-            time(e.I, v[3]),
-            time(e.J, v[4]),
-            asStands(e.K),
-            asStands(e.L),
-            count(e.O, v[5]),
-            asStands(e.P),
-            count(e.Q, v[6]),
-            count(e.R, v[7]),
-            count(e.S, v[8])};
+    const auto count = [&](int col, double value) {
+        return isEmptyCell(c[std::size_t(col)]) ? QString() : QString::number(value, 'g', 15);
+    };
+    return {e.record.date.toString(QStringLiteral("dd.MM.yyyy")),
+            asStands(c[column::B]),
+            asStands(c[column::C]),
+            asStands(c[column::D]),
+            asStands(c[column::E]),
+            count(column::F, v.flights),
+            time(column::G, v.total),
+            time(column::H, v.hood),
+            time(column::I, v.smu),
+            time(column::J, v.clouds),
+            asStands(c[column::K]),
+            asStands(c[column::L]),
+            count(column::O, v.takeOffs),
+            asStands(c[column::P]),
+            count(column::Q, double(v.approaches)),
+            count(column::R, double(v.landings)),
+            count(column::S, double(v.minimumLandings))};
 }
 
 QList<Entry> exportedRecords(const QList<Entry>& entries, const std::optional<PeriodState>& period) {
@@ -125,7 +125,7 @@ QJsonArray exportJson(const QList<Entry>& records) {
     QJsonArray out;
     for (const Entry& e : records) {
         const QStringList fields = exportFields(e);
-        QJsonObject o{{QStringLiteral("row"), e.row + 1}};
+        QJsonObject o{{QStringLiteral("row"), e.sheetRow()}};
         for (int i = 0; i < keys.size(); ++i)
             o.insert(keys[i], fields[i]);
         out.append(o);

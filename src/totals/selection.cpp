@@ -40,22 +40,22 @@ QList<int> SelectEntries(const QList<Entry>& entries, const PeriodState& p, Tota
                                 p.PeriodEnd);
                 if (i + 1 < n && entries[i + 1].isRecord()) {
                     ++i;
-                    if (const auto date = recordDate(entries[i]); date && holds(p, *date))
+                    if (holds(p, entries[i].record.date))
                         taken << i;
                 }
             } else if (isYearOption(p.option) && i + 1 < n && entries[i + 1].isRecord()) {
                 // The record right below a heading is judged by the heading's year.
-                const QString heading = cellText(e.E);
+                const QString heading = e.caption();
                 ++i;
                 if (heading.mid(heading.size() - 5, 2) == p.PeriodKey)
                     taken << i;
             }
         } else if (e.isRecord()) {
-            if (const auto date = recordDate(e); date && holds(p, *date))
+            if (holds(p, e.record.date))
                 taken << i;
         } else {
             // Neither a record nor a heading: what cannot be read might belong to the period.
-            const auto date = recordDate(e);
+            const auto date = e.date();
             if (!date || holds(p, *date))
                 refuseUnreadable(e);
         }
@@ -67,13 +67,13 @@ QList<int> SelectEntries(const QList<Entry>& entries, const PeriodState& p, Tota
 AircraftTypes CheckAircraftType(const QList<Entry>& selected, TotalsProgress& progress) {
     progress.status(QStringLiteral("Проверка типа самолёта...."));
     int records = 0;
-    while (records < selected.size() && !isEmptyCell(selected[records].B))
+    while (records < selected.size() && !selected[records].record.type.isEmpty())
         ++records;
     progress.range(0, 2 * records + 2);
     AircraftTypes t;
-    t.BookType = records > 0 ? cellText(selected[0].B) : QString();
+    t.BookType = records > 0 ? selected[0].record.type : QString();
     for (int k = 0; k < records; ++k) {
-        const QString type = cellText(selected[k].B);
+        const QString type = selected[k].record.type;
         if (type != t.BookType && t.OtherType.isEmpty())
             t.OtherType = type;
         progress.value(2 * (k + 1));
@@ -84,7 +84,7 @@ AircraftTypes CheckAircraftType(const QList<Entry>& selected, TotalsProgress& pr
 QList<TypeCount> countTypes(const QList<Entry>& selected) {
     QList<TypeCount> types;
     for (const Entry& e : selected) {
-        const QString type = cellText(e.B);
+        const QString type = e.record.type;
         auto it = std::find_if(types.begin(), types.end(), [&](const TypeCount& t) { return t.type == type; });
         if (it == types.end())
             types.append({type, 1});

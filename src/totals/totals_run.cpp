@@ -2,8 +2,10 @@
 
 #include "common/error.h"
 #include "common/log.h"
-#include "logbook/logbook.h"
+#include "logbook/book_names.h"
+#include "logbook/entry_faults.h"
 #include "logbook/record_layout.h"
+#include "logbook/sheet_adapter.h"
 #include "totals/category_sums.h"
 #include "totals/entries.h"
 #include "totals/printing.h"
@@ -24,14 +26,6 @@ namespace {
 // The summary block: rows 7-16 of the category rows, 17 the grand totals.
 constexpr int kSummaryFirst = records::kFirstRow;
 constexpr int kSummaryLast = kSummaryFirst + 10;
-
-// "Лист1" read in one block: columns A..U of every pair to the last used row.
-QList<Entry> readEntries(Sheet& sheet1) {
-    const int last = sheet1.lastUsedRow();
-    if (last < records::kFirstRow)
-        return {};
-    return entriesFromBlock(sheet1.cells(records::kFirstRow, column::A, last + 1, records::kLastColumn).data());
-}
 
 // The thick rule down the right of column U that the sheet layout gives every row.
 void ruleColumnU(Sheet& sheet, int firstRow, int lastRow) {
@@ -95,43 +89,54 @@ void BuildSummarySheet(Sheet& sheet4, const CategoryBlock& block, const PeriodSt
 
 } // namespace
 
-// The summary, saved in the logbook already, goes to the printer, or to the PDF asked for instead. What
-// fails is said, never as a failed run; a summary that did not print is kept beside the logbook.
-void TotalsRun::printSummary(const QString& rendered, const QString& realBookPath, Dialogs& dialogs,
-                             TotalsOutcome& outcome) const {
+PrintedSummary printSummary(const TotalsOutcome& summary, const QString& pdfInsteadOfPrinter) {
+    PrintedSummary out;
+    QTemporaryDir scratch;
+    const QString rendered = scratch.filePath(QStringLiteral("summary.pdf"));
+    {
+        QFile f(rendered);
+        if (!f.open(QIODevice::WriteOnly) || f.write(summary.renderedPdf) != summary.renderedPdf.size()) {
+            out.notices << Notice{text::kPrinterTitle,
+                                  QStringLiteral("Итог сохранён в лётной книжке, но не передан на печать: нет места "
+                                                 "для временного файла."),
+                                  Notice::Icon::Warning};
+            return out;
+        }
+    }
     if (!pdfInsteadOfPrinter.isEmpty()) {
-        if (keepPdf(rendered, pdfInsteadOfPrinter, realBookPath))
-            outcome.pdf = pdfInsteadOfPrinter;
+        if (keepPdf(rendered, pdfInsteadOfPrinter, summary.bookPath))
+            out.pdf = pdfInsteadOfPrinter;
         else
-            dialogs.message(text::kPrinterTitle,
-                            QStringLiteral("Итог сохранён в лётной книжке, но файл ") + pdfInsteadOfPrinter +
-                                QStringLiteral(" не записан."),
-                            Dialogs::Icon::Warning);
-        return;
+            out.notices << Notice{text::kPrinterTitle,
+                                  QStringLiteral("Итог сохранён в лётной книжке, но файл ") + pdfInsteadOfPrinter +
+                                      QStringLiteral(" не записан."),
+                                  Notice::Icon::Warning};
+        return out;
     }
     const PrintOutcome printed = printPdf(rendered);
-    outcome.printed = printed.printed;
+    out.printed = printed.printed;
     if (printed.printed)
-        return;
+        return out;
     log::write(QStringLiteral("printing the summary failed: ") + printed.detail);
-    const QString kept = summaryPdfPath(realBookPath);
-    if (keepPdf(rendered, kept, realBookPath)) {
-        outcome.pdf = kept;
-        dialogs.message(text::kPrinterTitle,
-                        QStringLiteral("Итог не отпечатан: принтер не настроен или не принял задание. Итог сохранён "
-                                       "в файл ") +
-                            kept + QStringLiteral(" — его можно отпечатать позже."),
-                        Dialogs::Icon::Warning);
+    const QString kept = summaryPdfPath(summary.bookPath);
+    if (keepPdf(rendered, kept, summary.bookPath)) {
+        out.pdf = kept;
+        out.notices << Notice{text::kPrinterTitle,
+                              QStringLiteral("Итог не отпечатан: принтер не настроен или не принял задание. Итог "
+                                             "сохранён в файл ") +
+                                  kept + QStringLiteral(" — его можно отпечатать позже."),
+                              Notice::Icon::Warning};
     } else {
-        dialogs.message(text::kPrinterTitle,
-                        QStringLiteral("Итог не отпечатан: принтер не настроен или не принял задание, и файл итога "
-                                       "не записан в ") +
-                            kept + u'.',
-                        Dialogs::Icon::Warning);
+        out.notices << Notice{text::kPrinterTitle,
+                              QStringLiteral("Итог не отпечатан: принтер не настроен или не принял задание, и файл "
+                                             "итога не записан в ") +
+                                  kept + u'.',
+                              Notice::Icon::Warning};
     }
+    return out;
 }
 
-TotalsRun::TotalsRun(logbook::Office& host, QString bookPath) : host_(host), bookPath_(std::move(bookPath)) {}
+TotalsRun::TotalsRun(logbook::Office& office, QString bookPath) : office_(office), bookPath_(std::move(bookPath)) {}
 
 QString text::typeQuestion(const QList<TypeCount>& types) {
     return QStringLiteral("В периоде записи на типах: ") + typesText(types) +
@@ -139,101 +144,103 @@ QString text::typeQuestion(const QList<TypeCount>& types) {
 }
 
 TotalsOutcome TotalsRun::cmdItog_Click(PeriodOption option, const QDate& today, const QString& txtC,
-                                       const QString& txtPo, TotalsProgress& progress, Dialogs& dialogs) {
+                                       const QString& txtPo, TotalsProgress& progress) {
     TotalsOutcome outcome;
     progress.status(QStringLiteral("Начнём'с..."));
     if (const auto refused = SetPeriod(period, option, today, txtC, txtPo)) {
-        dialogs.message(kPeriodTitle, *refused, Dialogs::Icon::Warning);
+        outcome.notices << Notice{kPeriodTitle, *refused, Notice::Icon::Warning};
         outcome.end = TotalsEnd::BadPeriod;
         return outcome;
     }
-    QString type = aircraftType;
     try {
-        for (;;) {
-            logbook::BookChange change(host_, bookPath_, settings);
-            Sheet sheet1 = change.sheet(logbook::kSheet1);
-            const QList<Entry> entries = readEntries(sheet1);
-            if (entries.isEmpty()) {
-                progress.range(0, 2);
-                change.discard(); // the file stays as it was
-                dialogs.message(text::kEmptyTitle, text::kEmpty, Dialogs::Icon::Information);
-                outcome.end = TotalsEnd::EmptyLogbook;
-                return outcome;
-            }
-            QList<Entry> selected;
-            for (int i : SelectEntries(entries, period, progress))
-                selected << entries[i];
-            const auto noRecords = [&](const QString& message) {
-                progress.status(QStringLiteral("Облом..."));
-                change.discard();
-                dialogs.message(text::kNoRecordsTitle, message, Dialogs::Icon::Information);
-                outcome.end = TotalsEnd::NoRecords;
-                return outcome;
-            };
-            if (selected.isEmpty())
-                return noRecords(text::kNoRecords);
-            // What cannot be counted stops the run before the pilot is asked anything.
-            for (const Entry& e : selected)
-                recordValues(e);
+        logbook::BookChange change(office_, bookPath_, settings);
+        outcome.bookPath = change.realPath();
+        Sheet sheet1 = change.sheet(logbook::kSheet1);
+        const logbook::Logbook book = logbook::readLogbook(sheet1);
+        if (book.outOfStepRow())
+            throw Error(Error::BadEntry, logbook::outOfStepMessage(*book.outOfStepRow()));
+        const QList<Entry>& entries = book.entries();
+        if (entries.isEmpty()) {
+            progress.range(0, 2);
+            change.discard(); // the file stays as it was
+            outcome.notices << Notice{text::kEmptyTitle, text::kEmpty, Notice::Icon::Information};
+            outcome.end = TotalsEnd::EmptyLogbook;
+            return outcome;
+        }
+        QList<Entry> selected;
+        for (int i : SelectEntries(entries, period, progress))
+            selected << entries[i];
+        const auto noRecords = [&](const QString& message) {
+            progress.status(QStringLiteral("Облом..."));
+            change.discard();
+            outcome.notices << Notice{text::kNoRecordsTitle, message, Notice::Icon::Information};
+            outcome.end = TotalsEnd::NoRecords;
+            return outcome;
+        };
+        if (selected.isEmpty())
+            return noRecords(text::kNoRecords);
+        // What cannot be counted stops the run before the pilot is asked anything; each record is read once.
+        QList<RecordValues> values;
+        values.reserve(selected.size());
+        for (const Entry& e : selected)
+            values << recordValues(e);
 
-            CheckAircraftType(selected, progress);
-            const QList<TypeCount> types = countTypes(selected);
-            if (types.size() > 1)
-                outcome.types = types;
-            if (type.isEmpty() && types.size() > 1) {
-                // Asked with nothing held; the logbook is read again for the type chosen, as it may have
-                // changed meanwhile.
-                change.discard();
-                QStringList names;
-                for (const TypeCount& t : types)
-                    names << t.type;
-                const auto chosen = dialogs.choice(text::kTypeTitle, text::typeQuestion(types), names);
-                if (!chosen) {
-                    outcome.end = TotalsEnd::MixedTypes;
-                    return outcome;
+        CheckAircraftType(selected, progress);
+        const QList<TypeCount> types = countTypes(selected);
+        if (types.size() > 1)
+            outcome.types = types;
+        if (aircraftType.isEmpty() && types.size() > 1) {
+            // The pilot chooses with nothing held; the logbook is read again for the type chosen, as it may
+            // have changed meanwhile.
+            change.discard();
+            outcome.end = TotalsEnd::MixedTypes;
+            return outcome;
+        }
+        if (!aircraftType.isEmpty()) {
+            for (qsizetype i = selected.size() - 1; i >= 0; --i) {
+                if (selected[i].record.type != aircraftType) {
+                    selected.removeAt(i);
+                    values.removeAt(i);
                 }
-                type = names[*chosen];
-                continue;
             }
-            if (!type.isEmpty()) {
-                selected.removeIf([&](const Entry& e) { return cellText(e.B) != type; });
-                if (selected.isEmpty())
-                    return noRecords(QStringLiteral("В периоде нет записей на типе ") + type +
-                                     QStringLiteral(": есть записи на типах ") + typesText(types) + u'.');
-            }
-            outcome.type = cellText(selected.front().B);
-            const CategoryBlock block = RunCategoryPasses(selected, outcome.type, progress);
+            if (selected.isEmpty())
+                return noRecords(QStringLiteral("В периоде нет записей на типе ") + aircraftType +
+                                 QStringLiteral(": есть записи на типах ") + typesText(types) + u'.');
+        }
+        outcome.type = selected.front().record.type;
+        outcome.block = RunCategoryPasses(selected, values, outcome.type, progress);
+        outcome.caption = summaryCaption(period);
 
-            Sheet sheet2 = change.sheet(logbook::kSheet2);
-            Sheet sheet4 = change.sheet(logbook::kSheet4);
-            clearBelowHeader(sheet2);
-            BuildSummarySheet(sheet4, block, period);
-            outcome.end = TotalsEnd::Summary;
-            progress.status(QStringLiteral("Задание выполнено, сэр!"));
+        Sheet sheet2 = change.sheet(logbook::kSheet2);
+        Sheet sheet4 = change.sheet(logbook::kSheet4);
+        clearBelowHeader(sheet2);
+        BuildSummarySheet(sheet4, outcome.block, period);
+        outcome.end = TotalsEnd::Summary;
+        progress.status(QStringLiteral("Задание выполнено, сэр!"));
 
-            // The summary is made printable and rendered, and the logbook saved, before the pilot is asked:
-            // the logbook is not held, and no office waits, while he thinks it over. What prints is what
-            // was saved.
-            sheet4.setPageSetup(logbook::PageSetup{});
-            sheet4.setPrintArea(QStringLiteral("$A$1:$U$17"));
+        // The summary is made printable and rendered, and the logbook saved, before the pilot is asked:
+        // the logbook is not held, and no office waits, while he thinks it over. What prints is what
+        // was saved.
+        sheet4.setPageSetup(logbook::PageSetup{});
+        sheet4.setPrintArea(QStringLiteral("$A$1:$U$17"));
+        if (renderForPrint) {
             QTemporaryDir scratch;
             const QString rendered = scratch.filePath(QStringLiteral("summary.pdf"));
             change.book().exportPdf(rendered, sheet4.range(QStringLiteral("A1:U17")));
-            if (const auto note = change.save())
-                dialogs.message(text::kFailedTitle, *note, Dialogs::Icon::Warning);
-
-            outcome.printAnswered = dialogs.question(text::kPrintTitle, text::kPrintQuestion);
-            if (outcome.printAnswered) {
-                dialogs.message(text::kPrinterTitle, text::kPrinterOn, Dialogs::Icon::Information);
-                printSummary(rendered, change.realPath(), dialogs, outcome);
-            }
-            return outcome;
+            QFile f(rendered);
+            if (f.open(QIODevice::ReadOnly))
+                outcome.renderedPdf = f.readAll();
         }
+        if (const auto note = change.save())
+            outcome.notices << Notice{text::kFailedTitle, *note, Notice::Icon::Warning};
+        return outcome;
     } catch (const Error& e) {
         log::error(QStringLiteral("Итоги"), e);
-        dialogs.message(text::kFailedTitle,
-                        QStringLiteral("Итоги не подбиты, лётная книжка не изменена.\n") + e.description(),
-                        Dialogs::Icon::Critical);
+        if (const auto* unsure = dynamic_cast<const logbook::UnsureLock*>(&e))
+            outcome.unsureLock = *unsure;
+        outcome.notices << Notice{text::kFailedTitle,
+                                  QStringLiteral("Итоги не подбиты, лётная книжка не изменена.\n") + e.description(),
+                                  Notice::Icon::Critical};
         outcome.end = TotalsEnd::Failed;
         return outcome;
     }

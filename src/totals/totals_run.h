@@ -1,18 +1,22 @@
 #pragma once
 
-// "Считать" of the totals form on the logbook: the period's records copied to "Лист2", the ten category
-// sums, the summary on "Лист4" with its caption and grand totals, the print question and its two ends.
-// The logbook is changed as one change (logbook/book_change.h): it is saved whole, or left byte for byte
-// as it was.
+// "Считать" of the totals form on the logbook: the period's records read from the logbook's model, the ten
+// category sums, the summary on "Лист4" with its caption and grand totals. The logbook is changed as one
+// change (logbook/book_change.h): it is saved whole, or left byte for byte as it was. What the pilot is then
+// asked (the type to total, whether to print) is the form's to ask: the run says what it needs.
 
-#include "common/dialogs.h"
+#include "common/notice.h"
 #include "logbook/book_change.h"
 #include "spreadsheet/office.h"
+#include "totals/category_sums.h"
 #include "totals/period.h"
 #include "totals/progress.h"
 #include "totals/selection.h"
 
+#include <QByteArray>
 #include <QString>
+
+#include <optional>
 
 namespace korv::totals {
 
@@ -22,16 +26,33 @@ enum class TotalsEnd {
     NoRecords,    // nothing in the period: nothing saved
     MixedTypes,   // records of more than one aircraft type and no type chosen: nothing saved
     BadPeriod,    // the free period's dates refused before anything was opened
-    Failed        // the logbook could not be changed (its message shown); the file is as it was
+    Failed        // the logbook could not be changed (its message among the notices); the file is as it was
 };
 
 struct TotalsOutcome {
     TotalsEnd end = TotalsEnd::Failed;
-    bool printAnswered = false; // the pilot answered Yes to "Отпечатать итог ?"
-    bool printed = false;       // sent to the printer
-    QString pdf;                // where the summary was kept as a PDF, if it was
-    QList<TypeCount> types;     // the aircraft types of the period, when it held more than one
-    QString type;               // the aircraft type totalled
+    // What the pilot is told, in order (the print question is not among them: see cmdItog_Click).
+    Notices notices;
+    QList<TypeCount> types; // the aircraft types of the period, when it held more than one
+    QString type;           // the aircraft type totalled
+    // Summary: the category rows as "Лист4" holds them in rows 7-16, and the caption of row 17 (whose sums
+    // are the day's and the night's totals, grandTotals).
+    CategoryBlock block;
+    QString caption;
+    // Summary: the summary as it prints (rendered before the logbook was saved), when asked for.
+    QByteArray renderedPdf;
+    // The logbook's real path.
+    QString bookPath;
+    // Failed because another program's lock cannot be judged from here: the desktop program asks the pilot
+    // and runs again (ChangeSettings::closedElsewhere).
+    std::optional<logbook::UnsureLock> unsureLock;
+};
+
+// What became of the summary sent to print.
+struct PrintedSummary {
+    bool printed = false; // sent to the printer
+    QString pdf;          // where the summary was kept as a PDF, if it was
+    Notices notices;
 };
 
 // Message texts of a totals run.
@@ -53,32 +74,33 @@ QString typeQuestion(const QList<TypeCount>& types);
 
 class TotalsRun {
 public:
-    TotalsRun(logbook::Office& host, QString bookPath);
+    TotalsRun(logbook::Office& office, QString bookPath);
 
     // The period state of the form, kept from one run to the next.
     PeriodState period;
     // How the run waits for other programs and deals with their locks.
     logbook::ChangeSettings settings;
-    // The aircraft type to total when the period holds records of several; empty: the pilot is asked (the
-    // CLI's --type sets it). A type the period does not hold ends the run without records.
+    // The aircraft type to total when the period holds records of several; empty: the run ends MixedTypes
+    // with the types, for the pilot to choose one and run again. A type the period does not hold ends the
+    // run without records.
     QString aircraftType;
-    // Where "Yes" to the print question sends the summary: empty for the printer; a file path (the
-    // CLI's --pdf) writes the PDF there instead.
-    QString pdfInsteadOfPrinter;
+    // Whether the summary is rendered for printing before the logbook is saved (the form asks after the
+    // save whether to print, so it renders always; the CLI only when it prints).
+    bool renderForPrint = true;
 
-    // The run of "Считать" with `option` chosen, today being `today`. After the end Summary with the answer
-    // No, the form shows "Лист4" for viewing. Records of several aircraft types in the period: the pilot
-    // chooses one (Dialogs::choice) with nothing held meanwhile, and the logbook is read again for it;
-    // without a choice the run ends MixedTypes and the file stays as it was.
+    // The run of "Считать" with `option` chosen, today being `today`. After the end Summary the form asks
+    // "Отпечатать итог ?" (text::kPrintQuestion): Yes sends renderedPdf to printSummary, No shows "Лист4".
     TotalsOutcome cmdItog_Click(PeriodOption option, const QDate& today, const QString& txtC, const QString& txtPo,
-                                TotalsProgress& progress, Dialogs& dialogs);
+                                TotalsProgress& progress);
 
 private:
-    void printSummary(const QString& rendered, const QString& realBookPath, Dialogs& dialogs,
-                      TotalsOutcome& outcome) const;
-
-    logbook::Office& host_;
+    logbook::Office& office_;
     QString bookPath_;
 };
+
+// The summary of a run, saved in the logbook already, to the printer, or to the PDF `pdfInsteadOfPrinter` (the
+// CLI's --pdf). What fails is said, never as a failed run; a summary that did not print is kept beside the
+// logbook.
+PrintedSummary printSummary(const TotalsOutcome& summary, const QString& pdfInsteadOfPrinter = {});
 
 } // namespace korv::totals

@@ -2,7 +2,7 @@
 
 // A dialogs service for tests that records every box and answers from scripts.
 
-#include "common/dialogs.h"
+#include "app/dialogs.h"
 
 #include <QList>
 #include <QStringList>

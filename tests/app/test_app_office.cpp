@@ -14,7 +14,7 @@
 #include "app/frmsmu.h"
 #include "app_test_support.h"
 #include "flight/record_writer.h"
-#include "logbook/logbook.h"
+#include "logbook/book_names.h"
 #include "logbook/record_layout.h"
 #include "spreadsheet/uno/spreadsheet_host.h"
 #include "support/flights.h"
@@ -288,8 +288,8 @@ TEST(EndToEnd, ANewLogbookAShiftWrittenAndViewedInCalc) {
         EXPECT_EQ(t.dialogs.boxes[0].title, "Печать");
         EXPECT_EQ(t.dialogs.boxes[1].title, "Распечатка");
         EXPECT_EQ(t.dialogs.boxes[1].text, "Включите принтер.");
-        EXPECT_TRUE(resume->lastOutcome().printAnswered);
-        EXPECT_TRUE(resume->lastOutcome().printed);
+        EXPECT_TRUE(resume->printAnswered());
+        EXPECT_TRUE(resume->lastPrint().printed);
         EXPECT_TRUE(lp.args().startsWith("-n 1 -o collate=true ")) << lp.args().toStdString();
         EXPECT_EQ(lp.head(), "%PDF-");
         EXPECT_TRUE(main.isVisible());
@@ -557,11 +557,11 @@ TEST(EndToEnd, TheBreaksWindowAndTheCoverWarningFromThePilotsLimits) {
     frmGlavnaja& main = t.program->mainForm();
     main.show();
     ASSERT_NO_FATAL_FAILURE(makeLogbook(t, main));
-    using korv::flight::CellValue;
+    namespace column = korv::logbook::records::column;
     auto smu = testflights::recordOf({{2026, 10, 1}, "Упр.  7 КП", "Д", "П", 1, 85});
-    smu.cells.push_back({'I', 0, CellValue::ofMinutes(40)});
+    smu.first[column::I] = korv::logbook::timeCell(korv::Minutes(40));
     auto night = testflights::recordOf({{2026, 11, 20}, "Упр.102 ночь", "Н", "П", 1, 60});
-    night.cells.push_back({'S', 0, CellValue::ofNumber(1)});
+    night.first[column::S] = 1.0;
     const auto other = testflights::recordOf({{2026, 12, 3}, "Упр.  7 КП", "Д", "П", 1, 50, 0, 2, "Су-25"});
     for (const auto& r : {smu, night, other})
         korv::flight::WriteFlightRecord(t.program->host(), t.program->bookPath(), r);

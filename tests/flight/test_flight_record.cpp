@@ -1,6 +1,7 @@
 #include "common/error.h"
 #include "fake_tables.h"
 #include "flight/flight_record.h"
+#include "logbook/logbook.h"
 #include "support/worked_shift.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,10 @@ using namespace korv;
 using namespace korv::flight;
 
 namespace {
+
+namespace column = logbook::records::column;
+using logbook::PairCells;
+using logbook::Reading;
 
 const QString kDescription = QStringLiteral("КП. День. Полёт по кругу");
 
@@ -27,13 +32,15 @@ protected:
     }
 
     void calculate() {
-        session.cmdOK_Click(dialogs);
-        ASSERT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages[0].text.toStdString();
+        const Notices said = session.cmdOK_Click();
+        ASSERT_TRUE(said.isEmpty()) << said[0].text.toStdString();
     }
+
+    // The record the shift makes, read back as the logbook reads it.
+    logbook::Record record() { return logbook::readRecord(buildFlightRecord(session, kDescription)); }
 
     FakeTables tables = makeFakeTables();
     ShiftSession session;
-    RecordingDialogs dialogs;
 };
 
 } // namespace
@@ -49,9 +56,9 @@ TEST(RecordTextTest, TheThreeFlightKinds) {
 }
 
 TEST(TypedValueTest, NumbersBecomeNumbersAndTheRestStaysText) {
-    EXPECT_EQ(typedValue("2"), CellValue::ofNumber(2));
-    EXPECT_EQ(typedValue(" 2,5 "), CellValue::ofNumber(2.5));
-    EXPECT_EQ(typedValue("2a"), CellValue::ofText("2a"));
+    EXPECT_EQ(typedValue("2"), QVariant(2.0));
+    EXPECT_EQ(typedValue(" 2,5 "), QVariant(2.5));
+    EXPECT_EQ(typedValue("2a"), QVariant(QStringLiteral("2a")));
     EXPECT_FALSE(typedValue(""));
     EXPECT_EQ(decimalCommaText(0.5), "0,5");
     EXPECT_EQ(decimalCommaText(3), "3");
@@ -59,27 +66,37 @@ TEST(TypedValueTest, NumbersBecomeNumbersAndTheRestStaysText) {
 }
 
 TEST_F(FlightRecordTest, AnOwnFlightFillsEveryColumn) {
-    const FlightRecord r = buildFlightRecord(session, kDescription);
+    const PairCells c = buildFlightRecord(session, kDescription);
+    const logbook::Record r = logbook::readRecord(c);
     EXPECT_EQ(r.date, QDate(2004, 9, 5));
-    EXPECT_EQ(*r.cell('A'), CellValue::ofDate(QDate(2004, 9, 5)));
-    EXPECT_EQ(*r.cell('B'), CellValue::ofText("Л-39"));
-    EXPECT_EQ(*r.cell('C'), CellValue::ofText("Д"));
-    EXPECT_EQ(*r.cell('D'), CellValue::ofText("П"));
-    EXPECT_EQ(*r.cell('E'), CellValue::ofText("Упр.  7 КП. День. Полёт по кругу"));
-    EXPECT_EQ(*r.cell('F'), CellValue::ofNumber(1));
-    EXPECT_EQ(*r.cell('G'), CellValue::ofMinutes(65)); // "1" and "5" are 1:05
-    EXPECT_EQ(r.cell('H'), nullptr);                   // no hood
-    EXPECT_EQ(r.cell('I')->kind, CellValue::Kind::Time);
-    EXPECT_EQ(*r.cell('K'), CellValue::ofNumber(3));
-    EXPECT_EQ(*r.cell('L'), CellValue::ofNumber(8));
-    EXPECT_EQ(*r.cell('M', 0), CellValue::ofNumber(900));
-    EXPECT_EQ(*r.cell('M', 1), CellValue::ofNumber(600));
-    EXPECT_EQ(*r.cell('N'), CellValue::ofNumber(2.9));
-    EXPECT_EQ(*r.cell('O'), CellValue::ofNumber(1));
-    EXPECT_EQ(*r.cell('P'), CellValue::ofText("ОСП"));
-    EXPECT_EQ(*r.cell('Q'), CellValue::ofNumber(2));
-    EXPECT_EQ(*r.cell('R'), CellValue::ofNumber(2));
-    EXPECT_EQ(*r.cell('S'), CellValue::ofNumber(2)); // 2.9 km: landings at minimum
+    EXPECT_TRUE(logbook::sameCell(c.first[column::A], QDate(2004, 9, 5)));
+    EXPECT_EQ(r.type, "Л-39");
+    EXPECT_EQ(r.dayNight, "Д");
+    EXPECT_EQ(r.seat, "П");
+    EXPECT_EQ(r.exercise, "Упр.  7 КП. День. Полёт по кругу");
+    EXPECT_EQ(c.first[column::F], QVariant(1.0));
+    EXPECT_EQ(r.total.minutes, Minutes(65)); // "1" and "5" are 1:05
+    EXPECT_EQ(r.total.reading, Reading::Number);
+    EXPECT_EQ(r.hood.reading, Reading::Empty); // no hood
+    // The calculation's minutes, not the text of the boxes: 0.57 and 0.03 show what was computed.
+    EXPECT_EQ(r.smu.minutes, Minutes(session.values().SmuTime.value()));
+    EXPECT_EQ(r.clouds.minutes, Minutes(session.values().CloudTime.value()));
+    EXPECT_EQ(c.first[column::K], QVariant(3.0));
+    EXPECT_EQ(c.first[column::L], QVariant(8.0));
+    EXPECT_EQ(c.first[column::M], QVariant(900.0));
+    EXPECT_EQ(c.second[column::M], QVariant(600.0));
+    EXPECT_EQ(c.first[column::N], QVariant(2.9));
+    EXPECT_EQ(r.takeOffs.value, 1);
+    EXPECT_EQ(r.system, "ОСП");
+    EXPECT_EQ(r.approaches.value, 2);
+    EXPECT_EQ(r.landings.value, 2);
+    EXPECT_EQ(r.minimumLandings.value, 2); // 2.9 km: landings at minimum
+    // Nothing else: the second row holds the cloud base only, T, U and V stay as the laid-out pair has them.
+    for (int col = column::A; col <= column::V; ++col)
+        if (col != column::M)
+            EXPECT_TRUE(logbook::isEmptyCell(c.second[std::size_t(col)])) << col;
+    for (int col : {column::H, column::T, column::U, column::V})
+        EXPECT_TRUE(logbook::isEmptyCell(c.first[std::size_t(col)])) << col;
 }
 
 TEST_F(FlightRecordTest, ACrewFlightLeavesComplexWeatherAndLandingColumnsEmpty) {
@@ -87,33 +104,37 @@ TEST_F(FlightRecordTest, ACrewFlightLeavesComplexWeatherAndLandingColumnsEmpty) 
     session.form.optGavno = true;
     calculate();
     ASSERT_FALSE(session.form.txtSMU.text.isEmpty());
-    const FlightRecord r = buildFlightRecord(session, kDescription);
-    for (char c : {'I', 'J', 'O', 'P', 'Q', 'R', 'S'})
-        EXPECT_EQ(r.cell(c), nullptr) << c;
-    EXPECT_EQ(*r.cell('E'), CellValue::ofText("В сост. эк. День. Полёт по кругу по упр.7"));
+    const PairCells c = buildFlightRecord(session, kDescription);
+    for (int col : {column::I, column::J, column::O, column::P, column::Q, column::R, column::S})
+        EXPECT_TRUE(logbook::isEmptyCell(c.first[std::size_t(col)])) << col;
+    EXPECT_EQ(record().exercise, "В сост. эк. День. Полёт по кругу по упр.7");
 }
 
 TEST_F(FlightRecordTest, AnInstructorFlightWritesIAndTheNextOwnFlightTheSeatAgain) {
     session.form.optPrivate = false;
     session.form.optTeacher = true;
-    EXPECT_EQ(*buildFlightRecord(session, kDescription).cell('D'), CellValue::ofText("И"));
+    EXPECT_EQ(record().seat, "И");
     session.form.optTeacher = false;
     session.form.optPrivate = true;
-    EXPECT_EQ(*buildFlightRecord(session, kDescription).cell('D'), CellValue::ofText("П"));
+    EXPECT_EQ(record().seat, "П");
 }
 
-TEST_F(FlightRecordTest, AltitudeCloudsAndLongTimes) {
+TEST_F(FlightRecordTest, AltitudeCloudsAndTimesThePilotCorrectedByHand) {
     session.form.txtHmin = "500";
     session.form.txtHv.clear();
     session.form.txtHn.clear();
     session.form.txtZakKab.text = "10.30"; // ten hours and more keep all their hours
     session.form.txtObl.text = "0.05";
-    const FlightRecord r = buildFlightRecord(session, kDescription);
-    EXPECT_EQ(*r.cell('K'), CellValue::ofText("3/0,5"));
-    EXPECT_EQ(*r.cell('M', 0), CellValue::ofText("---"));
-    EXPECT_EQ(*r.cell('M', 1), CellValue::ofText("---"));
-    EXPECT_EQ(*r.cell('H'), CellValue::ofMinutes(630));
-    EXPECT_EQ(*r.cell('J'), CellValue::ofMinutes(5));
+    const PairCells c = buildFlightRecord(session, kDescription);
+    EXPECT_EQ(c.first[column::K], QVariant(QStringLiteral("3/0,5")));
+    EXPECT_EQ(c.first[column::M], QVariant(QStringLiteral("---")));
+    EXPECT_EQ(c.second[column::M], QVariant(QStringLiteral("---")));
+    const logbook::Record r = logbook::readRecord(c);
+    EXPECT_EQ(r.hood.minutes, Minutes(630));
+    EXPECT_EQ(r.clouds.minutes, Minutes(5));
+    // A box corrected into something that is no H.MM is written as its first character and last two.
+    session.form.txtObl.text = "1:5";
+    EXPECT_EQ(buildFlightRecord(session, kDescription).first[column::J], QVariant(QStringLiteral("1::5")));
 }
 
 TEST_F(FlightRecordTest, BadDatesAndExerciseNumbersAreRefused) {
@@ -122,7 +143,7 @@ TEST_F(FlightRecordTest, BadDatesAndExerciseNumbersAreRefused) {
         EXPECT_THROW(buildFlightRecord(session, kDescription), Error) << date;
     }
     session.form.txtDate = "05.09.2004";
-    EXPECT_EQ(buildFlightRecord(session, kDescription).date, QDate(2004, 9, 5));
+    EXPECT_EQ(record().date, QDate(2004, 9, 5));
     session.form.txtUpr = "7a";
     EXPECT_THROW(buildFlightRecord(session, kDescription), Error);
 }

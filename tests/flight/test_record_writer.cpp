@@ -1,103 +1,71 @@
-// Writing shifts into a real logbook through the program's own Calc (one office for the program).
-#include "common/date_serial.h"
+// Writing shifts into a logbook through the writing code, on the in-memory office: where each record goes
+// and what it holds, batches that open and save the logbook once, and writes that are refused or fail with
+// the file as it was.
 #include "common/error.h"
 #include "flight/record_writer.h"
-#include "logbook/logbook.h"
-#include "logbook/newbook.h"
-#include "logbook/record_slots.h"
-#include "spreadsheet/uno/spreadsheet_host.h"
+#include "logbook/book_names.h"
+#include "support/fake_office.h"
+#include "support/files.h"
+#include "support/logbook_env.h"
 #include "support/worked_shift.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 using namespace korv;
 using namespace korv::flight;
+using korv::test::FakeOffice;
 using logbook::Range;
 using logbook::Sheet;
-using logbook::SpreadsheetHost;
+using testfiles::hashOf;
 
 namespace {
 
-// One office and one freshly created logbook for the whole program; each test copies the logbook.
-class CalcEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        SpreadsheetHost::Options o;
-        o.profileDir = dir.filePath("profile");
-        host = new SpreadsheetHost(o);
-        QDir().mkpath(dir.filePath("template"));
-        logbook::NoProgress progress;
-        RecordingDialogs dialogs;
-        logbook::createNewLogbook(*host, dir.filePath("template"), progress, dialogs);
-        templateBook = logbook::bookPath(dir.filePath("template"));
-    }
-    void TearDown() override {
-        host->shutdown();
-        delete host;
-        host = nullptr;
-    }
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(
+    new korv::test::LogbookEnvironment([](const QString& profile) { return std::make_unique<FakeOffice>(profile); }));
 
-    static inline SpreadsheetHost* host = nullptr;
-    static inline QString templateBook;
-    QTemporaryDir dir;
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new CalcEnvironment);
+FakeOffice& fake() { return static_cast<FakeOffice&>(korv::test::LogbookEnvironment::office()); }
 
 QString databasePath() { return QDir(qEnvironmentVariable("KORV_BIN_DIR")).filePath("FlightTables1.mdb"); }
 
-QByteArray fileHash(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
-}
-
-class RecordWriterTest : public ::testing::Test {
+class RecordWriterTest : public korv::test::LogbookTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        book = logbook::bookPath(dir.path());
-        ASSERT_TRUE(QFile::copy(CalcEnvironment::templateBook, book));
-        QFile::setPermissions(book, QFile::ReadOwner | QFile::WriteOwner);
+        LogbookTest::SetUp();
         // The worked shift with landings and a take-off at minimum; the visibility left empty.
         InputForm& f = session.form;
         f = korv::test::withLandings(korv::test::workedShift());
         f.txtVidKm.clear();
         f.txtVzl = "1";
         session.RefreshInputState();
+        fake().resetCalls();
     }
 
     // "Считать" then "Записать".
     std::optional<WrittenRecord> write() {
-        dialogs.messages.clear();
-        session.cmdOK_Click(dialogs);
+        messages = session.cmdOK_Click();
         EXPECT_TRUE(session.form.cmdWriteEnabled);
-        return writer.cmdWrite_Click(session, dialogs);
+        const WriteOutcome outcome = writer.cmdWrite_Click(session);
+        messages << outcome.notices;
+        return outcome.written;
     }
 
-    // Reads back through the office, the logbook closed again afterwards.
+    // Reads "Лист1" back through the office, the logbook closed again afterwards.
     template <typename F>
-    void inspect(F&& f) {
-        logbook::Workbook wb = CalcEnvironment::host->openWorkbook(book);
-        Sheet sheet = wb.sheet(logbook::kSheet1);
-        f(sheet);
-        wb.close(logbook::CloseMode::Discard);
+    void inspectSheet(F&& f) {
+        inspect([&](logbook::Workbook& wb) {
+            Sheet sheet = wb.sheet(logbook::kSheet1);
+            f(sheet);
+        });
     }
 
-    QTemporaryDir dir;
-    QString book;
     ReferenceDatabase database{databasePath()};
     ShiftSession session{database};
-    ShiftWriter writer{*CalcEnvironment::host, database, logbook::bookPath(dir.path())};
-    RecordingDialogs dialogs;
+    ShiftWriter writer{office(), database, logbook::bookPath(dir.path())};
+    Notices messages;
 };
 
 // Rows and columns by their sheet names: cell(sheet, "E7").
@@ -107,13 +75,13 @@ Range at(Sheet& sheet, const char* a1) { return sheet.range(QString::fromLatin1(
 
 TEST_F(RecordWriterTest, TheFirstRecordFollowsItsMonthHeading) {
     const auto w = write();
-    ASSERT_TRUE(w) << (dialogs.messages.isEmpty() ? "" : dialogs.messages[0].text.toStdString());
+    ASSERT_TRUE(w) << (messages.isEmpty() ? "" : messages[0].text.toStdString());
     EXPECT_EQ(w->row, 9);
     EXPECT_EQ(w->heading, QStringLiteral("Сентябрь  2004 г."));
     // After the write: hood heights cleared, "Записать" disabled.
     EXPECT_FALSE(session.form.cmdWriteEnabled);
 
-    inspect([](Sheet& s) {
+    inspectSheet([](Sheet& s) {
         EXPECT_EQ(at(s, "E7").text(), "Сентябрь  2004 г.");
         const logbook::CellFormat heading = at(s, "E7").format();
         EXPECT_EQ(heading.bold, true);
@@ -167,7 +135,7 @@ TEST_F(RecordWriterTest, HeadingsComeWithANewMonthOrYearOnly) {
         EXPECT_EQ(w->row, s.row) << s.date;
         EXPECT_EQ(w->heading.value_or(QString()), s.heading ? QString(s.heading) : QString()) << s.date;
     }
-    inspect([](Sheet& s) {
+    inspectSheet([](Sheet& s) {
         EXPECT_EQ(at(s, "E13").text(), "Октябрь  2004 г.");
         EXPECT_EQ(at(s, "A13").kind(), logbook::CellKind::Empty);
         EXPECT_EQ(at(s, "A19").date(), QDate(2005, 10, 1));
@@ -180,7 +148,7 @@ TEST_F(RecordWriterTest, CrewFlightsLeaveWeatherAndLandingColumnsEmpty) {
     session.form.optGavno = true;
     session.form.txtVidKm = "2"; // complex weather and landings at minimum on the form
     ASSERT_TRUE(write());
-    inspect([](Sheet& s) {
+    inspectSheet([](Sheet& s) {
         EXPECT_TRUE(at(s, "E9").text().startsWith("В сост. эк. ")) << at(s, "E9").text().toStdString();
         EXPECT_TRUE(at(s, "E9").text().endsWith(" по упр.7"));
         for (const char* c : {"I9", "J9", "O9", "P9", "Q9", "R9", "S9"})
@@ -198,7 +166,7 @@ TEST_F(RecordWriterTest, AltitudeAndCloudColumns) {
     session.form.txtHv = "900";
     session.form.txtHn.clear();
     ASSERT_TRUE(write());
-    inspect([](Sheet& s) {
+    inspectSheet([](Sheet& s) {
         EXPECT_EQ(at(s, "K9").kind(), logbook::CellKind::Text);
         EXPECT_EQ(at(s, "K9").text(), "3/0,5");
         EXPECT_EQ(at(s, "M9").text(), "---");
@@ -216,104 +184,26 @@ TEST_F(RecordWriterTest, AnInstructorFlightThenAnOwnOne) {
     session.form.optTeacher = false;
     session.form.optPrivate = true;
     ASSERT_TRUE(write());
-    inspect([](Sheet& s) {
+    inspectSheet([](Sheet& s) {
         EXPECT_EQ(at(s, "D9").text(), "И");
         EXPECT_TRUE(at(s, "E9").text().startsWith("Инстр. по упр.7 "));
         EXPECT_EQ(at(s, "D11").text(), "П");
     });
 }
 
-namespace {
-
-// What the pilot sees of the pairs from row 7 to lastRow: the shown cells' looks, every cell's borders and
-// merged area, and the values.
-std::vector<std::string> visibleState(Sheet& s, int lastRow) {
-    std::vector<std::string> out;
-    for (int r = 6; r <= lastRow; ++r) {
-        for (int c = 0; c <= 21; ++c) {
-            const Range cell = s.cell(r, c);
-            const Range area = cell.mergedArea();
-            QString line = cell.address() + " " + area.address();
-            const logbook::Borders b = cell.borders();
-            for (auto w : {b.left, b.top, b.right, b.bottom})
-                line += QString::number(int(w.value_or(logbook::LineWeight::None)));
-            if (area.firstRow() == r && area.firstColumn() == c) { // shown: its own look counts
-                const logbook::CellFormat f = cell.format();
-                line += " " + f.numberFormat.value_or("") + QString::number(int(*f.hAlign)) +
-                        QString::number(int(*f.vAlign)) + f.fontName.value_or("") +
-                        QString::number(f.fontSize.value_or(0)) + (f.bold.value_or(false) ? "b" : "") +
-                        (f.wrap.value_or(false) ? "w" : "");
-            }
-            out.push_back(line.toStdString());
-        }
-    }
-    for (const QVariantList& row : s.cells(6, 0, lastRow, 21).data())
-        for (const QVariant& v : row)
-            out.push_back(v.toString().toStdString());
-    return out;
-}
-
-FlightRecord plainRecord(const QDate& date) {
-    FlightRecord r;
-    r.date = date;
-    r.cells = {{'A', 0, CellValue::ofDate(date)},
-               {'E', 0, CellValue::ofText("Упр.  7 КП. День. Полёт по кругу")},
-               {'G', 0, CellValue::ofMinutes(85)}};
-    return r;
-}
-
-} // namespace
-
-TEST_F(RecordWriterTest, AnEarlierBuildsLogbookGetsItsCoveredCellsSharedOnceAndLooksTheSame) {
-    // Earlier builds formatted every covered cell of a pair like its column.
-    {
-        logbook::Workbook wb = CalcEnvironment::host->openWorkbook(book);
-        Sheet s = wb.sheet(logbook::kSheet1);
-        for (int row : {7, 9})
-            for (int c = 0; c <= 20; ++c)
-                if (c != 12)
-                    s.cell(row, c).apply(s.cell(row - 1, c).format());
-        wb.close(logbook::CloseMode::Save);
-    }
-    for (int day : {1, 2, 3})
-        WriteFlightRecord(*CalcEnvironment::host, book, plainRecord(QDate(2004, 8, day)), SlotUpkeep::LeaveAsFound);
-    std::vector<std::string> before;
-    inspect([&](Sheet& s) {
-        EXPECT_FALSE(logbook::pairsShareFormats(s, {8, 10, 12, 14}));
-        before = visibleState(s, 13);
-    });
-
-    const auto w = write(); // September: a heading, then the record
-    ASSERT_TRUE(w);
-    EXPECT_EQ(w->row, 17);
-    inspect([&](Sheet& s) {
-        for (int pair = 6; pair <= 18; pair += 2) {
-            if (pair != 6 && pair != 14) { // month headings keep their font in the covered E cell
-                EXPECT_TRUE(logbook::coveredCellsShareFormats(s, pair)) << pair + 1;
-            }
-            EXPECT_EQ(s.cell(pair + 1, 20).borders().right, logbook::LineWeight::Thick) << pair + 1;
-        }
-        EXPECT_TRUE(logbook::pairsShareFormats(s, {8, 10, 12, 16, 18})); // the next write leaves them alone
-        const std::vector<std::string> after = visibleState(s, 13);
-        ASSERT_EQ(after.size(), before.size());
-        for (size_t i = 0; i < after.size(); ++i)
-            EXPECT_EQ(after[i], before[i]);
-    });
-}
-
 TEST_F(RecordWriterTest, RefusedAndFailedWritesLeaveTheFileAsItWas) {
     ASSERT_TRUE(write()); // something in the book already
-    const QByteArray before = fileHash(book);
+    const QByteArray before = hashOf(book);
     auto refused = [&](const char* what) {
-        session.cmdOK_Click(dialogs); // the calculation knows nothing of dates or exercise descriptions
+        session.cmdOK_Click(); // the calculation knows nothing of dates or exercise descriptions
         ASSERT_TRUE(session.form.cmdWriteEnabled) << what;
-        dialogs.messages.clear();
-        EXPECT_FALSE(writer.cmdWrite_Click(session, dialogs)) << what;
-        ASSERT_EQ(dialogs.messages.size(), 1) << what;
-        EXPECT_EQ(dialogs.messages[0].title, kWriteFailedTitle);
-        EXPECT_EQ(fileHash(book), before) << what;
+        const WriteOutcome outcome = writer.cmdWrite_Click(session);
+        EXPECT_FALSE(outcome.written) << what;
+        ASSERT_EQ(outcome.notices.size(), 1) << what;
+        EXPECT_EQ(outcome.notices[0].title, kWriteFailedTitle);
+        EXPECT_EQ(hashOf(book), before) << what;
         EXPECT_TRUE(session.form.cmdWriteEnabled) << what;
-        EXPECT_FALSE(CalcEnvironment::host->findWorkbook(logbook::kBookName)) << what;
+        EXPECT_FALSE(office().findWorkbook(logbook::kBookName)) << what;
     };
     session.form.txtDate = "31.02.04";
     refused("no such day");
@@ -328,43 +218,125 @@ TEST_F(RecordWriterTest, RefusedAndFailedWritesLeaveTheFileAsItWas) {
 
     // A logbook without its record sheet: the write fails inside Calc.
     {
-        logbook::Workbook wb = CalcEnvironment::host->openWorkbook(book);
+        logbook::Workbook wb = office().openWorkbook(book);
         wb.renameSheet(logbook::kSheet1, "Другой");
         wb.close(logbook::CloseMode::Save);
     }
-    const QByteArray renamed = fileHash(book);
-    session.cmdOK_Click(dialogs);
-    dialogs.messages.clear();
-    EXPECT_FALSE(writer.cmdWrite_Click(session, dialogs));
-    EXPECT_EQ(fileHash(book), renamed);
-    EXPECT_FALSE(CalcEnvironment::host->findWorkbook(logbook::kBookName));
+    const QByteArray renamed = hashOf(book);
+    session.cmdOK_Click();
+    EXPECT_FALSE(writer.cmdWrite_Click(session).written);
+    EXPECT_EQ(hashOf(book), renamed);
+    EXPECT_FALSE(office().findWorkbook(logbook::kBookName));
 
     // No logbook at all: nothing is created.
     QFile::remove(book);
-    dialogs.messages.clear();
-    EXPECT_FALSE(writer.cmdWrite_Click(session, dialogs));
-    ASSERT_EQ(dialogs.messages.size(), 1);
+    const WriteOutcome missing = writer.cmdWrite_Click(session);
+    EXPECT_FALSE(missing.written);
+    ASSERT_EQ(missing.notices.size(), 1);
     EXPECT_FALSE(QFile::exists(book));
 }
 
-TEST_F(RecordWriterTest, AnIndependentReaderSeesTheRecord) {
+TEST_F(RecordWriterTest, AFailureInTheOfficeBeforeTheSaveLeavesTheFileAndNoBackup) {
     ASSERT_TRUE(write());
-    QTemporaryDir out;
-    QProcess p;
-    p.start("/usr/lib/libreoffice/program/soffice",
-            {"-env:UserInstallation=file://" + out.filePath("profile"), "--headless", "--norestore",
-             // Лист1 is the fourth tab.
-             "--convert-to", "csv:Text - txt - csv (StarCalc):44,34,76,1,,0,false,true,false,false,false,4", "--outdir",
-             out.path(), book});
-    ASSERT_TRUE(p.waitForFinished(120000));
-    const QStringList csv = QDir(out.path()).entryList({"*.csv"});
-    ASSERT_EQ(csv.size(), 1) << p.readAllStandardError().toStdString();
-    QFile f(QDir(out.path()).filePath(csv[0]));
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QStringList lines = QString::fromUtf8(f.readAll()).split('\n');
-    ASSERT_GT(lines.size(), 9);
-    EXPECT_TRUE(lines[6].contains("Сентябрь  2004 г.")) << lines[6].toStdString();
-    EXPECT_TRUE(lines[8].contains("Л-39")) << lines[8].toStdString();
-    EXPECT_TRUE(lines[8].contains("Упр.  7 ")) << lines[8].toStdString();
-    EXPECT_TRUE(lines[8].contains("1:25")) << lines[8].toStdString();
+    const QByteArray before = hashOf(book);
+    // Nothing beside the logbook either (a backup folder made for the backup of a failed save may stay empty).
+    const auto beside = [&] {
+        QStringList e = testfiles::entriesOf(dir.path());
+        e.removeAll(QStringLiteral("Backups"));
+        return e;
+    };
+    const QStringList besideBefore = beside();
+    const QStringList backups = testfiles::entriesOf(dir.filePath("Backups"));
+    // The logbook read, the slot copied, the values written, a format, the check of what was written, the
+    // save: each failing in turn.
+    const QList<std::pair<const char*, int>> steps = {{"data", 1},  {"copyTo", 1}, {"setData", 1},
+                                                      {"apply", 1}, {"data", 2},   {"saveAs", 1}};
+    for (const auto& [step, nth] : steps) {
+        session.form.txtDate = "06.09.04";
+        fake().failOn(QString::fromLatin1(step), nth);
+        EXPECT_FALSE(write()) << step;
+        ASSERT_FALSE(messages.isEmpty()) << step;
+        EXPECT_TRUE(messages.back().text.startsWith("Смена не записана, лётная книжка не изменена.")) << step;
+        EXPECT_EQ(hashOf(book), before) << step;
+        EXPECT_EQ(testfiles::entriesOf(dir.filePath("Backups")), backups) << step;
+        EXPECT_EQ(beside(), besideBefore) << step;
+        EXPECT_EQ(fake().openWorkbookCount(), 0) << step;
+    }
+    // And the next write goes through.
+    const auto w = write();
+    ASSERT_TRUE(w);
+    EXPECT_EQ(w->row, 11);
+}
+
+TEST_F(RecordWriterTest, ABatchOpensTheLogbookOnceAndSavesItOnceWithOneBackup) {
+    ASSERT_TRUE(write()); // a record there already: the change keeps a backup
+    const QByteArray before = hashOf(book);
+    fake().resetCalls();
+    writer.beginBatch();
+    const struct {
+        const char* date;
+        const char* exercise;
+        int row; // 0: refused
+    } shifts[] = {{"06.09.04", "7", 11}, {"07.09.04", "99", 0}, {"01.10.04", "7", 15}, {"02.10.04", "7", 17}};
+    for (const auto& shift : shifts) {
+        session.form.txtDate = shift.date;
+        session.form.txtUpr = shift.exercise;
+        const auto w = write();
+        if (shift.row == 0) {
+            EXPECT_FALSE(w) << shift.date; // an exercise the reference database does not describe
+            continue;
+        }
+        ASSERT_TRUE(w) << shift.date;
+        EXPECT_EQ(w->row, shift.row) << shift.date;
+        // Nothing is on disk before the batch is saved.
+        EXPECT_EQ(hashOf(book), before) << shift.date;
+    }
+    EXPECT_FALSE(writer.finishBatch());
+    EXPECT_EQ(fake().calls("openForChange"), 1);
+    EXPECT_EQ(fake().calls("saveAs"), 1);
+    EXPECT_EQ(testfiles::entriesOf(dir.filePath("Backups")).size(), 1);
+    inspectSheet([](Sheet& s) {
+        EXPECT_EQ(s.range("A11").date(), QDate(2004, 9, 6));
+        EXPECT_EQ(s.range("E13").text(), "Октябрь  2004 г.");
+        EXPECT_EQ(s.range("A17").date(), QDate(2004, 10, 2));
+        EXPECT_EQ(s.range("E19").kind(), logbook::CellKind::Empty);
+        EXPECT_TRUE(s.range("E19:E20").isMerged()); // the empty pair kept below the last
+    });
+}
+
+TEST_F(RecordWriterTest, ABatchThatCannotBeSavedOrIsAbandonedLeavesTheFileAsItWas) {
+    ASSERT_TRUE(write());
+    const QByteArray before = hashOf(book);
+    const QStringList backups = testfiles::entriesOf(dir.filePath("Backups"));
+    writer.beginBatch();
+    for (const char* date : {"06.09.04", "07.09.04"}) {
+        session.form.txtDate = date;
+        ASSERT_TRUE(write()) << date;
+    }
+    fake().failOn(QStringLiteral("saveAs"));
+    EXPECT_THROW(writer.finishBatch(), Error);
+    EXPECT_EQ(hashOf(book), before);
+    EXPECT_EQ(testfiles::entriesOf(dir.filePath("Backups")), backups);
+    EXPECT_EQ(fake().openWorkbookCount(), 0);
+
+    writer.beginBatch();
+    session.form.txtDate = "08.09.04";
+    ASSERT_TRUE(write());
+    writer.abandonBatch();
+    EXPECT_EQ(hashOf(book), before);
+    EXPECT_EQ(fake().openWorkbookCount(), 0);
+
+    // A failure in the middle of a record spoils the batch: no later record, and the records before it are
+    // not saved either.
+    writer.beginBatch();
+    session.form.txtDate = "09.09.04";
+    ASSERT_TRUE(write());
+    session.form.txtDate = "10.09.04";
+    fake().failOn(QStringLiteral("setData"));
+    EXPECT_FALSE(write());
+    session.form.txtDate = "11.09.04";
+    EXPECT_FALSE(write());
+    EXPECT_THROW(writer.finishBatch(), Error);
+    EXPECT_EQ(hashOf(book), before);
+    EXPECT_EQ(fake().openWorkbookCount(), 0);
 }

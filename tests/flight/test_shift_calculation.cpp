@@ -24,10 +24,7 @@ protected:
         session.RefreshInputState();
     }
 
-    void press() {
-        dialogs.messages.clear();
-        session.cmdOK_Click(dialogs);
-    }
+    void press() { dialogs.messages = session.cmdOK_Click(); }
 
     QStringList titles() const {
         QStringList t;
@@ -38,7 +35,10 @@ protected:
 
     FakeTables tables = makeFakeTables();
     ShiftSession session;
-    RecordingDialogs dialogs;
+    // What the last press said.
+    struct {
+        Notices messages;
+    } dialogs;
 };
 
 } // namespace
@@ -354,7 +354,7 @@ TEST_F(ShiftCalculationTest, APressWhileCalculateIsDisabledChangesNothing) {
     fresh.form.cboTyp = QStringLiteral("Л-39");
     fresh.RefreshInputState(); // minutes still empty
     EXPECT_FALSE(fresh.form.cmdOKEnabled);
-    fresh.cmdOK_Click(dialogs);
+    dialogs.messages = fresh.cmdOK_Click();
     EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_TRUE(t.reads.isEmpty());
     fresh.form.txtTpolMin = "5";

@@ -1,13 +1,14 @@
 // The check of a whole logbook sheet: each kind of finding at its row and column with its severity, and
 // nothing at all on a sheet as the program writes it.
 #include "logbook/book_check.h"
-#include "logbook/book_shape.h"
 #include "logbook/captions.h"
+#include "logbook/entry_faults.h"
 #include "support/sheet_rows.h"
 
 #include <gtest/gtest.h>
 
 using namespace korv::logbook;
+using korv::test::bookOf;
 using korv::test::Rows;
 using korv::test::serial;
 namespace column = korv::logbook::records::column;
@@ -67,7 +68,7 @@ QString dump(const QList<Finding>& f) {
 } // namespace
 
 TEST(BookCheck, ASheetAsTheProgramWritesItHasNoFinding) {
-    const auto f = checkBook(header(), written().rows, reference());
+    const auto f = checkBook(bookOf(written().rows, header()), reference());
     EXPECT_TRUE(f.isEmpty()) << dump(f).toStdString();
 }
 
@@ -104,7 +105,7 @@ TEST(BookCheck, EachWrongValueIsFoundAtItsCellWithItsSeverity) {
     for (const Case& c : cases) {
         Rows r = written();
         r.set(9, c.col, c.value);
-        const auto f = checkBook(header(), r.rows, reference());
+        const auto f = checkBook(bookOf(r.rows, header()), reference());
         // R above Q is reported at R; J a minute above I is the calculation's rounding, two are not.
         const int col = c.col == column::Q && c.value == QVariant(1.0) ? column::R : c.col;
         EXPECT_EQ(at(f, 9, col), c.severity)
@@ -113,18 +114,18 @@ TEST(BookCheck, EachWrongValueIsFoundAtItsCellWithItsSeverity) {
     }
     Rows r = written();
     r.set(9, column::J, 31 / 1440.0).set(9, column::I, 30 / 1440.0);
-    EXPECT_FALSE(at(checkBook(header(), r.rows, reference()), 9, column::J)) << "one minute is rounding";
+    EXPECT_FALSE(at(checkBook(bookOf(r.rows, header()), reference()), 9, column::J)) << "one minute is rounding";
 }
 
 TEST(BookCheck, WhatTheTotalsRefuseIsAnErrorInTheirWords) {
     Rows r = written();
     r.set(11, column::G, "abc");
-    const auto f = checkBook(header(), r.rows, reference());
+    const auto f = checkBook(bookOf(r.rows, header()), reference());
     ASSERT_EQ(at(f, 11, column::G), Severity::Error);
     EXPECT_EQ(f.first().text, entryFault(column::G, "стоит «abc»", "время вида 1:25"));
 
     r.set(11, column::G, 85 / 1440.0).set(11, column::F, "два").set(11, column::R, 40000.0);
-    const auto g = checkBook(header(), r.rows, reference());
+    const auto g = checkBook(bookOf(r.rows, header()), reference());
     ASSERT_EQ(at(g, 11, column::F), Severity::Error) << dump(g).toStdString();
     EXPECT_EQ(g.first().text, entryFault(column::F, "стоит «два»", "целое число"));
     EXPECT_EQ(at(g, 11, column::R), Severity::Error) << "more than the totals can add";
@@ -133,23 +134,23 @@ TEST(BookCheck, WhatTheTotalsRefuseIsAnErrorInTheirWords) {
 TEST(BookCheck, TheShapeOfTheSheet) {
     Rows stepped = written();
     stepped.set(18, column::A, serial(2004, 10, 3)).set(18, column::E, "Упр.  7 КП");
-    auto f = checkBook(header(), stepped.rows, reference());
+    auto f = checkBook(bookOf(stepped.rows, header()), reference());
     EXPECT_EQ(at(f, 18, column::A), Severity::Error) << dump(f).toStdString();
 
     Rows hole = written();
     full(hole, 19, 2004, 10, 4); // rows 17-18 left empty
-    f = checkBook(header(), hole.rows, reference());
+    f = checkBook(bookOf(hole.rows, header()), reference());
     EXPECT_EQ(at(f, 17, column::A), Severity::Warning) << dump(f).toStdString();
     EXPECT_EQ(f.size(), 1) << dump(f).toStdString();
 
     Rows noDate = written();
     noDate.set(11, column::A, QString());
-    f = checkBook(header(), noDate.rows, reference());
+    f = checkBook(bookOf(noDate.rows, header()), reference());
     EXPECT_EQ(at(f, 11, column::A), Severity::Error) << dump(f).toStdString();
 
     auto changed = header();
     changed[0][column::G] = "Время";
-    f = checkBook(changed, written().rows, reference());
+    f = checkBook(bookOf(written().rows, changed), reference());
     ASSERT_EQ(f.size(), 1);
     EXPECT_EQ(f[0].row, 1);
     EXPECT_EQ(f[0].column, column::G);
@@ -158,13 +159,13 @@ TEST(BookCheck, TheShapeOfTheSheet) {
 TEST(BookCheck, ASplitPairAndASplitCaption) {
     Rows split = written();
     split.set(12, column::G, 10 / 1440.0); // typed into the lower cell of a split pair
-    auto f = checkBook(header(), split.rows, reference());
+    auto f = checkBook(bookOf(split.rows, header()), reference());
     EXPECT_EQ(at(f, 12, column::G), Severity::Warning) << dump(f).toStdString();
     EXPECT_EQ(f.size(), 1) << "the base of the clouds in M belongs there";
 
     SheetMerges merges;
     merges.splitCaptions = {"A1"};
-    f = checkBook(header(), written().rows, reference(), merges);
+    f = checkBook(bookOf(written().rows, header()), reference(), merges);
     ASSERT_EQ(f.size(), 1);
     EXPECT_EQ(at(f, 1, column::A), Severity::Error);
 }
@@ -172,25 +173,25 @@ TEST(BookCheck, ASplitPairAndASplitCaption) {
 TEST(BookCheck, MonthHeadings) {
     Rows missing = written();
     missing.set(13, column::E, QString());
-    auto f = checkBook(header(), missing.rows, reference());
+    auto f = checkBook(bookOf(missing.rows, header()), reference());
     EXPECT_EQ(at(f, 15, column::E), Severity::Warning) << dump(f).toStdString();
 
     Rows wrong = written();
     wrong.heading(13, PeriodCaption(QDate(2004, 11, 1)));
-    f = checkBook(header(), wrong.rows, reference());
+    f = checkBook(bookOf(wrong.rows, header()), reference());
     EXPECT_EQ(at(f, 13, column::E), Severity::Warning) << dump(f).toStdString();
 
     Rows twice;
     twice.heading(7, PeriodCaption(QDate(2004, 9, 1)));
     twice.heading(9, PeriodCaption(QDate(2004, 9, 1)));
     full(twice, 11, 2004, 9, 24);
-    f = checkBook(header(), twice.rows, reference());
+    f = checkBook(bookOf(twice.rows, header()), reference());
     EXPECT_EQ(at(f, 7, column::E), Severity::Warning) << dump(f).toStdString();
     EXPECT_EQ(f.size(), 1) << dump(f).toStdString();
 
     Rows dangling = written();
     dangling.heading(17, PeriodCaption(QDate(2004, 11, 1)));
-    f = checkBook(header(), dangling.rows, reference());
+    f = checkBook(bookOf(dangling.rows, header()), reference());
     EXPECT_EQ(at(f, 17, column::E), Severity::Warning) << dump(f).toStdString();
     EXPECT_EQ(f.size(), 1);
 }
@@ -198,12 +199,12 @@ TEST(BookCheck, MonthHeadings) {
 TEST(BookCheck, OrderAndTheSameRecordTwice) {
     Rows earlier = written();
     full(earlier, 17, 2004, 10, 1);
-    auto f = checkBook(header(), earlier.rows, reference());
+    auto f = checkBook(bookOf(earlier.rows, header()), reference());
     EXPECT_EQ(at(f, 17, column::A), Severity::Warning) << dump(f).toStdString();
 
     Rows twice = written();
     full(twice, 17, 2004, 10, 2);
-    f = checkBook(header(), twice.rows, reference());
+    f = checkBook(bookOf(twice.rows, header()), reference());
     ASSERT_EQ(at(f, 17, column::A), Severity::Warning) << dump(f).toStdString();
     EXPECT_TRUE(f.last().text.contains("15"));
 }

@@ -1,8 +1,8 @@
 // What the host does when its office dies under it or cannot be started: a clear error, nothing
 // half-written on disk, and a working office again on the next attach.
 
-#include "common/dialogs.h"
-#include "logbook/logbook.h"
+#include "logbook/book_names.h"
+#include "logbook/book_view.h"
 #include "logbook/newbook.h"
 #include "support/office_env.h"
 
@@ -49,8 +49,7 @@ void expectCalcGone(const Error& e) {
 
 QString makeLogbook(const QString& dir) {
     NoProgress none;
-    RecordingDialogs dialogs;
-    createNewLogbook(host(), dir, none, dialogs);
+    createNewLogbook(host(), dir, none);
     return bookPath(dir);
 }
 
@@ -62,23 +61,21 @@ TEST(HostFailures, OfficeKilledDuringCreationGivesAClearErrorAndNoFile) {
     const pid_t pid = pid_t(host().officePid());
     ASSERT_GT(pid, 0);
     KillingProgress killer(pid, 30, SIGKILL);
-    RecordingDialogs dialogs;
     try {
-        createNewLogbook(host(), dir.path(), killer, dialogs);
+        createNewLogbook(host(), dir.path(), killer);
         FAIL() << "no error";
     } catch (const Error& e) {
         expectCalcGone(e);
     }
     EXPECT_TRUE(killer.killed);
     EXPECT_TRUE(officetest::entriesOf(dir.path()).isEmpty());
-    EXPECT_TRUE(dialogs.messages.isEmpty());
     EXPECT_FALSE(host().isAlive());
 
     // The next attach starts a new office and the creation goes through.
     KORV_NO_ERROR(host().attach());
     EXPECT_NE(pid_t(host().officePid()), pid);
     NoProgress none;
-    KORV_NO_ERROR(createNewLogbook(host(), dir.path(), none, dialogs));
+    KORV_NO_ERROR(createNewLogbook(host(), dir.path(), none));
     EXPECT_TRUE(QFile::exists(bookPath(dir.path())));
 }
 
@@ -88,7 +85,7 @@ TEST(HostFailures, OfficeKilledBeforeTheSaveLeavesTheLogbookOnDiskUnchanged) {
     KORV_NO_ERROR(path = makeLogbook(dir.path()));
     const QByteArray before = officetest::fileHash(path);
 
-    Logbook lb(host(), dir.path());
+    BookView lb(host(), dir.path());
     lb.attach();
     Workbook b = lb.open();
     b.sheet(kSheet1).range(QStringLiteral("E7")).setText(QStringLiteral("упр. 5"));
@@ -115,7 +112,7 @@ TEST(HostFailures, CalcQuitByHandDuringAViewingIsReportedByCloseBook) {
     QTemporaryDir dir;
     KORV_NO_ERROR(host().attach());
     KORV_NO_ERROR(makeLogbook(dir.path()));
-    Logbook lb(host(), dir.path());
+    BookView lb(host(), dir.path());
     KORV_NO_ERROR(lb.OpenBookForView());
     KORV_NO_ERROR(lb.activateSheet(kSheet1));
     // The pilot quits Calc: the office goes away while the program still holds the logbook.

@@ -2,14 +2,13 @@
 // checked against the layout the logbook sheets must have; plus the logbook access operations.
 
 #include "bookfiles/locks.h"
-#include "common/dialogs.h"
-#include "logbook/logbook.h"
+#include "logbook/book_names.h"
+#include "logbook/book_view.h"
 #include "logbook/newbook.h"
 #include "logbook/record_slots.h"
 #include "logbook/sheetlayout.h"
 #include "spreadsheet/uno/office_process.h"
 #include "support/office_env.h"
-#include "support/probing_dialogs.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -47,7 +46,8 @@ QStringList expectedEvents(const QString& dir) {
             e << QStringLiteral("P:") + QString::number(++v);
     }
     e << QStringLiteral("S:Лётная книжка размещается  в ") + dir + QStringLiteral("/Korvelanta.xls");
-    e << QStringLiteral("P:100") << QStringLiteral("S:");
+    // The storage message stays on the status line until the caller has told it and clears the line.
+    e << QStringLiteral("P:100");
     return e;
 }
 
@@ -57,9 +57,8 @@ protected:
     static void SetUpTestSuite() {
         dir = new QTemporaryDir();
         progress = new RecordedProgress();
-        dialogs = new RecordingDialogs();
         try {
-            outcome = createNewLogbook(host(), dir->path(), *progress, *dialogs);
+            made = createNewLogbook(host(), dir->path(), *progress);
             book = new Workbook(host().openWorkbook(bookPath(dir->path())));
         } catch (const Error& e) {
             failure = QString::fromUtf8(e.what());
@@ -74,7 +73,6 @@ protected:
         }
         delete book;
         book = nullptr;
-        delete dialogs;
         delete progress;
         delete dir;
     }
@@ -84,9 +82,8 @@ protected:
 
     static inline QTemporaryDir* dir = nullptr;
     static inline RecordedProgress* progress = nullptr;
-    static inline RecordingDialogs* dialogs = nullptr;
     static inline Workbook* book = nullptr;
-    static inline NewBookOutcome outcome = NewBookOutcome::AlreadyExists;
+    static inline NewBook made;
     static inline QString failure;
 };
 
@@ -97,16 +94,15 @@ const QStringList kAllSheets = {kSheet1, kSheet2, kSheet3, kSheet4};
 // ---- creation sequence
 
 TEST_F(NewLogbook, ReportsStatusTextsAndProgressValuesInOrder) {
-    EXPECT_EQ(outcome, NewBookOutcome::Created);
+    EXPECT_TRUE(made.created);
     EXPECT_EQ(progress->events, expectedEvents(dir->path()));
 }
 
-TEST_F(NewLogbook, ShowsTheStorageMessageOnceWithTitleAndInformationIcon) {
-    ASSERT_EQ(dialogs->messages.size(), 1);
-    EXPECT_EQ(dialogs->messages[0].title, QStringLiteral("Сохранение лётной книжки"));
-    EXPECT_EQ(dialogs->messages[0].text,
+TEST_F(NewLogbook, GivesTheStorageMessageWithTitleAndInformationIcon) {
+    EXPECT_EQ(made.stored.title, QStringLiteral("Сохранение лётной книжки"));
+    EXPECT_EQ(made.stored.text,
               QStringLiteral("Лётная книжка размещается  в ") + dir->path() + QStringLiteral("/Korvelanta.xls"));
-    EXPECT_EQ(dialogs->messages[0].icon, Dialogs::Icon::Information);
+    EXPECT_EQ(made.stored.icon, Notice::Icon::Information);
 }
 
 TEST_F(NewLogbook, LeavesOnlyTheLogbookFileInTheDirectory) {
@@ -418,29 +414,26 @@ TEST(NewLogbookGuards, AnExistingLogbookIsNeverReplaced) {
     const QByteArray before = officetest::fileHash(path);
     const QDateTime mtime = QFileInfo(path).lastModified();
     RecordedProgress progress;
-    RecordingDialogs dialogs;
-    NewBookOutcome outcome = NewBookOutcome::Created;
-    KORV_NO_ERROR(outcome = createNewLogbook(host(), dir.path(), progress, dialogs));
-    EXPECT_EQ(outcome, NewBookOutcome::AlreadyExists);
+    NewBook made{true, {}};
+    KORV_NO_ERROR(made = createNewLogbook(host(), dir.path(), progress));
+    EXPECT_FALSE(made.created);
     EXPECT_EQ(officetest::fileHash(path), before);
     EXPECT_EQ(QFileInfo(path).lastModified(), mtime);
     EXPECT_TRUE(progress.events.isEmpty());
-    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_TRUE(made.stored.text.isEmpty());
 }
 
 TEST(NewLogbookGuards, AnUnwritableDirectoryGivesAClearErrorAndNoFile) {
     // Tests may run as root, whom permission bits do not stop: /proc refuses new files to everyone.
     RecordedProgress progress;
-    RecordingDialogs dialogs;
     try {
-        createNewLogbook(host(), QStringLiteral("/proc"), progress, dialogs);
+        createNewLogbook(host(), QStringLiteral("/proc"), progress);
         FAIL() << "no error";
     } catch (const Error& e) {
         EXPECT_TRUE(e.description().contains(QStringLiteral("/proc"))) << e.what();
         EXPECT_TRUE(e.description().contains(QStringLiteral("Нет права записи"))) << e.what();
     }
     EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/proc/Korvelanta.xls")));
-    EXPECT_TRUE(dialogs.messages.isEmpty());
 }
 
 TEST(NewLogbookGuards, ADirectoryThatIsNotThereGivesAClearErrorAndNoFile) {
@@ -449,10 +442,9 @@ TEST(NewLogbookGuards, ADirectoryThatIsNotThereGivesAClearErrorAndNoFile) {
     ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
     plain.close();
     RecordedProgress progress;
-    RecordingDialogs dialogs;
     const QString below = dir.path() + QStringLiteral("/file/sub");
     try {
-        createNewLogbook(host(), below, progress, dialogs);
+        createNewLogbook(host(), below, progress);
         FAIL() << "no error";
     } catch (const Error& e) {
         EXPECT_EQ(e.number(), Error::FileNotFound);
@@ -468,8 +460,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         RecordedProgress progress;
-        RecordingDialogs dialogs;
-        KORV_NO_ERROR(createNewLogbook(host(), dir.path(), progress, dialogs));
+        KORV_NO_ERROR(createNewLogbook(host(), dir.path(), progress));
     }
     void TearDown() override {
         if (auto b = host().findWorkbook(kBookName))
@@ -479,13 +470,13 @@ protected:
 };
 
 TEST_F(LogbookAccess, PathIsTheLogbookFolderPlusTheFileName) {
-    Logbook lb(host(), dir.path());
+    BookView lb(host(), dir.path());
     EXPECT_EQ(lb.path(), dir.path() + QStringLiteral("/Korvelanta.xls"));
 }
 
 TEST_F(LogbookAccess, AMissingLogbookGivesAnErrorNamingTheFile) {
     QTemporaryDir empty;
-    Logbook lb(host(), empty.path());
+    BookView lb(host(), empty.path());
     lb.attach();
     try {
         lb.open();
@@ -498,7 +489,7 @@ TEST_F(LogbookAccess, AMissingLogbookGivesAnErrorNamingTheFile) {
 }
 
 TEST_F(LogbookAccess, OpenActivateAndCloseWithAndWithoutSaving) {
-    Logbook lb(host(), dir.path());
+    BookView lb(host(), dir.path());
     lb.attach();
     Workbook b = lb.open();
     EXPECT_EQ(b.name(), QStringLiteral("Korvelanta"));
@@ -521,7 +512,7 @@ TEST_F(LogbookAccess, OpenActivateAndCloseWithAndWithoutSaving) {
 }
 
 TEST_F(LogbookAccess, ViewingShowsTheLogbookAndCloseBookClosesOnlyIt) {
-    Logbook lb(host(), dir.path());
+    BookView lb(host(), dir.path());
     lb.OpenBookForView();
     lb.activateSheet(kSheet4);
     Workbook shown = lb.workbook();
@@ -534,7 +525,7 @@ TEST_F(LogbookAccess, ViewingShowsTheLogbookAndCloseBookClosesOnlyIt) {
 }
 
 TEST_F(LogbookAccess, CloseBookAfterThePilotClosedTheWorkbookSaysSoAndTheProgramGoesOn) {
-    Logbook lb(host(), dir.path());
+    BookView lb(host(), dir.path());
     lb.OpenBookForView();
     lb.activateSheet(kSheet1);
     // The pilot closes the workbook in Calc: the same as a close that does not come from the logbook.
@@ -554,15 +545,10 @@ TEST_F(LogbookAccess, CloseBookAfterThePilotClosedTheWorkbookSaysSoAndTheProgram
 TEST(NewLogbookMessage, ComesWithTheLogbookOnDiskAndNothingHeld) {
     QTemporaryDir dir;
     NoProgress progress;
-    testsupport::ProbingDialogs dialogs;
-    bool probed = false;
-    dialogs.probe = [&] {
-        probed = true;
-        EXPECT_EQ(LocateBookFile(dir.path()), QStringLiteral("Korvelanta.xls"));
-        // Another program takes the logbook and the office at once, without waiting.
-        EXPECT_NO_THROW(ExclusiveLock(logbookLockFile(bookPath(dir.path())), 0, QStringLiteral("занята")));
-        EXPECT_NO_THROW(host().beginOperation(60000, 0, {}));
-    };
-    EXPECT_EQ(createNewLogbook(host(), dir.path(), progress, dialogs), NewBookOutcome::Created);
-    EXPECT_TRUE(probed);
+    EXPECT_TRUE(createNewLogbook(host(), dir.path(), progress).created);
+    // While the pilot reads the storage message: the logbook is there, and another program takes the
+    // logbook and the office at once, without waiting.
+    EXPECT_EQ(LocateBookFile(dir.path()), QStringLiteral("Korvelanta.xls"));
+    EXPECT_NO_THROW(ExclusiveLock(logbookLockFile(bookPath(dir.path())), 0, QStringLiteral("занята")));
+    EXPECT_NO_THROW(host().beginOperation(60000, 0, {}));
 }

@@ -13,8 +13,7 @@
 //   stress_logbook [--cli-kills N] [--office-kills N] [--pairs-one N] [--pairs-two N] [--stops N] [--seed S]
 // The defaults are the full run of `make stress`; `--short` is the run of `make test`.
 
-#include "common/dialogs.h"
-#include "logbook/logbook.h"
+#include "logbook/book_names.h"
 #include "logbook/newbook.h"
 #include "spreadsheet/uno/spreadsheet_host.h"
 #include "support/worked_shift.h"
@@ -60,8 +59,7 @@ public:
         for (const char* name : {"one", "two"}) {
             QDir().mkpath(root_.filePath(name));
             lb::NoProgress progress;
-            RecordingDialogs dialogs;
-            lb::createNewLogbook(*reader_, root_.filePath(name), progress, dialogs);
+            lb::createNewLogbook(*reader_, root_.filePath(name), progress);
         }
         env_ = QProcessEnvironment::systemEnvironment();
         env_.insert("XDG_CACHE_HOME", root_.filePath("cache"));

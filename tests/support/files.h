@@ -2,6 +2,8 @@
 
 // Small file helpers the tests share: write a file, read it back, hash it, list a directory with hidden entries.
 
+#include "support/qt_printing.h"
+
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QDir>

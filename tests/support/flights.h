@@ -3,7 +3,7 @@
 // Flights as the totals tests write them: a record of the writer's shape from a few values, with the
 // totals counted by hand from the same values.
 
-#include "flight/flight_record.h"
+#include "logbook/cells.h"
 
 #include <QDate>
 
@@ -21,22 +21,22 @@ struct Flight {
     const char* type = "Л-39";
 };
 
-inline korv::flight::FlightRecord recordOf(const Flight& f) {
-    using korv::flight::CellValue;
-    korv::flight::FlightRecord r;
-    r.date = f.date;
-    r.cells = {{'A', 0, CellValue::ofDate(f.date)},
-               {'B', 0, CellValue::ofText(QString::fromUtf8(f.type))},
-               {'C', 0, CellValue::ofText(QString::fromUtf8(f.dayNight))},
-               {'D', 0, CellValue::ofText(QString::fromUtf8(f.seat))},
-               {'E', 0, CellValue::ofText(QString::fromUtf8(f.exercise))},
-               {'F', 0, CellValue::ofNumber(f.flights)},
-               {'G', 0, CellValue::ofMinutes(f.minutes)},
-               {'J', 0, CellValue::ofMinutes(f.cloudMinutes)},
-               {'Q', 0, CellValue::ofNumber(f.approaches)},
-               {'R', 0, CellValue::ofNumber(f.approaches)},
-               {'M', 1, CellValue::ofNumber(600)}};
-    return r;
+// The record's cells as the writer makes them.
+inline korv::logbook::PairCells recordOf(const Flight& f) {
+    namespace column = korv::logbook::records::column;
+    korv::logbook::PairCells c;
+    c.first[column::A] = korv::logbook::dateCell(f.date);
+    c.first[column::B] = QString::fromUtf8(f.type);
+    c.first[column::C] = QString::fromUtf8(f.dayNight);
+    c.first[column::D] = QString::fromUtf8(f.seat);
+    c.first[column::E] = QString::fromUtf8(f.exercise);
+    c.first[column::F] = double(f.flights);
+    c.first[column::G] = korv::logbook::timeCell(korv::Minutes(f.minutes));
+    c.first[column::J] = korv::logbook::timeCell(korv::Minutes(f.cloudMinutes));
+    c.first[column::Q] = double(f.approaches);
+    c.first[column::R] = double(f.approaches);
+    c.second[column::M] = 600.0;
+    return c;
 }
 
 } // namespace testflights

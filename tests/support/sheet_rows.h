@@ -1,9 +1,12 @@
 #pragma once
 
-// Blocks of sheet values as a block read gives them (columns A..V from row 7), filled cell by cell, for
-// the tests of the logbook's rules.
+// Blocks of sheet values as a block read gives them (columns A..V from row 7), filled cell by cell, and the
+// logbook's model of them, for the tests of the logbook's rules.
 
 #include "common/date_serial.h"
+#include "common/error.h"
+#include "logbook/entry_faults.h"
+#include "logbook/logbook.h"
 #include "logbook/record_layout.h"
 
 #include <QList>
@@ -34,5 +37,21 @@ public:
     Rows& heading(int sheetRow, const QString& caption) { return set(sheetRow, column::E, caption); }
     QList<QVariantList> rows;
 };
+
+// The logbook's model of a sheet whose rows from 7 on are `block` (and whose header is `header`, rows 1-6).
+inline logbook::Logbook bookOf(const QList<QVariantList>& block, QList<QVariantList> header = {}) {
+    while (header.size() < records::kFirstRow)
+        header << QVariantList();
+    return logbook::Logbook::fromRows(header + block);
+}
+
+// The entries of that sheet as the readers take them: a sheet whose pairs are out of step is refused
+// (Error::BadEntry naming the row).
+inline QList<logbook::Entry> entriesOf(const QList<QVariantList>& block) {
+    const logbook::Logbook book = bookOf(block);
+    if (const auto row = book.outOfStepRow())
+        throw Error(Error::BadEntry, logbook::outOfStepMessage(*row));
+    return book.entries();
+}
 
 } // namespace korv::test

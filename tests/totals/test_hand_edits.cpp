@@ -7,7 +7,7 @@
 
 #include "common/error.h"
 #include "support/files.h"
-#include "totals/office_book.h"
+#include "totals/totals_fixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,7 +61,7 @@ protected:
     // Writes kNew and checks that it landed once at `expectedRow` with every row above it as it was.
     void writeNewAt(int expectedRow) {
         const QList<QVariantList> before = values(expectedRow - 1);
-        const auto w = flight::WriteFlightRecord(*Office::host, book, recordOf(kNew));
+        const auto w = flight::WriteFlightRecord(office(), book, recordOf(kNew));
         EXPECT_EQ(w.row, expectedRow);
         EXPECT_FALSE(w.heading);
         EXPECT_EQ(values(expectedRow - 1), before) << "an older record was changed";
@@ -77,7 +77,7 @@ protected:
     // The year's totals: flights and minutes of row 17.
     std::pair<double, double> yearTotals() {
         EXPECT_EQ(run(PeriodOption::CurrentYear, {2007, 6, 1}).end, TotalsEnd::Summary)
-            << (dialogs.messages.isEmpty() ? "" : dialogs.messages[0].text.toStdString());
+            << (messages.isEmpty() ? "" : messages[0].text.toStdString());
         std::pair<double, double> t;
         inspect([&](lb::Workbook& wb) {
             lb::Sheet s = wb.sheet(lb::kSheet4);
@@ -91,7 +91,7 @@ protected:
         const QByteArray before = hashOf(book);
         QString message;
         try {
-            flight::WriteFlightRecord(*Office::host, book, recordOf(kNew));
+            flight::WriteFlightRecord(office(), book, recordOf(kNew));
         } catch (const Error& e) {
             EXPECT_EQ(e.number(), Error::BadEntry) << e.what();
             message = e.description();
@@ -105,7 +105,7 @@ protected:
         const QByteArray before = hashOf(book);
         EXPECT_EQ(run(PeriodOption::CurrentYear, {2007, 6, 1}).end, TotalsEnd::Failed);
         EXPECT_EQ(hashOf(book), before);
-        return dialogs.messages.isEmpty() ? QString() : dialogs.messages.back().text;
+        return messages.isEmpty() ? QString() : messages.back().text;
     }
 };
 
@@ -228,25 +228,23 @@ TEST_F(TotalsRunTest, TwoTypesAreTotalledByTheTypeChosenAndARunAfterGivesWhatAFr
     const QByteArray before = hashOf(book);
 
     // Not chosen: the types said with their records, nothing saved.
-    TotalsOutcome out = run(PeriodOption::CurrentYear, {2026, 12, 8});
+    RunEnd out = run(PeriodOption::CurrentYear, {2026, 12, 8});
     EXPECT_EQ(out.end, TotalsEnd::MixedTypes);
-    ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_EQ(dialogs.messages[0].title, "Тип самолёта");
-    EXPECT_EQ(dialogs.messages[0].text, "В периоде записи на типах: Л-39 — 3, Су-27 — 1. Подбить итоги по типу:");
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0].title, "Тип самолёта");
+    EXPECT_EQ(messages[0].text, "В периоде записи на типах: Л-39 — 3, Су-27 — 1. Подбить итоги по типу:");
     ASSERT_EQ(out.types.size(), 2);
     EXPECT_EQ(out.types[1].type, "Су-27");
     EXPECT_EQ(hashOf(book), before);
 
     // The month after it, as on the file before.
     auto november = [&](const QString& path) {
-        TotalsRun r(*Office::host, path);
-        RecordingDialogs d;
-        d.answerYes = false;
+        TotalsRun r(office(), path);
         RecordedStatus p;
-        EXPECT_EQ(r.cmdItog_Click(PeriodOption::FreePeriod, {2026, 12, 8}, "01.11.26", "30.11.26", p, d).end,
+        EXPECT_EQ(r.cmdItog_Click(PeriodOption::FreePeriod, {2026, 12, 8}, "01.11.26", "30.11.26", p).end,
                   TotalsEnd::Summary);
         QList<QVariantList> rows;
-        lb::Workbook wb = Office::host->openWorkbook(path);
+        lb::Workbook wb = office().openWorkbook(path);
         rows = wb.sheet(lb::kSheet4).range("A7:U17").data();
         wb.close(lb::CloseMode::Discard);
         return rows;
@@ -257,7 +255,7 @@ TEST_F(TotalsRunTest, TwoTypesAreTotalledByTheTypeChosenAndARunAfterGivesWhatAFr
     EXPECT_NEAR(afterMixed[10][6].toDouble() * 1440, 70, 1e-6); // G17: 1:10
 
     // Chosen: that type alone, with its name in the captions.
-    dialogs.choiceAnswer = 1;
+    choiceAnswer = 1;
     out = run(PeriodOption::CurrentYear, {2026, 12, 8});
     EXPECT_EQ(out.end, TotalsEnd::Summary);
     EXPECT_EQ(out.type, "Су-27");
@@ -267,19 +265,18 @@ TEST_F(TotalsRunTest, TwoTypesAreTotalledByTheTypeChosenAndARunAfterGivesWhatAFr
         EXPECT_EQ(s.range("F17").value(), 1);
         EXPECT_EQ(minutesOf(s.range("G17")), 60);
     });
-    dialogs.choiceAnswer.reset();
+    choiceAnswer.reset();
 
     // A type given beforehand (the CLI's --type) is not asked; one the period does not hold ends without
     // records.
     totals.aircraftType = "Л-39";
     EXPECT_EQ(run(PeriodOption::CurrentYear, {2026, 12, 8}).end, TotalsEnd::Summary);
-    EXPECT_EQ(dialogs.messages.size(), 1); // the print question only
+    EXPECT_EQ(messages.size(), 1); // the print question only
     totals.aircraftType = "МиГ-29";
     const QByteArray chosen = hashOf(book);
     EXPECT_EQ(run(PeriodOption::CurrentYear, {2026, 12, 8}).end, TotalsEnd::NoRecords);
-    ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_EQ(dialogs.messages[0].text,
-              "В периоде нет записей на типе МиГ-29: есть записи на типах Л-39 — 3, Су-27 — 1.");
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0].text, "В периоде нет записей на типе МиГ-29: есть записи на типах Л-39 — 3, Су-27 — 1.");
     EXPECT_EQ(hashOf(book), chosen);
 }
 
@@ -289,18 +286,16 @@ TEST_F(TotalsRunTest, WhatAnEarlierRunLeftOnTheSelectionSheetMeetsNoLaterRun) {
     ASSERT_TRUE(QFile::copy(book, fresh));
     // As an earlier program's run of two types left it: the record pairs copied to "Лист2".
     {
-        lb::Workbook wb = Office::host->openWorkbook(book);
+        lb::Workbook wb = office().openWorkbook(book);
         wb.sheet(lb::kSheet1).range("A9:V12").copyTo(wb.sheet(lb::kSheet2).range("A7"));
         wb.close(lb::CloseMode::Save);
     }
     auto summary = [&](const QString& path) {
-        TotalsRun r(*Office::host, path);
-        RecordingDialogs d;
-        d.answerYes = false;
+        TotalsRun r(office(), path);
         RecordedStatus p;
-        EXPECT_EQ(r.cmdItog_Click(PeriodOption::CurrentMonth, {2004, 9, 20}, {}, {}, p, d).end, TotalsEnd::Summary);
+        EXPECT_EQ(r.cmdItog_Click(PeriodOption::CurrentMonth, {2004, 9, 20}, {}, {}, p).end, TotalsEnd::Summary);
         QList<QVariantList> rows;
-        lb::Workbook wb = Office::host->openWorkbook(path);
+        lb::Workbook wb = office().openWorkbook(path);
         rows = wb.sheet(lb::kSheet4).range("A7:U17").data();
         lb::Sheet s2 = wb.sheet(lb::kSheet2);
         EXPECT_LE(s2.lastUsedRow(), 5);

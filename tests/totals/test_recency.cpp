@@ -44,7 +44,7 @@ QList<Entry> everyKind() {
         .set(15, column::S, QString("2"));
     flight(r, 17, serial(2026, 8, 28), "Л-39", "Д", 45).set(17, column::I, minutes(15)).set(17, column::O, 2.0);
     flight(r, 19, QString("12.09.26"), "Су-25", "Н", 30);
-    return entriesFromBlock(r.rows);
+    return korv::test::entriesOf(r.rows);
 }
 
 std::optional<LastFlight> lastOf(const Recency& r, const QString& type, BreakKind kind) {
@@ -97,7 +97,7 @@ TEST(Recency, WhatCannotBeCountedIsRefusedNamingItsRow) {
     flight(r, 7, serial(2026, 9, 1), "Л-39", "Д", 60);
     flight(r, 9, serial(2026, 9, 2), "Л-39", "Д", 60).set(9, column::I, QString("полчаса"));
     try {
-        lastFlights(entriesFromBlock(r.rows));
+        lastFlights(korv::test::entriesOf(r.rows));
         FAIL() << "a time that is no time was counted";
     } catch (const Error& e) {
         EXPECT_EQ(e.number(), Error::BadEntry);
@@ -106,11 +106,11 @@ TEST(Recency, WhatCannotBeCountedIsRefusedNamingItsRow) {
     Rows u;
     flight(u, 7, serial(2026, 9, 1), "Л-39", "Д", 60);
     u.set(9, column::A, QString("вчера"));
-    EXPECT_THROW(lastFlights(entriesFromBlock(u.rows)), Error);
+    EXPECT_THROW(lastFlights(korv::test::entriesOf(u.rows)), Error);
     Rows undated;
     flight(undated, 7, serial(2026, 9, 1), "Л-39", "Д", 60);
     flight(undated, 9, QString(), "Л-39", "Н", 30); // the last flight, perhaps: never passed over
-    EXPECT_THROW(lastFlights(entriesFromBlock(undated.rows)), Error);
+    EXPECT_THROW(lastFlights(korv::test::entriesOf(undated.rows)), Error);
     // An empty logbook has only the line of all types, every kind never flown.
     const Recency none = lastFlights({});
     ASSERT_EQ(none.lines.size(), 1);
@@ -175,7 +175,7 @@ TEST(BreakLimits, ALineThatIsNoLimitIsRefusedNamingIt) {
 TEST(BreakLimits, WithinNearAndOverTheLimit) {
     Rows r;
     flight(r, 7, serial(2026, 9, 1), "Л-39", "Д", 60);
-    const Recency recency = lastFlights(entriesFromBlock(r.rows));
+    const Recency recency = lastFlights(korv::test::entriesOf(r.rows));
     const BreakLimits limits = parseBreakLimits("любой полёт = 30\nночью = 10\n[Ми-8]\nднём = 5\n");
     const auto any = [&](const QDate& today) {
         const QList<BreakLine> lines = judgeBreaks(recency, limits, today);
@@ -220,7 +220,7 @@ namespace {
 
 // The flight time (G) and СМУ time (I) that the totals of the month of `inMonth` give for all flying, day
 // and night, added over the aircraft types as the pilot would total them type by type.
-std::array<double, 3> totalsOfMonth(const QList<Entry>& entries, const QDate& inMonth) {
+std::array<korv::Minutes, 3> totalsOfMonth(const QList<Entry>& entries, const QDate& inMonth) {
     PeriodState p;
     EXPECT_FALSE(SetPeriod(p, PeriodOption::CurrentMonth, inMonth, {}, {}));
     NoTotalsProgress progress;
@@ -228,21 +228,21 @@ std::array<double, 3> totalsOfMonth(const QList<Entry>& entries, const QDate& in
     QList<Entry> selected;
     for (const int i : taken)
         selected << entries[i];
-    std::array<double, 3> sums{};
+    std::array<korv::Minutes, 3> sums{};
     for (const TypeCount& t : countTypes(selected)) {
         QList<Entry> ofType;
         for (const Entry& e : selected) {
-            if (cellText(e.B) == t.type)
+            if (e.record.type == t.type)
                 ofType << e;
         }
         const CategoryBlock block = RunCategoryPasses(ofType, t.type, progress);
         if (block[4]) { // all flying by day
-            sums[0] += block[4]->sums[1];
-            sums[2] += block[4]->sums[3];
+            sums[0] += block[4]->sums.total;
+            sums[2] += block[4]->sums.smu;
         }
         if (block[9]) { // all flying by night
-            sums[1] += block[9]->sums[1];
-            sums[2] += block[9]->sums[3];
+            sums[1] += block[9]->sums.total;
+            sums[2] += block[9]->sums.smu;
         }
     }
     return sums;
@@ -271,16 +271,16 @@ TEST(MonthlyHours, EachMonthAgreesWithTheTotalsOfThatMonth) {
     add({2027, 1, 15}, "Л-39", "Д", 59, QString());
     add({2027, 1, 16}, "Л-39", "Д", 0, QString());
     r.set(row - 2, column::G, QString("1:10")); // a time typed as text
-    const QList<Entry> entries = entriesFromBlock(r.rows);
+    const QList<Entry> entries = korv::test::entriesOf(r.rows);
 
     const HoursOfMonths year = hoursOfYear(entries, 2026);
     EXPECT_EQ(year.caption, "Налёт за 2026 год");
     ASSERT_EQ(year.months.size(), 12);
     for (const MonthHours& m : year.months) {
         const auto totals = totalsOfMonth(entries, m.month);
-        EXPECT_NEAR(m.day, totals[0], 1e-12) << m.month.toString().toStdString();
-        EXPECT_NEAR(m.night, totals[1], 1e-12) << m.month.toString().toStdString();
-        EXPECT_NEAR(m.smu, totals[2], 1e-12) << m.month.toString().toStdString();
+        EXPECT_EQ(m.day, totals[0]) << m.month.toString().toStdString();
+        EXPECT_EQ(m.night, totals[1]) << m.month.toString().toStdString();
+        EXPECT_EQ(m.smu, totals[2]) << m.month.toString().toStdString();
     }
     EXPECT_EQ(hoursText(year.months[9].total()), "3:03"); // October: 85 + 61 + 37 minutes
     EXPECT_EQ(hoursText(year.months[9].night), "1:01");
@@ -305,13 +305,13 @@ TEST(MonthlyHours, AnUnreadablePairIsRefusedOnlyWhenItMayBelongToTheMonths) {
     flight(r, 7, serial(2025, 3, 1), "Л-39", "Д", 60);
     r.set(9, column::A, 40000000.0); // a date far outside 2000-2099
     r.set(9, column::B, QString("Л-39"));
-    const QList<Entry> entries = entriesFromBlock(r.rows);
+    const QList<Entry> entries = korv::test::entriesOf(r.rows);
     EXPECT_THROW(hoursOfYear(entries, 2025), Error);
     Rows s;
     flight(s, 7, serial(2025, 3, 1), "Л-39", "Д", 60);
     flight(s, 9, serial(2024, 3, 1), "Л-39", "Д", 60).set(9, column::G, QString("долго"));
-    EXPECT_NO_THROW(hoursOfYear(entriesFromBlock(s.rows), 2025)); // a record of 2024 is not read
-    EXPECT_THROW(hoursOfYear(entriesFromBlock(s.rows), 2024), Error);
+    EXPECT_NO_THROW(hoursOfYear(korv::test::entriesOf(s.rows), 2025)); // a record of 2024 is not read
+    EXPECT_THROW(hoursOfYear(korv::test::entriesOf(s.rows), 2024), Error);
     EXPECT_EQ(shortMonthName(5), "май");
     EXPECT_EQ(monthName(12), "декабрь");
 }

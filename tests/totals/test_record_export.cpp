@@ -29,7 +29,7 @@ QList<Entry> twoMonths() {
     r.set(13, column::O, 1.0).set(13, column::P, QString("ОСП")).set(13, column::Q, 2.0);
     r.set(13, column::R, QString("2")).set(13, column::C, QString("Н"));
     r.record(15, QString("03.11.26"));
-    return entriesFromBlock(r.rows);
+    return korv::test::entriesOf(r.rows);
 }
 
 } // namespace
@@ -81,7 +81,7 @@ TEST(RecordExport, APeriodTakesWhatItsTotalsTakeAndNothingElse) {
     // A record whose time is a word is refused naming its row, as the totals refuse it.
     Rows bad;
     bad.record(7, serial(2026, 11, 2)).set(7, column::G, QString("долго"));
-    const QList<Entry> badRecords = exportedRecords(entriesFromBlock(bad.rows), std::nullopt);
+    const QList<Entry> badRecords = exportedRecords(korv::test::entriesOf(bad.rows), std::nullopt);
     try {
         exportCsv(badRecords);
         FAIL() << "a time that is a word was exported";
@@ -90,5 +90,5 @@ TEST(RecordExport, APeriodTakesWhatItsTotalsTakeAndNothingElse) {
     }
     Rows unreadable;
     unreadable.record(7, serial(2026, 11, 2)).set(9, column::A, QString("вчера"));
-    EXPECT_THROW(exportedRecords(entriesFromBlock(unreadable.rows), std::nullopt), Error);
+    EXPECT_THROW(exportedRecords(korv::test::entriesOf(unreadable.rows), std::nullopt), Error);
 }

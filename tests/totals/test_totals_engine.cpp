@@ -4,6 +4,7 @@
 #include "common/date_serial.h"
 #include "common/error.h"
 #include "logbook/record_layout.h"
+#include "support/sheet_rows.h"
 #include "totals/category_sums.h"
 #include "totals/period.h"
 #include "totals/selection.h"
@@ -14,6 +15,7 @@
 
 using namespace korv;
 using namespace korv::totals;
+using korv::Minutes;
 
 namespace {
 
@@ -39,31 +41,35 @@ double serial(int y, int m, int d) { return korv::dateSerial(QDate(y, m, d)); }
 Entry record(const QVariant& date, const QString& exercise, const QString& dayNight = "Д", const QString& seat = "П",
              double flights = 1, int minutes = 60, const QVariant& q = 2.0, const QVariant& r = 2.0,
              const QVariant& s = QString(), const QString& type = "Л-39") {
-    Entry e;
-    e.A = date;
-    e.B = type;
-    e.C = dayNight;
-    e.D = seat;
-    e.E = exercise;
-    e.F = flights;
-    e.G = minutes / 1440.0;
-    e.H = QString();
-    e.I = 30 / 1440.0;
-    e.J = 10 / 1440.0;
-    e.O = 1.0;
-    e.Q = q;
-    e.R = r;
-    e.S = s;
-    return e;
+    namespace column = logbook::records::column;
+    logbook::PairCells c;
+    c.first[column::A] = date;
+    c.first[column::B] = type;
+    c.first[column::C] = dayNight;
+    c.first[column::D] = seat;
+    c.first[column::E] = exercise;
+    c.first[column::F] = flights;
+    c.first[column::G] = minutes / 1440.0;
+    c.first[column::I] = 30 / 1440.0;
+    c.first[column::J] = 10 / 1440.0;
+    c.first[column::O] = 1.0;
+    c.first[column::Q] = q;
+    c.first[column::R] = r;
+    c.first[column::S] = s;
+    return logbook::entryOf(logbook::records::kFirstRow, c);
+}
+
+// The entry with one cell of its first row changed, read again.
+Entry with(const Entry& e, int column, const QVariant& value) {
+    logbook::PairCells c = e.cells;
+    c.first[std::size_t(column)] = value;
+    return logbook::entryOf(e.row, c);
 }
 
 Entry heading(const QString& caption) {
-    Entry e;
-    e.kind = logbook::PairKind::Heading;
-    e.A = QString();
-    e.B = QString();
-    e.E = caption;
-    return e;
+    logbook::PairCells c;
+    c.first[logbook::records::column::E] = caption;
+    return logbook::entryOf(logbook::records::kFirstRow, c);
 }
 
 } // namespace
@@ -189,11 +195,11 @@ QList<QVariantList> block(const QList<std::array<QVariant, 3>>& pairs) {
 TEST(Scan, HolesAreNoEndAndWhatCannotBeReadStopsTheRunUnlessItsDateLiesOutside) {
     const QVariant none = QString();
     // A heading, a record, a hole, a record whose exercise was cleared (dated 2003), a record after it.
-    QList<Entry> entries = entriesFromBlock(block({{none, QString("Сентябрь  2004 г."), none},
-                                                   {serial(2004, 9, 1), QString("Упр.  7"), 60 / 1440.0},
-                                                   {none, none, none},
-                                                   {serial(2003, 5, 1), none, 60 / 1440.0},
-                                                   {serial(2004, 9, 3), QString("Упр.  8"), 60 / 1440.0}}));
+    QList<Entry> entries = korv::test::entriesOf(block({{none, QString("Сентябрь  2004 г."), none},
+                                                        {serial(2004, 9, 1), QString("Упр.  7"), 60 / 1440.0},
+                                                        {none, none, none},
+                                                        {serial(2003, 5, 1), none, 60 / 1440.0},
+                                                        {serial(2004, 9, 3), QString("Упр.  8"), 60 / 1440.0}}));
     ASSERT_EQ(entries.size(), 4);
     EXPECT_EQ(entries[3].row, 14); // sheet row 15: the hole was passed over, not the end
     Recorded progress;
@@ -207,14 +213,14 @@ TEST(Scan, HolesAreNoEndAndWhatCannotBeReadStopsTheRunUnlessItsDateLiesOutside) 
     EXPECT_TRUE(message.contains("столбце E")) << message.toStdString();
 
     // A date typed as no date can belong to any period.
-    entries = entriesFromBlock(block({{QString("вчера"), QString("Упр.  7"), 60 / 1440.0}}));
+    entries = korv::test::entriesOf(block({{QString("вчера"), QString("Упр.  7"), 60 / 1440.0}}));
     const QString noDate = badEntry([&] {
         SelectEntries(entries, period(PeriodOption::FreePeriod, {2026, 1, 1}, "01.01.04", "31.12.04"), progress);
     });
     EXPECT_TRUE(noDate.contains("строке 7")) << noDate.toStdString();
     EXPECT_TRUE(noDate.contains("«вчера»")) << noDate.toStdString();
     // A record whose date was cleared keeps its times: it is no month heading to pass over.
-    entries = entriesFromBlock(block({{none, QString("Упр.  7"), 60 / 1440.0}}));
+    entries = korv::test::entriesOf(block({{none, QString("Упр.  7"), 60 / 1440.0}}));
     EXPECT_FALSE(badEntry([&] {
                      SelectEntries(entries, period(PeriodOption::CurrentMonth, {2004, 9, 20}), progress);
                  }).isEmpty());
@@ -223,7 +229,7 @@ TEST(Scan, HolesAreNoEndAndWhatCannotBeReadStopsTheRunUnlessItsDateLiesOutside) 
 TEST(Scan, APairOutOfStepIsRefusedNamingItsRow) {
     QList<QVariantList> rows = block({{serial(2004, 9, 1), QString("Упр.  7"), 60 / 1440.0}});
     rows.prepend(QVariantList(21, QString())); // a row inserted above the record
-    const QString message = badEntry([&] { entriesFromBlock(rows); });
+    const QString message = badEntry([&] { korv::test::entriesOf(rows); });
     EXPECT_TRUE(message.startsWith("В строке 8 лётной книжки запись начинается не с нечётной строки"))
         << message.toStdString();
     EXPECT_TRUE(message.contains("удалите или вставьте одну строку выше и повторите")) << message.toStdString();
@@ -235,7 +241,7 @@ TEST(Scan, MixedAircraftTypesAreFound) {
     AircraftTypes t = CheckAircraftType(selected, progress);
     EXPECT_EQ(t.BookType, "Л-39");
     EXPECT_TRUE(t.OtherType.isEmpty());
-    selected[1].B = QString("Су-25");
+    selected[1] = with(selected[1], logbook::records::column::B, QString("Су-25"));
     t = CheckAircraftType(selected, progress);
     EXPECT_EQ(t.OtherType, "Су-25");
     EXPECT_EQ(progress.texts.front(), "Проверка типа самолёта....");
@@ -290,12 +296,12 @@ TEST(CategoryPasses, EachFlightCountsInItsCategoriesAndTheTotalsTakeEveryFlight)
     EXPECT_EQ(b[4]->caption, "Итого Л-39     День");
     EXPECT_EQ(b[9]->caption, "Итого Л-39     Ночь");
     // An instructor's or crew text has no exercise number in characters 5-7: neither control nor training.
-    EXPECT_EQ(b[0]->sums[0], 2);
-    EXPECT_EQ(b[1]->sums[0], 1);
-    EXPECT_NEAR(b[4]->sums[1] * 1440, 70 + 50 + 120 + 60, 1e-9); // all day time
-    EXPECT_EQ(b[3]->sums[6], 0);                                 // the crew flight: empty Q counts 0
-    EXPECT_EQ(b[4]->sums[6], 6);
-    EXPECT_NEAR(b[9]->sums[1] * 1440, 45, 1e-9);
+    EXPECT_EQ(b[0]->sums.flights, 2);
+    EXPECT_EQ(b[1]->sums.flights, 1);
+    EXPECT_EQ(b[4]->sums.total, Minutes(70 + 50 + 120 + 60)); // all day time
+    EXPECT_EQ(b[3]->sums.approaches, 0);                      // the crew flight: empty Q counts 0
+    EXPECT_EQ(b[4]->sums.approaches, 6);
+    EXPECT_EQ(b[9]->sums.total, Minutes(45));
 }
 
 TEST(CategoryPasses, TheSummaryRowsPutCaptionsAndSumsInTheirColumnsAndLeaveEmptyCategoriesEmpty) {
@@ -323,16 +329,20 @@ TEST(CategoryPasses, SumsAreThoseASheetWouldGive) {
     QList<Entry> selected = {record(serial(2004, 9, 1), "Упр. 94", "Д", "П", 1, 70, 2.5, 1.0, 1.0),
                              record(serial(2004, 9, 2), "Упр. 94", "Д", "П", 2, 50, 3.5, QString("2"), QString()),
                              record(serial(2004, 9, 3), "Упр. 94", "Д", "П", 1, 120, 1.0, 1.0, QString())};
-    selected[2].O = QString("1");
+    selected[2] = with(selected[2], logbook::records::column::O, QString("1"));
     Recorded progress;
     const CategoryBlock b = RunCategoryPasses(selected, "Л-39", progress);
     ASSERT_TRUE(b[1]);
-    EXPECT_EQ(b[1]->sums[0], 4);
-    EXPECT_NEAR(b[1]->sums[1], 4 / 24.0, 1e-12);
-    EXPECT_EQ(b[1]->sums[5], 3); // O: the text "1" counts
-    EXPECT_EQ(b[1]->sums[6], 2 + 4 + 1);
-    EXPECT_EQ(b[1]->sums[7], 4);
-    EXPECT_EQ(b[1]->sums[8], 1);
+    EXPECT_EQ(b[1]->sums.flights, 4);
+    EXPECT_EQ(b[1]->sums.total, Minutes(4 * 60));
+    EXPECT_EQ(b[1]->sums.takeOffs, 3); // O: the text "1" counts
+    EXPECT_EQ(b[1]->sums.approaches, 2 + 4 + 1);
+    EXPECT_EQ(b[1]->sums.landings, 4);
+    EXPECT_EQ(b[1]->sums.minimumLandings, 1);
+    // The summary's cells: times as the spreadsheet's time values.
+    const auto cells = sumCells(b[1]->sums);
+    EXPECT_EQ(cells[0].toDouble(), 4);
+    EXPECT_DOUBLE_EQ(cells[1].toDouble(), 4 / 24.0);
 }
 
 TEST(CategoryPasses, ACountThatIsNoWholeNumberIsRefusedNamingTheRecord) {
@@ -353,13 +363,12 @@ TEST(CategoryPasses, ACountThatIsNoWholeNumberIsRefusedNamingTheRecord) {
 TEST(CategoryPasses, ATimeTypedAsTextCountsAndWhatCannotBeCountedIsRefusedNamingTheCell) {
     QList<Entry> selected = {record(serial(2004, 9, 1), "Упр. 94", "Д", "П", 1, 70),
                              record(serial(2004, 9, 2), "Упр. 94", "Д", "П", 1, 50)};
-    selected[1].G = QString(" 1:25 ");
-    selected[1].I = QString("0:20");
+    selected[1] = with(with(selected[1], 6, QString(" 1:25 ")), 8, QString("0:20"));
     Recorded progress;
     CategoryBlock b = RunCategoryPasses(selected, "Л-39", progress);
     ASSERT_TRUE(b[1]);
-    EXPECT_NEAR(b[1]->sums[1] * 1440, 70 + 85, 1e-9);
-    EXPECT_NEAR(b[1]->sums[3] * 1440, 30 + 20, 1e-9); // the complex weather part stays within the flight time
+    EXPECT_EQ(b[1]->sums.total, Minutes(70 + 85));
+    EXPECT_EQ(b[1]->sums.smu, Minutes(30 + 20)); // the complex weather part stays within the flight time
 
     struct {
         int column;
@@ -373,9 +382,7 @@ TEST(CategoryPasses, ATimeTypedAsTextCountsAndWhatCannotBeCountedIsRefusedNaming
                    {1, QString(), "B «Тип самолёта» пусто"}};
     for (const auto& r : refused) {
         QList<Entry> bad = selected;
-        QVariant* cells[] = {&bad[1].A, &bad[1].B, &bad[1].C, &bad[1].D, &bad[1].E,
-                             &bad[1].F, &bad[1].G, &bad[1].H, &bad[1].I};
-        *cells[r.column] = r.value;
+        bad[1] = with(bad[1], r.column, r.value);
         bad[1].row = 8;
         const QString message = badEntry([&] { RunCategoryPasses(bad, "Л-39", progress); });
         EXPECT_TRUE(message.contains("В строке 9 лётной книжки (запись от 02.09.2004) в столбце " + QString(r.named)))

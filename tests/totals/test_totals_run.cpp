@@ -4,16 +4,14 @@
 
 #include "bookfiles/file_system.h"
 #include "bookfiles/locks.h"
-#include "common/dialogs.h"
 #include "common/error.h"
 #include "flight/record_writer.h"
-#include "logbook/logbook.h"
+#include "logbook/book_names.h"
 #include "logbook/newbook.h"
-#include "spreadsheet/uno/spreadsheet_host.h"
+#include "support/fake_office.h"
 #include "support/files.h"
-#include "support/probing_dialogs.h"
-#include "totals/office_book.h"
 #include "totals/printing.h"
+#include "totals/totals_fixture.h"
 #include "totals/totals_run.h"
 
 #include <QDir>
@@ -32,7 +30,8 @@ namespace lb = korv::logbook;
 using namespace totalstest;
 using testfiles::hashOf;
 
-const auto* const kOffice = ::testing::AddGlobalTestEnvironment(new Office);
+const auto* const kOffice = ::testing::AddGlobalTestEnvironment(new korv::test::LogbookEnvironment(
+    [](const QString& profile) { return std::make_unique<korv::test::FakeOffice>(profile); }));
 
 TEST_F(TotalsRunTest, AMonthSummedAsCountedByHand) {
     write({{{2004, 8, 30}, "Упр. 94 август"},
@@ -42,16 +41,16 @@ TEST_F(TotalsRunTest, AMonthSummedAsCountedByHand) {
            {{2004, 9, 4}, "Упр.102 ночной", "Н", "З", 1, 45, 0, 1},
            {{2004, 10, 1}, "Упр. 94 октябрь"}});
     const QByteArray before = hashOf(book);
-    const TotalsOutcome out = run(PeriodOption::LastMonth, {2004, 10, 15});
+    const RunEnd out = run(PeriodOption::LastMonth, {2004, 10, 15});
     EXPECT_EQ(out.end, TotalsEnd::Summary);
     EXPECT_FALSE(out.printAnswered);
     EXPECT_NE(hashOf(book), before);
     EXPECT_EQ(progress.texts.front(), "Начнём'с...");
     EXPECT_TRUE(progress.texts.contains("Выборка за Сентябрь  2004 г."));
     EXPECT_EQ(progress.texts.back(), "Задание выполнено, сэр!");
-    ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_EQ(dialogs.messages[0].title, "Печать");
-    EXPECT_EQ(dialogs.messages[0].text, "Отпечатать итог ?");
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0].title, "Печать");
+    EXPECT_EQ(messages[0].text, "Отпечатать итог ?");
 
     inspect([](lb::Workbook& wb) {
         lb::Sheet s = wb.sheet(lb::kSheet4);
@@ -117,9 +116,9 @@ TEST_F(TotalsRunTest, AnEmptyLogbookAndAnEmptyPeriodLeaveTheFileByteForByte) {
     QByteArray before = hashOf(book);
     const QDateTime mtime = QFileInfo(book).lastModified();
     EXPECT_EQ(run(PeriodOption::CurrentMonth, {2004, 9, 20}).end, TotalsEnd::EmptyLogbook);
-    ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_EQ(dialogs.messages[0].title, "Проверка заполнения лётной книжки");
-    EXPECT_EQ(dialogs.messages[0].text, "Лётная книжка не заполнена. Подбивать нечего.");
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0].title, "Проверка заполнения лётной книжки");
+    EXPECT_EQ(messages[0].text, "Лётная книжка не заполнена. Подбивать нечего.");
     EXPECT_EQ(hashOf(book), before);
     EXPECT_EQ(QFileInfo(book).lastModified(), mtime);
 
@@ -127,10 +126,9 @@ TEST_F(TotalsRunTest, AnEmptyLogbookAndAnEmptyPeriodLeaveTheFileByteForByte) {
     before = hashOf(book);
     EXPECT_EQ(run(PeriodOption::LastMonth, {2004, 9, 20}).end, TotalsEnd::NoRecords);
     EXPECT_EQ(progress.texts.back(), "Облом...");
-    ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_EQ(dialogs.messages[0].title, "Отсутствие подённого налёта");
-    EXPECT_EQ(dialogs.messages[0].text,
-              "Записи за указанный период отсутствуют. Проверьте заполнение подённого налёта.");
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0].title, "Отсутствие подённого налёта");
+    EXPECT_EQ(messages[0].text, "Записи за указанный период отсутствуют. Проверьте заполнение подённого налёта.");
     EXPECT_EQ(hashOf(book), before);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{"Korvelanta.xls"});
@@ -146,8 +144,8 @@ TEST_F(TotalsRunTest, AFreePeriodAsTypedAndARefusedOne) {
     });
     const QByteArray before = hashOf(book);
     EXPECT_EQ(run(PeriodOption::FreePeriod, {2026, 1, 1}, false, "01.09.04", "сентябрь").end, TotalsEnd::BadPeriod);
-    ASSERT_EQ(dialogs.messages.size(), 1);
-    EXPECT_TRUE(dialogs.messages[0].text.contains("24.09.04"));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].text.contains("24.09.04"));
     EXPECT_EQ(hashOf(book), before);
 }
 
@@ -166,12 +164,12 @@ TEST_F(TotalsRunTest, PrintingGoesToThePrinterOrIntoAPdfBesideTheLogbook) {
     };
 
     fakeLp(0);
-    TotalsOutcome out = run(PeriodOption::CurrentMonth, {2004, 9, 20}, true);
+    RunEnd out = run(PeriodOption::CurrentMonth, {2004, 9, 20}, true);
     EXPECT_EQ(out.end, TotalsEnd::Summary);
     EXPECT_TRUE(out.printed);
-    ASSERT_EQ(dialogs.messages.size(), 2);
-    EXPECT_EQ(dialogs.messages[1].title, "Распечатка");
-    EXPECT_EQ(dialogs.messages[1].text, "Включите принтер.");
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages[1].title, "Распечатка");
+    EXPECT_EQ(messages[1].text, "Включите принтер.");
     QFile printed(bin.filePath("printed.pdf"));
     ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
     EXPECT_TRUE(printed.read(5).startsWith("%PDF"));
@@ -186,29 +184,26 @@ TEST_F(TotalsRunTest, PrintingGoesToThePrinterOrIntoAPdfBesideTheLogbook) {
     EXPECT_FALSE(out.printed);
     EXPECT_EQ(out.pdf, summaryPdfPath(book));
     EXPECT_TRUE(QFileInfo::exists(out.pdf));
-    ASSERT_EQ(dialogs.messages.size(), 3);
-    EXPECT_TRUE(dialogs.messages[2].text.contains(out.pdf)) << dialogs.messages[2].text.toStdString();
-    EXPECT_TRUE(dialogs.messages[2].text.startsWith("Итог не отпечатан")) << dialogs.messages[2].text.toStdString();
+    ASSERT_EQ(messages.size(), 3);
+    EXPECT_TRUE(messages[2].text.contains(out.pdf)) << messages[2].text.toStdString();
+    EXPECT_TRUE(messages[2].text.startsWith("Итог не отпечатан")) << messages[2].text.toStdString();
     qunsetenv("KORV_LP");
 }
 
 TEST_F(TotalsRunTest, NothingIsHeldWhileThePilotReadsAMessageOrAnswersTheQuestion) {
-    testsupport::ProbingDialogs asking;
-    asking.answerYes = false;
-    int probes = 0;
-    asking.probe = [&] {
-        ++probes;
+    // Whatever the end, the run has let the logbook and the office go before the form says anything.
+    auto endsFree = [&](PeriodOption option) {
+        progress = RecordedStatus();
+        const TotalsEnd end = totals.cmdItog_Click(option, {2004, 9, 20}, {}, {}, progress).end;
         // Another program takes the logbook and the office at once, without waiting.
         EXPECT_NO_THROW(lb::ExclusiveLock(lb::logbookLockFile(lb::files::realPath(book)), 0, QStringLiteral("занята")));
-        EXPECT_NO_THROW(Office::host->beginOperation(60000, 0, {}));
+        EXPECT_NO_THROW(office().beginOperation(60000, 0, {}));
+        return end;
     };
-    auto runWith = [&](PeriodOption option) {
-        progress = RecordedStatus();
-        return totals.cmdItog_Click(option, {2004, 9, 20}, {}, {}, progress, asking).end;
-    };
-    EXPECT_EQ(runWith(PeriodOption::CurrentMonth), TotalsEnd::EmptyLogbook);
+    EXPECT_EQ(endsFree(PeriodOption::CurrentMonth), TotalsEnd::EmptyLogbook);
     write({{{2004, 9, 1}, "Упр. 94"}});
-    EXPECT_EQ(runWith(PeriodOption::LastMonth), TotalsEnd::NoRecords);
-    EXPECT_EQ(runWith(PeriodOption::CurrentMonth), TotalsEnd::Summary);
-    EXPECT_EQ(probes, 3);
+    EXPECT_EQ(endsFree(PeriodOption::LastMonth), TotalsEnd::NoRecords);
+    EXPECT_EQ(endsFree(PeriodOption::CurrentMonth), TotalsEnd::Summary);
+    write({{{2004, 9, 2}, "Упр. 94", "Д", "П", 1, 60, 0, 2, "Су-27"}});
+    EXPECT_EQ(endsFree(PeriodOption::CurrentMonth), TotalsEnd::MixedTypes);
 }

@@ -6,7 +6,7 @@
 #include "flight/reference_db.h"
 #include "logbook/book_reading.h"
 #include "support/files.h"
-#include "totals/office_book.h"
+#include "totals/totals_fixture.h"
 
 #include <QFileInfo>
 
@@ -31,7 +31,7 @@ protected:
         korv::flight::ReferenceDatabase tables(
             QDir(qEnvironmentVariable("KORV_BIN_DIR")).filePath("FlightTables1.mdb"));
         reference.exercises = tables.exerciseNumbers();
-        return korv::logbook::checkLogbook(*Office::host, book, reference);
+        return korv::logbook::checkLogbook(office(), book, reference);
     }
     static std::optional<Severity> at(const QList<Finding>& f, int row, char column) {
         for (const Finding& x : f)

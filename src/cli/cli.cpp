@@ -1,0 +1,93 @@
+#include "cli/cli.h"
+
+#include "cli/commands.h"
+
+#include <QTextStream>
+
+#include <array>
+
+namespace korv::cli {
+
+namespace {
+
+struct Command {
+    const char* name;
+    int (*run)(const QStringList&);
+    const char* usage;
+};
+
+const std::array kCommands{
+    Command{"calc", runCalc, "calc  [--db PATH]              расчёт смены (JSON на входе и выходе)"},
+    Command{"new", runNew, "new   [--dir PATH]             новая лётная книжка"},
+    Command{"write", runWrite, "write [--dir PATH] [--db PATH] расчёт и запись смен в лётную книжку"},
+    Command{"totals", runTotals,
+            "totals --period ПЕРИОД [--type ТИП] [--today ДД.ММ.ГГ] [--dir PATH] [--print|--pdf FILE] [--json]\n"
+            "                                               итоги за период; ПЕРИОД: current-month, last-month,\n"
+            "                                               current-year, last-year или ДД.ММ.ГГ-ДД.ММ.ГГ"},
+    Command{"backups", runBackups, "backups [--dir PATH] [--json]  резервные копии лётной книжки"},
+    Command{"restore", runRestore, "restore ИМЯ [--dir PATH]       восстановить лётную книжку из копии"},
+    Command{"check", runCheck,
+            "check [--dir PATH] [--db PATH] [--json]\n"
+            "                                               проверка лётной книжки по строкам; ничего не меняет"},
+    Command{"recency", runRecency,
+            "recency [--dir PATH] [--today ДД.ММ.ГГ] [--json]\n"
+            "                                               перерывы в полётах по видам; ничего не меняет"},
+    Command{"chart", runChart,
+            "chart (--year ГГГГ | --last-12) [--today ДД.ММ.ГГ] [--dir PATH] (--png FILE | --svg FILE) [--json]\n"
+            "                                               график налёта по месяцам; ничего не меняет"},
+    Command{"pages", runPages,
+            "pages (--period ПЕРИОД | --all) [--today ДД.ММ.ГГ] [--dir PATH] (--pdf FILE | --print)\n"
+            "                                               страницы лётной книжки за период: PDF или печать"},
+    Command{"export", runExport,
+            "export (--csv FILE|- | --json FILE|-) [--period ПЕРИОД | --all] [--today ДД.ММ.ГГ] [--dir PATH]\n"
+            "                                               записи за период в CSV или JSON; ничего не меняет"},
+};
+
+void usage(QTextStream& to) {
+    to << "Использование: korvelanta-cli КОМАНДА [АРГУМЕНТЫ]\n"
+          "       korvelanta-cli --help | --version | КОМАНДА --help\n\nКоманды:\n";
+    for (const Command& c : kCommands)
+        to << "  " << c.usage << '\n';
+    to << "\nЛётная книжка хранится в папке Korvelanta среди документов пользователя; другую папку задаёт\n"
+          "переменная KORVELANTA_DIR, а для одной команды --dir. Подробнее: man korvelanta-cli.\n";
+}
+
+bool asksForHelp(const QStringList& args) { return args.contains(u"--help") || args.contains(u"-h"); }
+
+} // namespace
+
+bool needsGui(const QStringList& args) { return !args.isEmpty() && args.front() == u"chart"; }
+
+int run(const QStringList& commandLine) {
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QStringList args = commandLine;
+    if (args.isEmpty()) {
+        usage(err);
+        return 2;
+    }
+    const QString command = args.takeFirst();
+    if (command == u"--help" || command == u"-h") {
+        usage(out);
+        return 0;
+    }
+    if (command == u"--version") {
+        out << "korvelanta-cli " << KORV_VERSION << '\n';
+        return 0;
+    }
+    for (const Command& c : kCommands) {
+        if (command != QLatin1String(c.name))
+            continue;
+        if (asksForHelp(args)) {
+            out << "Использование: korvelanta-cli " << c.usage << '\n';
+            return 0;
+        }
+        out.flush();
+        return c.run(args);
+    }
+    err << "korvelanta-cli: неизвестная команда «" << command.left(32) << "»\n";
+    usage(err);
+    return 2;
+}
+
+} // namespace korv::cli

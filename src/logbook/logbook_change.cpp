@@ -1,0 +1,61 @@
+#include "logbook/logbook_change.h"
+
+#include "common/error.h"
+#include "logbook/book_names.h"
+
+namespace korv::logbook {
+
+LogbookChange::LogbookChange(Office& office, const QString& bookPath, const ChangeSettings& settings, SlotUpkeep upkeep)
+    : change_(office, bookPath, settings), sheet_(change_.sheet(kSheet1)), book_(readLogbook(sheet_)), upkeep_(upkeep) {
+}
+
+template <class Edit>
+QList<PairEdit> LogbookChange::edit(Edit&& modelEdit) {
+    if (broken_)
+        throw Error(Error::Spreadsheet, QStringLiteral("Лётная книжка не изменена: предыдущее изменение не удалось."));
+    // The model refuses before it changes anything; once it has changed, the sheet follows.
+    const QList<PairEdit> edits = modelEdit(book_);
+    try {
+        layOut(sheet_, edits, book_, upkeep_);
+    } catch (const Error& e) {
+        // A merged area in the way of an appended record is found before anything is written: the sheet is
+        // as it was, and so is the model once read again.
+        if (e.number() == Error::BadEntry && edits.size() == 1 && edits.front().op == PairEdit::Op::Append) {
+            book_ = readLogbook(sheet_);
+            throw;
+        }
+        broken_ = true;
+        throw;
+    } catch (...) {
+        broken_ = true;
+        throw;
+    }
+    changed_ = true;
+    return edits;
+}
+
+QList<PairEdit> LogbookChange::append(const PairCells& record) {
+    return edit([&](Logbook& b) { return b.append(record); });
+}
+
+QList<PairEdit> LogbookChange::replace(int index, const PairCells& record) {
+    return edit([&](Logbook& b) { return b.replace(index, record); });
+}
+
+QList<PairEdit> LogbookChange::remove(int index) {
+    return edit([&](Logbook& b) { return b.remove(index); });
+}
+
+QList<PairEdit> LogbookChange::insertInDateOrder(const QList<PairCells>& records) {
+    return edit([&](Logbook& b) { return b.insertInDateOrder(records); });
+}
+
+std::optional<QString> LogbookChange::save() {
+    if (broken_)
+        throw Error(Error::Spreadsheet, QStringLiteral("Лётная книжка не изменена: изменение не удалось до конца."));
+    return change_.save();
+}
+
+void LogbookChange::discard() { change_.discard(); }
+
+} // namespace korv::logbook

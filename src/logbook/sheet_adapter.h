@@ -1,0 +1,39 @@
+#pragma once
+
+// The one place that reads "Лист1" into the logbook's model and lays the model's edits out on it: block
+// writes and copies of the record slot's look, then a block read of what it wrote, compared with the model.
+
+#include "logbook/book_check.h"
+#include "logbook/logbook.h"
+#include "spreadsheet/document.h"
+
+#include <QList>
+#include <QSet>
+
+namespace korv::logbook {
+
+// "Лист1" in one block read: rows 1-6 and every row from 7 to the last used one and one more (the second
+// row of the last pair, which the used area may end before), columns A..V.
+Logbook readLogbook(const Sheet& sheet1);
+
+// The header captions laid out merged that are not (their cells, "A1"): one call each, for the check.
+SheetMerges captionMerges(const Sheet& sheet1);
+
+// Whether laying edits out also keeps the covered cells of the record pairs in few format runs (which makes
+// saving fast; see logbook/record_slots.h). Leaving them as found is for measuring only.
+enum class SlotUpkeep { ShareCoveredFormats, LeaveAsFound };
+
+// Lays `edits` out on `sheet1`, in order, each on the sheet as the model had it after the edits before it;
+// `after` is the model after the last of them. Nothing that holds anything is written over: a merged area
+// reaching into the rows an appended record takes refuses it (Error::BadEntry) before anything is written.
+// Then the rows from the first edit down to the free pair are read back and compared with `after`: a
+// difference is Error::Spreadsheet, and the change must be dropped.
+void layOut(Sheet& sheet1, const QList<PairEdit>& edits, const Logbook& after,
+            SlotUpkeep upkeep = SlotUpkeep::ShareCoveredFormats);
+
+// Deletes every pair from row 7 to `endRow` (zero-based, exclusive) but those starting at `keptRows`, in
+// runs from the bottom up, so that the kept pairs end up together below the header in their order. For a
+// scratch copy of the logbook (its pages), never the logbook itself.
+void keepOnlyPairs(Sheet& sheet1, const QSet<int>& keptRows, int endRow);
+
+} // namespace korv::logbook

@@ -1,0 +1,227 @@
+// Changes of the logbook's records on the in-memory office: each edit of the model laid out on "Лист1" and
+// read back, the change saved once with one backup or left exactly as it was, and a lock the program cannot
+// judge refused with the question the desktop program asks.
+
+#include "common/error.h"
+#include "logbook/book_names.h"
+#include "logbook/entry_faults.h"
+#include "logbook/logbook_change.h"
+#include "logbook/sheet_adapter.h"
+#include "support/fake_office.h"
+#include "support/files.h"
+#include "support/flights.h"
+#include "support/logbook_env.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+using namespace korv;
+using namespace korv::logbook;
+using korv::test::FakeOffice;
+using testfiles::hashOf;
+using testflights::Flight;
+using testflights::recordOf;
+namespace column = records::column;
+
+namespace {
+
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(
+    new korv::test::LogbookEnvironment([](const QString& profile) { return std::make_unique<FakeOffice>(profile); }));
+
+FakeOffice& fake() { return static_cast<FakeOffice&>(korv::test::LogbookEnvironment::office()); }
+
+PairCells flight(int y, int m, int d, const char* exercise = "Упр.  7 КП", int minutes = 60) {
+    return recordOf(Flight{{y, m, d}, exercise, "Д", "П", 1, minutes});
+}
+
+class LogbookChangeTest : public korv::test::LogbookTest {
+protected:
+    // September (5th, 12th) and November (2nd), written one change each: headings at 7 and 13.
+    void SetUp() override {
+        LogbookTest::SetUp();
+        LogbookChange change(office(), book);
+        for (const PairCells& r : {flight(2004, 9, 5), flight(2004, 9, 12), flight(2004, 11, 2)})
+            change.append(r);
+        change.save();
+        fake().resetCalls();
+    }
+
+    // "Лист1" as the model reads it back from the saved file.
+    Logbook saved() {
+        Logbook book;
+        inspect([&](Workbook& wb) { book = readLogbook(wb.sheet(kSheet1)); });
+        return book;
+    }
+
+    static QList<QDate> datesOf(const Logbook& b) {
+        QList<QDate> d;
+        for (const Entry& e : b.entries())
+            if (e.isRecord())
+                d << e.record.date;
+        return d;
+    }
+
+    static QStringList captionsOf(const Logbook& b) {
+        QStringList c;
+        for (const Entry& e : b.entries())
+            if (e.isHeading())
+                c << e.caption().trimmed();
+        return c;
+    }
+};
+
+} // namespace
+
+TEST_F(LogbookChangeTest, InsertRemoveAndReplaceAreLaidOutAsTheModelHasThemAndSavedOnce) {
+    LogbookChange change(office(), book);
+    change.insertInDateOrder({flight(2004, 9, 8), flight(2004, 10, 3), flight(2004, 8, 31)});
+    change.remove(change.logbook().entryAt(records::pairRow(0) + 2)); // the 31st of August, first record
+    const int nov = change.logbook().entryAt(change.logbook().entries().back().row);
+    change.replace(nov, flight(2004, 11, 3, "Упр. 12 ПП"));
+    const Logbook expected = change.logbook();
+    change.save();
+    EXPECT_EQ(fake().calls("openForChange"), 1);
+    EXPECT_EQ(fake().calls("saveAs"), 1);
+    EXPECT_EQ(testfiles::entriesOf(dir.filePath("Backups")).size(), 1);
+
+    const Logbook b = saved();
+    EXPECT_EQ(datesOf(b), (QList<QDate>{{2004, 9, 5}, {2004, 9, 8}, {2004, 9, 12}, {2004, 10, 3}, {2004, 11, 3}}));
+    EXPECT_EQ(captionsOf(b), (QStringList{"Сентябрь  2004 г.", "Октябрь  2004 г.", "Ноябрь  2004 г."}));
+    ASSERT_EQ(b.entries().size(), expected.entries().size());
+    for (int i = 0; i < b.entries().size(); ++i) {
+        EXPECT_EQ(b.entries()[i].row, expected.entries()[i].row) << i;
+        EXPECT_EQ(b.entries()[i].kind, expected.entries()[i].kind) << i;
+    }
+    EXPECT_EQ(b.entries().back().record.exercise, "Упр. 12 ПП");
+    EXPECT_EQ(b.freeRow(), expected.freeRow());
+    inspect([&](Workbook& wb) {
+        Sheet s = wb.sheet(kSheet1);
+        for (const Entry& e : b.entries()) {
+            // Every pair laid out as a record pair: merged but for M, a heading's caption large and bold.
+            EXPECT_TRUE(s.cells(e.row, column::A, e.row + 1, column::A).isMerged()) << e.sheetRow();
+            EXPECT_FALSE(s.cells(e.row, column::M, e.row + 1, column::M).isMerged()) << e.sheetRow();
+            if (e.isHeading()) {
+                EXPECT_EQ(s.cell(e.row, column::E).format().bold, true) << e.sheetRow();
+                EXPECT_EQ(s.cell(e.row, column::E).format().fontSize, 12.0) << e.sheetRow();
+            } else {
+                EXPECT_EQ(s.cell(e.row, column::E).format().wrap, true) << e.sheetRow();
+                EXPECT_EQ(s.cell(e.row, column::G).format().numberFormat.value_or("").toLower(), "[h]:mm");
+            }
+        }
+        // The empty laid-out pair below the last record stays.
+        EXPECT_TRUE(s.cells(b.freeRow(), column::E, b.freeRow() + 1, column::E).isMerged());
+    });
+}
+
+TEST_F(LogbookChangeTest, ARemovedLastRecordOfAMonthTakesItsHeadingAndLeavesNoHole) {
+    LogbookChange change(office(), book);
+    change.remove(change.logbook().entryAt(14)); // November's only record, its heading above it
+    change.save();
+    const Logbook b = saved();
+    EXPECT_EQ(datesOf(b), (QList<QDate>{{2004, 9, 5}, {2004, 9, 12}}));
+    EXPECT_EQ(captionsOf(b), QStringList{"Сентябрь  2004 г."});
+    EXPECT_EQ(b.freeRow() + 1, 13);
+    // A write after it goes right below, under a heading of its own.
+    LogbookChange next(office(), book);
+    const QList<PairEdit> e = next.append(flight(2004, 12, 1));
+    EXPECT_EQ(e[0].row + 1, 13);
+    EXPECT_EQ(e[0].heading, QStringLiteral("Декабрь  2004 г."));
+    next.save();
+}
+
+TEST_F(LogbookChangeTest, WhatTheSheetDoesNotHoldAsTheModelSaysIsRefused) {
+    // Laid out against a model that says otherwise: the read-back finds it.
+    Workbook wb = office().openWorkbook(book);
+    Sheet sheet = wb.sheet(kSheet1);
+    Logbook wrong = readLogbook(sheet);
+    const QList<PairEdit> edits = wrong.append(flight(2004, 11, 21));
+    Logbook lying = wrong;
+    lying.replace(lying.entryAt(edits[0].recordRow()), flight(2004, 11, 22));
+    try {
+        layOut(sheet, edits, lying);
+        FAIL() << "what was written was not checked";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), Error::Spreadsheet);
+        EXPECT_TRUE(e.description().contains("не то, что должно там стоять")) << e.what();
+    }
+    wb.close(CloseMode::Discard);
+}
+
+TEST_F(LogbookChangeTest, ARefusalChangesNothingAndAFailureSpoilsTheChange) {
+    const QByteArray before = hashOf(book);
+    {
+        LogbookChange change(office(), book);
+        // The model refuses a record without its exercise: the change goes on.
+        PairCells bad = flight(2004, 11, 20);
+        bad.first[column::E] = QString();
+        EXPECT_THROW(change.append(bad), Error);
+        EXPECT_FALSE(change.changed());
+        change.append(flight(2004, 11, 21));
+        // The office fails in the middle of an edit: nothing more, and no save.
+        fake().failOn(QStringLiteral("copyTo"));
+        EXPECT_THROW(change.append(flight(2004, 11, 22)), Error);
+        EXPECT_THROW(change.append(flight(2004, 11, 23)), Error);
+        EXPECT_THROW(change.save(), Error);
+    }
+    EXPECT_EQ(hashOf(book), before);
+    EXPECT_EQ(fake().openWorkbookCount(), 0);
+}
+
+TEST_F(LogbookChangeTest, AMergedAreaInTheWayRefusesTheRecordBeforeAnythingIsWritten) {
+    edit([](Sheet& s) { s.range("V16:V17").merge(); }); // reaches into the pairs the next record takes
+    const QByteArray before = hashOf(book);
+    LogbookChange change(office(), book);
+    try {
+        change.append(flight(2004, 11, 20));
+        FAIL() << "written over a merged area";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), Error::BadEntry);
+        EXPECT_TRUE(e.description().contains("объединённые ячейки")) << e.what();
+    }
+    // The change is still good for what the area is not in the way of, and the model is the sheet's.
+    EXPECT_EQ(change.logbook().recordCount(), 3);
+    change.remove(change.logbook().entryAt(8));
+    change.save();
+    EXPECT_NE(hashOf(book), before);
+    EXPECT_EQ(saved().recordCount(), 2);
+}
+
+TEST_F(LogbookChangeTest, ALockThatCannotBeJudgedIsRefusedWithTheQuestionAndTakenWhenThePilotSaysSo) {
+    const QString lockPath = dir.filePath(".~lock.Korvelanta.xls#");
+    testfiles::writeFile(lockPath, "Иван Петров,ivan,hangar-pc,07.12.2026 15:12,file:///home/ivan/.config/lo;");
+    const QByteArray before = hashOf(book);
+    ChangeSettings settings;
+    try {
+        LogbookChange change(office(), book, settings);
+        FAIL() << "changed under another machine's lock";
+    } catch (const UnsureLock& e) {
+        EXPECT_EQ(e.lockPath(), lockPath);
+        EXPECT_TRUE(e.question().endsWith("Если она там уже закрыта, запись можно продолжить. Продолжить?"));
+        EXPECT_TRUE(e.question().contains("компьютер hangar-pc")) << e.question().toStdString();
+        EXPECT_TRUE(e.description().contains("удалите файл " + lockPath)) << e.what();
+    }
+    EXPECT_EQ(hashOf(book), before);
+    EXPECT_TRUE(QFile::exists(lockPath));
+
+    settings.closedElsewhere << lockPath;
+    LogbookChange change(office(), book, settings);
+    change.append(flight(2004, 11, 20));
+    change.save();
+    EXPECT_FALSE(QFile::exists(lockPath));
+    EXPECT_EQ(saved().recordCount(), 4);
+}
+
+TEST_F(LogbookChangeTest, PagesKeepOnlyThePairsAskedForInTheirOrder) {
+    Workbook wb = office().openWorkbook(book);
+    Sheet sheet = wb.sheet(kSheet1);
+    const Logbook b = readLogbook(sheet);
+    // November's heading and record only.
+    keepOnlyPairs(sheet, {12, 14}, b.freeRow());
+    const Logbook kept = readLogbook(sheet);
+    ASSERT_EQ(kept.entries().size(), 2);
+    EXPECT_EQ(kept.entries()[0].caption(), "Ноябрь  2004 г.");
+    EXPECT_EQ(kept.entries()[1].record.date, QDate(2004, 11, 2));
+    EXPECT_EQ(kept.entries()[1].sheetRow(), 9);
+    wb.close(CloseMode::Discard);
+}
