@@ -24,8 +24,11 @@ HoursOfMonths hoursOfMonths(const QList<Entry>& entries, const QDate& first) {
     const QDate start(first.year(), first.month(), 1);
     const QDate end = start.addMonths(12);
     HoursOfMonths out;
-    for (int m = 0; m < 12; ++m)
-        out.months << MonthHours{start.addMonths(m)};
+    for (int m = 0; m < 12; ++m) {
+        MonthHours month;
+        month.month = start.addMonths(m);
+        out.months << month;
+    }
     for (const Entry& e : entries) {
         if (e.isHeading())
             continue;

@@ -92,9 +92,11 @@ TEST_F(FlightRecordTest, AnOwnFlightFillsEveryColumn) {
     EXPECT_EQ(r.landings.value, 2);
     EXPECT_EQ(r.minimumLandings.value, 2); // 2.9 km: landings at minimum
     // Nothing else: the second row holds the cloud base only, T, U and V stay as the laid-out pair has them.
-    for (int col = column::A; col <= column::V; ++col)
-        if (col != column::M)
+    for (int col = column::A; col <= column::V; ++col) {
+        if (col != column::M) {
             EXPECT_TRUE(logbook::isEmptyCell(c.second[std::size_t(col)])) << col;
+        }
+    }
     for (int col : {column::H, column::T, column::U, column::V})
         EXPECT_TRUE(logbook::isEmptyCell(c.first[std::size_t(col)])) << col;
 }
