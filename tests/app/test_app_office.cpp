@@ -47,6 +47,43 @@ namespace {
 
 QString profile() { return QStringLiteral(KORV_TEST_PROFILES "/" KORV_TEST_NAME); }
 
+// The offices the programs of the tests attach to, kept warm by the test program: the program's own and the
+// headless one it makes new logbooks in. A program that finds them running starts none of its own.
+class WarmOffices : public ::testing::Environment {
+public:
+    void SetUp() override { attach(); }
+    void TearDown() override {
+        for (auto* h : {&shown(), &headless()}) {
+            if (*h) {
+                (*h)->shutdown();
+                h->reset();
+            }
+        }
+    }
+    static void attach() {
+        if (!shown()) {
+            lb::SpreadsheetHost::Options o;
+            o.profileDir = profile();
+            shown() = std::make_unique<lb::SpreadsheetHost>(o);
+            o.profileDir = profile() + QStringLiteral("-headless");
+            o.display = lb::SpreadsheetHost::DisplayMode::Headless;
+            headless() = std::make_unique<lb::SpreadsheetHost>(o);
+        }
+        shown()->attach();
+        headless()->attach();
+    }
+    static std::unique_ptr<lb::SpreadsheetHost>& shown() {
+        static std::unique_ptr<lb::SpreadsheetHost> h;
+        return h;
+    }
+    static std::unique_ptr<lb::SpreadsheetHost>& headless() {
+        static std::unique_ptr<lb::SpreadsheetHost> h;
+        return h;
+    }
+};
+
+const auto* const kOffices = ::testing::AddGlobalTestEnvironment(new WarmOffices);
+
 // Calc draws its window in its own time; give it a moment before the screen is photographed.
 void saveScreen(const QString& name) {
     for (int i = 0; i < 15; ++i)
@@ -394,7 +431,9 @@ TEST(EndToEnd, CalcClosedByHandDuringViewingIsSaidAndTheProgramGoesOn) {
     // And then the whole of Calc.
     main.mnuFlightShift_Click();
     ASSERT_TRUE(t.program->loadedViewForm()->isVisible());
-    const qint64 pid = t.program->host().officePid();
+    // The office the program attached to: the warm one, or its own.
+    const qint64 pid =
+        t.program->host().officePid() > 0 ? t.program->host().officePid() : WarmOffices::shown()->officePid();
     ASSERT_GT(pid, 0);
     ::kill(static_cast<pid_t>(pid), SIGKILL);
     for (int i = 0; i < 50 && t.program->host().isAlive(); ++i)
@@ -411,6 +450,7 @@ TEST(EndToEnd, CalcClosedByHandDuringViewingIsSaidAndTheProgramGoesOn) {
     EXPECT_TRUE(t.program->loadedViewForm()->isVisible());
     t.program->loadedViewForm()->cmdCloseExcel_Click();
     EXPECT_TRUE(main.isVisible());
+    WarmOffices::attach(); // warm again for the tests after this one
 }
 
 TEST(EndToEnd, CalcClosedByItsOwnWindowEndsTheViewingAsCloseDoes) {

@@ -6,6 +6,7 @@
 #include "bookfiles/locks.h"
 #include "support/cli_run.h"
 #include "support/files.h"
+#include "support/warm_office.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,14 +20,15 @@
 
 namespace {
 
+const auto* const kOffice = ::testing::AddGlobalTestEnvironment(new korv::test::WarmOffice);
+
 using testfiles::hashOf;
 
 class CliBackups : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CACHE_HOME", dir.filePath("cache"));
+        env = korv::test::WarmOffice::environment();
         env.insert("KORV_LOGBOOK_WAIT_MS", "1500");
         QDir().mkpath(dir.filePath("book"));
         book = dir.filePath("book/Korvelanta.xls");

@@ -2,6 +2,7 @@
 // findings as a table or JSON (exit 3), a missing one exit 1; the logbook's bytes and time stay.
 #include "support/cli_run.h"
 #include "support/files.h"
+#include "support/warm_office.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -13,10 +14,15 @@
 
 using testfiles::hashOf;
 
+namespace {
+
+const auto* const kOffice = ::testing::AddGlobalTestEnvironment(new korv::test::WarmOffice);
+
+} // namespace
+
 TEST(CliCheck, AWrittenLogbookThenOneWithATimeTypedAsText) {
     QTemporaryDir dir;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CACHE_HOME", dir.filePath("cache"));
+    const QProcessEnvironment env = korv::test::WarmOffice::environment();
     const QString book = dir.filePath("book");
     ASSERT_EQ(
         runCli({"write", "--dir", book}, "[" + shiftJson("05.09.04") + "," + shiftJson("06.09.04") + "]", 180000, env)

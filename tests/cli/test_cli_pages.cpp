@@ -5,6 +5,7 @@
 
 #include "support/cli_run.h"
 #include "support/files.h"
+#include "support/warm_office.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -20,6 +21,8 @@
 using testfiles::hashOf;
 
 namespace {
+
+const auto* const kOffice = ::testing::AddGlobalTestEnvironment(new korv::test::WarmOffice);
 
 QString run(const QString& program, const QStringList& args) {
     QProcess p;
@@ -42,8 +45,7 @@ QString pageText(const QString& pdf, int page) {
 
 TEST(CliPages, TheLogbooksOwnPagesAndItsRecordsAsCsv) {
     QTemporaryDir dir;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CACHE_HOME", dir.filePath("cache"));
+    const QProcessEnvironment env = korv::test::WarmOffice::environment();
     const QString book = dir.filePath("book");
     const QString file = book + "/Korvelanta.xls";
     QByteArray shifts = "[";

@@ -4,6 +4,7 @@
 
 #include "support/cli_run.h"
 #include "support/files.h"
+#include "support/warm_office.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -20,6 +21,8 @@ using testfiles::writeFile;
 
 namespace {
 
+const auto* const kOffice = ::testing::AddGlobalTestEnvironment(new korv::test::WarmOffice);
+
 QJsonObject lineOf(const QJsonObject& answer, const QJsonValue& type, const char* kind) {
     const QJsonArray lines = answer["lines"].toArray();
     for (const auto& v : lines) {
@@ -35,8 +38,7 @@ QJsonObject lineOf(const QJsonObject& answer, const QJsonValue& type, const char
 
 TEST(CliRecency, BreaksLimitsAndTheChartOfAWrittenLogbook) {
     QTemporaryDir dir;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_CACHE_HOME", dir.filePath("cache"));
+    const QProcessEnvironment env = korv::test::WarmOffice::environment();
     const QString book = dir.filePath("book");
     const QString file = book + "/Korvelanta.xls";
     ASSERT_EQ(runCli({"write", "--dir", book},

@@ -3,8 +3,9 @@
 // full disk, files that are no workbook, a damaged reference database, an office that hangs. Every
 // refusal names its cause, and the file is either exactly as it was or holds exactly the new record.
 //
-// The CLIs share one office of their own (XDG_CACHE_HOME points into the test's directory); the test
-// reads the logbook back through a second, independent office, which never sees what the first holds.
+// The CLIs share one office of their own (XDG_CACHE_HOME points into the test's directory), which the test
+// program keeps warm; the tests of how an office ends give the CLIs a cache of their own. The test reads the
+// logbook back through a second, independent office, which never sees what the first holds.
 
 #include "common/error.h"
 #include "logbook/book_names.h"
@@ -53,7 +54,8 @@ QStringList leftoversBeside(const QString& dir) {
     return left;
 }
 
-// One office for reading back, one template logbook, one cache (and so one office) for the CLIs.
+// One office for reading back, one template logbook, one cache (and so one office, kept warm) for the CLIs,
+// and another cache for the CLIs whose office is to end.
 class Environment : public ::testing::Environment {
 public:
     void SetUp() override {
@@ -66,26 +68,45 @@ public:
         lb::createNewLogbook(*reader, dir.filePath("template"), progress);
         templateBook = lb::bookPath(dir.filePath("template"));
         cache = dir.filePath("cache");
+        ownCache = dir.filePath("cache-own");
+        lb::SpreadsheetHost::Options w;
+        w.profileDir = cache + "/korvelanta/office-profile";
+        warm = new lb::SpreadsheetHost(w);
+        warm->attach();
     }
     void TearDown() override {
+        warm->shutdown();
+        delete warm;
+        warm = nullptr;
         delete reader;
         reader = nullptr;
         // The CLIs' office ends with the last CLI; one that a test left stopped or running goes here.
-        QProcess::execute("pkill", {"-KILL", "-f", "UserInstallation=file://" + cache});
+        for (const QString& c : {cache, ownCache})
+            QProcess::execute("pkill", {"-KILL", "-f", "UserInstallation=file://" + c});
     }
     static inline lb::SpreadsheetHost* reader = nullptr;
+    static inline lb::SpreadsheetHost* warm = nullptr;
     static inline QString templateBook;
     static inline QString cache;
+    static inline QString ownCache;
     QTemporaryDir dir;
 };
 
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new Environment);
 
 QString cliProfile() { return Environment::cache + "/korvelanta/office-profile"; }
+QString ownProfile() { return Environment::ownCache + "/korvelanta/office-profile"; }
 
 QProcessEnvironment cliEnvironment() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_CACHE_HOME", Environment::cache);
+    return env;
+}
+
+// For the CLIs whose office the test sees end: no program keeps it.
+QProcessEnvironment ownEnvironment() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CACHE_HOME", Environment::ownCache);
     return env;
 }
 
@@ -154,7 +175,7 @@ protected:
         for (int i = 0; i < kBatchShifts; ++i)
             batch += (i ? "," : "") + shiftJson(QString("%1.09.04").arg(1 + i / 3, 2, 10, QChar('0')).toUtf8());
         batch += "]";
-        p.setProcessEnvironment(cliEnvironment());
+        p.setProcessEnvironment(ownEnvironment());
         p.start(cliPath(), {"write", "--dir", dir.path()});
         ASSERT_TRUE(p.waitForStarted());
         p.write(batch);
@@ -405,17 +426,17 @@ TEST_F(Reliability, ExitStatusesTellWhatHappened) {
 }
 
 TEST_F(Reliability, AHungOfficeIsEndedAtTheDeadlineAndTheNextWriteLands) {
-    QProcessEnvironment env = cliEnvironment();
+    QProcessEnvironment env = ownEnvironment();
     env.insert("KORV_OFFICE_TIMEOUT_MS", "4000");
     ASSERT_EQ(write(dir.path(), shiftJson("05.09.04"), env).exitCode, 0);
 
     // The office of the CLIs left running by a program still attached: stop it dead.
     lb::SpreadsheetHost::Options o;
-    o.profileDir = cliProfile();
+    o.profileDir = ownProfile();
     lb::SpreadsheetHost keeper(o);
     keeper.attach();
     QProcess pgrep;
-    pgrep.start("pgrep", {"-f", "UserInstallation=file://" + Environment::cache});
+    pgrep.start("pgrep", {"-f", "UserInstallation=file://" + Environment::ownCache});
     pgrep.waitForFinished();
     const QList<QByteArray> pids = pgrep.readAllStandardOutput().trimmed().split('\n');
     ASSERT_FALSE(pids.isEmpty());
@@ -461,7 +482,7 @@ TEST_F(Reliability, ABatchStoppedByASignalSaysWhatItWroteAndTheLogbookAgrees) {
         EXPECT_EQ(QDir(dir.filePath("Backups")).entryList(QDir::Files).size(), 0); // the logbook was empty
         EXPECT_TRUE(leftoversBeside(dir.path()).isEmpty()) << leftoversBeside(dir.path()).join(' ').toStdString();
         // The stopped program ended its office on the way out.
-        EXPECT_NE(QProcess::execute("pgrep", {"-f", "UserInstallation=file://" + Environment::cache}), 0);
+        EXPECT_NE(QProcess::execute("pgrep", {"-f", "UserInstallation=file://" + Environment::ownCache}), 0);
     }
 }
 
@@ -472,14 +493,14 @@ TEST_F(Reliability, AKilledProgramsOfficeEndsWithinSecondsAndTakesItsLockFileAlo
     ASSERT_TRUE(p.waitForFinished(10000));
     // The office it used, and its lock file of the logbook, go within seconds.
     const auto officeLeft = [] {
-        return QProcess::execute("pgrep", {"-f", "UserInstallation=file://" + Environment::cache}) == 0;
+        return QProcess::execute("pgrep", {"-f", "UserInstallation=file://" + Environment::ownCache}) == 0;
     };
     const auto lockLeft = [&] { return QFile::exists(dir.filePath(".~lock.Korvelanta.xls#")); };
     for (int waited = 0; (officeLeft() || lockLeft()) && waited < 15000; waited += 100)
         QThread::msleep(100);
     EXPECT_FALSE(officeLeft());
     EXPECT_FALSE(lockLeft());
-    EXPECT_NE(QProcess::execute("pgrep", {"-f", "korvelanta-office-guard " + Environment::cache}), 0);
+    EXPECT_NE(QProcess::execute("pgrep", {"-f", "korvelanta-office-guard " + Environment::ownCache}), 0);
     // The logbook is whole, and the next write lands after the records that did.
     const int before = int(recordsIn(book).size());
     const CliRun next = write(dir.path(), shiftJson("30.09.04"));

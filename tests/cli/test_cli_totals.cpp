@@ -3,6 +3,7 @@
 
 #include "support/cli_run.h"
 #include "support/files.h"
+#include "support/warm_office.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -14,12 +15,13 @@
 
 namespace {
 
+const auto* const kOffice = ::testing::AddGlobalTestEnvironment(new korv::test::WarmOffice);
+
 class CliTotals : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_CACHE_HOME", dir.filePath("cache"));
+        env = korv::test::WarmOffice::environment();
         QDir().mkpath(dir.filePath("book"));
     }
     CliRun totals(const QStringList& args) {

@@ -1,6 +1,7 @@
 // korvelanta-cli write end to end: a logbook created in a temporary logbook folder, shifts
 // calculated and written by the command's own office.
 #include "support/cli_run.h"
+#include "support/warm_office.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,8 @@
 #include <gtest/gtest.h>
 
 namespace {
+
+const auto* const kOffice = ::testing::AddGlobalTestEnvironment(new korv::test::WarmOffice);
 
 // The worked shift with the hood closed from 150 to 2500 m.
 const QByteArray kShift = [] {
@@ -30,7 +33,8 @@ TEST(CliWrite, CreatesTheLogbookAndAppendsEachCalculatedShift) {
     second.replace("05.09.04", "06.09.04");
     QByteArray badDate = kShift;
     badDate.replace("05.09.04", "31.09.04");
-    const CliRun r = runCli({"write", "--dir", dir.path()}, "[" + kShift + "," + second + "," + badDate + "]");
+    const CliRun r = runCli({"write", "--dir", dir.path()}, "[" + kShift + "," + second + "," + badDate + "]", 180000,
+                            korv::test::WarmOffice::environment());
     EXPECT_EQ(r.exitCode, 3) << r.err.toStdString(); // the third write was refused
     EXPECT_TRUE(QFile::exists(dir.filePath("Korvelanta.xls")));
     const QJsonArray results = QJsonDocument::fromJson(r.out).array();
@@ -58,7 +62,8 @@ TEST(CliWrite, CreatesTheLogbookAndAppendsEachCalculatedShift) {
 
 TEST(CliWrite, MalformedInputTouchesNothing) {
     QTemporaryDir dir;
-    const CliRun r = runCli({"write", "--dir", dir.path()}, R"([{"optDSMU": true, "optNSMU": true}])");
+    const CliRun r = runCli({"write", "--dir", dir.path()}, R"([{"optDSMU": true, "optNSMU": true}])", 180000,
+                            korv::test::WarmOffice::environment());
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.out.isEmpty());
     EXPECT_FALSE(QFile::exists(dir.filePath("Korvelanta.xls")));

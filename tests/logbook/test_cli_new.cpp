@@ -1,5 +1,8 @@
-// korvelanta-cli new, run as a user would: it starts its own office (with a profile under a private
-// cache directory), prints the status texts and progress values, and leaves an existing logbook alone.
+// korvelanta-cli new, run as a user would, in the office the test program keeps warm (its profile under a
+// private cache folder): it prints the status texts and progress values, and leaves an existing logbook
+// alone.
+
+#include "support/warm_office.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +15,8 @@
 
 namespace {
 
+const auto* const kOffice = ::testing::AddGlobalTestEnvironment(new korv::test::WarmOffice);
+
 struct CliRun {
     int exitCode = -1;
     QString out, err;
@@ -19,17 +24,9 @@ struct CliRun {
 
 class CliNew : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { cache = new QTemporaryDir(); }
-    static void TearDownTestSuite() {
-        delete cache;
-        cache = nullptr;
-    }
-
     static CliRun run(const QStringList& args) {
         QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CACHE_HOME"), cache->path()); // the CLI's office profile goes here
-        p.setProcessEnvironment(env);
+        p.setProcessEnvironment(korv::test::WarmOffice::environment()); // the CLI's office profile goes there
         p.start(qEnvironmentVariable("KORV_BIN_DIR") + QStringLiteral("/korvelanta-cli"),
                 QStringList{QStringLiteral("new")} + args);
         CliRun r;
@@ -40,8 +37,6 @@ protected:
         r.err = QString::fromUtf8(p.readAllStandardError());
         return r;
     }
-
-    static inline QTemporaryDir* cache = nullptr;
 };
 
 TEST_F(CliNew, CreatesTheLogbookPrintingStatusProgressAndStorageMessage) {
