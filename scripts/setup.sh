@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config ninja-build ccache
   qt6-base-dev qt6-svg-dev libqt6sql6-sqlite sqlite3
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libreoffice-calc libreoffice-core libreoffice-gtk3 libreoffice-dev libreoffice-dev-common libreoffice-l10n-ru

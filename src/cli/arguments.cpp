@@ -27,10 +27,8 @@ QString firstMisfit(const QStringList& args, const QList<OptionSpec>& options, i
                 return a;
             if (spec->takesValue && !a.contains(u'=') && ++i >= args.size())
                 return a;
-        } else if (a.startsWith(u'-') && a.size() > 1) {
-            return a; // no command takes short options
-        } else if (++positionals > positional) {
-            return a;
+        } else if ((a.startsWith(u'-') && a.size() > 1) || ++positionals > positional) {
+            return a; // no command takes short options, nor one more positional argument
         }
     }
     return args.isEmpty() ? QString() : args.back();

@@ -7,9 +7,9 @@
 
 namespace korv::cli {
 
-// Runs the command line `args` (without the program's name): a command and its arguments, --help,
+// Runs `commandLine` (without the program's name): a command and its arguments, --help,
 // --version. Writes to standard output and error; returns the exit status.
-int run(const QStringList& args);
+int run(const QStringList& commandLine);
 
 // Whether the command line asks for a command that paints (it needs a GUI application object).
 bool needsGui(const QStringList& args);

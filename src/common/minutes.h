@@ -27,7 +27,7 @@ struct Minutes {
     }
     friend constexpr Minutes operator+(Minutes a, Minutes b) { return a += b; }
     friend constexpr bool operator==(Minutes, Minutes) = default;
-    friend constexpr auto operator<=>(Minutes, Minutes) = default;
+    friend constexpr std::strong_ordering operator<=>(Minutes a, Minutes b) { return a.count <=> b.count; }
 };
 
 // "h:mm" as the logbook's sums show it: 85 minutes are "1:25", 1650 are "27:30".

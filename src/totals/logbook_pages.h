@@ -33,8 +33,8 @@ QString pagesPeriodText(const std::optional<PeriodState>& period);
 // PDF at `pdfPath`. The logbook is copied into a temporary folder and only the copy is opened, laid out
 // and closed unsaved: no lock of the logbook, no byte of it changed. What cannot be read is refused as
 // the totals refuse it (Error::BadEntry naming the row); a missing logbook is Error::FileNotFound.
-PagesOutcome writeLogbookPages(logbook::Office& host, const QString& bookPath, const std::optional<PeriodState>& period,
-                               const QString& pdfPath);
+PagesOutcome writeLogbookPages(logbook::Office& office, const QString& bookPath,
+                               const std::optional<PeriodState>& period, const QString& pdfPath);
 
 struct PagesPrinted {
     bool printed = false;

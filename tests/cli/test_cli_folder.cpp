@@ -37,6 +37,54 @@ TEST(CliSelf, HelpAndVersionGoToStandardOutputAndMalformedArgumentsAreRefused) {
     }
 }
 
+// Every command refuses an argument it does not take with the words it always used, status 2, nothing on
+// standard output and nothing done: no logbook folder made, no office started.
+TEST(CliSelf, EveryCommandNamesTheArgumentItRefuses) {
+    struct Case {
+        QStringList args;
+        const char* firstLine; // of standard error
+    };
+    const QList<Case> cases{
+        {{"calc", "--dir", "x"}, "korvelanta-cli calc: неизвестный аргумент «--dir»"},
+        {{"new", "--db", "x"}, "korvelanta-cli new: неизвестный аргумент «--db»"},
+        {{"new", "--dir"}, "korvelanta-cli new: неизвестный аргумент «--dir»"},
+        {{"write", "extra"}, "korvelanta-cli write: неизвестный аргумент «extra»"},
+        {{"write", "-d", "x"}, "korvelanta-cli write: неизвестный аргумент «-d»"},
+        {{"totals", "--period", "current-month", "--json=1"}, "korvelanta-cli totals: неизвестный аргумент «--json=1»"},
+        {{"totals", "--print", "--pdf", "a.pdf", "--period", "last-year"},
+         "korvelanta-cli totals: --print и --pdf вместе не бывают"},
+        {{"totals"}, "korvelanta-cli totals: нужен период (--period)"},
+        {{"backups", "--type", "Л-39"}, "korvelanta-cli backups: неизвестный аргумент «--type»"},
+        {{"restore", "a.xls", "b.xls"}, "korvelanta-cli restore: неизвестный аргумент «b.xls»"},
+        {{"restore"}, "korvelanta-cli restore: нужно имя резервной копии (korvelanta-cli backups их показывает)"},
+        {{"check", "--print"}, "korvelanta-cli check: неизвестный аргумент «--print»"},
+        {{"recency", "--year", "2026"}, "korvelanta-cli recency: неизвестный аргумент «--year»"},
+        {{"chart", "--year", "2026", "--last-12", "--png", "a.png"},
+         "korvelanta-cli chart: нужен ровно один из --year ГГГГ и --last-12"},
+        {{"chart", "--last-12", "--png", "a.png", "--pdf", "b.pdf"},
+         "korvelanta-cli chart: неизвестный аргумент «--pdf»"},
+        {{"pages", "--all", "--csv", "a.csv"}, "korvelanta-cli pages: неизвестный аргумент «--csv»"},
+        {{"export", "--all", "--print"}, "korvelanta-cli export: неизвестный аргумент «--print»"},
+        // A long argument is quoted by its first 32 characters.
+        {{"check", "--" + QString(40, u'x')},
+         "korvelanta-cli check: неизвестный аргумент «--xxxxxxxxxxxxxxxxxxxxxxxxxxxxxx»"},
+    };
+    QTemporaryDir home;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("KORVELANTA_DIR", home.filePath("books"));
+    env.insert("XDG_CACHE_HOME", home.filePath("cache"));
+    env.insert("XDG_RUNTIME_DIR", home.path()); // Qt's warning about a missing one would come first
+    for (const Case& c : cases) {
+        const CliRun r = runCli(c.args, {}, 30000, env);
+        const QString err = QString::fromUtf8(r.err);
+        EXPECT_EQ(r.exitCode, 2) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << c.args.join(' ').toStdString();
+        EXPECT_EQ(err.section(u'\n', 0, 0), QString::fromUtf8(c.firstLine)) << err.toStdString();
+    }
+    EXPECT_FALSE(QFileInfo::exists(home.filePath("books")));
+    EXPECT_FALSE(QFileInfo::exists(home.filePath("cache/korvelanta/office-profile")));
+}
+
 TEST(CliFolder, ALogbookBesideAnEarlierBuildMovesToTheDocumentsAndIsUsedThere) {
     QTemporaryDir root;
     const QString bin = root.filePath("build/bin");
