@@ -1,5 +1,5 @@
 # The include rule, checked when the build is configured: a file of a target includes a header of the
-# program ("logbook/book_shape.h", under src/) only when the header belongs to that target or to one the
+# program ("logbook/logbook.h", under src/) only when the header belongs to that target or to one the
 # target links (directly, or through what those pass on publicly), and every such header belongs to a
 # target. A dependency the build does not declare fails the configure step, naming the file and the
 # header.

@@ -16,7 +16,7 @@ QList<PairEdit> LogbookChange::edit(Edit&& modelEdit) {
     // The model refuses before it changes anything; once it has changed, the sheet follows.
     const QList<PairEdit> edits = modelEdit(book_);
     try {
-        layOut(sheet_, edits, book_, upkeep_);
+        layOut(sheet_, edits, book_, upkeep_, &checks_);
     } catch (const Error& e) {
         // A merged area in the way of an appended record is found before anything is written: the sheet is
         // as it was, and so is the model once read again.

@@ -48,6 +48,7 @@ private:
     Sheet sheet_;
     Logbook book_;
     SlotUpkeep upkeep_;
+    LayoutChecks checks_;
     bool changed_ = false;
     bool broken_ = false;
 };

@@ -60,7 +60,10 @@ void headingLook(Sheet& sheet, int row) {
 // Column A shows the day of the month. The format goes on only where the column does not show the day yet:
 // in an office of another language the same format comes back from the file under another key, and putting
 // it on again would set the covered cells of every pair apart from each other (and every save slow).
-void showDays(Sheet& sheet, int recordRow) {
+void showDays(Sheet& sheet, int recordRow, LayoutChecks& checks) {
+    if (checks.daysShown)
+        return;
+    checks.daysShown = true;
     const auto showsDay = [&](int r) {
         return sheet.cell(r, column::A).format().numberFormat.value_or(QString()).compare(u"d", Qt::CaseInsensitive) ==
                0;
@@ -78,7 +81,7 @@ void wrapExercise(Sheet& sheet, int recordRow) {
     sheet.cell(recordRow, column::E).apply(wrap);
 }
 
-void append(Sheet& sheet, const PairEdit& edit) {
+void append(Sheet& sheet, const PairEdit& edit, LayoutChecks& checks) {
     int row = edit.row;
     // The heading's pair (when there is one), the record's and the empty pair kept below.
     requireUnmerged(sheet, row, edit.recordRow() + 2 * kRows - 1);
@@ -96,7 +99,7 @@ void append(Sheet& sheet, const PairEdit& edit) {
     // An empty laid-out pair stays below the record.
     pairRange(sheet, row).copyTo(sheet.cell(row + kRows, column::A));
     writeRecord(sheet, row, edit.cells);
-    showDays(sheet, row);
+    showDays(sheet, row, checks);
     wrapExercise(sheet, row);
 }
 
@@ -196,15 +199,18 @@ void keepOnlyPairs(Sheet& sheet1, const QSet<int>& keptRows, int endRow) {
     }
 }
 
-void layOut(Sheet& sheet1, const QList<PairEdit>& edits, const Logbook& after, SlotUpkeep upkeep) {
+void layOut(Sheet& sheet1, const QList<PairEdit>& edits, const Logbook& after, SlotUpkeep upkeep,
+            LayoutChecks* checks) {
     if (edits.isEmpty())
         return;
+    LayoutChecks once;
+    LayoutChecks& known = checks ? *checks : once;
     int firstRow = edits.front().row;
     for (const PairEdit& edit : edits) {
         firstRow = std::min(firstRow, edit.row);
         switch (edit.op) {
         case PairEdit::Op::Append:
-            append(sheet1, edit);
+            append(sheet1, edit, known);
             break;
         case PairEdit::Op::Insert:
             insert(sheet1, edit);
@@ -219,8 +225,11 @@ void layOut(Sheet& sheet1, const QList<PairEdit>& edits, const Logbook& after, S
     }
     // A logbook of an earlier build or of another program gets its covered cells in few format runs once,
     // saved with this change; nothing visible changes.
-    if (upkeep == SlotUpkeep::ShareCoveredFormats && !pairsShareFormats(sheet1, samplePairs(after)))
-        shareCoveredCellFormats(sheet1, after.freeRow());
+    if (upkeep == SlotUpkeep::ShareCoveredFormats && !known.coveredFormatsShared) {
+        if (!pairsShareFormats(sheet1, samplePairs(after)))
+            shareCoveredCellFormats(sheet1, after.freeRow());
+        known.coveredFormatsShared = true;
+    }
     verify(sheet1, firstRow, after);
 }
 

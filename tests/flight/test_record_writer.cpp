@@ -278,6 +278,7 @@ TEST_F(RecordWriterTest, ABatchOpensTheLogbookOnceAndSavesItOnceWithOneBackup) {
         const char* exercise;
         int row; // 0: refused
     } shifts[] = {{"06.09.04", "7", 11}, {"07.09.04", "99", 0}, {"01.10.04", "7", 15}, {"02.10.04", "7", 17}};
+    int formatReads = -1;
     for (const auto& shift : shifts) {
         session.form.txtDate = shift.date;
         session.form.txtUpr = shift.exercise;
@@ -288,6 +289,11 @@ TEST_F(RecordWriterTest, ABatchOpensTheLogbookOnceAndSavesItOnceWithOneBackup) {
         }
         ASSERT_TRUE(w) << shift.date;
         EXPECT_EQ(w->row, shift.row) << shift.date;
+        // What the sheet's looks are (column A's day format, the covered cells' runs) is asked with the
+        // first record of the change only.
+        if (formatReads < 0)
+            formatReads = fake().calls("format");
+        EXPECT_EQ(fake().calls("format"), formatReads) << shift.date;
         // Nothing is on disk before the batch is saved.
         EXPECT_EQ(hashOf(book), before) << shift.date;
     }
