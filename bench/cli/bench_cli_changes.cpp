@@ -112,9 +112,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTemporaryDir dir;
-    const int count = qEnvironmentVariableIntValue("KORV_BENCH_RECORDS") > 0
-                          ? qEnvironmentVariableIntValue("KORV_BENCH_RECORDS")
-                          : 5000;
+    const int count = bench::largeLogbookRecords();
     const QString cache = dir.filePath(QStringLiteral("cache"));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_CACHE_HOME"), cache);

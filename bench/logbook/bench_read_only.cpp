@@ -50,9 +50,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTemporaryDir dir;
-    const int count = qEnvironmentVariableIntValue("KORV_BENCH_RECORDS") > 0
-                          ? qEnvironmentVariableIntValue("KORV_BENCH_RECORDS")
-                          : 5000;
+    const int count = bench::largeLogbookRecords();
     {
         logbook::SpreadsheetHost::Options o;
         o.profileDir = dir.filePath(QStringLiteral("profile"));

@@ -14,6 +14,12 @@
 
 namespace korv::bench {
 
+// The size of the large logbook a benchmark measures: KORV_BENCH_RECORDS, else 5,000 records.
+inline int largeLogbookRecords() {
+    const int n = qEnvironmentVariableIntValue("KORV_BENCH_RECORDS");
+    return n > 0 ? n : 5000;
+}
+
 // A logbook of `count` records, four a day from `firstDay`, day and night, control and training exercises,
 // laid out as the program writes them.
 inline QString generatedLogbook(logbook::SpreadsheetHost& host, const QString& dir, int count, const QDate& firstDay) {

@@ -138,9 +138,7 @@ int main(int argc, char** argv) {
     lb::SpreadsheetHost::Options o;
     o.profileDir = dir.filePath(QStringLiteral("profile"));
     lb::SpreadsheetHost host(o);
-    const int large = qEnvironmentVariableIntValue("KORV_BENCH_RECORDS") > 0
-                          ? qEnvironmentVariableIntValue("KORV_BENCH_RECORDS")
-                          : 5000;
+    const int large = bench::largeLogbookRecords();
     const QString work = dir.filePath(QStringLiteral("work.xls"));
 
     // Small: every record in the year totalled; large: four years, one of them totalled.
