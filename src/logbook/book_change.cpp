@@ -6,14 +6,12 @@
 #include "bookfiles/foreign_locks.h"
 #include "common/log.h"
 #include "logbook/book_names.h"
-#include "logbook/cells.h"
-#include "logbook/record_layout.h"
+#include "logbook/sheet_adapter.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -69,20 +67,6 @@ void prepareOffice(Office& host) {
     host.attach();
     if (const int n = host.closeHiddenWorkbooks())
         log::write(QStringLiteral("closed %1 workbook(s) left in the office unsaved").arg(n));
-}
-
-// Whether anything stands below the header of "Лист1": E7 in nearly every logbook, else any cell (the
-// used area counts formatted cells too, so the cells are read).
-bool holdsEntries(const Sheet& sheet1) {
-    if (sheet1.cell(records::kFirstRow, records::column::E).kind() != CellKind::Empty)
-        return true;
-    const int last = sheet1.lastUsedRow();
-    if (last < records::kFirstRow)
-        return false;
-    const QList<QVariantList> rows = sheet1.cells(records::kFirstRow, 0, last, records::kLastHeadingColumn).data();
-    return std::any_of(rows.begin(), rows.end(), [](const QVariantList& row) {
-        return std::any_of(row.begin(), row.end(), [](const QVariant& v) { return !isEmptyCell(v); });
-    });
 }
 
 // Runs `replace` with the file it replaces kept as a backup first (when asked); a replacement that fails

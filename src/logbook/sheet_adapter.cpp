@@ -176,6 +176,18 @@ Logbook readLogbook(const Sheet& sheet1) {
     return Logbook::fromRows(sheet1.cells(0, column::A, lastRow, records::kLastHeadingColumn).data());
 }
 
+bool holdsEntries(const Sheet& sheet1) {
+    if (sheet1.cell(records::kFirstRow, records::column::E).kind() != CellKind::Empty)
+        return true;
+    const int last = sheet1.lastUsedRow();
+    if (last < records::kFirstRow)
+        return false;
+    const QList<QVariantList> rows = sheet1.cells(records::kFirstRow, 0, last, records::kLastHeadingColumn).data();
+    return std::any_of(rows.begin(), rows.end(), [](const QVariantList& row) {
+        return std::any_of(row.begin(), row.end(), [](const QVariant& v) { return !isEmptyCell(v); });
+    });
+}
+
 SheetMerges captionMerges(const Sheet& sheet1) {
     SheetMerges merges;
     for (const HeaderCaption& c : headerCaptions()) {

@@ -16,6 +16,10 @@ namespace korv::logbook {
 // row of the last pair, which the used area may end before), columns A..V.
 Logbook readLogbook(const Sheet& sheet1);
 
+// Whether anything stands below the header: E7 in nearly every logbook, else any cell of A..V (the used area
+// counts formatted cells too, so the cells are read). Cheaper than the model for a change that needs no more.
+bool holdsEntries(const Sheet& sheet1);
+
 // The header captions laid out merged that are not (their cells, "A1"): one call each, for the check.
 SheetMerges captionMerges(const Sheet& sheet1);
 
