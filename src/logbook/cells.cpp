@@ -70,7 +70,6 @@ bool CountReading::wholeFrom(int least) const {
 
 QVariant dateCell(const QDate& date) { return korv::dateSerial(date); }
 QVariant timeCell(Minutes minutes) { return minutes.days(); }
-QVariant numberCell(double number) { return number; }
 
 PairCells::PairCells() {
     first.fill(QVariant(QString()));

@@ -66,7 +66,6 @@ CountReading readCount(const QVariant& cell);
 // The cells the program writes for typed values.
 QVariant dateCell(const QDate& date); // the date value
 QVariant timeCell(Minutes minutes);   // the time value
-QVariant numberCell(double number);
 
 // A pair of rows of the record sheet, columns A..V of both, as they stand (an empty cell is an empty
 // string, as a block read gives it).
