@@ -42,9 +42,12 @@ bench: build
 	@cmake --build $(BUILD_DIR) -j $(JOBS) --target benchmarks
 	@bash scripts/bench.sh $(BUILD_DIR)
 
-# Random kills of the CLI and of its office, simultaneous writers; counts what went wrong (long).
+# Random kills of the CLI and of its office, simultaneous writers; counts what went wrong (long). Then
+# many more generated shifts calculated, written and checked than `make test` draws.
 stress: build
 	@xvfb-run -a -s "-screen 0 1280x1024x24" $(BUILD_DIR)/tests/stress_logbook
+	@KORV_BIN_DIR=$(abspath $(BUILD_DIR))/bin KORV_PROPERTY_SHIFTS=40000 \
+		$(BUILD_DIR)/tests/test_calculation_agrees --gtest_filter='*NoErrorInARecord*'
 
 package: build
 	@cd $(BUILD_DIR) && cpack -G DEB

@@ -5,6 +5,7 @@
 #include "common/numtext.h"
 #include "flight/input_fields.h"
 #include "flight/interpolation.h"
+#include "logbook/exercise_lists.h"
 
 namespace korv::flight {
 
@@ -143,6 +144,7 @@ bool ShiftSession::Calculate(Notices& notices) {
 
     const Int16 T = v_.FlightSeconds;
     bool reachedClouds = false;
+    hoodBesideClouds_ = false;
     if (v_.CloudAmount < 7 || T <= 0) {
         // Few clouds or no flight time: only low visibility or the hood count.
         if (v_.Visibility <= minima_.VisMin1) {
@@ -181,6 +183,7 @@ bool ShiftSession::Calculate(Notices& notices) {
                     v_.LowWeatherTime = A;
             } else {
                 v_.ClosedCabinTime = T - Sht - Obl;
+                hoodBesideClouds_ = true;
                 if (below)
                     v_.LowWeatherTime = Sht;
             }
@@ -197,6 +200,7 @@ bool ShiftSession::Calculate(Notices& notices) {
     // multiply.
     if (reachedClouds)
         AdjustSeveralFlights();
+    KeepWithinFlight();
     ShowResults();
     ShowLandingsAtMinimum();
     return true;
@@ -283,6 +287,7 @@ void ShiftSession::AdjustSeveralFlights() {
     const double P = v_.FlightCount.toDouble();
     if (P <= 1)
         return;
+    const Int16 before = v_.CloudTime;
     if (v_.CloudTop < v_.MaxAltitude) {
         // Every flight went through the clouds twice over the shift: once per flight.
         v_.CloudTime = roundToInt16(P * v_.CloudTime.value());
@@ -294,6 +299,33 @@ void ShiftSession::AdjustSeveralFlights() {
         if (v_.LowWeatherTime == 0)
             v_.SmuTime = v_.CloudTime;
     }
+    // The further passages through the clouds are flown in clouds like the first: in complex weather,
+    // and not under the hood where the hood time already left the clouds out.
+    const Int16 added = v_.CloudTime - before;
+    if (added > 0) {
+        if (hoodBesideClouds_)
+            v_.ClosedCabinTime = v_.ClosedCabinTime - added;
+        if (v_.LowWeatherTime != 0)
+            v_.SmuTime = v_.SmuTime + added;
+    }
+}
+
+void ShiftSession::KeepWithinFlight() {
+    // Table times of one flight, several flights or a hood opened inside the clouds can add up to more
+    // than the shift; a result never does: no part longer than the flight time, the time in clouds counted
+    // in complex weather, and none of it under the hood.
+    const Int16 T = v_.FlightSeconds;
+    if (T < 0)
+        return;
+    if (v_.CloudTime > T)
+        v_.CloudTime = T;
+    if (v_.SmuTime > T)
+        v_.SmuTime = T;
+    if (v_.CloudTime > 0 && v_.SmuTime < v_.CloudTime)
+        v_.SmuTime = v_.CloudTime;
+    const Int16 besideClouds = v_.CloudTime > 0 ? T - v_.CloudTime : T;
+    if (v_.ClosedCabinTime > besideClouds)
+        v_.ClosedCabinTime = besideClouds;
 }
 
 void ShiftSession::ShowResults() {
@@ -327,6 +359,13 @@ void ShiftSession::CheckEntry(Notices& notices) {
     }
     form.cmdWriteEnabled = true;
     calculated_ = inputsOf(form);
+    // The pilot's own exercise flown at the other time of day than its list: written as he says, but he
+    // learns now how the totals will count it.
+    if (form.optPrivate)
+        if (const auto n = wholeNumber(form.txtUpr))
+            if (const auto mismatch = logbook::timeOfDayMismatch(*n, DayNightLetter))
+                notices << Notice{text::kTimeOfDayTitle, mismatch->at(0).toUpper() + mismatch->mid(1) + u'.',
+                                  Notice::Icon::Warning};
 }
 
 } // namespace korv::flight

@@ -50,6 +50,7 @@ inline const QString kAltitudeTitle = QStringLiteral("Высота");
 inline const QString kAltitude = QStringLiteral("На такой высоте можно только ползать. Не забывайте вводить высоту.");
 inline const QString kCheckTitle = QStringLiteral("Проверка данных");
 inline const QString kCheck = QStringLiteral("Не все необходимые данные внесены. Исправьте и снова нажмите Считать.");
+inline const QString kTimeOfDayTitle = QStringLiteral("Упражнение и время суток");
 inline const QString kMinutes =
     QStringLiteral("В окне «%1» стоит «%2», а минут налёта может быть от 0 до 59. Исправьте и снова нажмите Считать.");
 } // namespace text
@@ -107,6 +108,7 @@ private:
     void SecondsToMinutes();
     void AdjustRounding();
     void AdjustSeveralFlights();
+    void KeepWithinFlight();
     void ShowResults();
     void ShowLandingsAtMinimum();
     void CheckEntry(Notices& notices);
@@ -123,6 +125,8 @@ private:
     WorkingValues v_;
     Minima minima_;
     bool umpApplies_ = false;
+    // The hood time of this calculation left the time in clouds out (the hood opened below the clouds).
+    bool hoodBesideClouds_ = false;
 };
 
 } // namespace korv::flight

@@ -3,6 +3,7 @@
 #include "common/numtext.h"
 #include "logbook/captions.h"
 #include "logbook/entry_faults.h"
+#include "logbook/exercise_lists.h"
 #include "logbook/record_layout.h"
 
 #include <QDate>
@@ -83,6 +84,9 @@ public:
         else if (!ref_.exercises.isEmpty() && !ref_.exercises.contains(*exercise))
             warning(row0, column::E,
                     QStringLiteral("упражнения %1 нет в таблице упражнений справочника").arg(*exercise));
+        else if (e.record.exercise.startsWith(QStringLiteral("Упр.")))
+            if (const auto mismatch = timeOfDayMismatch(*exercise, e.record.dayNight))
+                warning(row0, column::E, *mismatch);
 
         // A text that is no number is what the totals refuse, in their words; a count below one or not
         // whole is no count of flights.
@@ -149,7 +153,12 @@ private:
                       QStringLiteral("налёт %1 (%2) больше общего налёта (%3)")
                           .arg(QString::fromUtf8(names[i]), hoursMinutesText(*minutes[i]), hoursMinutesText(*G)));
         }
-        // The calculation rounds the two parts apart, so they may differ by a minute.
+        // The calculation rounds the parts apart, so they may differ by a minute.
+        if (minutes[1] && minutes[3] && G && minutes[1]->count + minutes[3]->count > G->count + 1)
+            error(row0, column::H,
+                  QStringLiteral("налёт в закрытой кабине (%1) и в облаках (%2) вместе больше общего налёта (%3): "
+                                 "время в облаках не летают под шторкой")
+                      .arg(hoursMinutesText(*minutes[1]), hoursMinutesText(*minutes[3]), hoursMinutesText(*G)));
         if (minutes[3] && minutes[2] && minutes[3]->count > minutes[2]->count + 1)
             error(row0, column::J,
                   QStringLiteral("налёт в облаках (%1) больше налёта в СМУ (%2)")

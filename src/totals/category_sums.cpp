@@ -1,5 +1,6 @@
 #include "totals/category_sums.h"
 
+#include "logbook/exercise_lists.h"
 #include "logbook/record_layout.h"
 
 #include <QSet>
@@ -9,42 +10,6 @@
 namespace korv::totals {
 
 namespace {
-
-// An exercise number as column E carries it: right-aligned in three characters.
-QString number3(int n) { return QStringLiteral("%1").arg(n, 3); }
-
-QSet<QString> listOf(std::initializer_list<int> numbers, int rangeFrom = 0, int rangeTo = -1) {
-    QSet<QString> s;
-    for (int n : numbers)
-        s.insert(number3(n));
-    for (int n = rangeFrom; n <= rangeTo; ++n)
-        s.insert(number3(n));
-    return s;
-}
-
-const QSet<QString>& dayTraining() {
-    static const QSet<QString> s =
-        listOf({2,  4,  6,  8,  10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30, 31, 32, 35, 37, 39, 41,
-                43, 45, 46, 47, 49, 50, 52, 54, 56, 57, 58, 60, 62, 64, 65, 66, 67, 68, 70, 72, 74,
-                76, 77, 78, 80, 82, 84, 86, 87, 88, 89, 90, 91, 92, 93, 94, 95, 96, 97, 98});
-    return s;
-}
-const QSet<QString>& dayControl() {
-    static const QSet<QString> s = listOf({1,  3,  5,  7,  9,  11, 13, 15, 17, 19, 21, 23, 25, 27, 29, 33, 34, 36, 38,
-                                           40, 42, 44, 48, 51, 53, 55, 59, 61, 63, 69, 71, 73, 75, 79, 81, 83, 85},
-                                          201, 227);
-    return s;
-}
-const QSet<QString>& nightTraining() {
-    static const QSet<QString> s = listOf({102, 104, 110, 112, 135, 137, 139, 141, 143, 145, 149, 150,
-                                           170, 172, 174, 176, 177, 180, 182, 191, 194, 197, 198});
-    return s;
-}
-const QSet<QString>& nightControl() {
-    static const QSet<QString> s =
-        listOf({101, 103, 109, 111, 133, 134, 136, 138, 140, 142, 144, 179, 181, 228, 229, 230, 231, 233, 234});
-    return s;
-}
 
 QString exerciseOf(const Entry& e) { return e.record.exercise.mid(4, 3); }
 
@@ -65,8 +30,8 @@ struct Pass {
 const Rule kNone = [](const Entry&) { return true; };
 const Rule kInstructor = [](const Entry& e) { return e.record.seat == QStringLiteral("И"); };
 const Rule kOther = [](const Entry& e) { return e.record.exercise.left(6) == QStringLiteral("В сост"); };
-Rule listRule(const QSet<QString>& (*list)()) {
-    return [list](const Entry& e) { return list().contains(exerciseOf(e)); };
+Rule listRule(bool (*inList)(const QString&)) {
+    return [inList](const Entry& e) { return inList(exerciseOf(e)); };
 }
 
 constexpr std::array<int, 10> kCopyValues = {11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
@@ -76,7 +41,7 @@ const std::array<Pass, 10>& passes() {
     const QString day = QStringLiteral("Д"), night = QStringLiteral("Н");
     static const std::array<Pass, 10> kPasses = {{
         {day,
-         listRule(dayControl),
+         listRule(logbook::inDayControlList),
          QStringLiteral("          Контрольный        День"),
          QStringLiteral("Выборка дневного контрольного налёта...."),
          sum,
@@ -85,7 +50,7 @@ const std::array<Pass, 10>& passes() {
          22,
          kCopyValues},
         {day,
-         listRule(dayTraining),
+         listRule(logbook::inDayTrainingList),
          QStringLiteral("          Тренировочный    День"),
          QStringLiteral("Выборка тренировочного дневного налёта...."),
          sum,
@@ -121,7 +86,7 @@ const std::array<Pass, 10>& passes() {
          22,
          kCopyValues},
         {night,
-         listRule(nightControl),
+         listRule(logbook::inNightControlList),
          QStringLiteral("          Контрольный        Ночь"),
          QStringLiteral("Выборка ночного контрольного налёта...."),
          sum,
@@ -130,7 +95,7 @@ const std::array<Pass, 10>& passes() {
          22,
          kCopyValues},
         {night,
-         listRule(nightTraining),
+         listRule(logbook::inNightTrainingList),
          QStringLiteral("          Тренировочный    Ночь"),
          QStringLiteral("Выборка ночного тренировочного налёта...."),
          {},
@@ -170,11 +135,6 @@ const std::array<Pass, 10>& passes() {
 }
 
 } // namespace
-
-bool inDayControlList(const QString& n) { return dayControl().contains(n); }
-bool inDayTrainingList(const QString& n) { return dayTraining().contains(n); }
-bool inNightControlList(const QString& n) { return nightControl().contains(n); }
-bool inNightTrainingList(const QString& n) { return nightTraining().contains(n); }
 
 CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QString& bookType, TotalsProgress& progress) {
     // Every value is read before any pass adds it: what cannot be counted stops the run naming its cell.

@@ -47,10 +47,4 @@ CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QList<Record
 // naming the row and the column, before anything is summed).
 CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QString& bookType, TotalsProgress& progress);
 
-// The exercise lists, as the three characters 5-7 of column E are compared with them.
-bool inDayControlList(const QString& number3);
-bool inDayTrainingList(const QString& number3);
-bool inNightControlList(const QString& number3);
-bool inNightTrainingList(const QString& number3);
-
 } // namespace korv::totals

@@ -348,6 +348,39 @@ TEST_F(ShiftCalculationTest, CheckEntryWarnsAboutMissingRecordData) {
     EXPECT_EQ(titles(), QStringList{"Проверка данных"});
 }
 
+TEST_F(ShiftCalculationTest, AnExerciseOfTheOtherTimeOfDaysListsIsWrittenWithAWarning) {
+    // Exercise 5 is in the day lists: by night it counts in no night category of the totals.
+    session.form.optDSMU = false;
+    session.form.optNSMU = true;
+    session.RefreshInputState();
+    press();
+    ASSERT_EQ(titles(), QStringList{"Упражнение и время суток"});
+    EXPECT_EQ(dialogs.messages[0].text.toStdString(),
+              "Упражнение 5 стоит в дневных списках итогов, а полёт ночью: итоги сочтут его только в строке "
+              "«Итого … Ночь», ни в контрольном, ни в тренировочном ночном налёте.");
+    EXPECT_EQ(dialogs.messages[0].icon, Notice::Icon::Warning);
+    EXPECT_TRUE(session.form.cmdWriteEnabled); // a warning, not a refusal
+    // A night exercise by night, and an instructor's flight (counted as such), say nothing.
+    session.form.txtUpr = "102";
+    press();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    session.form.txtUpr = "5";
+    session.form.optPrivate = false;
+    session.form.optTeacher = true;
+    press();
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    // A night exercise by day.
+    session.form.optTeacher = false;
+    session.form.optPrivate = true;
+    session.form.optNSMU = false;
+    session.form.optDSMU = true;
+    session.form.txtUpr = "102";
+    session.RefreshInputState();
+    press();
+    ASSERT_EQ(titles(), QStringList{"Упражнение и время суток"});
+    EXPECT_TRUE(dialogs.messages[0].text.contains("«Итого … День»"));
+}
+
 TEST_F(ShiftCalculationTest, APressWhileCalculateIsDisabledChangesNothing) {
     FakeTables t = makeFakeTables();
     ShiftSession fresh(t);

@@ -115,6 +115,14 @@ TEST(BookCheck, EachWrongValueIsFoundAtItsCellWithItsSeverity) {
     Rows r = written();
     r.set(9, column::J, 31 / 1440.0).set(9, column::I, 30 / 1440.0);
     EXPECT_FALSE(at(checkBook(bookOf(r.rows, header()), reference()), 9, column::J)) << "one minute is rounding";
+
+    // Under the hood 55 and in clouds 31 of 85 minutes: a minute over is rounding; 60 and 31 are not, as the
+    // clouds are not flown under the hood.
+    r.set(9, column::H, 55 / 1440.0);
+    EXPECT_FALSE(at(checkBook(bookOf(r.rows, header()), reference()), 9, column::H));
+    r.set(9, column::H, 60 / 1440.0);
+    const auto f = checkBook(bookOf(r.rows, header()), reference());
+    EXPECT_EQ(at(f, 9, column::H), Severity::Error) << dump(f).toStdString();
 }
 
 TEST(BookCheck, WhatTheTotalsRefuseIsAnErrorInTheirWords) {
@@ -207,6 +215,18 @@ TEST(BookCheck, OrderAndTheSameRecordTwice) {
     f = checkBook(bookOf(twice.rows, header()), reference());
     ASSERT_EQ(at(f, 17, column::A), Severity::Warning) << dump(f).toStdString();
     EXPECT_TRUE(f.last().text.contains("15"));
+}
+
+TEST(BookCheck, AnExerciseOfTheOtherTimeOfDaysListsIsAWarning) {
+    Rows r = written();
+    r.set(9, column::C, "Н"); // exercise 7 is a day exercise
+    auto f = checkBook(bookOf(r.rows, header()), reference());
+    ASSERT_EQ(at(f, 9, column::E), Severity::Warning) << dump(f).toStdString();
+    EXPECT_TRUE(f[0].text.contains("ни в контрольном, ни в тренировочном ночном налёте")) << dump(f).toStdString();
+    // The instructor's record of the same exercise counts as instructor's flying: nothing to say.
+    r.set(9, column::E, "Инстр. по упр.7 КП").set(9, column::D, "И");
+    f = checkBook(bookOf(r.rows, header()), reference());
+    EXPECT_FALSE(at(f, 9, column::E)) << dump(f).toStdString();
 }
 
 TEST(BookCheck, TheExerciseNumberOfEveryKindOfRecordText) {

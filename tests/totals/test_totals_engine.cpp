@@ -3,6 +3,7 @@
 
 #include "common/date_serial.h"
 #include "common/error.h"
+#include "logbook/exercise_lists.h"
 #include "logbook/record_layout.h"
 #include "support/sheet_rows.h"
 #include "totals/category_sums.h"
@@ -255,26 +256,26 @@ TEST(CategoryPasses, TheListsSplitTheExercisesAsTheCoursesDo) {
     int dayTraining = 0, dayControl = 0;
     for (int n = 1; n <= 98; ++n) {
         const QString text = QStringLiteral("%1").arg(n, 3);
-        EXPECT_NE(inDayTrainingList(text), inDayControlList(text)) << n; // exactly one of them
-        dayTraining += inDayTrainingList(text);
-        dayControl += inDayControlList(text);
+        EXPECT_NE(logbook::inDayTrainingList(text), logbook::inDayControlList(text)) << n; // exactly one of them
+        dayTraining += logbook::inDayTrainingList(text);
+        dayControl += logbook::inDayControlList(text);
     }
     EXPECT_EQ(dayTraining, 61);
     for (int n = 201; n <= 227; ++n)
-        dayControl += inDayControlList(QStringLiteral("%1").arg(n));
+        dayControl += logbook::inDayControlList(QStringLiteral("%1").arg(n));
     EXPECT_EQ(dayControl, 64);
     int nightTraining = 0, nightControl = 0;
     for (int n = 100; n <= 240; ++n) {
-        nightTraining += inNightTrainingList(QStringLiteral("%1").arg(n));
-        nightControl += inNightControlList(QStringLiteral("%1").arg(n));
+        nightTraining += logbook::inNightTrainingList(QStringLiteral("%1").arg(n));
+        nightControl += logbook::inNightControlList(QStringLiteral("%1").arg(n));
     }
     EXPECT_EQ(nightTraining, 23);
     EXPECT_EQ(nightControl, 19);
-    EXPECT_TRUE(inDayTrainingList(" 94"));
-    EXPECT_TRUE(inDayControlList(" 85"));
-    EXPECT_TRUE(inDayTrainingList("  2"));
-    EXPECT_FALSE(inDayTrainingList("2"));    // compared as the three characters of column E
-    EXPECT_FALSE(inNightControlList("105")); // in no night list
+    EXPECT_TRUE(logbook::inDayTrainingList(" 94"));
+    EXPECT_TRUE(logbook::inDayControlList(" 85"));
+    EXPECT_TRUE(logbook::inDayTrainingList("  2"));
+    EXPECT_FALSE(logbook::inDayTrainingList("2"));    // compared as the three characters of column E
+    EXPECT_FALSE(logbook::inNightControlList("105")); // in no night list
 }
 
 TEST(CategoryPasses, EachFlightCountsInItsCategoriesAndTheTotalsTakeEveryFlight) {
