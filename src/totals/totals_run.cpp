@@ -85,6 +85,12 @@ void BuildSummarySheet(Sheet& sheet4, const CategoryBlock& block, const PeriodSt
     caption.apply(fit);
     for (const char* a1 : {"F17:J17", "O17", "Q17:S17"})
         sheet4.range(QString::fromLatin1(a1)).setFormulaR1C1(QStringLiteral("=SUM(R[-6]C,R[-1]C)"));
+    // A year's sums (999 approaches, 9999:59 hours, in the bold grand total) are wider than the printed
+    // logbook's columns: the figures shrink to their cells, as the caption does, instead of showing "###".
+    logbook::CellFormat whole;
+    whole.shrink = true;
+    for (const char* a1 : {"F7:J17", "O7:O17", "Q7:S17"})
+        sheet4.range(QString::fromLatin1(a1)).apply(whole);
 }
 
 } // namespace
