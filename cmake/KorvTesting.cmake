@@ -2,17 +2,18 @@
 # entry, so that the tests needing Calc share one soffice per program.
 find_package(GTest REQUIRED)
 
-# korv_add_test(name SOURCES ... LIBS ... [QT_MAIN] [OFFICE] [OWN_DISPLAY] [TIMEOUT seconds]): QT_MAIN links a
+# korv_add_test(name SOURCES ... LIBS ... [QT_MAIN] [OFFICE] [OWN_DISPLAY] [DESKTOP] [TIMEOUT seconds]): QT_MAIN links a
 # main that creates a QCoreApplication before the tests run (needed by QtSql and anything using plugins).
 # OFFICE marks a test that drives LibreOffice (label "office"); every other test is labelled "unit" and also
 # runs under the sanitizers. OWN_DISPLAY runs it on a virtual display of its own (tests run side by side, and
-# one that watches the screen or sends keys must not meet another's windows). TIMEOUT, a few times the test's usual time, ends a hung test long before
+# one that watches the screen or sends keys must not meet another's windows). DESKTOP makes that display a pilot's
+# desktop: 1366×768 with a window manager (openbox) framing the windows. TIMEOUT, a few times the test's usual time, ends a hung test long before
 # CI's own limit; without it a unit test has KORV_UNIT_TIMEOUT, an office test KORV_OFFICE_TIMEOUT.
 set(KORV_UNIT_TIMEOUT 60)
 set(KORV_OFFICE_TIMEOUT 120)
 
 function(korv_add_test name)
-    cmake_parse_arguments(T "QT_MAIN;OFFICE;OWN_DISPLAY" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
+    cmake_parse_arguments(T "QT_MAIN;OFFICE;OWN_DISPLAY;DESKTOP" "TIMEOUT" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
     if(T_QT_MAIN)
         target_link_libraries(${name} PRIVATE korv_test_qt_main)
@@ -22,7 +23,10 @@ function(korv_add_test name)
     target_link_libraries(${name} PRIVATE GTest::gtest ${T_LIBS})
     target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-    if(T_OWN_DISPLAY)
+    if(T_DESKTOP)
+        add_test(NAME ${name}
+                 COMMAND sh ${CMAKE_SOURCE_DIR}/tests/support/own_display.sh --desktop $<TARGET_FILE:${name}>)
+    elseif(T_OWN_DISPLAY)
         add_test(NAME ${name} COMMAND sh ${CMAKE_SOURCE_DIR}/tests/support/own_display.sh $<TARGET_FILE:${name}>)
     else()
         add_test(NAME ${name} COMMAND ${name})

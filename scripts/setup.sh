@@ -10,7 +10,7 @@ packages=(
   libreoffice-calc libreoffice-core libreoffice-gtk3 libreoffice-dev libreoffice-dev-common libreoffice-l10n-ru
   cups-client
   fonts-liberation2 fonts-dejavu-core
-  xvfb xauth xdotool procps
+  xvfb xauth xdotool x11-utils procps openbox
   clang-format clang-tidy
   qt6-translations-l10n libqt6svg6 hardinfo
   dpkg-dev lintian desktop-file-utils appstream scdoc fakeroot file poppler-utils

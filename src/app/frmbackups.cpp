@@ -1,6 +1,8 @@
 #include "app/frmbackups.h"
 
+#include "app/frmglavnaja.h"
 #include "app/program.h"
+#include "app/screen_room.h"
 #include "bookfiles/file_system.h"
 #include "common/error.h"
 #include "common/log.h"
@@ -62,7 +64,7 @@ frmBackups::frmBackups(Program& program)
     layout->addWidget(status_);
     layout->addWidget(table_, 1);
     layout->addLayout(buttons);
-    resize(720, 460);
+    resizeWithinScreen(this, {720, 460});
 
     connect(refresh, &QPushButton::clicked, this, &frmBackups::listBackups);
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
@@ -73,6 +75,8 @@ frmBackups::frmBackups(Program& program)
 }
 
 void frmBackups::showAndList() {
+    if (!isVisible())
+        centreOver(this, &program_.mainForm());
     show();
     raise();
     activateWindow();

@@ -1,6 +1,8 @@
 #include "app/frmbreaks.h"
 
+#include "app/frmglavnaja.h"
 #include "app/program.h"
+#include "app/screen_room.h"
 #include "chart/hours_chart.h"
 #include "common/error.h"
 #include "common/log.h"
@@ -99,7 +101,7 @@ frmBreaks::frmBreaks(Program& program)
     layout->addWidget(status_);
     layout->addWidget(split, 1);
     layout->addLayout(buttons);
-    resize(980, 860);
+    resizeWithinScreen(this, {980, 860});
 
     askFile = [this] {
         return QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить график"),
@@ -113,6 +115,8 @@ frmBreaks::frmBreaks(Program& program)
 }
 
 void frmBreaks::showAndRead() {
+    if (!isVisible())
+        centreOver(this, &program_.mainForm());
     show();
     raise();
     activateWindow();

@@ -2,6 +2,7 @@
 
 #include "app/frmglavnaja.h"
 #include "app/program.h"
+#include "app/screen_room.h"
 #include "common/error.h"
 #include "common/log.h"
 #include "flight/input_form.h"
@@ -53,7 +54,7 @@ frmCheck::frmCheck(Program& program)
     layout->addWidget(progress_);
     layout->addWidget(table_, 1);
     layout->addLayout(buttons);
-    resize(900, 520);
+    resizeWithinScreen(this, {900, 520});
 
     connect(again_, &QPushButton::clicked, this, &frmCheck::runCheck);
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
@@ -61,6 +62,8 @@ frmCheck::frmCheck(Program& program)
 }
 
 void frmCheck::showAndCheck() {
+    if (!isVisible())
+        centreOver(this, &program_.mainForm());
     show();
     raise();
     activateWindow();

@@ -10,6 +10,7 @@
 #include "app/frmsmu.h"
 #include "app/icon.h"
 #include "app/program.h"
+#include "app/screen_room.h"
 #include "app/twips.h"
 #include "common/error.h"
 #include "common/log.h"
@@ -137,6 +138,8 @@ void frmGlavnaja::mnuFillBookItem_Click() {
         program_.endProgram();
         return;
     }
+    if (!smu.isVisible())
+        centreOver(&smu, this);
     smu.show();
     smu.raise();
     smu.activateWindow();
@@ -157,6 +160,8 @@ void frmGlavnaja::mnuBackupsItem_Click() { program_.backupsForm().showAndList();
 
 void frmGlavnaja::mnuPagesItem_Click() {
     frmPages& pages = program_.pagesForm();
+    if (!pages.isVisible())
+        centreOver(&pages, this);
     pages.show();
     pages.raise();
     pages.activateWindow();
@@ -187,6 +192,8 @@ void frmGlavnaja::warnOfBreaks() {
 
 void frmGlavnaja::mnuAboutItem_Click() {
     frmAbout& about = program_.aboutForm();
+    if (!about.isVisible())
+        centreOver(&about, this);
     about.show();
     about.raise();
     about.activateWindow();

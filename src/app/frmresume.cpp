@@ -4,6 +4,7 @@
 #include "app/frmglavnaja.h"
 #include "app/icon.h"
 #include "app/program.h"
+#include "app/screen_room.h"
 #include "app/twips.h"
 #include "logbook/book_names.h"
 #include "ui_frmresume.h"
@@ -123,6 +124,8 @@ PeriodOption frmResume::chosenOption() const {
 }
 
 void frmResume::showWaiting() {
+    if (!isVisible())
+        centreOver(this, &program_.mainForm());
     show();
     raise();
     activateWindow();

@@ -2,6 +2,7 @@
 
 #include "app/icon.h"
 #include "app/program.h"
+#include "app/screen_room.h"
 #include "common/flightdate.h"
 #include "flight/input_fields.h"
 #include "ui_frmsmu.h"
@@ -66,6 +67,8 @@ frmSMU::frmSMU(Program& program)
     connect(ui_->cmdHelp, &QPushButton::clicked, this, &frmSMU::cmdHelp_Click);
     connect(ui_->cmdQuit, &QPushButton::clicked, this, &frmSMU::cmdQuit_Click);
 
+    // At 120 dpi the form as designed is taller than a 1366×768 screen under a title bar.
+    compactToFit(this);
     showForm();
 }
 

@@ -1,5 +1,6 @@
 #include "app/helpwindow.h"
 
+#include "app/screen_room.h"
 #include "app/twips.h"
 
 #include <QFileInfo>
@@ -23,7 +24,7 @@ HelpWindow::HelpWindow(QString helpFile, QWidget* parent)
     layout->addWidget(contents);
     layout->addWidget(browser_, 1);
     connect(contents, &QPushButton::clicked, this, [this] { showTopic(kHelpContext); });
-    resize(twipsToPixels(9600, 9000, this));
+    resizeWithinScreen(this, twipsToPixels(9600, 9000, this));
 }
 
 void HelpWindow::showTopic(int context) {

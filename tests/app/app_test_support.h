@@ -9,9 +9,11 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -36,12 +38,46 @@ inline int testDpi() {
     return dpi > 0 ? dpi : 96;
 }
 
-// Saves a picture of the widget as <name>_<dpi>dpi.png; returns the path.
+// Whether the tests run on a desktop: a real display with a window manager that frames the windows.
+inline bool onDesktop() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
+
+// On a desktop, the window as the pilot sees it once the window manager has framed and placed it: its frame
+// lies on the screen (buttons at the bottom included), and every label that shows a text is at least one line
+// of its font high (a status line squeezed to a strip fails).
+inline void expectWholeOnTheScreen(QWidget* window, const QString& name) {
+    if (!onDesktop() || window->windowType() == Qt::Popup || window->windowType() == Qt::ToolTip)
+        return;
+    // The window manager frames a window a moment after it is mapped.
+    QTest::qWaitFor([&] { return window->isVisible() && window->frameGeometry() != window->geometry(); }, 3000);
+    QTest::qWait(50); // and may still move or resize it once
+    const QRect frame = window->frameGeometry();
+    const QRect screen = window->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(frame)) << name.toStdString() << ": the frame " << frame.x() << ',' << frame.y() << ' '
+                                        << frame.width() << 'x' << frame.height() << " reaches past the screen "
+                                        << screen.width() << 'x' << screen.height();
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+        if (!label->isVisibleTo(window) || label->text().trimmed().isEmpty() || !label->pixmap().isNull())
+            continue;
+        EXPECT_GE(label->height(), label->fontMetrics().height())
+            << name.toStdString() << ": label " << label->objectName().toStdString() << " «"
+            << label->text().left(40).toStdString() << "» is " << label->height() << " px high, its font's line "
+            << label->fontMetrics().height();
+    }
+}
+
+// Saves a picture of the widget as <name>_<dpi>dpi.png; returns the path. On a desktop it is the window with
+// its frame as the screen shows it, checked to be whole on the screen first.
 inline QString saveScreenshot(QWidget* w, const QString& name) {
     QDir().mkpath(screenshotDir());
     const QString path = screenshotDir() + QLatin1Char('/') + name + QLatin1Char('_') + QString::number(testDpi()) +
                          QStringLiteral("dpi.png");
-    w->grab().save(path);
+    if (onDesktop() && w->isWindow() && w->windowType() != Qt::Popup) {
+        expectWholeOnTheScreen(w, name);
+        const QRect frame = w->frameGeometry();
+        w->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()).save(path);
+    } else {
+        w->grab().save(path);
+    }
     return path;
 }
 

@@ -2,11 +2,21 @@
 # Runs a test program on a virtual display of its own, for the tests that watch the screen or send keys to
 # a window: no other test's windows can come, go or take the focus there while tests run side by side.
 # The X server picks a free display itself (-displayfd), so two of these never race for one.
+# With --desktop the display is a pilot's desktop: a 1366×768 screen with a window manager (openbox) that
+# frames, places and constrains the windows as his does.
 set -eu
+size=1280x1024x24
+desktop=
+if [ "${1:-}" = "--desktop" ]; then
+    shift
+    size=1366x768x24
+    desktop=1
+fi
 number=$(mktemp)
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp 3>"$number" 2>/dev/null &
 server=$!
-trap 'kill $server 2>/dev/null; rm -f "$number"' EXIT INT TERM
+manager=
+trap 'kill $manager $server 2>/dev/null; rm -f "$number"' EXIT INT TERM
 i=0
 until [ -s "$number" ]; do
     i=$((i + 1))
@@ -16,4 +26,20 @@ until [ -s "$number" ]; do
     fi
     sleep 0.05
 done
-DISPLAY=:$(head -n 1 "$number") "$@"
+DISPLAY=:$(head -n 1 "$number")
+export DISPLAY
+if [ -n "$desktop" ]; then
+    openbox --sm-disable >/dev/null 2>&1 &
+    manager=$!
+    # The window manager is ready once it names itself on the root window.
+    i=0
+    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; do
+        i=$((i + 1))
+        if [ $i -gt 200 ] || ! kill -0 $manager 2>/dev/null; then
+            echo "own_display.sh: openbox did not start" >&2
+            exit 1
+        fi
+        sleep 0.05
+    done
+fi
+"$@"

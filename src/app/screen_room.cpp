@@ -1,0 +1,78 @@
+#include "app/screen_room.h"
+
+#include <QBoxLayout>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+
+namespace korv::app {
+
+namespace {
+
+const QScreen* screenOf(const QWidget* window) {
+    if (const QScreen* s = window->screen())
+        return s;
+    return QGuiApplication::primaryScreen();
+}
+
+bool isHorizontal(QBoxLayout::Direction d) { return d == QBoxLayout::LeftToRight || d == QBoxLayout::RightToLeft; }
+
+} // namespace
+
+QRect clientRoom(const QWidget* window) {
+    const QScreen* s = screenOf(window);
+    if (s == nullptr)
+        return {};
+    const QRect area = s->availableGeometry();
+    return area.adjusted(kFrameRoom.width() / 2, kFrameRoom.height() - kFrameRoom.width() / 2, -kFrameRoom.width() / 2,
+                         -kFrameRoom.width() / 2);
+}
+
+void resizeWithinScreen(QWidget* window, QSize wanted) {
+    const QRect room = clientRoom(window);
+    if (room.isValid())
+        wanted = wanted.boundedTo(room.size()).expandedTo(window->minimumSizeHint().boundedTo(room.size()));
+    window->resize(wanted);
+}
+
+void compactToFit(QWidget* window) {
+    const QRect room = clientRoom(window);
+    if (!room.isValid())
+        return;
+    const QList<QLayout*> layouts = window->findChildren<QLayout*>();
+    // Each round takes a third of what is left of the room above and below the rows (down to a pixel)
+    // and between them; the widths stay as designed, and a form that fits is left as it is.
+    const auto tighter = [](int v) { return v <= 1 ? v : std::max(1, v - (v + 2) / 3); };
+    const auto closer = [](int v) { return v - (v + 2) / 3; }; // rows framed by their boxes may touch
+    for (int round = 0; round < 4 && window->sizeHint().height() > room.height(); ++round) {
+        for (QLayout* l : layouts) {
+            const QMargins m = l->contentsMargins();
+            l->setContentsMargins(m.left(), tighter(m.top()), m.right(), tighter(m.bottom()));
+            if (auto* grid = qobject_cast<QGridLayout*>(l))
+                grid->setVerticalSpacing(closer(grid->verticalSpacing()));
+            else if (auto* box = qobject_cast<QBoxLayout*>(l); box && !isHorizontal(box->direction()))
+                box->setSpacing(closer(box->spacing()));
+            l->invalidate();
+        }
+        window->adjustSize();
+    }
+}
+
+void centreOver(QWidget* window, const QWidget* over) {
+    const QRect room = clientRoom(over != nullptr ? over : window);
+    if (!room.isValid())
+        return;
+    // The client area is placed, not the frame: before the window is first shown nobody knows its frame.
+    const QPoint centre = over != nullptr && over->isVisible() ? over->geometry().center() : room.center();
+    QRect client(QPoint(), window->size());
+    client.moveCenter(centre);
+    client.moveLeft(std::clamp(client.left(), room.left(), std::max(room.left(), room.right() - client.width() + 1)));
+    client.moveTop(std::clamp(client.top(), room.top(), std::max(room.top(), room.bottom() - client.height() + 1)));
+    window->setGeometry(client);
+}
+
+} // namespace korv::app
