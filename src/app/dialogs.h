@@ -17,11 +17,13 @@ namespace korv {
 class Dialogs {
 public:
     using Icon = Notice::Icon;
+    // The answer a question offers first (Enter gives it).
+    enum class Answer { Yes, No };
 
     virtual ~Dialogs() = default;
     virtual void message(const QString& title, const QString& text, Icon icon) = 0;
     // A Yes/No question; true for Yes.
-    virtual bool question(const QString& title, const QString& text) = 0;
+    virtual bool question(const QString& title, const QString& text, Answer offered = Answer::Yes) = 0;
     // An input box; no value when it was cancelled.
     virtual std::optional<QString> inputText(const QString& title, const QString& prompt) = 0;
     // One item chosen from a list, the first offered at the start; its index, no value when cancelled.

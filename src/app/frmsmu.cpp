@@ -17,6 +17,9 @@ using flight::InputForm;
 
 namespace {
 
+// The date box's blink: a light red under the dark text, so that the date stays readable in both phases.
+const QColor kBlinkRed(255, 150, 150);
+
 // A text box as wide as its longest text in digits, with room for the frame.
 void fitToChars(QLineEdit* box, int chars) {
     const QFontMetrics fm(box->font());
@@ -49,6 +52,11 @@ frmSMU::frmSMU(Program& program)
     QPalette orange = ui_->lblOgid->palette();
     orange.setColor(QPalette::WindowText, QColor(255, 128, 0));
     ui_->lblOgid->setPalette(orange);
+    waitingText_ = ui_->lblOgid->text();
+    waitingPalette_ = orange;
+    waitingFont_ = waiting;
+    // The status line never widens the form: a text longer than its place is cut, and whole in the tip.
+    ui_->lblOgid->setSizePolicy(QSizePolicy::Ignored, ui_->lblOgid->sizePolicy().verticalPolicy());
     keepPlaceWhenHidden(ui_->lblOgid);
     ui_->lblOgid->hide();
     setDateBackground(Qt::white);
@@ -180,6 +188,7 @@ void frmSMU::Form_Load() {
 
 void frmSMU::inputChanged() {
     session_.inputChanged();
+    clearStatus();
     ui_->cmdWrite->setEnabled(false);
 }
 
@@ -216,7 +225,9 @@ void frmSMU::cboTyp_LostFocus() {
 }
 
 void frmSMU::cmdOK_Click() {
+    session_.today = program_.today();
     program_.dialogs().tell(session_.cmdOK_Click());
+    unwritten_ = unwritten_ || session_.form.cmdWriteEnabled;
     showForm();
 }
 
@@ -224,9 +235,11 @@ void frmSMU::cmdWrite_Click() {
     if (!session_.form.cmdWriteEnabled)
         return;
     // The write takes a moment (Calc opens, writes and saves the logbook): the label says so at once.
+    clearStatus();
     ui_->lblOgid->show();
     repaint();
-    const QString waitingText = ui_->lblOgid->text();
+    const QString date = session_.form.txtDate;
+    const QString exercise = session_.form.txtUpr;
     flight::WriteOutcome outcome = writer_.cmdWrite_Click(session_);
     // Another program's lock that cannot be judged from here: the pilot may know it is closed there.
     const bool askedAgain = outcome.unsureLock && program_.closedElsewhere(*outcome.unsureLock, writer_.settings);
@@ -235,11 +248,34 @@ void frmSMU::cmdWrite_Click() {
     if (!outcome.unsureLock || askedAgain)
         program_.dialogs().tell(outcome.notices);
     const bool written = outcome.written.has_value();
-    ui_->lblOgid->hide();
-    ui_->lblOgid->setText(waitingText); // it may have said that another program held the logbook
+    clearStatus(); // it may have said that another program held the logbook
     showForm();
-    if (written)
+    if (written) {
+        unwritten_ = false;
+        showWritten(*outcome.written, date, exercise);
         startDateBlink();
+    }
+}
+
+void frmSMU::showWritten(const flight::WrittenRecord& record, const QString& date, const QString& exercise) {
+    QPalette green = waitingPalette_;
+    green.setColor(QPalette::WindowText, QColor(0, 110, 0));
+    ui_->lblOgid->setPalette(green);
+    QFont bold = font();
+    bold.setBold(true);
+    ui_->lblOgid->setFont(bold);
+    const QString text = smu_text::kWritten.arg(date, exercise).arg(record.row).arg(record.row + 1);
+    ui_->lblOgid->setText(text);
+    ui_->lblOgid->setToolTip(text);
+    ui_->lblOgid->show();
+}
+
+void frmSMU::clearStatus() {
+    ui_->lblOgid->hide();
+    ui_->lblOgid->setText(waitingText_);
+    ui_->lblOgid->setPalette(waitingPalette_);
+    ui_->lblOgid->setFont(waitingFont_);
+    ui_->lblOgid->setToolTip(QString());
 }
 
 void frmSMU::cmdShow_Click() { program_.viewLogbook(logbook::kSheet1, this); }
@@ -248,7 +284,14 @@ void frmSMU::cmdChangeDate_Click() { AskFlightDate(); }
 
 void frmSMU::cmdHelp_Click() { program_.showHelp(); }
 
-void frmSMU::cmdQuit_Click() { program_.endProgram(); }
+void frmSMU::cmdQuit_Click() {
+    if (mayLeave())
+        program_.endProgram();
+}
+
+bool frmSMU::mayLeave() {
+    return !unwritten_ || program_.dialogs().question(smu_text::kQuitTitle, smu_text::kUnwritten, Dialogs::Answer::No);
+}
 
 void frmSMU::txtDate_GotFocus() { tmrAlarm_.stop(); }
 
@@ -261,7 +304,7 @@ void frmSMU::tmrAlarm_Timer() {
     if (blinkCount_ > 5)
         tmrAlarm_.stop();
     if (blinkCount_ == 0 || blinkCount_ == 2 || blinkCount_ == 4)
-        setDateBackground(QColor(255, 0, 0));
+        setDateBackground(kBlinkRed);
     else if (blinkCount_ == 1 || blinkCount_ == 3 || blinkCount_ == 5)
         setDateBackground(Qt::white);
     ++blinkCount_;
@@ -287,10 +330,17 @@ bool frmSMU::eventFilter(QObject* watched, QEvent* event) {
 
 void frmSMU::closeEvent(QCloseEvent* event) {
     // Closing the form by its frame is "Выход": with the main form hidden, nothing else could end the
-    // program.
+    // program. A shift calculated and not written keeps the form open unless the pilot lets it go.
+    if (program_.hasEnded()) {
+        event->accept();
+        return;
+    }
+    if (!mayLeave()) {
+        event->ignore();
+        return;
+    }
     event->accept();
-    if (!program_.hasEnded())
-        cmdQuit_Click();
+    program_.endProgram();
 }
 
 } // namespace korv::app

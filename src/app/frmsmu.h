@@ -56,6 +56,8 @@ public:
 
     // After a write: the date box blinks red and white three times to remind the pilot of the date.
     void startDateBlink();
+    // Whether a shift was calculated and not written since ("Выход" asks before it is lost).
+    bool holdsUnwrittenShift() const { return unwritten_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -76,6 +78,11 @@ private:
     // The form state onto the widgets, without running the change handlers.
     void showForm();
     void setDateBackground(const QColor& color);
+    // Leaving the form: true at once with nothing unwritten, else as the pilot answers (No keeps the form).
+    bool mayLeave();
+    // The status line says where the shift went, until the next input.
+    void showWritten(const flight::WrittenRecord& record, const QString& date, const QString& exercise);
+    void clearStatus();
 
     Program& program_;
     std::unique_ptr<Ui::frmSMU> ui_;
@@ -83,17 +90,24 @@ private:
     flight::ShiftWriter writer_;
     QTimer tmrAlarm_;
     qint16 blinkCount_ = 0;
+    bool unwritten_ = false;
+    QString waitingText_;
+    QPalette waitingPalette_;
+    QFont waitingFont_;
     bool showing_ = false;
     QList<TextBinding> texts_;
     QList<ResultBinding> results_;
 };
 
 namespace smu_text {
-inline const QString kDateTitle = QStringLiteral("Дата полётов");
+inline const QString kDateTitle = flight::text::kDateTitle;
 inline const QString kDateQuestion = QStringLiteral("Полёты выполнялись сегодня?");
 inline const QString kDatePrompt = QStringLiteral("Введите дату полётов по образцу ");
-inline const QString kNoDate =
-    QStringLiteral("«%1» — не дата полётов. Введите день, месяц и год по образцу %2 (годы 2000–2099).");
+inline const QString kNoDate = flight::text::kNoDate;
+inline const QString kQuitTitle = QStringLiteral("Выход");
+inline const QString kUnwritten = QStringLiteral("Смена не записана. Выйти без записи?");
+// The status line after "Записать": the date, the exercise and the rows of the record.
+inline const QString kWritten = QStringLiteral("Записано: %1, упр. %2, строки %3–%4");
 inline const QString kSu24 = QStringLiteral("Су-24");
 inline const QString kFront = QStringLiteral("переднее");
 inline const QString kBack = QStringLiteral("заднее");

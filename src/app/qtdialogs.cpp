@@ -40,11 +40,12 @@ std::unique_ptr<QMessageBox> QtDialogs::makeMessageBox(const QString& title, con
     return box;
 }
 
-std::unique_ptr<QMessageBox> QtDialogs::makeQuestionBox(const QString& title, const QString& text, QWidget* parent) {
+std::unique_ptr<QMessageBox> QtDialogs::makeQuestionBox(const QString& title, const QString& text, QWidget* parent,
+                                                        Answer offered) {
     auto box =
         std::make_unique<QMessageBox>(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box->setTextFormat(Qt::PlainText);
-    box->setDefaultButton(QMessageBox::Yes);
+    box->setDefaultButton(offered == Answer::No ? QMessageBox::No : QMessageBox::Yes);
     return box;
 }
 
@@ -74,8 +75,8 @@ void QtDialogs::message(const QString& title, const QString& text, Icon icon) {
     makeMessageBox(title, text, icon, owner())->exec();
 }
 
-bool QtDialogs::question(const QString& title, const QString& text) {
-    return makeQuestionBox(title, text, owner())->exec() == QMessageBox::Yes;
+bool QtDialogs::question(const QString& title, const QString& text, Answer offered) {
+    return makeQuestionBox(title, text, owner(), offered)->exec() == QMessageBox::Yes;
 }
 
 std::optional<QString> QtDialogs::inputText(const QString& title, const QString& prompt) {

@@ -17,15 +17,15 @@ namespace korv::app {
 class QtDialogs : public Dialogs {
 public:
     void message(const QString& title, const QString& text, Icon icon) override;
-    bool question(const QString& title, const QString& text) override;
+    bool question(const QString& title, const QString& text, Answer offered = Answer::Yes) override;
     std::optional<QString> inputText(const QString& title, const QString& prompt) override;
     std::optional<int> choice(const QString& title, const QString& prompt, const QStringList& items) override;
 
     static std::unique_ptr<QMessageBox> makeMessageBox(const QString& title, const QString& text, Icon icon,
                                                        QWidget* parent = nullptr);
-    // Yes and No, Yes the default.
+    // Yes and No, the offered one the default (Enter).
     static std::unique_ptr<QMessageBox> makeQuestionBox(const QString& title, const QString& text,
-                                                        QWidget* parent = nullptr);
+                                                        QWidget* parent = nullptr, Answer offered = Answer::Yes);
     // A prompt, an empty line, OK and Cancel.
     static std::unique_ptr<QInputDialog> makeInputBox(const QString& title, const QString& prompt,
                                                       QWidget* parent = nullptr);

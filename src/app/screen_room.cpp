@@ -68,7 +68,10 @@ void centreOver(QWidget* window, const QWidget* over) {
         return;
     // The client area is placed, not the frame: before the window is first shown nobody knows its frame.
     const QPoint centre = over != nullptr && over->isVisible() ? over->geometry().center() : room.center();
-    QRect client(QPoint(), window->size());
+    // A window never sized yet has Qt's default size, not the one its layout gives it on showing.
+    QRect client(QPoint(), window->testAttribute(Qt::WA_Resized)
+                               ? window->size()
+                               : window->sizeHint().expandedTo(window->minimumSize()));
     client.moveCenter(centre);
     client.moveLeft(std::clamp(client.left(), room.left(), std::max(room.left(), room.right() - client.width() + 1)));
     client.moveTop(std::clamp(client.top(), room.top(), std::max(room.top(), room.bottom() - client.height() + 1)));

@@ -87,7 +87,7 @@ QDate recordDate(const InputForm& form) {
     const auto d = parseFlightDate(form.txtDate);
     if (!d)
         throw Error::typeMismatch(
-            QStringLiteral("дата полётов «%1» не дата вида дд.мм.гг (годы 2000–2099)").arg(form.txtDate));
+            QStringLiteral("дата полётов «%1» — не день календаря вида дд.мм.гг (годы 2000–2099)").arg(form.txtDate));
     return *d;
 }
 

@@ -1,6 +1,7 @@
 #include "flight/shift_calculation.h"
 
 #include "common/error.h"
+#include "common/flightdate.h"
 #include "common/log.h"
 #include "common/numtext.h"
 #include "flight/input_fields.h"
@@ -67,7 +68,7 @@ Notices ShiftSession::cmdOK_Click() {
     calculated_.reset();
     failedBox_.clear();
     try {
-        if (CheckMinutes(notices) && Calculate(notices))
+        if (CheckDate(notices) && CheckMinutes(notices) && Calculate(notices))
             CheckEntry(notices);
     } catch (const Error& e) {
         const QString box = failedBox_.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(failedBox_);
@@ -90,6 +91,19 @@ bool ShiftSession::CheckMinutes(Notices& notices) {
         return true; // a text that is no number is the calculation's to refuse
     clearResultTexts(form);
     notices << Notice{text::kCheckTitle, text::kMinutes.arg(QStringLiteral("налёт, мин"), typed.left(16)),
+                      Notice::Icon::Warning};
+    return false;
+}
+
+bool ShiftSession::CheckDate(Notices& notices) {
+    // No date at all is "Записать"'s to refuse: the calculation needs none.
+    const QString typed = form.txtDate.trimmed();
+    if (typed.isEmpty() || parseFlightDate(typed))
+        return true;
+    clearResultTexts(form);
+    notices << Notice{text::kDateTitle,
+                      text::kNoDate.arg(typed.left(24), formatShortDate(today)) +
+                          QStringLiteral(" (%1)").arg(QString::fromUtf8(captionOf(&InputForm::txtDate))),
                       Notice::Icon::Warning};
     return false;
 }

@@ -7,6 +7,7 @@
 #include "flight/input_form.h"
 #include "flight/reference_db.h"
 
+#include <QDate>
 #include <QString>
 
 #include <optional>
@@ -50,6 +51,9 @@ inline const QString kAltitudeTitle = QStringLiteral("Высота");
 inline const QString kAltitude = QStringLiteral("На такой высоте можно только ползать. Не забывайте вводить высоту.");
 inline const QString kCheckTitle = QStringLiteral("Проверка данных");
 inline const QString kCheck = QStringLiteral("Не все необходимые данные внесены. Исправьте и снова нажмите Считать.");
+inline const QString kDateTitle = QStringLiteral("Дата полётов");
+inline const QString kNoDate =
+    QStringLiteral("«%1» — не дата полётов. Введите день, месяц и год по образцу %2 (годы 2000–2099).");
 inline const QString kTimeOfDayTitle = QStringLiteral("Упражнение и время суток");
 inline const QString kMinutes =
     QStringLiteral("В окне «%1» стоит «%2», а минут налёта может быть от 0 до 59. Исправьте и снова нажмите Считать.");
@@ -83,6 +87,9 @@ public:
 
     const WorkingValues& values() const { return v_; }
     const Minima& minima() const { return minima_; }
+
+    // The day the date messages give as the example of the form (the desktop's today).
+    QDate today = QDate::currentDate();
 
     QString FlightDate;
     QString PeriodMonth;
@@ -118,6 +125,8 @@ private:
     auto fromBox(const QString& caption, Read&& read);
     // Refuses minutes of the flight time outside 0..59 with a message; false when refused.
     bool CheckMinutes(Notices& notices);
+    // Refuses a date of the flights that is no day of the calendar ("31.11.26"); false when refused.
+    bool CheckDate(Notices& notices);
 
     TableSource& tables_;
     std::optional<InputForm> calculated_;

@@ -48,7 +48,7 @@ inline void expectWholeOnTheScreen(QWidget* window, const QString& name) {
     if (!onDesktop() || window->windowType() == Qt::Popup || window->windowType() == Qt::ToolTip)
         return;
     // The window manager frames a window a moment after it is mapped.
-    QTest::qWaitFor([&] { return window->isVisible() && window->frameGeometry() != window->geometry(); }, 3000);
+    (void)QTest::qWaitFor([&] { return window->isVisible() && window->frameGeometry() != window->geometry(); }, 3000);
     QTest::qWait(50); // and may still move or resize it once
     const QRect frame = window->frameGeometry();
     const QRect screen = window->screen()->availableGeometry();

@@ -11,7 +11,7 @@
 #include <optional>
 
 // Records every box the program shows and answers from scripted queues: questions take the next
-// answer (Yes when none is left), input boxes the next text (cancelled when none is left).
+// answer (the one the question offers when none is left), input boxes the next text (cancelled when none is left).
 class ScriptedDialogs : public korv::Dialogs {
 public:
     struct Box {
@@ -19,6 +19,7 @@ public:
         QString title;
         QString text;
         Icon icon;
+        Answer offered = Answer::Yes; // of a question
     };
 
     void message(const QString& title, const QString& text, Icon icon) override {
@@ -26,11 +27,11 @@ public:
         if (onMessage)
             onMessage();
     }
-    bool question(const QString& title, const QString& text) override {
-        boxes.append({QStringLiteral("question"), title, text, Icon::Question});
+    bool question(const QString& title, const QString& text, Answer offered = Answer::Yes) override {
+        boxes.append({QStringLiteral("question"), title, text, Icon::Question, offered});
         if (onQuestion)
             onQuestion();
-        return answers.isEmpty() ? true : answers.takeFirst();
+        return answers.isEmpty() ? offered == Answer::Yes : answers.takeFirst();
     }
     std::optional<QString> inputText(const QString& title, const QString& prompt) override {
         boxes.append({QStringLiteral("input"), title, prompt, Icon::None});

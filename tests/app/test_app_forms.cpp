@@ -580,8 +580,10 @@ TEST_F(ShiftForm, TheDateBlinksRedAndWhiteThreeTimesEndingWhite) {
         smu->tmrAlarm_Timer();
         seen << date->palette().color(QPalette::Base);
     }
-    const QColor red(255, 0, 0), white(Qt::white);
+    // A light red: the date stays readable on it.
+    const QColor red(255, 150, 150), white(Qt::white);
     EXPECT_EQ(seen, (QList<QColor>{red, white, red, white, red, white, white}));
+    EXPECT_EQ(date->palette().color(QPalette::Text), QColor(Qt::black));
     EXPECT_FALSE(smu->tmrAlarm().isActive());
 }
 
@@ -591,7 +593,7 @@ TEST_F(ShiftForm, FocusOnTheDateStopsTheBlinkInWhateverColour) {
     smu->tmrAlarm_Timer(); // red
     enter(date);
     EXPECT_FALSE(smu->tmrAlarm().isActive());
-    EXPECT_EQ(date->palette().color(QPalette::Base), QColor(255, 0, 0));
+    EXPECT_EQ(date->palette().color(QPalette::Base), QColor(255, 150, 150));
     apptest::saveScreenshot(smu, QStringLiteral("frmSMU_date_blink"));
 }
 
@@ -604,6 +606,45 @@ TEST_F(ShiftForm, QuitClosesEveryForm) {
     EXPECT_TRUE(t.program->hasEnded());
     for (QWidget* top : QApplication::topLevelWidgets())
         EXPECT_FALSE(top->isVisible()) << top->objectName().toStdString();
+}
+
+TEST_F(ShiftForm, LeavingWithAShiftCalculatedAndNotWrittenAsksFirst) {
+    fillShift(w());
+    child<QPushButton>(w(), "cmdOK")->click();
+    ASSERT_TRUE(child<QPushButton>(w(), "cmdWrite")->isEnabled());
+    const qsizetype before = t.dialogs.boxes.size();
+    // The answer offered is No: Enter keeps the form and the shift.
+    child<QPushButton>(w(), "cmdQuit")->click();
+    ASSERT_EQ(t.dialogs.boxes.size(), before + 1);
+    EXPECT_EQ(t.dialogs.boxes.last().title, "Выход");
+    EXPECT_EQ(t.dialogs.boxes.last().text, "Смена не записана. Выйти без записи?");
+    EXPECT_EQ(t.dialogs.boxes.last().offered, korv::Dialogs::Answer::No);
+    EXPECT_FALSE(t.program->hasEnded());
+    EXPECT_TRUE(smu->isVisible());
+    // The frame's close button asks the same; an input changed since does not make the shift written.
+    type(w(), "txtPol", "2");
+    smu->close();
+    EXPECT_EQ(t.dialogs.boxes.size(), before + 2);
+    EXPECT_FALSE(t.program->hasEnded());
+    EXPECT_TRUE(smu->isVisible());
+    // Yes lets it go.
+    t.dialogs.answers << true;
+    child<QPushButton>(w(), "cmdQuit")->click();
+    EXPECT_TRUE(t.program->hasEnded());
+}
+
+TEST_F(ShiftForm, ADateThatIsNoDayOfTheCalendarIsRefusedAtCalculate) {
+    fillShift(w());
+    type(w(), "txtDate", "31.11.26");
+    child<QPushButton>(w(), "cmdOK")->click();
+    EXPECT_FALSE(child<QPushButton>(w(), "cmdWrite")->isEnabled());
+    EXPECT_EQ(t.dialogs.boxes.last().title, "Дата полётов");
+    EXPECT_EQ(t.dialogs.boxes.last().text,
+              "«31.11.26» — не дата полётов. Введите день, месяц и год по образцу 07.12.26 "
+              "(годы 2000–2099). (число)");
+    // Nothing calculated, so nothing to lose on leaving.
+    child<QPushButton>(w(), "cmdQuit")->click();
+    EXPECT_TRUE(t.program->hasEnded());
 }
 
 TEST_F(ShiftForm, ClosingTheFormByItsFrameIsQuit) {
@@ -620,8 +661,8 @@ TEST_F(ShiftForm, WriteIsRefusedWithoutACalculation) {
 
 TEST_F(ShiftForm, ARefusedWriteShowsTheWaitingLabelOnlyWhileItRuns) {
     fillShift(w());
-    // A date that is no date: the write refuses before the logbook is touched.
-    type(w(), "txtDate", "31.02.26");
+    // An exercise the reference database does not describe: the write refuses before the logbook is touched.
+    type(w(), "txtUpr", "99");
     child<QPushButton>(w(), "cmdOK")->click();
     ASSERT_TRUE(child<QPushButton>(w(), "cmdWrite")->isEnabled());
     bool waitingShown = false;

@@ -223,7 +223,12 @@ TEST(EndToEnd, ANewLogbookAShiftWrittenAndViewedInCalc) {
     child<QPushButton>(smu, "cmdWrite")->click();
     EXPECT_EQ(t.dialogs.boxes.size(), boxesBefore) << t.dialogs.boxes.last().text.toStdString();
     EXPECT_FALSE(child<QPushButton>(smu, "cmdWrite")->isEnabled());
-    EXPECT_FALSE(child<QLabel>(smu, "lblOgid")->isVisible());
+    // The status line says what went where, until the next input.
+    auto* status = child<QLabel>(smu, "lblOgid");
+    EXPECT_TRUE(status->isVisible());
+    EXPECT_EQ(status->text(), "Записано: 07.12.26, упр. 7, строки 9–10");
+    apptest::saveScreenshot(smu, QStringLiteral("frmSMU_written"));
+    EXPECT_FALSE(smu->holdsUnwrittenShift()); // "Выход" asks nothing now
     EXPECT_TRUE(child<QLineEdit>(smu, "txtShtorkaZ")->text().isEmpty());
     EXPECT_TRUE(child<QLineEdit>(smu, "txtShtorkaO")->text().isEmpty());
     EXPECT_EQ(child<QLineEdit>(smu, "txtHpol")->text(), "5000");

@@ -205,10 +205,19 @@ TEST_F(RecordWriterTest, RefusedAndFailedWritesLeaveTheFileAsItWas) {
         EXPECT_TRUE(session.form.cmdWriteEnabled) << what;
         EXPECT_FALSE(office().findWorkbook(logbook::kBookName)) << what;
     };
-    session.form.txtDate = "31.02.04";
-    refused("no such day");
-    session.form.txtDate = "5.9.04";
-    refused("not dd.mm.yy");
+    // A date that is no day of the calendar is refused at "Считать" already, naming its box: "Записать"
+    // never sees it.
+    for (const char* date : {"31.02.04", "31.11.26", "5.9.04"}) {
+        session.form.txtDate = date;
+        const Notices said = session.cmdOK_Click();
+        EXPECT_FALSE(session.form.cmdWriteEnabled) << date;
+        ASSERT_EQ(said.size(), 1) << date;
+        EXPECT_EQ(said[0].title, "Дата полётов");
+        EXPECT_TRUE(said[0].text.startsWith(QStringLiteral("«%1» — не дата полётов.").arg(date))) << date;
+        EXPECT_TRUE(said[0].text.endsWith("(число)")) << said[0].text.toStdString();
+        EXPECT_FALSE(writer.cmdWrite_Click(session).written) << date;
+        EXPECT_EQ(hashOf(book), before) << date;
+    }
     session.form.txtDate = "06.09.04";
     session.form.txtUpr = "7a";
     refused("exercise not a number");
