@@ -200,6 +200,24 @@ void Program::endProgram() {
     QCoreApplication::exit(0);
 }
 
+void Program::bringToFront() {
+    QWidget* front = nullptr;
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{glavnaja_.get(), smu_.get(), resume_.get(), check_.get(), breaks_.get(),
+                                         backups_.get(), pages_.get(), about_.get(), help_.get(), excel_.get()}) {
+        if (w == nullptr || !w->isVisible())
+            continue;
+        if (w->isMinimized())
+            w->setWindowState((w->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+        w->raise();
+        front = front != nullptr ? front : w;
+    }
+    // The form the pilot works in (the first shown of the list) takes the keyboard; a dialog open over
+    // it stays on top by itself.
+    if (front != nullptr)
+        front->activateWindow();
+}
+
 logbook::ChangeSettings Program::changeSettings(QLabel* status) {
     logbook::ChangeSettings settings;
     settings.waiting = [status](const QString& text) {

@@ -112,6 +112,8 @@ public:
     // Hides every form and ends the event loop; the office is ended with the program unless it shows
     // the logbook.
     void endProgram();
+    // A second start of the program: the windows shown come to the front, restored when minimised.
+    void bringToFront();
     bool hasEnded() const { return ended_; }
 
 private:

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLocalSocket>
 #include <QStandardPaths>
 
 #include <fcntl.h>
@@ -41,6 +42,36 @@ void SingleInstance::release() {
     ::flock(fd_, LOCK_UN);
     ::close(fd_);
     fd_ = -1;
+}
+
+QString FrontDoor::defaultPath() {
+    return QFileInfo(SingleInstance::defaultLockPath()).absolutePath() + QStringLiteral("/korvelanta.front");
+}
+
+bool FrontDoor::open(const QString& path) {
+    QLocalServer::removeServer(path);
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server_.listen(path))
+        return false;
+    connect(&server_, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* s = server_.nextPendingConnection()) {
+            connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
+            s->disconnectFromServer();
+        }
+        Q_EMIT knocked();
+    });
+    return true;
+}
+
+bool FrontDoor::knock(const QString& path, int timeoutMs) {
+    QLocalSocket socket;
+    socket.connectToServer(path);
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
+    socket.write("front\n");
+    const bool sent = socket.waitForBytesWritten(timeoutMs);
+    socket.disconnectFromServer();
+    return sent;
 }
 
 } // namespace korv::app

@@ -2,6 +2,8 @@
 
 // One running copy of the program per user.
 
+#include <QLocalServer>
+#include <QObject>
 #include <QString>
 
 namespace korv::app {
@@ -27,6 +29,27 @@ public:
 
 private:
     int fd_ = -1;
+};
+
+// The running copy's door: a later start knocks on it and ends, and the running copy comes to the front.
+// A local socket beside the lock file; only the holder of the lock opens it, so a socket file left by a
+// crashed copy is removed and opened again.
+class FrontDoor : public QObject {
+    Q_OBJECT
+public:
+    // $XDG_RUNTIME_DIR/korvelanta.front, beside the lock.
+    static QString defaultPath();
+
+    // Opens the door (call while holding the lock); false when the socket cannot be made.
+    bool open(const QString& path = defaultPath());
+    // Knocks on the running copy's door: true when it heard.
+    static bool knock(const QString& path = defaultPath(), int timeoutMs = 2000);
+
+Q_SIGNALS:
+    void knocked();
+
+private:
+    QLocalServer server_;
 };
 
 } // namespace korv::app

@@ -83,8 +83,12 @@ int runKorvelanta(int argc, char** argv) {
         return 1;
     }
     SingleInstance instance;
-    if (!instance.acquire())
+    if (!instance.acquire()) {
+        // A start that shows nothing looks like a broken program: the running copy comes to the front.
+        QCoreApplication knocking(argc, argv);
+        FrontDoor::knock();
         return 0;
+    }
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Korvelanta"));
@@ -107,6 +111,9 @@ int runKorvelanta(int argc, char** argv) {
         options.bookDir = folder.folder;
         options.startNotice = folder.notice;
         Program program(std::move(options));
+        FrontDoor door;
+        if (door.open())
+            QObject::connect(&door, &FrontDoor::knocked, &app, [&program] { program.bringToFront(); });
         Startup startup(program);
         startup.Main();
         status = QApplication::exec();

@@ -647,6 +647,16 @@ TEST_F(ShiftForm, ADateThatIsNoDayOfTheCalendarIsRefusedAtCalculate) {
     EXPECT_TRUE(t.program->hasEnded());
 }
 
+TEST_F(ShiftForm, ASecondStartRestoresTheMinimisedFormAndRaisesIt) {
+    if (!apptest::onDesktop())
+        GTEST_SKIP() << "minimising needs a window manager";
+    smu->showMinimized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return smu->isMinimized(); }, 3000));
+    t.program->bringToFront();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !smu->isMinimized(); }, 3000));
+    EXPECT_TRUE(smu->isVisible());
+}
+
 TEST_F(ShiftForm, ClosingTheFormByItsFrameIsQuit) {
     smu->close();
     EXPECT_TRUE(t.program->hasEnded());

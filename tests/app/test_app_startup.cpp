@@ -35,6 +35,36 @@ TEST(SingleInstance, TheDefaultLockIsInTheRuntimeDirectory) {
     qputenv("XDG_RUNTIME_DIR", saved);
 }
 
+TEST(SingleInstance, ASecondStartBringsTheRunningCopyToTheFrontAndEnds) {
+    QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    SingleInstance running;
+    ASSERT_TRUE(running.acquire(runtime.filePath("korvelanta.lock")));
+    // A socket file left by a crashed copy does not keep the door shut.
+    QFile stale(runtime.filePath("korvelanta.front"));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.close();
+    FrontDoor door;
+    ASSERT_TRUE(door.open(runtime.filePath("korvelanta.front")));
+    int knocks = 0;
+    QObject::connect(&door, &FrontDoor::knocked, [&] { ++knocks; });
+
+    QProcess second;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    second.setProcessEnvironment(env);
+    second.start(QDir(apptest::binDir()).filePath("korvelanta"), {});
+    ASSERT_TRUE(second.waitForStarted());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return knocks > 0; }, 30000));
+    // It may have ended while the knock was awaited: waiting for an ended process says false.
+    ASSERT_TRUE(second.state() == QProcess::NotRunning || second.waitForFinished(30000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(knocks, 1);
+    // Nobody at the door: the knock says so and nothing waits.
+    EXPECT_FALSE(FrontDoor::knock(runtime.filePath("nobody.front"), 500));
+}
+
 TEST(SingleInstance, ASecondCopyOfTheProgramEndsSilently) {
     QTemporaryDir runtime;
     QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
