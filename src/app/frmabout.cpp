@@ -23,9 +23,10 @@ frmAbout::frmAbout(Program& program, QWidget* owner)
     title.setPointSize(12);
     ui_->lblTitle->setFont(title);
     ui_->lblDisclaimer->setText(
-        QStringLiteral("Программа распространяется бесплатно для личного учёта налёта. Все права на программу "
-                       "принадлежат её автору. Коммерческое использование, продажа и включение в другие "
-                       "продукты — только с письменного разрешения автора."));
+        QStringLiteral("© 2026 Разработчики Korvelanta. Программа свободная: её можно распространять и изменять "
+                       "на условиях GNU General Public License версии 3 или (на ваш выбор) любой более поздней "
+                       "версии (GPL-3.0-or-later). Программа распространяется без каких-либо гарантий; "
+                       "подробности — в тексте лицензии."));
 
     // The link as the form was designed: caption and address both the program's web site.
     host::MemoryPropertyBag designed;

@@ -2,6 +2,7 @@
 
 #include "app/frmglavnaja.h"
 #include "app/program.h"
+#include "app/russian.h"
 #include "app/screen_room.h"
 #include "chart/hours_chart.h"
 #include "common/error.h"
@@ -9,7 +10,6 @@
 #include "logbook/book_reading.h"
 
 #include <QComboBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -104,9 +104,9 @@ frmBreaks::frmBreaks(Program& program)
     resizeWithinScreen(this, {980, 860});
 
     askFile = [this] {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить график"),
-                                            QDir(program_.bookDir()).filePath(QStringLiteral("Налёт.png")),
-                                            QStringLiteral("Рисунок PNG (*.png);;Рисунок SVG (*.svg)"));
+        return askSaveFileName(this, QStringLiteral("Сохранить график"),
+                               QDir(program_.bookDir()).filePath(QStringLiteral("Налёт.png")),
+                               QStringLiteral("Рисунок PNG (*.png);;Рисунок SVG (*.svg)"));
     };
     connect(refresh_, &QPushButton::clicked, this, &frmBreaks::readBook);
     connect(save_, &QPushButton::clicked, this, &frmBreaks::saveChart);

@@ -1,6 +1,7 @@
 #include "app/frmpages.h"
 
 #include "app/program.h"
+#include "app/russian.h"
 #include "common/error.h"
 #include "common/log.h"
 #include "totals/logbook_pages.h"
@@ -8,7 +9,6 @@
 #include "totals/totals_run.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -78,9 +78,9 @@ frmPages::frmPages(Program& program)
     layout->addLayout(buttons);
 
     askFile = [this] {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить страницы лётной книжки"),
-                                            QDir(program_.bookDir()).filePath(QStringLiteral("Страницы.pdf")),
-                                            QStringLiteral("Документ PDF (*.pdf)"));
+        return askSaveFileName(this, QStringLiteral("Сохранить страницы лётной книжки"),
+                               QDir(program_.bookDir()).filePath(QStringLiteral("Страницы.pdf")),
+                               QStringLiteral("Документ PDF (*.pdf)"));
     };
     connect(print_, &QPushButton::clicked, this, &frmPages::printPages);
     connect(pdf_, &QPushButton::clicked, this, &frmPages::savePdf);

@@ -5,16 +5,21 @@
 #include "app/frmexcel.h"
 #include "app/frmglavnaja.h"
 #include "app/qtdialogs.h"
+#include "app/russian.h"
 #include "app/sysinfo.h"
 #include "app/version.h"
 #include "app_test_support.h"
 #include "controls/host/registry.h"
 
 #include <QAbstractButton>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTreeView>
 
 using namespace korv::app;
 using apptest::child;
@@ -50,7 +55,12 @@ TEST(About, ShowsTitleVersionDescriptionAndTheLink) {
     EXPECT_EQ(child<QLabel>(about, "lblTitle")->text(), "Лётная книжка ");
     EXPECT_EQ(child<QLabel>(about, "lblVersion")->text(), "Версия   1.1.30");
     EXPECT_EQ(child<QLabel>(about, "lblDescription")->text(), "Программа для ведения учёта налёта лётчиков.");
-    EXPECT_FALSE(child<QLabel>(about, "lblDisclaimer")->text().isEmpty());
+    // The licence the package ships, and nothing that says otherwise.
+    const QString notice = child<QLabel>(about, "lblDisclaimer")->text();
+    EXPECT_TRUE(notice.contains("GPL-3.0-or-later")) << notice.toStdString();
+    EXPECT_TRUE(notice.contains("© 2026")) << notice.toStdString();
+    for (const char* contrary : {"Все права", "письменного разрешения", "Коммерческое"})
+        EXPECT_FALSE(notice.contains(QString::fromUtf8(contrary))) << contrary;
     EXPECT_FALSE(child<QLabel>(about, "Image1")->pixmap().isNull());
     EXPECT_EQ(child<QPushButton>(about, "cmdSysInfo")->text(), "&System Info...");
     EXPECT_EQ(child<QPushButton>(about, "cmdOK")->text(), "OK");
@@ -200,4 +210,46 @@ TEST(Russian, QtsOwnTextsAreRussian) {
     EXPECT_FALSE(choice->isComboBoxEditable());
     EXPECT_EQ(choice->textValue(), "Л-39");
     apptest::saveScreenshot(choice.get(), QStringLiteral("dialog_choice"));
+
+    // The one button of a message box: Qt's translation keeps "OK" in Latin letters.
+    EXPECT_EQ(warning->button(QMessageBox::Ok)->text().remove('&'), "ОК");
+}
+
+TEST(Russian, TheSaveDialogSpeaksRussianToTheLastColumn) {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("Архив");
+    QFile file(dir.filePath("Налёт.png"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray(3 * 1024 + 512, 'x'));
+    file.close();
+    const auto dialog = korv::app::makeSaveDialog(nullptr, "Сохранить график", dir.filePath("Налёт.png"),
+                                                  "Рисунок PNG (*.png);;Рисунок SVG (*.svg)");
+    dialog->setViewMode(QFileDialog::Detail);
+    dialog->show();
+    auto* view = dialog->findChild<QTreeView*>("treeView");
+    ASSERT_NE(view, nullptr);
+    QAbstractItemModel* model = view->model();
+    const QModelIndex root = view->rootIndex();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount(root) == 2; }, 5000));
+    QStringList rows;
+    for (int r = 0; r < model->rowCount(root); ++r)
+        rows << model->index(r, 0, root).data().toString() + " | " + model->index(r, 1, root).data().toString() +
+                    " | " + model->index(r, 2, root).data().toString();
+    const QString today = QDate::currentDate().toString("dd.MM.yyyy");
+    EXPECT_TRUE(model->index(0, 3, root).data().toString().startsWith(today))
+        << model->index(0, 3, root).data().toString().toStdString();
+    rows.sort();
+    EXPECT_EQ(rows, (QStringList{"Архив |  | Папка", "Налёт.png | 3,5 КБ | Файл PNG"}));
+    QStringList texts;
+    for (QAbstractButton* b : dialog->findChildren<QAbstractButton*>())
+        texts << b->text().remove('&');
+    for (QLabel* l : dialog->findChildren<QLabel*>())
+        texts << l->text().remove('&');
+    for (const QString& t : texts)
+        EXPECT_FALSE(t.contains(QRegularExpression("^[A-Za-z][a-z]+"))) << t.toStdString();
+    apptest::saveScreenshot(dialog.get(), QStringLiteral("dialog_save"));
+
+    EXPECT_EQ(korv::app::russianFileSize(512), "512 Б");
+    EXPECT_EQ(korv::app::russianFileSize(2 * 1024 * 1024 + 300 * 1024), "2,3 МБ");
+    EXPECT_EQ(korv::app::russianFileSize(15LL * 1024 * 1024 * 1024), "15 ГБ");
 }
