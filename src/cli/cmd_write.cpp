@@ -105,6 +105,8 @@ int runWrite(const QStringList& args) {
             answer.said << outcome.notices;
             answer.written = outcome.written;
             anyFailed = anyFailed || !outcome.written;
+        } else {
+            anyFailed = true; // refused at "Считать": not written either
         }
         answer.object = resultObject(session.form, {});
         answer.object.insert(QStringLiteral("txtShtorkaZ"), session.form.txtShtorkaZ);

@@ -35,7 +35,7 @@ TEST(CliWrite, CreatesTheLogbookAndAppendsEachCalculatedShift) {
     badDate.replace("05.09.04", "31.09.04");
     const CliRun r = runCli({"write", "--dir", dir.path()}, "[" + kShift + "," + second + "," + badDate + "]", 180000,
                             korv::test::WarmOffice::environment());
-    EXPECT_EQ(r.exitCode, 3) << r.err.toStdString(); // the third write was refused
+    EXPECT_EQ(r.exitCode, 3) << r.err.toStdString(); // the third shift was refused
     EXPECT_TRUE(QFile::exists(dir.filePath("Korvelanta.xls")));
     const QJsonArray results = QJsonDocument::fromJson(r.out).array();
     ASSERT_EQ(results.size(), 3);
@@ -52,12 +52,14 @@ TEST(CliWrite, CreatesTheLogbookAndAppendsEachCalculatedShift) {
     EXPECT_EQ(next["written"].toObject()["row"].toInt(), 11);
     EXPECT_TRUE(next["written"].toObject()["heading"].isNull());
 
+    // 31.09 is no day of the calendar: refused at "Считать", naming the box, and never written.
     const QJsonObject refused = results[2].toObject();
     EXPECT_TRUE(refused["written"].isNull());
     const QJsonArray messages = refused["messages"].toArray();
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_EQ(messages[0].toObject()["title"].toString(), "Запись в лётную книжку");
-    EXPECT_TRUE(refused["cmdWrite"].toObject()["enabled"].toBool());
+    EXPECT_EQ(messages[0].toObject()["title"].toString(), "Дата полётов");
+    EXPECT_TRUE(messages[0].toObject()["text"].toString().startsWith("«31.09.04» — не дата полётов."));
+    EXPECT_FALSE(refused["cmdWrite"].toObject()["enabled"].toBool());
 }
 
 TEST(CliWrite, MalformedInputTouchesNothing) {
