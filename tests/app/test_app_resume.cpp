@@ -57,6 +57,18 @@ TEST_F(ResumeForm, TheMenuEntryShowsItWaitingAndHidesTheMainForm) {
     EXPECT_TRUE(form->isVisible());
 }
 
+TEST_F(ResumeForm, ItOpensCentredOverTheCover) {
+    form->hide();
+    main->show();
+    main->move(500, 300);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main->geometry().center().x() > 500; }, 3000));
+    const QPoint cover = main->geometry().center();
+    main->mnuSummaryBookItem_Click();
+    const QPoint centre = form->geometry().center();
+    EXPECT_LE((centre - cover).manhattanLength(), 4)
+        << centre.x() << ',' << centre.y() << " over " << cover.x() << ',' << cover.y();
+}
+
 TEST_F(ResumeForm, HasEveryControlWithItsCaption) {
     EXPECT_EQ(form->windowTitle(), "Итоги");
     EXPECT_EQ(child<QGroupBox>(form, "fraResume")->title(), "Подбить итоги за...");
