@@ -35,6 +35,19 @@ TEST(SingleInstance, TheDefaultLockIsInTheRuntimeDirectory) {
     qputenv("XDG_RUNTIME_DIR", saved);
 }
 
+namespace {
+
+// The program started again while a copy holds the lock in `runtime`.
+void startSecondCopy(QProcess& second, const QTemporaryDir& runtime) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    second.setProcessEnvironment(env);
+    second.start(QDir(apptest::binDir()).filePath("korvelanta"), {});
+}
+
+} // namespace
+
 TEST(SingleInstance, ASecondStartBringsTheRunningCopyToTheFrontAndEnds) {
     QTemporaryDir runtime;
     QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -50,11 +63,7 @@ TEST(SingleInstance, ASecondStartBringsTheRunningCopyToTheFrontAndEnds) {
     QObject::connect(&door, &FrontDoor::knocked, [&] { ++knocks; });
 
     QProcess second;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", runtime.path());
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    second.setProcessEnvironment(env);
-    second.start(QDir(apptest::binDir()).filePath("korvelanta"), {});
+    startSecondCopy(second, runtime);
     ASSERT_TRUE(second.waitForStarted());
     EXPECT_TRUE(QTest::qWaitFor([&] { return knocks > 0; }, 30000));
     // It may have ended while the knock was awaited: waiting for an ended process says false.
@@ -65,18 +74,14 @@ TEST(SingleInstance, ASecondStartBringsTheRunningCopyToTheFrontAndEnds) {
     EXPECT_FALSE(FrontDoor::knock(runtime.filePath("nobody.front"), 500));
 }
 
-TEST(SingleInstance, ASecondCopyOfTheProgramEndsSilently) {
+TEST(SingleInstance, ASecondCopyWithNobodyAtTheDoorEndsSilently) {
     QTemporaryDir runtime;
     QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     SingleInstance running;
     ASSERT_TRUE(running.acquire(runtime.filePath("korvelanta.lock")));
 
     QProcess second;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("XDG_RUNTIME_DIR", runtime.path());
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    second.setProcessEnvironment(env);
-    second.start(QDir(apptest::binDir()).filePath("korvelanta"), {});
+    startSecondCopy(second, runtime);
     ASSERT_TRUE(second.waitForStarted());
     if (!second.waitForFinished(60000)) {
         second.kill();

@@ -17,29 +17,28 @@ Xvfb -displayfd 3 -screen 0 "$size" -nolisten tcp 3>"$number" 2>/dev/null &
 server=$!
 manager=
 trap 'kill $manager $server 2>/dev/null; rm -f "$number"' EXIT INT TERM
-i=0
-until [ -s "$number" ]; do
-    i=$((i + 1))
-    if [ $i -gt 200 ] || ! kill -0 $server 2>/dev/null; then
-        echo "own_display.sh: Xvfb did not start" >&2
-        exit 1
-    fi
-    sleep 0.05
-done
+# wait_for WHAT PID TEST...: waits up to 10 s for TEST to succeed while PID lives.
+wait_for() {
+    what=$1
+    pid=$2
+    shift 2
+    i=0
+    until "$@"; do
+        i=$((i + 1))
+        if [ $i -gt 200 ] || ! kill -0 "$pid" 2>/dev/null; then
+            echo "own_display.sh: $what did not start" >&2
+            exit 1
+        fi
+        sleep 0.05
+    done
+}
+wait_for Xvfb $server test -s "$number"
 DISPLAY=:$(head -n 1 "$number")
 export DISPLAY
 if [ -n "$desktop" ]; then
     openbox --sm-disable >/dev/null 2>&1 &
     manager=$!
     # The window manager is ready once it names itself on the root window.
-    i=0
-    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; do
-        i=$((i + 1))
-        if [ $i -gt 200 ] || ! kill -0 $manager 2>/dev/null; then
-            echo "own_display.sh: openbox did not start" >&2
-            exit 1
-        fi
-        sleep 0.05
-    done
+    wait_for openbox $manager sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"'
 fi
 "$@"
