@@ -41,6 +41,9 @@ const std::array kCommands{
     Command{"export", runExport,
             "export (--csv FILE|- | --json FILE|-) [--period ПЕРИОД | --all] [--today ДД.ММ.ГГ] [--dir PATH]\n"
             "                                               записи за период в CSV или JSON; ничего не меняет"},
+    Command{"records", runRecords,
+            "records [--period ПЕРИОД] [--type ТИП] [--exercise ТЕКСТ] [--today ДД.ММ.ГГ] [--dir PATH] [--json]\n"
+            "                                               записи книжки по периоду, типу, упражнению, с суммами"},
 };
 
 void usage(QTextStream& to) {

@@ -65,6 +65,7 @@ TEST(CliSelf, EveryCommandNamesTheArgumentItRefuses) {
          "korvelanta-cli chart: неизвестный аргумент «--pdf»"},
         {{"pages", "--all", "--csv", "a.csv"}, "korvelanta-cli pages: неизвестный аргумент «--csv»"},
         {{"export", "--all", "--print"}, "korvelanta-cli export: неизвестный аргумент «--print»"},
+        {{"records", "--row", "9"}, "korvelanta-cli records: неизвестный аргумент «--row»"},
         // A long argument is quoted by its first 32 characters.
         {{"check", "--" + QString(40, u'x')},
          "korvelanta-cli check: неизвестный аргумент «--xxxxxxxxxxxxxxxxxxxxxxxxxxxxxx»"},

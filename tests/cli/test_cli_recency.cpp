@@ -128,6 +128,29 @@ TEST(CliRecency, BreaksLimitsAndTheChartOfAWrittenLogbook) {
     EXPECT_EQ(runCli({"recency", "--today", "завтра", "--dir", book}, {}, 180000, env).exitCode, 2);
     EXPECT_EQ(runCli({"recency", "--dir", dir.filePath("none")}, {}, 180000, env).exitCode, 1);
 
+    // The records found by period, type and exercise, with their sums.
+    const auto records = [&](QStringList args) {
+        args = QStringList{"records", "--dir", book, "--today", "08.12.26", "--json"} + args;
+        const CliRun r = runCli(args, {}, 180000, env);
+        EXPECT_EQ(r.exitCode, 0) << args.join(' ').toStdString() << ' ' << r.err.toStdString();
+        return QJsonDocument::fromJson(r.out).object();
+    };
+    const QJsonObject all = records({});
+    EXPECT_EQ(all["count"].toInt(), 3);
+    EXPECT_EQ(all["sums"].toObject()["flightTime"].toString(), "4:15");
+    const QJsonObject november = records({"--period", "last-month"});
+    ASSERT_EQ(november["count"].toInt(), 2);
+    EXPECT_EQ(november["records"].toArray()[0].toObject()["row"].toInt(), 13);
+    EXPECT_EQ(november["sums"].toObject()["flightTime"].toString(), months[10].toObject()["total"].toString());
+    EXPECT_EQ(records({"--type", "Су-27"})["count"].toInt(), 0);
+    EXPECT_EQ(records({"--type", "Л-39", "--exercise", "упр.  7"})["count"].toInt(), 3);
+    const CliRun listed =
+        runCli({"records", "--dir", book, "--period", "current-year", "--today", "08.12.26"}, {}, 180000, env);
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_TRUE(listed.out.contains("Записей: 3; полётов: 3; налёт 4:15")) << listed.out.toStdString();
+    EXPECT_EQ(runCli({"records", "--dir", book, "--period", "вчера"}, {}, 180000, env).exitCode, 2);
+    EXPECT_EQ(runCli({"records", "--dir", dir.filePath("none")}, {}, 180000, env).exitCode, 1);
+
     EXPECT_EQ(hashOf(file), bytes);
     EXPECT_EQ(QFileInfo(file).lastModified(), changed);
     EXPECT_EQ(QDir(book).entryList(QDir::Files | QDir::Hidden), QStringList{"Korvelanta.xls"});

@@ -4,6 +4,7 @@
 #include "common/error.h"
 #include "support/sheet_rows.h"
 #include "totals/record_export.h"
+#include "totals/record_list.h"
 
 #include <QJsonObject>
 
@@ -91,4 +92,40 @@ TEST(RecordExport, APeriodTakesWhatItsTotalsTakeAndNothingElse) {
     Rows unreadable;
     unreadable.record(7, serial(2026, 11, 2)).set(9, column::A, QString("вчера"));
     EXPECT_THROW(exportedRecords(korv::test::entriesOf(unreadable.rows), std::nullopt), Error);
+}
+
+TEST(RecordList, FoundByPeriodTypeAndExerciseWithTheirSums) {
+    const QList<Entry> entries = twoMonths();
+    RecordList all = listRecords(entries, {});
+    ASSERT_EQ(all.records.size(), 3);
+    EXPECT_EQ(all.sums.flights, 3); // F is empty but in the second record
+    EXPECT_EQ(all.sums.total.count, 3 * 85);
+    EXPECT_EQ(all.sums.approaches, 2);
+
+    RecordFilter november;
+    PeriodState state;
+    ASSERT_FALSE(SetPeriod(state, PeriodOption::FreePeriod, QDate(2026, 12, 8), "01.11.26", "30.11.26"));
+    november.period = state;
+    EXPECT_EQ(listRecords(entries, november).records.size(), 2);
+    november.exerciseText = "ПО КРУГУ"; // case ignored
+    const RecordList found = listRecords(entries, november);
+    ASSERT_EQ(found.records.size(), 1);
+    EXPECT_EQ(found.records[0].sheetRow(), 13);
+    EXPECT_EQ(found.sums.hood.count, 20);
+
+    RecordFilter other;
+    other.type = " Су-27 ";
+    EXPECT_TRUE(listRecords(entries, other).records.isEmpty());
+    other.type = " Л-39 ";
+    EXPECT_EQ(listRecords(entries, other).records.size(), 3);
+
+    const QString table = recordTable(found);
+    EXPECT_TRUE(table.contains("    13  02.11.2026  Л-39    Н   И       3    1:25")) << table.toStdString();
+    EXPECT_TRUE(table.endsWith("Записей: 1; полётов: 3; налёт 1:25, в закрытой кабине 0:20, в СМУ 0:00, в облаках "
+                               "0:10; заходов 2, посадок 2, УМП 0\n"))
+        << table.toStdString();
+    const QJsonObject json = recordListJson(found);
+    EXPECT_EQ(json["count"].toInt(), 1);
+    EXPECT_EQ(json["records"].toArray()[0].toObject()["row"].toInt(), 13);
+    EXPECT_EQ(json["sums"].toObject()["clouds"].toString(), "0:10");
 }
