@@ -44,6 +44,9 @@ const std::array kCommands{
     Command{"records", runRecords,
             "records [--period ПЕРИОД] [--type ТИП] [--exercise ТЕКСТ] [--today ДД.ММ.ГГ] [--dir PATH] [--json]\n"
             "                                               записи книжки по периоду, типу, упражнению, с суммами"},
+    Command{"remove", runRemove,
+            "remove --row N [--yes] [--dir PATH]\n"
+            "                                               удалить запись строки N (без --yes только показать её)"},
 };
 
 void usage(QTextStream& to) {

@@ -70,3 +70,57 @@ TEST(CliWrite, MalformedInputTouchesNothing) {
     EXPECT_TRUE(r.out.isEmpty());
     EXPECT_FALSE(QFile::exists(dir.filePath("Korvelanta.xls")));
 }
+
+TEST(CliWrite, RemoveTakesARecordAwayAndItsMonthHeadingWhenNothingIsLeftUnderIt) {
+    QTemporaryDir dir;
+    const QProcessEnvironment env = korv::test::WarmOffice::environment();
+    const auto shift = [](const char* date) {
+        QByteArray s = kShift;
+        return s.replace("05.09.04", date);
+    };
+    // September (heading 7, records 9 and 11), October (heading 13, record 15).
+    ASSERT_EQ(runCli({"write", "--dir", dir.path()},
+                     "[" + shift("05.09.04") + "," + shift("06.09.04") + "," + shift("01.10.04") + "]", 180000, env)
+                  .exitCode,
+              0);
+    const QString book = dir.filePath("Korvelanta.xls");
+    const auto bytes = [&] {
+        QFile f(book);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const auto rows = [&] {
+        const CliRun r = runCli({"records", "--dir", dir.path(), "--json"}, {}, 180000, env);
+        QList<int> out;
+        for (const auto& v : QJsonDocument::fromJson(r.out).object()["records"].toArray())
+            out << v.toObject()["row"].toInt();
+        return out;
+    };
+    const QByteArray before = bytes();
+
+    // Without --yes the record is only shown; a row that holds no record is refused. Nothing changes.
+    const CliRun shown = runCli({"remove", "--row", "11", "--dir", dir.path()}, {}, 180000, env);
+    EXPECT_EQ(shown.exitCode, 3);
+    EXPECT_TRUE(QString::fromUtf8(shown.out).startsWith("строка 11: 06.09.2004, Л-39, Д, Упр.  7"))
+        << shown.out.toStdString();
+    EXPECT_TRUE(shown.err.contains("--yes")) << shown.err.toStdString();
+    const CliRun heading = runCli({"remove", "--row", "13", "--yes", "--dir", dir.path()}, {}, 180000, env);
+    EXPECT_EQ(heading.exitCode, 3);
+    EXPECT_TRUE(heading.err.contains("в строке 13 нет записи смены")) << heading.err.toStdString();
+    EXPECT_EQ(runCli({"remove", "--row", "x", "--dir", dir.path()}, {}, 180000, env).exitCode, 2);
+    EXPECT_EQ(bytes(), before);
+
+    // The second September record goes; October moves up a pair.
+    const CliRun second = runCli({"remove", "--row", "11", "--yes", "--dir", dir.path()}, {}, 180000, env);
+    ASSERT_EQ(second.exitCode, 0) << second.err.toStdString();
+    EXPECT_TRUE(second.out.startsWith("Удалена строка 11: 06.09.2004")) << second.out.toStdString();
+    EXPECT_EQ(rows(), (QList<int>{9, 13}));
+    // October's only record goes with its heading: no hole, no heading without records.
+    const CliRun october = runCli({"remove", "--row", "13", "--yes", "--dir", dir.path()}, {}, 180000, env);
+    ASSERT_EQ(october.exitCode, 0) << october.err.toStdString();
+    EXPECT_TRUE(october.out.contains("заголовок месяца")) << october.out.toStdString();
+    EXPECT_EQ(rows(), QList<int>{9});
+    const CliRun check = runCli({"check", "--dir", dir.path()}, {}, 180000, env);
+    EXPECT_EQ(check.exitCode, 0) << check.out.toStdString();
+    // Each removal kept the logbook it replaced.
+    EXPECT_GE(QDir(dir.filePath("Backups")).entryList(QDir::Files).size(), 2);
+}
