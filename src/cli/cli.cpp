@@ -44,6 +44,9 @@ const std::array kCommands{
     Command{"records", runRecords,
             "records [--period ПЕРИОД] [--type ТИП] [--exercise ТЕКСТ] [--today ДД.ММ.ГГ] [--dir PATH] [--json]\n"
             "                                               записи книжки по периоду, типу, упражнению, с суммами"},
+    Command{"edit", runEdit,
+            "edit --row N [--dir PATH] [--db PATH]\n"
+            "                                               исправить запись строки N сменой (JSON на входе)"},
     Command{"remove", runRemove,
             "remove --row N [--yes] [--dir PATH]\n"
             "                                               удалить запись строки N (без --yes только показать её)"},

@@ -4,11 +4,13 @@
 #include "cli/stop_signals.h"
 #include "common/error.h"
 #include "common/log.h"
+#include "common/numtext.h"
 #include "flight/record_writer.h"
 #include "logbook/book_names.h"
 #include "logbook/newbook.h"
 #include "spreadsheet/uno/spreadsheet_host.h"
 
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QTextStream>
 
@@ -150,6 +152,51 @@ int runWrite(const QStringList& args) {
         return 3;
     }
     return anyFailed ? 3 : 0;
+}
+
+int runEdit(const QStringList& args) {
+    QTextStream err(stderr);
+    const Arguments a = Arguments::parse(args, {{"db", true}, {"dir", true}, {"row", true}});
+    const auto usage = [&](const QString& why) {
+        err << "korvelanta-cli edit: " << why << '\n'
+            << "Использование: korvelanta-cli edit --row N [--dir PATH] [--db PATH] < смена.json\n";
+        return 2;
+    };
+    if (a.refused())
+        return usage(QStringLiteral("неизвестный аргумент «") + a.refused()->left(32) + u'»');
+    const auto row = wholeNumber(a.value("row"));
+    if (!row || *row < logbook::records::kFirstRow + 1 || *row > 1048576)
+        return usage(QStringLiteral("нужна строка записи (--row N, как её показывает korvelanta-cli records)"));
+    const QString db = a.isSet("db") ? a.value("db") : defaultDatabasePath();
+    const QString dir = folderOfRun(a.value("dir"), QStringLiteral("edit"));
+    const auto parsed = readFormInput(QStringLiteral("edit"));
+    if (!parsed)
+        return 2;
+    if (parsed->forms.size() != 1)
+        return usage(QStringLiteral("нужна ровно одна смена: исправленная запись"));
+    if (!QFileInfo::exists(logbook::bookPath(dir))) {
+        err << "korvelanta-cli edit: лётная книжка не найдена: " << logbook::bookPath(dir) << '\n';
+        return 1;
+    }
+
+    logbook::SpreadsheetHost host;
+    flight::ReferenceDatabase tables(db);
+    flight::ShiftSession session(tables);
+    flight::ShiftWriter writer(host, tables, logbook::bookPath(dir));
+    writer.settings.waiting = [](const QString& text) {
+        QTextStream(stderr) << "korvelanta-cli edit: " << text << '\n';
+    };
+    Answer answer;
+    answer.said = pressCalculate(session, parsed->forms.front());
+    if (session.form.cmdWriteEnabled) {
+        writer.correctRecordAt(int(*row));
+        const flight::WriteOutcome outcome = writer.cmdWrite_Click(session);
+        answer.said << outcome.notices;
+        answer.written = outcome.written;
+    }
+    answer.object = resultObject(session.form, {});
+    QTextStream(stdout) << QJsonDocument(answerJson(answer)).toJson(QJsonDocument::Indented);
+    return answer.written ? 0 : 3;
 }
 
 } // namespace korv::cli

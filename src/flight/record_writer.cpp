@@ -67,7 +67,18 @@ WriteOutcome ShiftWriter::cmdWrite_Click(ShiftSession& session) {
         exerciseNumber(session.form);
         const QString description = database_.exerciseDescription(session.form.txtUpr);
         const logbook::PairCells record = buildFlightRecord(session, description);
-        if (batch_) {
+        if (correcting_) {
+            logbook::LogbookChange change(office_, bookPath_, settings);
+            const int index = change.logbook().entryAt(*correcting_ - 1);
+            if (index < 0 || !change.logbook().entries()[index].isRecord())
+                throw Error(
+                    Error::BadEntry,
+                    QStringLiteral("В строке %1 лётной книжки нет записи смены: исправлять нечего.").arg(*correcting_));
+            WrittenRecord corrected = writtenOf(change.replace(index, record));
+            corrected.note = change.save(); // throws only while the file is the one from before
+            outcome.written = corrected;
+            correcting_.reset(); // corrected: the next press appends again
+        } else if (batch_) {
             if (!change_)
                 change_ = std::make_unique<logbook::LogbookChange>(office_, bookPath_, settings);
             outcome.written = writtenOf(change_->append(record));

@@ -73,6 +73,12 @@ public:
     // Drops the batch's records unsaved: the file stays as it was.
     void abandonBatch();
 
+    // The next "Записать" corrects the record whose pair starts at sheet row `row` (one-based) instead of
+    // appending one: the record replaced in its pair, or moved to its date's place when its month changes,
+    // as one change with its backup. Refused with the file as it was when that row holds no record. Until
+    // the correction is written (a refused press may be pressed again); after it, "Записать" appends.
+    void correctRecordAt(int row) { correcting_ = row; }
+
     // How the writes wait for other programs and deal with their locks on the logbook.
     logbook::ChangeSettings settings;
 
@@ -81,6 +87,7 @@ private:
     ReferenceDatabase& database_;
     QString bookPath_;
     bool batch_ = false;
+    std::optional<int> correcting_;
     std::unique_ptr<logbook::LogbookChange> change_;
 };
 

@@ -124,3 +124,53 @@ TEST(CliWrite, RemoveTakesARecordAwayAndItsMonthHeadingWhenNothingIsLeftUnderIt)
     // Each removal kept the logbook it replaced.
     EXPECT_GE(QDir(dir.filePath("Backups")).entryList(QDir::Files).size(), 2);
 }
+
+TEST(CliWrite, EditCorrectsARecordInItsPairOrMovesItToItsNewDate) {
+    QTemporaryDir dir;
+    const QProcessEnvironment env = korv::test::WarmOffice::environment();
+    const auto shift = [](const char* date) {
+        QByteArray s = kShift;
+        return s.replace("05.09.04", date);
+    };
+    ASSERT_EQ(
+        runCli({"write", "--dir", dir.path()}, "[" + shift("05.09.04") + "," + shift("20.09.04") + "]", 180000, env)
+            .exitCode,
+        0);
+    const auto records = [&] {
+        const CliRun r = runCli({"records", "--dir", dir.path(), "--json"}, {}, 180000, env);
+        return QJsonDocument::fromJson(r.out).object()["records"].toArray();
+    };
+
+    // The first record flown for 2 h 10 min, not 1 h 25 min: corrected in its pair, calculated again.
+    QByteArray longer = shift("05.09.04");
+    longer.replace("\"txtTpolChas\":\"1\"", "\"txtTpolChas\":\"2\"")
+        .replace("\"txtTpolMin\":\"25\"", "\"txtTpolMin\":\"10\"");
+    const CliRun fixed = runCli({"edit", "--row", "9", "--dir", dir.path()}, longer, 180000, env);
+    ASSERT_EQ(fixed.exitCode, 0) << fixed.err.toStdString() << fixed.out.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(fixed.out).object()["written"].toObject()["row"].toInt(), 9);
+    QJsonArray now = records();
+    ASSERT_EQ(now.size(), 2);
+    EXPECT_EQ(now[0].toObject()["flightTime"].toString(), "2:10");
+    EXPECT_EQ(now[1].toObject()["date"].toString(), "20.09.2004");
+
+    // The second one was in October: it moves under an October heading of its own.
+    const CliRun moved = runCli({"edit", "--row", "11", "--dir", dir.path()}, shift("02.10.04"), 180000, env);
+    ASSERT_EQ(moved.exitCode, 0) << moved.err.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(moved.out).object()["written"].toObject()["row"].toInt(), 13);
+    now = records();
+    ASSERT_EQ(now.size(), 2);
+    EXPECT_EQ(now[1].toObject()["date"].toString(), "02.10.2004");
+    EXPECT_EQ(runCli({"check", "--dir", dir.path()}, {}, 180000, env).exitCode, 0);
+
+    // A row that holds no record (the October heading) is refused, the logbook as it was.
+    QFile book(dir.filePath("Korvelanta.xls"));
+    ASSERT_TRUE(book.open(QIODevice::ReadOnly));
+    const QByteArray before = book.readAll();
+    book.close();
+    const CliRun heading = runCli({"edit", "--row", "11", "--dir", dir.path()}, shift("03.10.04"), 180000, env);
+    EXPECT_EQ(heading.exitCode, 3);
+    EXPECT_TRUE(heading.out.contains("нет записи смены")) << heading.out.toStdString();
+    ASSERT_TRUE(book.open(QIODevice::ReadOnly));
+    EXPECT_EQ(book.readAll(), before);
+    EXPECT_EQ(runCli({"edit", "--dir", dir.path()}, shift("03.10.04"), 180000, env).exitCode, 2);
+}

@@ -355,3 +355,35 @@ TEST_F(RecordWriterTest, ABatchThatCannotBeSavedOrIsAbandonedLeavesTheFileAsItWa
     EXPECT_EQ(hashOf(book), before);
     EXPECT_EQ(fake().openWorkbookCount(), 0);
 }
+
+TEST_F(RecordWriterTest, ACorrectionReplacesItsRecordAndAFailedOneIsTriedAgainNotAppended) {
+    ASSERT_TRUE(write()); // 05.09.04 at row 9
+    session.form.txtDate = "20.09.04";
+    ASSERT_TRUE(write()); // row 11
+    const QByteArray before = hashOf(book);
+
+    // A row that holds no record: refused, nothing changed, nothing appended.
+    writer.correctRecordAt(7); // the month heading
+    session.form.txtUpr = "12";
+    EXPECT_FALSE(write());
+    EXPECT_TRUE(messages.last().text.contains("нет записи смены")) << messages.last().text.toStdString();
+    EXPECT_EQ(hashOf(book), before);
+
+    // A save that fails keeps the correction waiting: the press again corrects, it does not append.
+    writer.correctRecordAt(11);
+    fake().failOn(QStringLiteral("saveAs"));
+    EXPECT_FALSE(write());
+    EXPECT_EQ(hashOf(book), before);
+    const auto corrected = write();
+    ASSERT_TRUE(corrected);
+    EXPECT_EQ(corrected->row, 11);
+    inspectSheet([](Sheet& s) {
+        EXPECT_TRUE(at(s, "E11").text().startsWith("Упр. 12 ")) << at(s, "E11").text().toStdString();
+        EXPECT_EQ(at(s, "E13").kind(), logbook::CellKind::Empty); // nothing appended
+    });
+    // Then "Записать" appends again.
+    session.form.txtDate = "21.09.04";
+    const auto next = write();
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->row, 13);
+}
