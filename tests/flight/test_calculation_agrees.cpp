@@ -1,9 +1,11 @@
 // Generated shifts, each calculated with the real reference tables, written into a logbook on the in-memory
-// office and checked: the check finds no error in a record the program wrote. KORV_PROPERTY_SHIFTS sets how
-// many (a quick size by default; `make stress` draws many more).
+// office and checked: the check finds no error in a record the program wrote, nor after any sequence of
+// writes, corrections and removals. KORV_PROPERTY_SHIFTS and KORV_PROPERTY_STEPS set how many (a quick size
+// by default; `make stress` draws many more).
 #include "flight/record_writer.h"
 #include "logbook/book_check.h"
 #include "logbook/book_names.h"
+#include "logbook/logbook_change.h"
 #include "logbook/sheet_adapter.h"
 #include "support/fake_office.h"
 #include "support/logbook_env.h"
@@ -168,4 +170,67 @@ TEST_F(CalculationAgreesTest, EveryPassageThroughTheCloudsAtMinimumWeatherUnderT
     EXPECT_EQ(f.txtObl.text, "0.08");
     EXPECT_EQ(f.txtSMU.text, "0.09");
     EXPECT_EQ(f.txtZakKab.text, "1.01");
+}
+
+TEST_F(CalculationAgreesTest, TheCheckFindsNoErrorAfterAnySequenceOfWritesCorrectionsAndRemovals) {
+    ReferenceDatabase database(databasePath());
+    QList<long long> exercises = database.exerciseNumbers().values();
+    std::sort(exercises.begin(), exercises.end());
+    const logbook::CheckReference reference{kAircraftTypes, database.exerciseNumbers(), {}};
+    Draw d(7u);
+    ShiftWriter writer(office(), database, book);
+    const auto model = [&] {
+        logbook::Workbook wb = office().openWorkbook(book);
+        logbook::Logbook m = logbook::readLogbook(wb.sheet(logbook::kSheet1));
+        wb.close(logbook::CloseMode::Discard);
+        return m;
+    };
+    const auto recordRows = [&](const logbook::Logbook& m) {
+        QList<int> rows;
+        for (const logbook::Entry& e : m.entries())
+            if (e.isRecord())
+                rows << e.sheetRow();
+        return rows;
+    };
+    int records = 0;
+    const int steps =
+        qEnvironmentVariableIsSet("KORV_PROPERTY_STEPS") ? qEnvironmentVariableIntValue("KORV_PROPERTY_STEPS") : 40;
+    for (int step = 0; step < steps; ++step) {
+        const QList<int> rows = recordRows(model());
+        ASSERT_EQ(rows.size(), records) << "step " << step;
+        const int what = rows.isEmpty() ? 0 : d.between(0, 9);
+        QString did;
+        if (what <= 6) { // a new shift, or a record corrected with another
+            ShiftSession session(database);
+            session.form = drawShift(d, QDate(2024, 1, 1).addDays(d.between(0, 900)), exercises);
+            session.RefreshInputState();
+            session.cmdOK_Click();
+            if (!session.form.cmdWriteEnabled)
+                continue;
+            const bool correct = what >= 4;
+            if (correct)
+                writer.correctRecordAt(rows[d.between(0, int(rows.size()) - 1)]);
+            did = (correct ? QStringLiteral("correction ") : QStringLiteral("write ")) + inputsText(session.form);
+            const WriteOutcome outcome = writer.cmdWrite_Click(session);
+            ASSERT_TRUE(outcome.written) << did.toStdString() << ' '
+                                         << (outcome.notices.isEmpty() ? "" : outcome.notices[0].text.toStdString());
+            records += correct ? 0 : 1;
+        } else { // a record removed
+            const int row = rows[d.between(0, int(rows.size()) - 1)];
+            did = QStringLiteral("removal of row %1").arg(row);
+            logbook::LogbookChange change(office(), book);
+            change.remove(change.logbook().entryAt(row - 1));
+            change.save();
+            --records;
+        }
+        const logbook::Logbook after = model();
+        for (const logbook::Finding& f : logbook::checkBook(after, reference)) {
+            // Appends and corrections keep the pilot's dates as typed: a record earlier than the one above is
+            // a warning of the check, and so are the rest; only errors count here.
+            if (f.severity == logbook::Severity::Error)
+                ADD_FAILURE() << "after " << did.toStdString() << ": row " << f.row << ' '
+                              << f.columnLetter().toStdString() << ": " << f.text.toStdString();
+        }
+        ASSERT_FALSE(after.outOfStepRow()) << did.toStdString();
+    }
 }
