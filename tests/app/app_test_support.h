@@ -38,8 +38,11 @@ inline int testDpi() {
     return dpi > 0 ? dpi : 96;
 }
 
-// Whether the tests run on a desktop: a real display with a window manager that frames the windows.
-inline bool onDesktop() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
+// Whether the tests run on a desktop: a real display with a window manager that frames the windows
+// (`own_display.sh --desktop` says so).
+inline bool onDesktop() {
+    return QGuiApplication::platformName() == QLatin1String("xcb") && qEnvironmentVariableIsSet("KORV_DESKTOP");
+}
 
 // On a desktop, the window as the pilot sees it once the window manager has framed and placed it: its frame
 // lies on the screen (buttons at the bottom included), and every label that shows a text is at least one line

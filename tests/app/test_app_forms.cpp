@@ -2,7 +2,11 @@
 // scripted dialogs. No Calc: "Заполнение" finds a logbook file and creates nothing.
 
 #include "app/controlprogress.h"
+#include "app/frmbackups.h"
+#include "app/frmbreaks.h"
+#include "app/frmcheck.h"
 #include "app/frmglavnaja.h"
+#include "app/frmpages.h"
 #include "app/frmsmu.h"
 #include "app/helpwindow.h"
 #include "app_test_support.h"
@@ -80,6 +84,21 @@ TEST(MainForm, IsTheCoverWithItsLabelsInOrder) {
     f.show();
     EXPECT_FALSE(f.TarvixProgress1()->widget()->isVisibleTo(&f));
     apptest::saveScreenshot(&f, QStringLiteral("frmGlavnaja"));
+}
+
+TEST(MainForm, TheWindowsBuiltInCodeFitTheScreen) {
+    // As they open, before anything is read into them (the end-to-end test shows them filled).
+    apptest::TestProgram t;
+    t.program->mainForm().show();
+    const std::pair<QWidget*, const char*> windows[] = {{&t.program->breaksForm(), "frmBreaks_empty"},
+                                                        {&t.program->checkForm(), "frmCheck_empty"},
+                                                        {&t.program->backupsForm(), "frmBackups_empty"},
+                                                        {&t.program->pagesForm(), "frmPages_empty"}};
+    for (const auto& [w, name] : windows) {
+        w->show();
+        apptest::saveScreenshot(w, QString::fromLatin1(name));
+        w->hide();
+    }
 }
 
 TEST(MainForm, HasEveryMenuEntry) {

@@ -40,5 +40,6 @@ if [ -n "$desktop" ]; then
     manager=$!
     # The window manager is ready once it names itself on the root window.
     wait_for openbox $manager sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"'
+    export KORV_DESKTOP=1
 fi
 "$@"
