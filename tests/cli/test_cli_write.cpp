@@ -1,6 +1,7 @@
 // korvelanta-cli write end to end: a logbook created in a temporary logbook folder, shifts
 // calculated and written by the command's own office.
 #include "support/cli_run.h"
+#include "support/files.h"
 #include "support/warm_office.h"
 
 #include <QDir>
@@ -24,6 +25,12 @@ const QByteArray kShift = [] {
     f.txtShtorkaO = QStringLiteral("2500");
     return korv::test::formJson(f);
 }();
+
+// The same shift flown on another day.
+QByteArray shift(const char* date) {
+    QByteArray s = kShift;
+    return s.replace("05.09.04", date);
+}
 
 } // namespace
 
@@ -74,20 +81,13 @@ TEST(CliWrite, MalformedInputTouchesNothing) {
 TEST(CliWrite, RemoveTakesARecordAwayAndItsMonthHeadingWhenNothingIsLeftUnderIt) {
     QTemporaryDir dir;
     const QProcessEnvironment env = korv::test::WarmOffice::environment();
-    const auto shift = [](const char* date) {
-        QByteArray s = kShift;
-        return s.replace("05.09.04", date);
-    };
     // September (heading 7, records 9 and 11), October (heading 13, record 15).
     ASSERT_EQ(runCli({"write", "--dir", dir.path()},
                      "[" + shift("05.09.04") + "," + shift("06.09.04") + "," + shift("01.10.04") + "]", 180000, env)
                   .exitCode,
               0);
     const QString book = dir.filePath("Korvelanta.xls");
-    const auto bytes = [&] {
-        QFile f(book);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    };
+    const auto bytes = [&] { return testfiles::contentOf(book); };
     const auto rows = [&] {
         const CliRun r = runCli({"records", "--dir", dir.path(), "--json"}, {}, 180000, env);
         QList<int> out;
@@ -128,10 +128,6 @@ TEST(CliWrite, RemoveTakesARecordAwayAndItsMonthHeadingWhenNothingIsLeftUnderIt)
 TEST(CliWrite, EditCorrectsARecordInItsPairOrMovesItToItsNewDate) {
     QTemporaryDir dir;
     const QProcessEnvironment env = korv::test::WarmOffice::environment();
-    const auto shift = [](const char* date) {
-        QByteArray s = kShift;
-        return s.replace("05.09.04", date);
-    };
     ASSERT_EQ(
         runCli({"write", "--dir", dir.path()}, "[" + shift("05.09.04") + "," + shift("20.09.04") + "]", 180000, env)
             .exitCode,
@@ -163,14 +159,11 @@ TEST(CliWrite, EditCorrectsARecordInItsPairOrMovesItToItsNewDate) {
     EXPECT_EQ(runCli({"check", "--dir", dir.path()}, {}, 180000, env).exitCode, 0);
 
     // A row that holds no record (the October heading) is refused, the logbook as it was.
-    QFile book(dir.filePath("Korvelanta.xls"));
-    ASSERT_TRUE(book.open(QIODevice::ReadOnly));
-    const QByteArray before = book.readAll();
-    book.close();
+    const QString book = dir.filePath("Korvelanta.xls");
+    const QByteArray before = testfiles::contentOf(book);
     const CliRun heading = runCli({"edit", "--row", "11", "--dir", dir.path()}, shift("03.10.04"), 180000, env);
     EXPECT_EQ(heading.exitCode, 3);
     EXPECT_TRUE(heading.out.contains("нет записи смены")) << heading.out.toStdString();
-    ASSERT_TRUE(book.open(QIODevice::ReadOnly));
-    EXPECT_EQ(book.readAll(), before);
+    EXPECT_EQ(testfiles::contentOf(book), before);
     EXPECT_EQ(runCli({"edit", "--dir", dir.path()}, shift("03.10.04"), 180000, env).exitCode, 2);
 }
