@@ -86,6 +86,11 @@ QString directoryOf(const QString& realBookPath) {
     return QFileInfo(realBookPath).absolutePath() + QStringLiteral("/Backups");
 }
 
+QString lastChangeNotePath(const QString& realBookPath) {
+    return QDir(directoryOf(realBookPath))
+        .filePath(QFileInfo(realBookPath).completeBaseName() + QStringLiteral("-последнее изменение.json"));
+}
+
 void copyFile(const QString& from, const QString& to, ReplacePolicy policy) {
     AtomicReplacement target(to, policy);
     const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);

@@ -132,6 +132,9 @@ BookFolder settleBookFolder(const QString& oldFolder, const QString& newFolder, 
         // The backups first, the logbook last: a new folder that holds the logbook holds all of it.
         for (const backups::Backup& b : kept)
             copyChecked(b.path, backups::directoryOf(newBook) + u'/' + b.name, made);
+        // The note of the last change goes with the backups it names, so that the change can still be undone.
+        if (!kept.isEmpty() && QFileInfo::exists(backups::lastChangeNotePath(oldBook)))
+            copyChecked(backups::lastChangeNotePath(oldBook), backups::lastChangeNotePath(newBook), made);
         copyChecked(oldBook, newBook, made);
     } catch (const Error& e) {
         log::error(QStringLiteral("moving the logbook to its folder"), e);
@@ -149,6 +152,8 @@ BookFolder settleBookFolder(const QString& oldFolder, const QString& newFolder, 
     if (QFile::remove(oldBook)) {
         for (const backups::Backup& b : kept)
             removed += QFile::remove(b.path) ? 1 : 0;
+        if (!kept.isEmpty())
+            QFile::remove(backups::lastChangeNotePath(oldBook));
         QDir().rmdir(backups::directoryOf(oldBook)); // only when nothing else is left in it
     }
     result.notice = QStringLiteral("Лётная книжка перенесена из ") + from + QStringLiteral(" в ") + to;

@@ -50,6 +50,7 @@ const std::array kCommands{
     Command{"remove", runRemove,
             "remove --row N [--yes] [--dir PATH]\n"
             "                                               удалить запись строки N (без --yes только показать её)"},
+    Command{"undo", runUndo, "undo  [--dir PATH]             отменить последнее изменение книжки этой программой"},
 };
 
 void usage(QTextStream& to) {

@@ -75,7 +75,7 @@ int runRemove(const QStringList& args) {
             return 3;
         }
         const QList<logbook::PairEdit> edits = change.remove(index);
-        const std::optional<QString> note = change.save();
+        const std::optional<QString> note = change.save(QStringLiteral("удаление записи строки %1").arg(*row));
         out << "Удалена " << line << '\n';
         // The month heading left with no record went too: a second pair deleted with it or after it.
         if (edits.size() > 1 || (!edits.isEmpty() && edits.front().pairs > 1))

@@ -22,6 +22,7 @@ int runExport(const QStringList& args);
 int runPages(const QStringList& args);
 int runRecords(const QStringList& args);
 int runRemove(const QStringList& args);
+int runUndo(const QStringList& args);
 int runEdit(const QStringList& args);
 
 // The logbook folder of a command: `given` (--dir) made absolute, else the default folder, into which a

@@ -28,6 +28,7 @@ public:
         BadWorkbook = 1012, // the file is not a workbook, is damaged or lacks a sheet
         Timeout = 1013,     // LibreOffice Calc did not answer in time
         BadEntry = 1014,    // an entry of the logbook that cannot be read or placed (edited by hand)
+        Changed = 1015,     // the logbook is no longer what an operation was asked about (changed since)
     };
 
     // 'detail' is what a pilot's support needs and a pilot does not: the office's or the driver's own

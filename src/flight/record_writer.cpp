@@ -25,7 +25,7 @@ WrittenRecord WriteFlightRecord(logbook::Office& office, const QString& bookPath
     // exactly as it was.
     logbook::LogbookChange change(office, bookPath, settings, upkeep);
     WrittenRecord written = writtenOf(change.append(record));
-    written.note = change.save();
+    written.note = change.save(QStringLiteral("запись смены"));
     return written;
 }
 
@@ -43,7 +43,7 @@ std::optional<QString> ShiftWriter::finishBatch() {
     const std::unique_ptr<logbook::LogbookChange> change = std::move(change_);
     if (!change->changed())
         return std::nullopt;
-    return change->save();
+    return change->save(QStringLiteral("запись смен"));
 }
 
 void ShiftWriter::abandonBatch() {
@@ -69,15 +69,14 @@ WriteOutcome ShiftWriter::cmdWrite_Click(ShiftSession& session) {
         const logbook::PairCells record = buildFlightRecord(session, description);
         if (correcting_) {
             logbook::LogbookChange change(office_, bookPath_, settings);
-            const int index = change.logbook().entryAt(*correcting_ - 1);
-            if (index < 0 || !change.logbook().entries()[index].isRecord())
-                throw Error(
-                    Error::BadEntry,
-                    QStringLiteral("В строке %1 лётной книжки нет записи смены: исправлять нечего.").arg(*correcting_));
+            const int index = shown_ ? logbook::shownRecordIndex(change.logbook(), *shown_)
+                                     : logbook::recordIndexAt(change.logbook(), *correcting_);
             WrittenRecord corrected = writtenOf(change.replace(index, record));
-            corrected.note = change.save(); // throws only while the file is the one from before
+            // throws only while the file is the one from before
+            corrected.note = change.save(QStringLiteral("исправление записи строки %1").arg(*correcting_));
             outcome.written = corrected;
             correcting_.reset(); // corrected: the next press appends again
+            shown_.reset();
         } else if (batch_) {
             if (!change_)
                 change_ = std::make_unique<logbook::LogbookChange>(office_, bookPath_, settings);

@@ -77,7 +77,18 @@ public:
     // appending one: the record replaced in its pair, or moved to its date's place when its month changes,
     // as one change with its backup. Refused with the file as it was when that row holds no record. Until
     // the correction is written (a refused press may be pressed again); after it, "Записать" appends.
-    void correctRecordAt(int row) { correcting_ = row; }
+    void correctRecordAt(int row) {
+        correcting_ = row;
+        shown_.reset();
+    }
+    // The same for a record a window showed: refused, the file as it was, when its pair no longer holds the
+    // cells shown (the logbook was changed since).
+    void correctShownRecord(const logbook::ShownRecord& shown) {
+        correcting_ = shown.row;
+        shown_ = shown;
+    }
+    // The row the next "Записать" corrects, if any.
+    std::optional<int> correcting() const { return correcting_; }
 
     // How the writes wait for other programs and deal with their locks on the logbook.
     logbook::ChangeSettings settings;
@@ -88,6 +99,7 @@ private:
     QString bookPath_;
     bool batch_ = false;
     std::optional<int> correcting_;
+    std::optional<logbook::ShownRecord> shown_;
     std::unique_ptr<logbook::LogbookChange> change_;
 };
 

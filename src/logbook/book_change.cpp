@@ -6,6 +6,8 @@
 #include "bookfiles/foreign_locks.h"
 #include "common/log.h"
 #include "logbook/book_names.h"
+#include "logbook/book_reading.h"
+#include "logbook/last_change.h"
 #include "logbook/sheet_adapter.h"
 
 #include <QFile>
@@ -190,10 +192,17 @@ Sheet BookChange::sheet(const QString& name) {
     return book_->sheet(name);
 }
 
+void BookChange::describe(const QString& what, const QStringList& records) {
+    what_ = what;
+    records_ = records;
+}
+
 std::optional<QString> BookChange::save() {
     // saveAs throws only while the file is still the old one.
-    replaceKeepingBackup(real_, hadEntries_, [&] { book_->saveAs(real_, ReplacePolicy::Replace); });
+    const QString backup =
+        replaceKeepingBackup(real_, hadEntries_, [&] { book_->saveAs(real_, ReplacePolicy::Replace); });
     saved_ = true;
+    last_change::noteLanded(real_, what_, backup, records_);
     std::optional<QString> note = finish();
     // The change is on disk and the workbook closed: other programs may change the logbook and use the
     // office while the caller still talks to the pilot, and no deadline runs on his answers.
@@ -230,9 +239,13 @@ void requireLogbookFile(Office& host, const QString& path) {
     }
 }
 
-QString restoreBackup(Office& host, const QString& bookPath, const QString& backupPath,
-                      const ChangeSettings& settings) {
-    const QString real = files::realPath(bookPath);
+namespace {
+
+// Puts the file at `backupPath` back as the logbook `real` under the change's locks, once `stillAsAsked`
+// (run under them) has not refused; the file it replaces is kept as a backup first and the replacement
+// noted as `what`. Returns that backup's path, empty when there was no file.
+QString putBack(Office& host, const QString& real, const QString& backupPath, const ChangeSettings& settings,
+                const QString& what, const std::function<void()>& stillAsAsked = {}) {
     const QFileInfo backup(backupPath);
     if (backup.isSymLink())
         throw Error(Error::BadWorkbook, QStringLiteral("Резервная копия ") + backupPath +
@@ -242,6 +255,8 @@ QString restoreBackup(Office& host, const QString& bookPath, const QString& back
     files::requireWritableDirectory(QFileInfo(real).absolutePath());
     requireLogbookFile(host, backupPath);
     const ChangeGuard guard(host, real, settings);
+    if (stillAsAsked)
+        stillAsAsked();
     ChangeGuard::retryOnLostOffice(host, [&] {
         if (host.holding(real) == Office::Holding::Shown)
             throw Error(Error::LogbookBusy, QStringLiteral("Лётная книжка открыта для просмотра в окне LibreOffice "
@@ -251,8 +266,78 @@ QString restoreBackup(Office& host, const QString& bookPath, const QString& back
     });
     const QString kept = replaceKeepingBackup(real, QFileInfo::exists(real),
                                               [&] { backups::copyFile(backupPath, real, ReplacePolicy::Replace); });
+    last_change::noteLanded(real, what, kept);
     pruneBackups(real);
     return kept;
+}
+
+QString dateTimeText(const QDateTime& t) { return t.toString(QStringLiteral("dd.MM.yyyy HH:mm")); }
+
+} // namespace
+
+QString restoreBackup(Office& host, const QString& bookPath, const QString& backupPath,
+                      const ChangeSettings& settings) {
+    return putBack(host, files::realPath(bookPath), backupPath, settings,
+                   QStringLiteral("восстановление копии ") + QFileInfo(backupPath).fileName());
+}
+
+Undone undoLastChange(Office& host, const QString& bookPath, const ChangeSettings& settings) {
+    const QString real = files::realPath(bookPath);
+    if (!QFileInfo::exists(real))
+        throw Error(Error::FileNotFound, QStringLiteral("Лётная книжка не найдена: ") + real);
+    const auto read = [&] {
+        std::optional<last_change::Note> n = last_change::read(real);
+        if (!n || n->backup.isEmpty())
+            throw Error(Error::FileNotFound,
+                        QStringLiteral("Отменять нечего: программа ещё не меняла эту лётную книжку, или до последнего "
+                                       "изменения книжка была пустой (копия пустой книжки не хранится). Лишнюю запись "
+                                       "можно удалить в окне «Записи лётной книжки»."));
+        // Only a backup of the list is ever put back over the logbook.
+        bool listed = false;
+        for (const backups::Backup& b : backups::list(real))
+            listed = listed || b.name == QFileInfo(n->backup).fileName();
+        if (!listed)
+            throw Error(Error::FileNotFound, QStringLiteral("Резервной копии лётной книжки до последнего изменения (") +
+                                                 n->what + QStringLiteral(") больше нет: отменить его нельзя."));
+        return *n;
+    };
+    const last_change::Note note = read();
+    bool changedSince = false;
+    QString kept;
+    try {
+        kept = putBack(host, real, note.backup, settings, QStringLiteral("отмена: ") + note.what, [&] {
+            // Under the locks: the note and the file are what no other change can alter now.
+            const last_change::Note now = read();
+            if (now.after != note.after || now.backup != note.backup)
+                throw Error(Error::Changed, QStringLiteral("Лётную книжку изменили, пока готовилась отмена; "
+                                                           "повторите."));
+            if (last_change::fileHash(real) != note.after) {
+                changedSince = true;
+                throw Error(Error::Changed, {});
+            }
+        });
+    } catch (const Error& e) {
+        if (!changedSince)
+            throw;
+        // Named after the locks went: reading the logbook takes the office again.
+        QString why = QStringLiteral("Последнее изменение (") + note.what + QStringLiteral(", ") +
+                      dateTimeText(note.time) +
+                      QStringLiteral(") не отменено: лётную книжку после него меняли вручную или другой программой (файл "
+                                     "сохранён ") +
+                      dateTimeText(QFileInfo(real).lastModified()) + u')';
+        if (!note.records.isEmpty()) {
+            try {
+                const QStringList diff =
+                    last_change::differences(note.records, last_change::recordLines(readLogbookCopy(host, real).book));
+                why += diff.isEmpty() ? QStringLiteral("; записи те же, изменено оформление или другие листы")
+                                      : QStringLiteral(":\n") + diff.join(u'\n');
+            } catch (const Error& read) {
+                log::error(QStringLiteral("reading the logbook changed since its last change"), read);
+            }
+        }
+        throw Error(Error::Changed, why + QStringLiteral("\nОтмена вернула бы книжку без этих правок; она не изменена."));
+    }
+    return Undone{note.what, note.time, note.backup, kept};
 }
 
 } // namespace korv::logbook

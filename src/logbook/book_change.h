@@ -8,7 +8,9 @@
 #include "logbook/change_settings.h"
 #include "spreadsheet/office.h"
 
+#include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -64,6 +66,9 @@ public:
     // A sheet of the logbook; one that is missing is Error::BadWorkbook naming the file and the sheet.
     Sheet sheet(const QString& name);
     QString realPath() const { return real_; }
+    // What the change is, for the note of the last change (logbook/last_change.h), and the records it leaves
+    // when the caller knows them.
+    void describe(const QString& what, const QStringList& records = {});
 
     // Replaces the file with the workbook (atomically), closes it and lets the locks go. The file it replaces is kept
     // in "Backups/" first (logbook/backups.h), unless it held no entry yet. Throws only while the file is still the old
@@ -83,6 +88,8 @@ private:
     std::optional<Workbook> book_;
     bool saved_ = false;
     bool hadEntries_ = true; // the file holds an entry of "Лист1" (a new, empty logbook needs no backup)
+    QString what_ = QStringLiteral("изменение лётной книжки");
+    QStringList records_;
 };
 
 // Refuses (Error::BadWorkbook, the file named) a file that the office does not open as a workbook with
@@ -95,5 +102,21 @@ void requireLogbookFile(Office& host, const QString& path);
 // file. The logbook is the old file or the restored one, never anything between.
 QString restoreBackup(Office& host, const QString& bookPath, const QString& backupPath,
                       const ChangeSettings& settings = {});
+
+// What an undo put back.
+struct Undone {
+    QString what;     // the change undone ("запись смены", …)
+    QDateTime time;   // when that change had landed
+    QString restored; // the backup put back
+    QString kept;     // the backup of the logbook as the change had left it (the undo can be undone)
+};
+
+// Undoes the last change the program made to the logbook at bookPath: the backup its note names is put back,
+// under the same locks as any change, but only while the logbook is byte for byte what that change left. The
+// logbook as it was is kept as a backup first and noted as a change of its own, so that an undo can be
+// undone. Refused with the file untouched: no note (Error::FileNotFound), no backup of the state before
+// (Error::FileNotFound), the logbook changed since (Error::Changed, naming what changed), and the refusals of
+// restoreBackup.
+Undone undoLastChange(Office& host, const QString& bookPath, const ChangeSettings& settings = {});
 
 } // namespace korv::logbook

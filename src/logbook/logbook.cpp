@@ -291,4 +291,25 @@ QList<PairEdit> Logbook::insertOne(const PairCells& record) {
     return {edit};
 }
 
+int recordIndexAt(const Logbook& book, int row) {
+    const int index = book.entryAt(row - 1);
+    if (index < 0 || !book.entries()[index].isRecord())
+        throw Error(Error::BadEntry, QStringLiteral("В строке %1 лётной книжки нет записи смены.").arg(row));
+    return index;
+}
+
+int shownRecordIndex(const Logbook& book, const ShownRecord& shown) {
+    const int index = book.entryAt(shown.row - 1);
+    const auto same = [&](const PairCells& now) {
+        return now.firstRow(records::kLastColumn) == shown.cells.firstRow(records::kLastColumn) &&
+               now.secondRow(records::kLastColumn) == shown.cells.secondRow(records::kLastColumn);
+    };
+    if (index < 0 || !book.entries()[index].isRecord() || !same(book.entries()[index].cells))
+        throw Error(Error::Changed,
+                    QStringLiteral("Запись в строке %1 уже не та, что была показана: лётную книжку изменили после "
+                                   "этого. Откройте список записей заново.")
+                        .arg(shown.row));
+    return index;
+}
+
 } // namespace korv::logbook

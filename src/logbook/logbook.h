@@ -153,4 +153,17 @@ private:
 // The kind of a pair from its cells.
 Entry entryOf(int row, const PairCells& cells);
 
+// A record as a window showed it to the pilot: its first sheet row (one-based) and its cells then.
+struct ShownRecord {
+    int row = 0;
+    PairCells cells;
+};
+
+// The index of the record at `row` (one-based first row of its pair); Error::BadEntry naming the row when
+// it holds none.
+int recordIndexAt(const Logbook& book, int row);
+// The index of the record `shown` names while its pair still holds the cells shown (A..U); Error::Changed,
+// saying so, when the logbook was changed there since.
+int shownRecordIndex(const Logbook& book, const ShownRecord& shown);
+
 } // namespace korv::logbook

@@ -1,5 +1,7 @@
 #include "logbook/logbook_change.h"
 
+#include "logbook/last_change.h"
+
 #include "common/error.h"
 #include "logbook/book_names.h"
 
@@ -50,9 +52,10 @@ QList<PairEdit> LogbookChange::insertInDateOrder(const QList<PairCells>& records
     return edit([&](Logbook& b) { return b.insertInDateOrder(records); });
 }
 
-std::optional<QString> LogbookChange::save() {
+std::optional<QString> LogbookChange::save(const QString& what) {
     if (broken_)
         throw Error(Error::Spreadsheet, QStringLiteral("Лётная книжка не изменена: изменение не удалось до конца."));
+    change_.describe(what, last_change::recordLines(book_));
     return change_.save();
 }
 

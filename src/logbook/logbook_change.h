@@ -35,8 +35,9 @@ public:
     // Whether any edit was made.
     bool changed() const { return changed_; }
     // Saves the logbook with every edit (BookChange::save: a backup of the file first, one atomic
-    // replacement) and ends the change. Throws only while the file is still the old one.
-    std::optional<QString> save();
+    // replacement) and ends the change, noted as `what` with the records it leaves (last_change.h). Throws
+    // only while the file is still the old one.
+    std::optional<QString> save(const QString& what = QStringLiteral("изменение лётной книжки"));
     // Ends the change unsaved: the file stays exactly as it was.
     void discard();
 

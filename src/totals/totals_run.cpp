@@ -237,6 +237,7 @@ TotalsOutcome TotalsRun::cmdItog_Click(PeriodOption option, const QDate& today, 
             if (f.open(QIODevice::ReadOnly))
                 outcome.renderedPdf = f.readAll();
         }
+        change.describe(QStringLiteral("итоги"));
         if (const auto note = change.save())
             outcome.notices << Notice{text::kFailedTitle, *note, Notice::Icon::Warning};
         return outcome;

@@ -57,7 +57,7 @@ TEST(Backups, AKeptCopyIsCompleteNamedByTheMomentAndNoHardLink) {
     EXPECT_EQ(list[0].name, "Korvelanta-2026-12-07-134102-2.xls");
     EXPECT_EQ(list[1].size, 100003);
     // Nothing else in the directory: no temporary file left.
-    EXPECT_EQ(QDir(dir.filePath("Backups")).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    EXPECT_EQ(testfiles::backupEntriesOf(dir.filePath("Backups")).size(), 2);
 }
 
 TEST(Backups, TheNewestThirtyAndOneAMonthForTwoYearsAreKept) {

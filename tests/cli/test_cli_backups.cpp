@@ -38,7 +38,7 @@ protected:
         return cli({"write", "--dir", dir.filePath("book")}, "[" + shiftJson(date) + "]").exitCode;
     }
     QStringList backupNames() {
-        QStringList names = QDir(dir.filePath("book/Backups")).entryList(QDir::Files | QDir::Hidden);
+        QStringList names = testfiles::backupEntriesOf(dir.filePath("book/Backups"));
         names.sort();
         return names;
     }

@@ -42,7 +42,7 @@ TEST(CleanBuild, MakeCleanLeavesTheLogbookAndItsBackupsWhereTheyWere) {
 
     const QString folder = root.filePath("home/Documents/Korvelanta");
     const QString book = folder + "/Korvelanta.xls";
-    const QStringList backups = QDir(folder + "/Backups").entryList(QDir::Files);
+    const QStringList backups = testfiles::backupEntriesOf(folder + "/Backups");
     ASSERT_TRUE(QFileInfo(book).isFile());
     ASSERT_EQ(backups.size(), 1);
     EXPECT_TRUE(QDir(bin).entryList({"*.xls"}).isEmpty()) << "nothing of the logbook in the build tree";

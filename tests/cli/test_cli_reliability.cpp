@@ -46,7 +46,7 @@ QStringList leftoversBeside(const QString& dir) {
     QStringList left = entriesOf(dir);
     left.removeAll("Korvelanta.xls");
     if (left.removeAll("Backups"))
-        for (const QString& b : entriesOf(dir + "/Backups"))
+        for (const QString& b : testfiles::backupEntriesOf(dir + "/Backups"))
             if (!QRegularExpression("^Korvelanta-\\d{4}-\\d\\d-\\d\\d-\\d{6}(-\\d+)?(-серия)?\\.xls$")
                      .match(b)
                      .hasMatch())
@@ -479,7 +479,7 @@ TEST_F(Reliability, ABatchStoppedByASignalSaysWhatItWroteAndTheLogbookAgrees) {
             written += a.toObject()["written"].isObject() ? 1 : 0;
         EXPECT_EQ(written, answers.size()); // every form that ran was written, in one save
         EXPECT_EQ(recordsIn(book).size(), written);
-        EXPECT_EQ(QDir(dir.filePath("Backups")).entryList(QDir::Files).size(), 0); // the logbook was empty
+        EXPECT_EQ(testfiles::backupEntriesOf(dir.filePath("Backups")).size(), 0); // the logbook was empty
         EXPECT_TRUE(leftoversBeside(dir.path()).isEmpty()) << leftoversBeside(dir.path()).join(' ').toStdString();
         // The stopped program ended its office on the way out.
         EXPECT_NE(QProcess::execute("pgrep", {"-f", "UserInstallation=file://" + Environment::ownCache}), 0);

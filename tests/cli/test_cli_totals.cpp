@@ -112,7 +112,7 @@ TEST_F(CliTotals, APdfIsNeverWrittenOverTheLogbookItsBackupsOrAnotherFile) {
     }
     EXPECT_EQ(testfiles::hashOf(book), before);
     EXPECT_EQ(testfiles::hashOf(dir.filePath("notes.txt")), testfiles::hashOf(notes.fileName()));
-    EXPECT_TRUE(QDir(dir.filePath("book/Backups")).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(testfiles::backupEntriesOf(dir.filePath("book/Backups")).isEmpty());
     // An earlier PDF is replaced whole.
     const QString pdf = dir.filePath("summary.pdf");
     EXPECT_EQ(totals({"--period", "current-year", "--today", "15.10.04", "--pdf", pdf}).exitCode, 0);

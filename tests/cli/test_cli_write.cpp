@@ -122,7 +122,7 @@ TEST(CliWrite, RemoveTakesARecordAwayAndItsMonthHeadingWhenNothingIsLeftUnderIt)
     const CliRun check = runCli({"check", "--dir", dir.path()}, {}, 180000, env);
     EXPECT_EQ(check.exitCode, 0) << check.out.toStdString();
     // Each removal kept the logbook it replaced.
-    EXPECT_GE(QDir(dir.filePath("Backups")).entryList(QDir::Files).size(), 2);
+    EXPECT_GE(testfiles::backupEntriesOf(dir.filePath("Backups")).size(), 2);
 }
 
 TEST(CliWrite, EditCorrectsARecordInItsPairOrMovesItToItsNewDate) {

@@ -255,7 +255,7 @@ TEST_F(RecordWriterTest, AFailureInTheOfficeBeforeTheSaveLeavesTheFileAndNoBacku
         return e;
     };
     const QStringList besideBefore = beside();
-    const QStringList backups = testfiles::entriesOf(dir.filePath("Backups"));
+    const QStringList backups = testfiles::backupEntriesOf(dir.filePath("Backups"));
     // The logbook read, the slot copied, the values written, a format, the check of what was written, the
     // save: each failing in turn.
     const QList<std::pair<const char*, int>> steps = {{"data", 1},  {"copyTo", 1}, {"setData", 1},
@@ -267,7 +267,7 @@ TEST_F(RecordWriterTest, AFailureInTheOfficeBeforeTheSaveLeavesTheFileAndNoBacku
         ASSERT_FALSE(messages.isEmpty()) << step;
         EXPECT_TRUE(messages.back().text.startsWith("Смена не записана, лётная книжка не изменена.")) << step;
         EXPECT_EQ(hashOf(book), before) << step;
-        EXPECT_EQ(testfiles::entriesOf(dir.filePath("Backups")), backups) << step;
+        EXPECT_EQ(testfiles::backupEntriesOf(dir.filePath("Backups")), backups) << step;
         EXPECT_EQ(beside(), besideBefore) << step;
         EXPECT_EQ(fake().openWorkbookCount(), 0) << step;
     }
@@ -309,7 +309,7 @@ TEST_F(RecordWriterTest, ABatchOpensTheLogbookOnceAndSavesItOnceWithOneBackup) {
     EXPECT_FALSE(writer.finishBatch());
     EXPECT_EQ(fake().calls("openForChange"), 1);
     EXPECT_EQ(fake().calls("saveAs"), 1);
-    EXPECT_EQ(testfiles::entriesOf(dir.filePath("Backups")).size(), 1);
+    EXPECT_EQ(testfiles::backupEntriesOf(dir.filePath("Backups")).size(), 1);
     inspectSheet([](Sheet& s) {
         EXPECT_EQ(s.range("A11").date(), QDate(2004, 9, 6));
         EXPECT_EQ(s.range("E13").text(), "Октябрь  2004 г.");
@@ -322,7 +322,7 @@ TEST_F(RecordWriterTest, ABatchOpensTheLogbookOnceAndSavesItOnceWithOneBackup) {
 TEST_F(RecordWriterTest, ABatchThatCannotBeSavedOrIsAbandonedLeavesTheFileAsItWas) {
     ASSERT_TRUE(write());
     const QByteArray before = hashOf(book);
-    const QStringList backups = testfiles::entriesOf(dir.filePath("Backups"));
+    const QStringList backups = testfiles::backupEntriesOf(dir.filePath("Backups"));
     writer.beginBatch();
     for (const char* date : {"06.09.04", "07.09.04"}) {
         session.form.txtDate = date;
@@ -331,7 +331,7 @@ TEST_F(RecordWriterTest, ABatchThatCannotBeSavedOrIsAbandonedLeavesTheFileAsItWa
     fake().failOn(QStringLiteral("saveAs"));
     EXPECT_THROW(writer.finishBatch(), Error);
     EXPECT_EQ(hashOf(book), before);
-    EXPECT_EQ(testfiles::entriesOf(dir.filePath("Backups")), backups);
+    EXPECT_EQ(testfiles::backupEntriesOf(dir.filePath("Backups")), backups);
     EXPECT_EQ(fake().openWorkbookCount(), 0);
 
     writer.beginBatch();

@@ -2,9 +2,11 @@
 // read back, the change saved once with one backup or left exactly as it was, and a lock the program cannot
 // judge refused with the question the desktop program asks.
 
+#include "bookfiles/backups.h"
 #include "common/error.h"
 #include "logbook/book_names.h"
 #include "logbook/entry_faults.h"
+#include "logbook/last_change.h"
 #include "logbook/logbook_change.h"
 #include "logbook/sheet_adapter.h"
 #include "support/fake_office.h"
@@ -83,7 +85,7 @@ TEST_F(LogbookChangeTest, InsertRemoveAndReplaceAreLaidOutAsTheModelHasThemAndSa
     change.save();
     EXPECT_EQ(fake().calls("openForChange"), 1);
     EXPECT_EQ(fake().calls("saveAs"), 1);
-    EXPECT_EQ(testfiles::entriesOf(dir.filePath("Backups")).size(), 1);
+    EXPECT_EQ(backups::list(book).size(), 1);
 
     const Logbook b = saved();
     EXPECT_EQ(datesOf(b), (QList<QDate>{{2004, 9, 5}, {2004, 9, 8}, {2004, 9, 12}, {2004, 10, 3}, {2004, 11, 3}}));
@@ -224,4 +226,91 @@ TEST_F(LogbookChangeTest, PagesKeepOnlyThePairsAskedForInTheirOrder) {
     EXPECT_EQ(kept.entries()[1].record.date, QDate(2004, 11, 2));
     EXPECT_EQ(kept.entries()[1].sheetRow(), 9);
     wb.close(CloseMode::Discard);
+}
+
+// The last change undone: the logbook as it was before it, while the file is byte for byte what the change
+// left; the undone state kept and noted, so that the undo itself can be undone.
+TEST_F(LogbookChangeTest, TheLastChangeIsUndoneAndTheUndoItself) {
+    const QByteArray beforeRemoval = hashOf(book);
+    {
+        LogbookChange change(office(), book);
+        change.remove(change.logbook().entryAt(records::pairRow(0) + 2));
+        change.save(QStringLiteral("удаление записи строки 9"));
+    }
+    const QByteArray afterRemoval = hashOf(book);
+    ASSERT_NE(afterRemoval, beforeRemoval);
+    const auto note = last_change::read(book);
+    ASSERT_TRUE(note);
+    EXPECT_EQ(note->what, QStringLiteral("удаление записи строки 9"));
+    EXPECT_EQ(note->records.size(), 2);
+
+    const Undone undone = undoLastChange(office(), book);
+    EXPECT_EQ(undone.what, QStringLiteral("удаление записи строки 9"));
+    EXPECT_EQ(hashOf(book), beforeRemoval);
+    EXPECT_EQ(hashOf(undone.kept), afterRemoval) << "the undone state is kept as a backup";
+    EXPECT_EQ(saved().recordCount(), 3);
+
+    const Undone again = undoLastChange(office(), book);
+    EXPECT_EQ(again.what, QStringLiteral("отмена: удаление записи строки 9"));
+    EXPECT_EQ(hashOf(book), afterRemoval);
+    EXPECT_EQ(saved().recordCount(), 2);
+}
+
+TEST_F(LogbookChangeTest, AnUndoAfterAHandEditIsRefusedNamingWhatChangedAndNothingIsChanged) {
+    {
+        LogbookChange change(office(), book);
+        change.append(flight(2004, 11, 20, "Упр. 12 ПП", 45));
+        change.save(QStringLiteral("запись смены"));
+    }
+    // The pilot changes the time of the 2nd of November by hand and deletes nothing.
+    int row = 0;
+    for (const Entry& e : saved().entries())
+        if (e.isRecord() && e.record.date == QDate(2004, 11, 2))
+            row = e.row;
+    ASSERT_GT(row, 0);
+    edit([&](Sheet& s) { s.range(QStringLiteral("G%1").arg(row + 1)).setValue(Minutes(75).days()); });
+    const QByteArray handEdited = hashOf(book);
+    const int backups = int(backups::list(book).size());
+    try {
+        undoLastChange(office(), book);
+        FAIL() << "undone over a hand edit";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), Error::Changed);
+        EXPECT_TRUE(e.description().contains(QStringLiteral("нет записи 02.11.2004, Л-39, Упр. 7 КП, налёт 1:00")))
+            << e.description().toStdString();
+        EXPECT_TRUE(e.description().contains(QStringLiteral("новая запись 02.11.2004, Л-39, Упр. 7 КП, налёт 1:15")))
+            << e.description().toStdString();
+    }
+    EXPECT_EQ(hashOf(book), handEdited);
+    EXPECT_EQ(backups::list(book).size(), backups) << "a refused undo keeps no backup";
+}
+
+TEST_F(LogbookChangeTest, NothingToUndoIsSaidAndANoteNamingAForeignFileIsNotFollowed) {
+    QFile::remove(last_change::notePath(book));
+    EXPECT_THROW(undoLastChange(office(), book), Error);
+    // A note that names something other than a backup of the list (edited by hand, or another logbook's).
+    {
+        LogbookChange change(office(), book);
+        change.append(flight(2004, 11, 20));
+        change.save(QStringLiteral("запись смены"));
+    }
+    const QString notePath = last_change::notePath(book);
+    QFile f(notePath);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QByteArray json = f.readAll();
+    f.close();
+    const QString backupName = last_change::read(book)->backup.section(u'/', -1);
+    QFile::copy(QDir(backups::directoryOf(book)).filePath(backupName), QDir(dir.path()).filePath("other.xls"));
+    json.replace(backupName.toUtf8(), "../other.xls");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(json);
+    f.close();
+    const QByteArray now = hashOf(book);
+    EXPECT_THROW(undoLastChange(office(), book), Error);
+    json.replace("../other.xls", "Korvelanta-2000-01-01-000000.xls");
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(json);
+    f.close();
+    EXPECT_THROW(undoLastChange(office(), book), Error);
+    EXPECT_EQ(hashOf(book), now);
 }

@@ -98,12 +98,13 @@ public:
         QStringList left =
             QDir(dir(name)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         left.removeAll("Korvelanta.xls");
-        // Backups are complete files only; a killed change may have kept one of the file it did not replace.
+        // Backups are complete files only (a killed change may have kept one of the file it did not replace),
+        // beside the note of the last change.
         if (left.removeAll("Backups"))
             for (const QString& b :
                  QDir(dir(name) + "/Backups")
                      .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
-                if (!b.startsWith("Korvelanta-") || !b.endsWith(".xls"))
+                if (!b.startsWith("Korvelanta-") || (!b.endsWith(".xls") && b != "Korvelanta-последнее изменение.json"))
                     left << "Backups/" + b;
         if (!left.isEmpty()) {
             ++c.bad["leftovers"];

@@ -36,4 +36,12 @@ inline QStringList entriesOf(const QString& dir) {
     return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
 }
 
+// What a "Backups" folder holds besides the note of the last change that every change leaves there: the
+// backups and anything left over, hidden files too.
+inline QStringList backupEntriesOf(const QString& backupsDir) {
+    QStringList entries = entriesOf(backupsDir);
+    entries.removeIf([](const QString& name) { return name.endsWith(QStringLiteral("-последнее изменение.json")); });
+    return entries;
+}
+
 } // namespace testfiles

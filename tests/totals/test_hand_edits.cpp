@@ -127,7 +127,7 @@ TEST_F(HandEdits, ALogbookWhoseFirstHeadingWasClearedIsStillKeptAsABackupBeforeA
     edit([](lb::Sheet& s) { s.range("E7").clearContents(); });
     const QByteArray edited = testfiles::contentOf(book);
     writeNewAt(27);
-    const QStringList backups = QDir(dir.filePath("Backups")).entryList(QDir::Files);
+    const QStringList backups = testfiles::backupEntriesOf(dir.filePath("Backups"));
     ASSERT_FALSE(backups.isEmpty());
     EXPECT_EQ(testfiles::contentOf(QDir(dir.filePath("Backups")).filePath(backups.back())), edited);
 }
