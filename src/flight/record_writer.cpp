@@ -34,7 +34,10 @@ ShiftWriter::ShiftWriter(logbook::Office& office, ReferenceDatabase& database, Q
 
 ShiftWriter::~ShiftWriter() = default;
 
-void ShiftWriter::beginBatch() { batch_ = true; }
+void ShiftWriter::beginBatch() {
+    batch_ = true;
+    batchRecords_ = 0;
+}
 
 std::optional<QString> ShiftWriter::finishBatch() {
     batch_ = false;
@@ -43,7 +46,8 @@ std::optional<QString> ShiftWriter::finishBatch() {
     const std::unique_ptr<logbook::LogbookChange> change = std::move(change_);
     if (!change->changed())
         return std::nullopt;
-    return change->save(QStringLiteral("запись смен"));
+    return change->save(batchRecords_ == 1 ? QStringLiteral("запись смены")
+                                           : QStringLiteral("запись смен: %1").arg(batchRecords_));
 }
 
 void ShiftWriter::abandonBatch() {
@@ -81,6 +85,7 @@ WriteOutcome ShiftWriter::cmdWrite_Click(ShiftSession& session) {
             if (!change_)
                 change_ = std::make_unique<logbook::LogbookChange>(office_, bookPath_, settings);
             outcome.written = writtenOf(change_->append(record));
+            ++batchRecords_;
         } else {
             outcome.written =
                 WriteFlightRecord(office_, bookPath_, record, logbook::SlotUpkeep::ShareCoveredFormats, settings);

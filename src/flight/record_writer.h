@@ -98,6 +98,7 @@ private:
     ReferenceDatabase& database_;
     QString bookPath_;
     bool batch_ = false;
+    int batchRecords_ = 0;
     std::optional<int> correcting_;
     std::optional<logbook::ShownRecord> shown_;
     std::unique_ptr<logbook::LogbookChange> change_;

@@ -167,3 +167,35 @@ TEST(CliWrite, EditCorrectsARecordInItsPairOrMovesItToItsNewDate) {
     EXPECT_EQ(testfiles::contentOf(book), before);
     EXPECT_EQ(runCli({"edit", "--dir", dir.path()}, shift("03.10.04"), 180000, env).exitCode, 2);
 }
+
+TEST(CliWrite, UndoPutsBackTheLogbookBeforeTheLastChangeAndAnUndoIsUndoneToo) {
+    QTemporaryDir dir;
+    const QProcessEnvironment env = korv::test::WarmOffice::environment();
+    const QString book = dir.filePath("Korvelanta.xls");
+    ASSERT_EQ(runCli({"write", "--dir", dir.path()}, "[" + shift("05.09.04") + "]", 180000, env).exitCode, 0);
+    const CliRun nothing = runCli({"undo", "--dir", dir.path()}, {}, 180000, env);
+    EXPECT_EQ(nothing.exitCode, 3) << "the first record went into an empty logbook, of which no copy is kept";
+    EXPECT_TRUE(nothing.err.contains("Отменять нечего")) << nothing.err.toStdString();
+
+    const QByteArray one = testfiles::contentOf(book);
+    ASSERT_EQ(runCli({"write", "--dir", dir.path()}, "[" + shift("06.09.04") + "]", 180000, env).exitCode, 0);
+    const QByteArray two = testfiles::contentOf(book);
+    const CliRun undo = runCli({"undo", "--dir", dir.path()}, {}, 180000, env);
+    ASSERT_EQ(undo.exitCode, 0) << undo.err.toStdString();
+    EXPECT_TRUE(undo.out.startsWith("Отменено: запись смены")) << undo.out.toStdString();
+    EXPECT_EQ(testfiles::contentOf(book), one);
+    ASSERT_EQ(runCli({"undo", "--dir", dir.path()}, {}, 180000, env).exitCode, 0);
+    EXPECT_EQ(testfiles::contentOf(book), two) << "the undo undone";
+
+    // Changed by another program since: refused, the file as it was.
+    {
+        QFile f(book);
+        ASSERT_TRUE(f.open(QIODevice::Append));
+        f.write("x");
+    }
+    const QByteArray handEdited = testfiles::contentOf(book);
+    const CliRun refused = runCli({"undo", "--dir", dir.path()}, {}, 180000, env);
+    EXPECT_EQ(refused.exitCode, 3);
+    EXPECT_TRUE(refused.err.contains("не отменено")) << refused.err.toStdString();
+    EXPECT_EQ(testfiles::contentOf(book), handEdited);
+}
