@@ -6,12 +6,14 @@
 #include "app/frmbreaks.h"
 #include "app/frmcheck.h"
 #include "app/frmpages.h"
+#include "app/frmrecords.h"
 #include "app/frmresume.h"
 #include "app/frmsmu.h"
 #include "app/icon.h"
 #include "app/program.h"
 #include "app/screen_room.h"
 #include "app/twips.h"
+#include "app/undo_change.h"
 #include "common/error.h"
 #include "common/log.h"
 #include "logbook/book_reading.h"
@@ -61,6 +63,8 @@ frmGlavnaja::frmGlavnaja(Program& program) : program_(program), ui_(std::make_un
     connect(ui_->mnuCheckBookItem, &QAction::triggered, this, &frmGlavnaja::mnuCheckBookItem_Click);
     connect(ui_->mnuBreaksItem, &QAction::triggered, this, &frmGlavnaja::mnuBreaksItem_Click);
     connect(ui_->mnuBackupsItem, &QAction::triggered, this, &frmGlavnaja::mnuBackupsItem_Click);
+    connect(ui_->mnuRecordsItem, &QAction::triggered, this, &frmGlavnaja::mnuRecordsItem_Click);
+    connect(ui_->mnuUndoItem, &QAction::triggered, this, &frmGlavnaja::mnuUndoItem_Click);
     connect(ui_->mnuPagesItem, &QAction::triggered, this, &frmGlavnaja::mnuPagesItem_Click);
     connect(ui_->mnuQuitItem, &QAction::triggered, this, &frmGlavnaja::mnuQuitItem_Click);
     connect(ui_->mnuAboutItem, &QAction::triggered, this, &frmGlavnaja::mnuAboutItem_Click);
@@ -157,6 +161,14 @@ void frmGlavnaja::mnuCheckBookItem_Click() { program_.checkForm().showAndCheck()
 void frmGlavnaja::mnuBreaksItem_Click() { program_.breaksForm().showAndRead(); }
 
 void frmGlavnaja::mnuBackupsItem_Click() { program_.backupsForm().showAndList(); }
+
+void frmGlavnaja::mnuRecordsItem_Click() { program_.recordsForm().showAndRead(); }
+
+void frmGlavnaja::mnuUndoItem_Click() {
+    if (askAndUndoLastChange(program_, ui_->lblGlav) && program_.loadedRecordsForm() != nullptr &&
+        program_.loadedRecordsForm()->isVisible())
+        program_.loadedRecordsForm()->readLogbook();
+}
 
 void frmGlavnaja::mnuPagesItem_Click() {
     frmPages& pages = program_.pagesForm();

@@ -42,6 +42,8 @@ public:
     void mnuPagesItem_Click();
     // The window "Резервные копии лётной книжки".
     void mnuBackupsItem_Click();
+    void mnuRecordsItem_Click();
+    void mnuUndoItem_Click();
     // The window "Перерывы в полётах и налёт".
     void mnuBreaksItem_Click();
     // Once after start: when the pilot keeps limits of breaks in flying, the cover's warning line tells of

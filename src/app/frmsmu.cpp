@@ -10,6 +10,7 @@
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QIcon>
+#include <QLayout>
 
 namespace korv::app {
 
@@ -34,8 +35,9 @@ void keepPlaceWhenHidden(QWidget* w) {
 
 } // namespace
 
-frmSMU::frmSMU(Program& program)
-    : QWidget(nullptr), program_(program), ui_(std::make_unique<Ui::frmSMU>()), session_(program.database()),
+frmSMU::frmSMU(Program& program, Purpose purpose)
+    : QWidget(nullptr), program_(program), purpose_(purpose), ui_(std::make_unique<Ui::frmSMU>()),
+      session_(program.database()),
       writer_(program.host(), program.database(), program.bookPath()) {
     ui_->setupUi(this);
     writer_.settings = program.changeSettings(ui_->lblOgid);
@@ -55,6 +57,7 @@ frmSMU::frmSMU(Program& program)
     waitingText_ = ui_->lblOgid->text();
     waitingPalette_ = orange;
     waitingFont_ = waiting;
+    waitingAlignment_ = ui_->lblOgid->alignment();
     // The status line never widens the form: a text longer than its place is cut, and whole in the tip.
     ui_->lblOgid->setSizePolicy(QSizePolicy::Ignored, ui_->lblOgid->sizePolicy().verticalPolicy());
     keepPlaceWhenHidden(ui_->lblOgid);
@@ -77,6 +80,11 @@ frmSMU::frmSMU(Program& program)
 
     // At 120 dpi the form as designed is taller than a 1366×768 screen under a title bar.
     compactToFit(this);
+    // The layout set the window's least size before it was made closer: taken again, so that the window is
+    // no taller than the closer rows need.
+    if (layout() != nullptr)
+        layout()->activate();
+    resizeWithinScreen(this, size());
     showForm();
 }
 
@@ -174,16 +182,67 @@ void frmSMU::showForm() {
     showing_ = false;
 }
 
-void frmSMU::Form_Load() {
+void frmSMU::fillLists() {
     showing_ = true;
     ui_->cboTyp->addItems(flight::kAircraftTypes);
     ui_->cboTyp->setCurrentIndex(-1);
     ui_->cboSys->addItems(flight::kLandingSystems);
     ui_->cboSys->setCurrentIndex(-1);
     showing_ = false;
+}
+
+void frmSMU::Form_Load() {
+    fillLists();
     AskFlightDate();
     session_.form.cmdWriteEnabled = false;
     showForm();
+}
+
+void frmSMU::showChoices() {
+    const InputForm f = session_.form; // the widgets' handlers write back into it while they change
+    showing_ = true;
+    for (auto [list, text] : {std::pair{ui_->cboTyp, f.cboTyp}, std::pair{ui_->cboSys, f.cboSys}}) {
+        const int index = list->findText(text);
+        list->setCurrentIndex(index);
+        if (index < 0 && list->isEditable())
+            list->setEditText(text);
+    }
+    for (auto [option, on] : {std::pair{ui_->optDSMU, f.optDSMU}, std::pair{ui_->optNSMU, f.optNSMU},
+                              std::pair{ui_->optForward, f.optForward}, std::pair{ui_->optBack, f.optBack},
+                              std::pair{ui_->optPrivate, f.optPrivate}, std::pair{ui_->optTeacher, f.optTeacher},
+                              std::pair{ui_->optGavno, f.optGavno}}) {
+        // A group with none chosen (a seat the record does not tell) needs its buttons let go one by one.
+        option->setAutoExclusive(false);
+        option->setChecked(on);
+        option->setAutoExclusive(true);
+    }
+    showing_ = false;
+    session_.form = f;
+}
+
+void frmSMU::beginCorrection(const flight::RecordForm& record, const logbook::ShownRecord& shown) {
+    if (ui_->cboTyp->count() == 0)
+        fillLists();
+    session_.form = record.form;
+    showChoices();
+    session_.RefreshInputState();
+    session_.form.cmdWriteEnabled = false;
+    showForm();
+    writer_.correctShownRecord(shown);
+    correctionRow_ = shown.row;
+    unwritten_ = false;
+    setWindowTitle(smu_text::kCorrectionTitle.arg(shown.row));
+    clearStatus();
+    const QString said = smu_text::kNotHeld.arg(record.unknown.join(QStringLiteral(", ")));
+    // A note, not a warning: the form's own size, dark blue, in the status line's place.
+    QPalette note = waitingPalette_;
+    note.setColor(QPalette::WindowText, QColor(0, 0, 140));
+    ui_->lblOgid->setPalette(note);
+    ui_->lblOgid->setFont(font());
+    ui_->lblOgid->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    ui_->lblOgid->setText(said);
+    ui_->lblOgid->setToolTip(said);
+    ui_->lblOgid->show();
 }
 
 void frmSMU::inputChanged() {
@@ -252,6 +311,13 @@ void frmSMU::cmdWrite_Click() {
     showForm();
     if (written) {
         unwritten_ = false;
+        if (purpose_ == Purpose::Correction) {
+            hide();
+            Q_EMIT correctionWritten(smu_text::kCorrected.arg(QString::number(correctionRow_), date, exercise)
+                                       .arg(outcome.written->row)
+                                       .arg(outcome.written->row + 1));
+            return;
+        }
         showWritten(*outcome.written, date, exercise);
         startDateBlink();
     }
@@ -275,6 +341,7 @@ void frmSMU::clearStatus() {
     ui_->lblOgid->setText(waitingText_);
     ui_->lblOgid->setPalette(waitingPalette_);
     ui_->lblOgid->setFont(waitingFont_);
+    ui_->lblOgid->setAlignment(waitingAlignment_);
     ui_->lblOgid->setToolTip(QString());
 }
 
@@ -285,7 +352,11 @@ void frmSMU::cmdChangeDate_Click() { AskFlightDate(); }
 void frmSMU::cmdHelp_Click() { program_.showHelp(); }
 
 void frmSMU::cmdQuit_Click() {
-    if (mayLeave())
+    if (!mayLeave())
+        return;
+    if (purpose_ == Purpose::Correction)
+        hide();
+    else
         program_.endProgram();
 }
 
@@ -340,7 +411,8 @@ void frmSMU::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
-    program_.endProgram();
+    if (purpose_ == Purpose::NewShifts)
+        program_.endProgram();
 }
 
 } // namespace korv::app

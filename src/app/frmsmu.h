@@ -2,6 +2,7 @@
 
 // frmSMU, the flight-shift input form.
 
+#include "flight/record_form.h"
 #include "flight/record_writer.h"
 #include "flight/shift_calculation.h"
 
@@ -27,7 +28,11 @@ class Program;
 class frmSMU : public QWidget {
     Q_OBJECT
 public:
-    explicit frmSMU(Program& program);
+    // NewShifts: the program's input form, whose "Выход" ends the program. Correction: a form of the records
+    // window that corrects one record and closes.
+    enum class Purpose { NewShifts, Correction };
+
+    explicit frmSMU(Program& program, Purpose purpose = Purpose::NewShifts);
     ~frmSMU() override;
 
     Ui::frmSMU& ui() { return *ui_; }
@@ -59,6 +64,15 @@ public:
     // Whether a shift was calculated and not written since ("Выход" asks before it is lost).
     bool holdsUnwrittenShift() const { return unwritten_; }
 
+    // A correction form: the boxes filled with the record's values, "Записать" replacing the record `shown`
+    // (refused when the logbook no longer holds it as shown); what the record does not hold is said.
+    void beginCorrection(const flight::RecordForm& record, const logbook::ShownRecord& shown);
+    Purpose purpose() const { return purpose_; }
+
+Q_SIGNALS:
+    // A correction form: the record was corrected (what the status says), and the form closed.
+    void correctionWritten(const QString& said);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -74,6 +88,9 @@ private:
     };
 
     void bindWidgets();
+    void fillLists();
+    // The form state's options and lists onto their widgets (showForm shows the text boxes).
+    void showChoices();
     void layOutBoxes();
     // The form state onto the widgets, without running the change handlers.
     void showForm();
@@ -85,6 +102,8 @@ private:
     void clearStatus();
 
     Program& program_;
+    Purpose purpose_;
+    int correctionRow_ = 0; // the row a correction form corrects
     std::unique_ptr<Ui::frmSMU> ui_;
     flight::ShiftSession session_;
     flight::ShiftWriter writer_;
@@ -94,6 +113,7 @@ private:
     QString waitingText_;
     QPalette waitingPalette_;
     QFont waitingFont_;
+    Qt::Alignment waitingAlignment_;
     bool showing_ = false;
     QList<TextBinding> texts_;
     QList<ResultBinding> results_;
@@ -108,6 +128,9 @@ inline const QString kQuitTitle = QStringLiteral("Выход");
 inline const QString kUnwritten = QStringLiteral("Смена не записана. Выйти без записи?");
 // The status line after "Записать": the date, the exercise and the rows of the record.
 inline const QString kWritten = QStringLiteral("Записано: %1, упр. %2, строки %3–%4");
+inline const QString kCorrectionTitle = QStringLiteral("Исправление записи строки %1");
+inline const QString kCorrected = QStringLiteral("Исправлена запись строки %1: теперь %2, упр. %3, строки %4–%5");
+inline const QString kNotHeld = QStringLiteral("В записи нет: %1");
 inline const QString kSu24 = QStringLiteral("Су-24");
 inline const QString kFront = QStringLiteral("переднее");
 inline const QString kBack = QStringLiteral("заднее");

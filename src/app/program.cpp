@@ -7,6 +7,7 @@
 #include "app/frmexcel.h"
 #include "app/frmglavnaja.h"
 #include "app/frmpages.h"
+#include "app/frmrecords.h"
 #include "app/frmresume.h"
 #include "app/frmsmu.h"
 #include "app/helpwindow.h"
@@ -77,6 +78,12 @@ frmCheck& Program::checkForm() {
     if (!check_)
         check_ = std::make_unique<frmCheck>(*this);
     return *check_;
+}
+
+frmRecords& Program::recordsForm() {
+    if (!records_)
+        records_ = std::make_unique<frmRecords>(*this);
+    return *records_;
 }
 
 frmBackups& Program::backupsForm() {
@@ -194,7 +201,8 @@ void Program::endProgram() {
     // The other forms first, the one that asked last, as the forms were unloaded one by one.
     for (QWidget* w :
          std::initializer_list<QWidget*>{help_.get(), about_.get(), backups_.get(), breaks_.get(), check_.get(),
-                                         pages_.get(), excel_.get(), glavnaja_.get(), smu_.get(), resume_.get()})
+                                         pages_.get(), records_ ? records_->correctionForm() : nullptr,
+                                         records_.get(), excel_.get(), glavnaja_.get(), smu_.get(), resume_.get()})
         if (w != nullptr)
             w->hide();
     QCoreApplication::exit(0);
@@ -203,8 +211,9 @@ void Program::endProgram() {
 void Program::bringToFront() {
     QWidget* front = nullptr;
     for (QWidget* w :
-         std::initializer_list<QWidget*>{glavnaja_.get(), smu_.get(), resume_.get(), check_.get(), breaks_.get(),
-                                         backups_.get(), pages_.get(), about_.get(), help_.get(), excel_.get()}) {
+         std::initializer_list<QWidget*>{glavnaja_.get(), smu_.get(), records_ ? records_->correctionForm() : nullptr,
+                                         records_.get(), resume_.get(), check_.get(), breaks_.get(), backups_.get(),
+                                         pages_.get(), about_.get(), help_.get(), excel_.get()}) {
         if (w == nullptr || !w->isVisible())
             continue;
         if (w->isMinimized())

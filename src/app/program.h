@@ -29,6 +29,7 @@ class frmAbout;
 class frmCheck;
 class frmBreaks;
 class frmBackups;
+class frmRecords;
 class frmPages;
 class HelpWindow;
 
@@ -84,6 +85,7 @@ public:
     frmCheck& checkForm();
     frmBreaks& breaksForm();
     frmBackups& backupsForm();
+    frmRecords& recordsForm();
     frmPages& pagesForm();
     HelpWindow& helpWindow();
     frmSMU* loadedShiftForm() const { return smu_.get(); }
@@ -93,6 +95,7 @@ public:
     frmCheck* loadedCheckForm() const { return check_.get(); }
     frmBreaks* loadedBreaksForm() const { return breaks_.get(); }
     frmBackups* loadedBackupsForm() const { return backups_.get(); }
+    frmRecords* loadedRecordsForm() const { return records_.get(); }
     frmPages* loadedPagesForm() const { return pages_.get(); }
 
     // Every help request: the help window at context 23.
@@ -144,6 +147,7 @@ private:
     std::unique_ptr<frmCheck> check_;
     std::unique_ptr<frmBreaks> breaks_;
     std::unique_ptr<frmBackups> backups_;
+    std::unique_ptr<frmRecords> records_;
     std::unique_ptr<frmPages> pages_;
     std::unique_ptr<HelpWindow> help_;
 };

@@ -75,6 +75,13 @@ void centreOver(QWidget* window, const QWidget* over) {
     client.moveCenter(centre);
     client.moveLeft(std::clamp(client.left(), room.left(), std::max(room.left(), room.right() - client.width() + 1)));
     client.moveTop(std::clamp(client.top(), room.top(), std::max(room.top(), room.bottom() - client.height() + 1)));
+    // A window taller than the room a frame is allowed may still fit under the frame the window manager draws
+    // (a thinner one than the room allows for): its frame, not its client area, is put at the top of the screen.
+    if (client.height() > room.height()) {
+        window->resize(client.size());
+        window->move(client.left() - kFrameRoom.width() / 2, screenOf(window)->availableGeometry().top());
+        return;
+    }
     window->setGeometry(client);
 }
 

@@ -49,7 +49,7 @@ RecordForm formOfRecord(const logbook::Record& record, const logbook::PairCells&
     f.optDSMU = dayNight == QStringLiteral("Д");
     f.optNSMU = dayNight == QStringLiteral("Н");
     if (!f.optDSMU && !f.optNSMU)
-        r.unknown << QStringLiteral("день или ночь");
+        r.unknown << QStringLiteral("день/ночь");
 
     const QString exercise = record.exercise.trimmed();
     if (exercise.startsWith(QStringLiteral("Инстр. по упр.")))
@@ -67,7 +67,7 @@ RecordForm formOfRecord(const logbook::Record& record, const logbook::PairCells&
     f.optForward = seat == QStringLiteral("П") || seat == QStringLiteral("Л");
     f.optBack = seat == QStringLiteral("З") || seat == QStringLiteral("Пр");
     if (!f.optForward && !f.optBack)
-        r.unknown << QStringLiteral("место в кабине");
+        r.unknown << QStringLiteral("сидение");
 
     f.txtPol = countText(record.flights);
     if (record.total.reading != logbook::Reading::Empty && !record.total.unreadable() && record.total.minutes.count >= 0) {
@@ -75,7 +75,7 @@ RecordForm formOfRecord(const logbook::Record& record, const logbook::PairCells&
         f.txtTpolMin = QString::number(record.total.minutes.count % 60);
     } else {
         f.txtTpolChas.clear();
-        r.unknown << QStringLiteral("время полёта");
+        r.unknown << QStringLiteral("налёт");
     }
 
     // K: the maximum altitude in km, or "max/min" when a minimum was given.
@@ -89,7 +89,7 @@ RecordForm formOfRecord(const logbook::Record& record, const logbook::PairCells&
         f.txtHpol = metresOfKm(QString::number(k.toDouble(), 'g', 15));
     }
     if (f.txtHpol.isEmpty())
-        r.unknown << QStringLiteral("высота полёта");
+        r.unknown << QStringLiteral("высота п-та");
     f.txtBal = wholeText(first[column::L]);
     f.txtHv = wholeText(first[column::M]);
     f.txtHn = wholeText(cells.second[column::M]);
@@ -108,7 +108,7 @@ RecordForm formOfRecord(const logbook::Record& record, const logbook::PairCells&
         f.cboSys = system;
     f.txtZah = countText(record.approaches);
     f.txtPos = countText(record.landings);
-    r.unknown << QStringLiteral("высоты закрытия и открытия шторки");
+    r.unknown << QStringLiteral("высоты шторки");
     return r;
 }
 

@@ -12,7 +12,7 @@ namespace korv::flight {
 
 struct RecordForm {
     InputForm form;    // the inputs the record holds; the result boxes empty
-    QStringList unknown; // what the record does not hold and the pilot must give again, by the boxes' captions
+    QStringList unknown; // what the record does not hold and the pilot must give again, in the form's words
 };
 
 // The input form of a record the program wrote: date, type, day or night, seat, kind of flight and exercise

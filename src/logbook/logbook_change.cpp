@@ -61,4 +61,13 @@ std::optional<QString> LogbookChange::save(const QString& what) {
 
 void LogbookChange::discard() { change_.discard(); }
 
+Removal removeShownRecord(Office& office, const QString& bookPath, const ShownRecord& shown,
+                          const ChangeSettings& settings) {
+    LogbookChange change(office, bookPath, settings);
+    Removal removal;
+    removal.edits = change.remove(shownRecordIndex(change.logbook(), shown));
+    removal.note = change.save(QStringLiteral("удаление записи строки %1").arg(shown.row));
+    return removal;
+}
+
 } // namespace korv::logbook

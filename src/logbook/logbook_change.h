@@ -54,4 +54,14 @@ private:
     bool broken_ = false;
 };
 
+// Removes the record a window showed as one change (its month heading with it when no record is left under
+// it), noted as "удаление записи строки N". Refused with the file as it was (Error::Changed) when its pair no
+// longer holds what was shown.
+struct Removal {
+    QList<PairEdit> edits;
+    std::optional<QString> note; // what failed after the logbook was saved (LogbookChange::save)
+};
+Removal removeShownRecord(Office& office, const QString& bookPath, const ShownRecord& shown,
+                                  const ChangeSettings& settings = {});
+
 } // namespace korv::logbook

@@ -8,9 +8,6 @@ namespace korv::totals {
 
 namespace {
 
-// The fields of exportFields the table shows, by their place there.
-enum Field { Date, Type, DayNight, Seat, Exercise, Flights, Total, Hood, Smu, Clouds, Approaches = 14, Landings, Ump };
-
 QString count(double n) { return QString::number(n, 'g', 15); }
 
 } // namespace
@@ -29,6 +26,18 @@ RecordList listRecords(const QList<Entry>& entries, const RecordFilter& filter) 
     return out;
 }
 
+QString sumsLine(const RecordList& list) {
+    const RecordValues& s = list.sums;
+    return QStringLiteral("Записей: %1; полётов: %2; налёт %3, в закрытой кабине %4, в СМУ %5, в облаках %6; "
+                          "заходов %7, посадок %8, УМП %9")
+        .arg(list.records.size())
+        .arg(count(s.flights), hoursMinutesText(s.total), hoursMinutesText(s.hood), hoursMinutesText(s.smu),
+             hoursMinutesText(s.clouds))
+        .arg(s.approaches)
+        .arg(s.landings)
+        .arg(s.minimumLandings);
+}
+
 QString recordTable(const RecordList& list) {
     QString out = QStringLiteral("строка  дата        тип     Д/Н сид. пол.   налёт  шторка     СМУ  облака зах. пос. "
                                  "УМП  упражнение\n");
@@ -36,29 +45,21 @@ QString recordTable(const RecordList& list) {
         const QStringList f = exportFields(e);
         out += QStringLiteral("%1  %2  %3 %4   %5 %6 %7 %8 %9 %10 %11 %12 %13  %14\n")
                    .arg(e.sheetRow(), 6)
-                   .arg(f[Date], -10)
-                   .arg(f[Type], -7)
-                   .arg(f[DayNight], -1)
-                   .arg(f[Seat], -4)
-                   .arg(f[Flights], 4)
-                   .arg(f[Total], 7)
-                   .arg(f[Hood], 7)
-                   .arg(f[Smu], 7)
-                   .arg(f[Clouds], 7)
-                   .arg(f[Approaches], 4)
-                   .arg(f[Landings], 4)
-                   .arg(f[Ump], 3)
-                   .arg(f[Exercise]);
+                   .arg(f[kDateField], -10)
+                   .arg(f[kTypeField], -7)
+                   .arg(f[kDayNightField], -1)
+                   .arg(f[kSeatField], -4)
+                   .arg(f[kFlightsField], 4)
+                   .arg(f[kTotalField], 7)
+                   .arg(f[kHoodField], 7)
+                   .arg(f[kSmuField], 7)
+                   .arg(f[kCloudsField], 7)
+                   .arg(f[kApproachesField], 4)
+                   .arg(f[kLandingsField], 4)
+                   .arg(f[kUmpField], 3)
+                   .arg(f[kExerciseField]);
     }
-    const RecordValues& s = list.sums;
-    out += QStringLiteral("Записей: %1; полётов: %2; налёт %3, в закрытой кабине %4, в СМУ %5, в облаках %6; "
-                          "заходов %7, посадок %8, УМП %9\n")
-               .arg(list.records.size())
-               .arg(count(s.flights), hoursMinutesText(s.total), hoursMinutesText(s.hood), hoursMinutesText(s.smu),
-                    hoursMinutesText(s.clouds))
-               .arg(s.approaches)
-               .arg(s.landings)
-               .arg(s.minimumLandings);
+    out += sumsLine(list) + u'\n';
     return out;
 }
 

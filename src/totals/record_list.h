@@ -31,6 +31,26 @@ struct RecordList {
 // here too (Error::BadEntry naming the row and the column), before anything is listed.
 RecordList listRecords(const QList<Entry>& entries, const RecordFilter& filter);
 
+// The places in exportFields (record_export.h) of the fields a list shows.
+enum ListedField {
+    kDateField,
+    kTypeField,
+    kDayNightField,
+    kSeatField,
+    kExerciseField,
+    kFlightsField,
+    kTotalField,
+    kHoodField,
+    kSmuField,
+    kCloudsField,
+    kApproachesField = 14,
+    kLandingsField,
+    kUmpField
+};
+
+// The count and the sums of the list as one line: "Записей: …; полётов: …; налёт …".
+QString sumsLine(const RecordList& list);
+
 // The list as a table for a terminal: a line a record (row, date, type, Д/Н, seat, flights, the four times,
 // approaches, landings, УМП, the exercise), then the count and the sums.
 QString recordTable(const RecordList& list);

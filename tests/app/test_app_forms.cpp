@@ -7,9 +7,11 @@
 #include "app/frmcheck.h"
 #include "app/frmglavnaja.h"
 #include "app/frmpages.h"
+#include "app/frmrecords.h"
 #include "app/frmsmu.h"
 #include "app/helpwindow.h"
 #include "app_test_support.h"
+#include "support/flights.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -21,6 +23,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -101,6 +104,39 @@ TEST(MainForm, TheWindowsBuiltInCodeFitTheScreen) {
     }
 }
 
+TEST(MainForm, TheRecordsWindowAndTheFormOfACorrectionFitTheScreen) {
+    // Filled as a logbook of a few records fills them; the end-to-end test reads them from a real one.
+    apptest::TestProgram t;
+    t.program->mainForm().show();
+    korv::logbook::Logbook book;
+    for (const testflights::Flight& f :
+         {testflights::Flight{{2026, 11, 5}, "Упр.  7 КП. День. Полёт в зону на сложный пилотаж", "Д", "П", 1, 85, 12},
+          testflights::Flight{{2026, 12, 1}, "Инстр. по упр.12 Полёт в зону на штопор", "Н", "И", 2, 125, 0, 3},
+          testflights::Flight{{2026, 12, 2}, "Упр.  9 ПП", "Д", "З", 1, 40, 0, 2, "Су-25"}})
+        book.append(testflights::recordOf(f));
+    frmRecords& records = t.program->recordsForm();
+    records.show();
+    records.showEntries(book.entries());
+    ASSERT_EQ(records.listed().records.size(), 3);
+    child<QTableView>(&records, "tblRecords")->selectRow(1);
+    apptest::saveScreenshot(&records, QStringLiteral("frmRecords_desktop"));
+
+    records.correct(1);
+    frmSMU* form = records.correctionForm();
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(child<QRadioButton>(form, "optTeacher")->isChecked());
+    EXPECT_TRUE(child<QRadioButton>(form, "optNSMU")->isChecked());
+    EXPECT_FALSE(child<QRadioButton>(form, "optForward")->isChecked() || child<QRadioButton>(form, "optBack")->isChecked())
+        << "an instructor's record does not tell the seat";
+    EXPECT_EQ(child<QLabel>(form, "lblOgid")->text().toStdString(),
+              "В записи нет: сидение, высота п-та, высоты шторки");
+    apptest::saveScreenshot(form, QStringLiteral("frmSMU_correction_desktop"));
+    // Leaving a correction form hides it; the program goes on.
+    child<QPushButton>(form, "cmdQuit")->click();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_FALSE(t.program->hasEnded());
+}
+
 TEST(MainForm, HasEveryMenuEntry) {
     apptest::TestProgram t;
     frmGlavnaja& f = t.program->mainForm();
@@ -110,8 +146,9 @@ TEST(MainForm, HasEveryMenuEntry) {
     EXPECT_EQ(mode->title(), "Режим работы");
     EXPECT_EQ(show->title(), "Просмотр");
     EXPECT_EQ(help->title(), "Справка");
-    EXPECT_EQ(actionTexts(mode), (QStringList{"Просмотр", "Заполнение", "Подбить итоги за...", "Проверка лётной книжки",
-                                              "Резервные копии", "Выход"}));
+    EXPECT_EQ(actionTexts(mode), (QStringList{"Просмотр", "Заполнение", "Подбить итоги за...", "Записи лётной книжки",
+                                              "Проверка лётной книжки", "Резервные копии",
+                                              "Отменить последнее изменение…", "Выход"}));
     EXPECT_EQ(actionTexts(show),
               (QStringList{"подённого налёта", "последних итогов", "Перерывы и налёт", "печать подённого налёта…"}));
     EXPECT_EQ(actionTexts(help), (QStringList{"о программе", "помощь"}));

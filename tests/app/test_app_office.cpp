@@ -10,14 +10,20 @@
 #include "app/frmexcel.h"
 #include "app/frmglavnaja.h"
 #include "app/frmpages.h"
+#include "app/frmrecords.h"
 #include "app/frmresume.h"
 #include "app/frmsmu.h"
 #include "app_test_support.h"
 #include "flight/record_writer.h"
+#include "logbook/book_reading.h"
+#include "logbook/logbook_change.h"
 #include "logbook/book_names.h"
 #include "logbook/record_layout.h"
 #include "spreadsheet/uno/spreadsheet_host.h"
 #include "support/flights.h"
+#include "support/worked_shift.h"
+#include "totals/record_export.h"
+#include "totals/record_list.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -28,6 +34,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -797,4 +804,133 @@ TEST(EndToEnd, TheLogbooksPagesPrintedAndKeptAsPdfFromACopy) {
     EXPECT_FALSE(pages->printPages());
     EXPECT_EQ(t.dialogs.boxes.back().title, "Период");
     EXPECT_EQ(fileBytes(t.program->bookPath()), before) << "the pages change nothing";
+}
+
+namespace {
+
+// The worked shift on `date` (dd.mm.yy), exercise `exercise`, written as the input form writes it.
+void writeWorkedShift(apptest::TestProgram& t, const QString& date, const QString& exercise, const char* type = "Л-39") {
+    korv::flight::ShiftSession session(t.program->database());
+    session.form = korv::test::withLandings(korv::test::workedShift());
+    session.form.txtDate = date;
+    session.form.txtUpr = exercise;
+    session.form.cboTyp = QString::fromUtf8(type);
+    session.RefreshInputState();
+    session.cmdOK_Click();
+    ASSERT_TRUE(session.form.cmdWriteEnabled) << date.toStdString();
+    korv::flight::ShiftWriter writer(t.program->host(), t.program->database(), t.program->bookPath());
+    ASSERT_TRUE(writer.cmdWrite_Click(session).written) << date.toStdString();
+}
+
+// Columns A..U of every record pair of "Лист1", by the record's first row.
+QMap<int, QVariantList> recordCells(apptest::TestProgram& t) {
+    QMap<int, QVariantList> out;
+    const lb::Logbook book = lb::readLogbookCopy(t.program->host(), t.program->bookPath()).book;
+    for (const lb::Entry& e : book.entries())
+        if (e.isRecord())
+            out.insert(e.sheetRow(), e.cells.firstRow(lb::records::kLastColumn) + e.cells.secondRow(lb::records::kLastColumn));
+    return out;
+}
+
+} // namespace
+
+TEST(EndToEnd, TheRecordsWindowFindsCorrectsRemovesAndUndoes) {
+    apptest::TestProgram t(QDate(2026, 12, 8), profile());
+    frmGlavnaja& main = t.program->mainForm();
+    main.show();
+    ASSERT_NO_FATAL_FAILURE(makeLogbook(t, main));
+    ASSERT_NO_FATAL_FAILURE(writeWorkedShift(t, "05.11.26", "7"));
+    ASSERT_NO_FATAL_FAILURE(writeWorkedShift(t, "01.12.26", "12"));
+    ASSERT_NO_FATAL_FAILURE(writeWorkedShift(t, "02.12.26", "7", "Су-25"));
+
+    main.findChild<QAction*>("mnuRecordsItem")->trigger();
+    frmRecords* records = t.program->loadedRecordsForm();
+    ASSERT_NE(records, nullptr);
+    EXPECT_EQ(records->windowTitle(), "Записи лётной книжки");
+    records->readLogbook();
+    ASSERT_EQ(records->listed().records.size(), 3);
+    EXPECT_TRUE(child<QLabel>(records, "lblSums")->text().startsWith("Записей: 3; полётов: 3; налёт 4:15"))
+        << child<QLabel>(records, "lblSums")->text().toStdString();
+    // By period, type and a text of the exercise.
+    child<QComboBox>(records, "cboPeriod")->setCurrentIndex(1); // текущий месяц
+    EXPECT_EQ(records->listed().records.size(), 2);
+    child<QComboBox>(records, "cboType")->setCurrentText("Су-25");
+    ASSERT_EQ(records->listed().records.size(), 1);
+    EXPECT_EQ(records->listed().records[0].record.date, QDate(2026, 12, 2));
+    child<QComboBox>(records, "cboType")->setCurrentIndex(0);
+    child<QComboBox>(records, "cboPeriod")->setCurrentIndex(0);
+    child<QLineEdit>(records, "txtExercise")->setText("упр. 12");
+    ASSERT_EQ(records->listed().records.size(), 1);
+    child<QLineEdit>(records, "txtExercise")->clear();
+    ASSERT_EQ(records->listed().records.size(), 3);
+    auto* table = child<QTableView>(records, "tblRecords");
+    table->selectRow(1);
+    apptest::saveScreenshot(records, QStringLiteral("frmRecords"));
+
+    // The December Л-39 flight was 2 h 05 min: corrected through the input form, filled from the record.
+    const QMap<int, QVariantList> before = recordCells(t);
+    const int row = records->listed().records[1].sheetRow();
+    records->correct(1);
+    frmSMU* form = records->correctionForm();
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(form->isVisible());
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Исправление записи строки %1").arg(row));
+    EXPECT_EQ(child<QLineEdit>(form, "txtDate")->text(), "01.12.26");
+    EXPECT_EQ(child<QLineEdit>(form, "txtUpr")->text(), "12");
+    EXPECT_EQ(child<QComboBox>(form, "cboTyp")->currentText(), "Л-39");
+    EXPECT_EQ(child<QComboBox>(form, "cboSys")->currentText(), "ОСП");
+    EXPECT_TRUE(child<QRadioButton>(form, "optDSMU")->isChecked());
+    EXPECT_TRUE(child<QRadioButton>(form, "optForward")->isChecked());
+    EXPECT_EQ(child<QLineEdit>(form, "txtHn")->text(), "600");
+    EXPECT_EQ(child<QLineEdit>(form, "txtHpol")->text(), "3000");
+    EXPECT_TRUE(child<QLabel>(form, "lblOgid")->text().contains("шторки")) << "the hood heights are said missing";
+    apptest::saveScreenshot(form, QStringLiteral("frmSMU_correction"));
+    child<QLineEdit>(form, "txtTpolChas")->setText("2");
+    child<QLineEdit>(form, "txtTpolMin")->setText("5");
+    child<QPushButton>(form, "cmdOK")->click();
+    child<QPushButton>(form, "cmdWrite")->click();
+    EXPECT_FALSE(form->isVisible()) << "a written correction closes its form";
+    EXPECT_TRUE(child<QLabel>(records, "lblStatus")->text().startsWith(
+        QStringLiteral("Исправлена запись строки %1").arg(row)))
+        << child<QLabel>(records, "lblStatus")->text().toStdString();
+    const QMap<int, QVariantList> after = recordCells(t);
+    ASSERT_EQ(after.keys(), before.keys());
+    for (int r : before.keys())
+        if (r != row)
+            EXPECT_EQ(after[r], before[r]) << "row " << r << " untouched, cell for cell";
+    EXPECT_NE(after[row], before[row]);
+    EXPECT_EQ(korv::totals::exportFields(records->listed().records[1])[korv::totals::kTotalField], "2:05");
+
+    // The logbook changed since the window read it: the removal is refused, nothing changed.
+    const QByteArray corrected = fileBytes(t.program->bookPath());
+    {
+        lb::LogbookChange change(t.program->host(), t.program->bookPath());
+        const int index = change.logbook().entryAt(records->listed().records[2].row);
+        change.replace(index, testflights::recordOf(testflights::Flight{{2026, 12, 2}, "Упр.  9 ПП", "Д", "П", 1, 40}));
+        change.save();
+    }
+    const QByteArray changedElsewhere = fileBytes(t.program->bookPath());
+    ASSERT_NE(changedElsewhere, corrected);
+    t.dialogs.answers = {true};
+    EXPECT_FALSE(records->remove(2));
+    EXPECT_TRUE(t.dialogs.boxes.back().text.contains("уже не та")) << t.dialogs.boxes.back().text.toStdString();
+    EXPECT_EQ(fileBytes(t.program->bookPath()), changedElsewhere);
+
+    // Read again: removed behind a question naming it; "No" first changes nothing.
+    records->readLogbook();
+    t.dialogs.answers = {false};
+    EXPECT_FALSE(records->remove(2));
+    EXPECT_TRUE(t.dialogs.boxes.back().text.contains("02.12.2026")) << t.dialogs.boxes.back().text.toStdString();
+    EXPECT_EQ(fileBytes(t.program->bookPath()), changedElsewhere);
+    t.dialogs.answers = {true};
+    EXPECT_TRUE(records->remove(2));
+    EXPECT_EQ(records->listed().records.size(), 2);
+
+    // Undone from the cover's menu: the record is back, byte for byte.
+    t.dialogs.answers = {true};
+    main.findChild<QAction*>("mnuUndoItem")->trigger();
+    EXPECT_EQ(fileBytes(t.program->bookPath()), changedElsewhere);
+    EXPECT_TRUE(t.dialogs.boxes.back().text.startsWith("Отменено: удаление записи строки"))
+        << t.dialogs.boxes.back().text.toStdString();
+    EXPECT_EQ(records->listed().records.size(), 3) << "the window read the logbook again";
 }

@@ -168,10 +168,10 @@ TEST_F(CalculationAgreesTest, ARecordOpenedForCorrectionAndCalculatedAgainIsTheS
         const logbook::PairCells cells = buildFlightRecord(original, description);
 
         const RecordForm opened = formOfRecord(logbook::readRecord(cells), cells);
-        ASSERT_TRUE(opened.unknown.contains(QStringLiteral("высоты закрытия и открытия шторки")));
+        ASSERT_TRUE(opened.unknown.contains(QStringLiteral("высоты шторки")));
         ShiftSession again(database);
         again.form = opened.form;
-        if (opened.unknown.contains(QStringLiteral("место в кабине"))) {
+        if (opened.unknown.contains(QStringLiteral("сидение"))) {
             EXPECT_TRUE(original.form.optTeacher) << "only an instructor's record leaves the seat untold";
             again.form.optForward = original.form.optForward;
             again.form.optBack = original.form.optBack;

@@ -264,7 +264,8 @@ TEST_F(LogbookChangeTest, AnUndoAfterAHandEditIsRefusedNamingWhatChangedAndNothi
     }
     // The pilot changes the time of the 2nd of November by hand and deletes nothing.
     int row = 0;
-    for (const Entry& e : saved().entries())
+    const Logbook written = saved();
+    for (const Entry& e : written.entries())
         if (e.isRecord() && e.record.date == QDate(2004, 11, 2))
             row = e.row;
     ASSERT_GT(row, 0);
