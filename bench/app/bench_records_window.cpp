@@ -1,6 +1,7 @@
 // The records window opened on a logbook of 5,000 records as the pilot opens it from the running program
-// (its office warm): the logbook read from a copy, listed and summed, against LibreOffice's own load of the
-// same file in the same warm office. Medians of 5.
+// (its office warm): the window made and shown, the logbook read from a copy, listed, summed and painted;
+// against LibreOffice's own load of the same file in the same warm office, hidden and into a window (as the
+// pilot opens the file in Calc). Medians of 5.
 //   KORV_BENCH_RECORDS=N   another size
 
 #include "app/frmrecords.h"
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <vector>
 
 using namespace korv;
@@ -37,7 +39,6 @@ double medianMs(const std::function<void()>& step, int runs = 5) {
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QTextStream out(stdout);
     QTemporaryDir dir;
@@ -52,22 +53,35 @@ int main(int argc, char** argv) {
     app::Program program(std::move(o));
     bench::generatedLogbook(program.host(), book, count, QDate(2004, 1, 1));
 
-    app::frmRecords& window = program.recordsForm();
-    window.readLogbook(); // the office warm, as in a running program
-    if (window.listed().records.size() != count)
-        out << "the window listed " << window.listed().records.size() << " records of " << count << '\n';
-    const double opened = medianMs([&] { window.readLogbook(); });
+    const auto openWindow = [&] {
+        auto window = std::make_unique<app::frmRecords>(program);
+        window->show();
+        window->readLogbook();
+        QApplication::processEvents();
+        return window;
+    };
+    if (const auto warm = openWindow(); warm->listed().records.size() != count) // the office warm, as in a running program
+        out << "the window listed " << warm->listed().records.size() << " records of " << count << '\n';
+    std::unique_ptr<app::frmRecords> last;
+    const double opened = medianMs([&] { last = openWindow(); });
+    last.reset();
 
     const QString copy = dir.filePath(QStringLiteral("copy.xls"));
     QFile::copy(program.bookPath(), copy);
-    const double load = medianMs([&] {
-        logbook::Workbook wb = program.host().openWorkbook(copy);
-        wb.close(logbook::CloseMode::Discard);
-    });
+    const auto load = [&](logbook::Office::OpenMode mode) {
+        return medianMs([&] {
+            logbook::Workbook wb = program.host().openWorkbook(copy, mode);
+            wb.close(logbook::CloseMode::Discard);
+        });
+    };
+    const double hidden = load(logbook::Office::OpenMode::Hidden);
+    const double shown = load(logbook::Office::OpenMode::Shown);
     out << "the records window on a logbook of " << count << " records, the office warm (median of 5)\n";
-    out << "  LibreOffice's own load " << QString::number(load, 'f', 0) << " ms\n";
-    out << "  records read, listed and summed " << QString::number(opened, 'f', 0) << " ms, ratio "
-        << QString::number(opened / load, 'f', 2) << " (target: at most 1.3)\n";
+    out << "  LibreOffice's own load: hidden " << QString::number(hidden, 'f', 0) << " ms, into a window "
+        << QString::number(shown, 'f', 0) << " ms\n";
+    out << "  the window made, read, listed, summed and painted " << QString::number(opened, 'f', 0)
+        << " ms, ratio " << QString::number(opened / hidden, 'f', 2) << " to the hidden load, "
+        << QString::number(opened / shown, 'f', 2) << " to the load into a window (target: at most 1.3)\n";
     program.host().shutdown();
     return 0;
 }

@@ -82,16 +82,16 @@ class RecordsModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    void setRecords(const QList<logbook::Entry>& records) {
+    void setRecords(const totals::RecordList& list) {
         beginResetModel();
         rows_.clear();
-        rows_.reserve(records.size());
-        for (const logbook::Entry& e : records) {
-            QStringList f = totals::exportFields(e);
+        rows_.reserve(list.records.size());
+        for (qsizetype i = 0; i < list.records.size(); ++i) {
+            const QStringList& f = list.fields[i];
             QStringList row;
             row.reserve(int(kColumns.size()));
             for (const Column& c : kColumns)
-                row << (c.field < 0 ? QString::number(e.sheetRow()) : f.value(c.field).simplified());
+                row << (c.field < 0 ? QString::number(list.records[i].sheetRow()) : f.value(c.field).simplified());
             rows_ << row;
         }
         endResetModel();
@@ -154,6 +154,9 @@ frmRecords::frmRecords(Program& program)
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setWordWrap(false);
+    // The widths from the first rows and those in view: measuring every one of thousands takes longer than
+    // the logbook's reading.
+    table_->horizontalHeader()->setResizeContentsPrecision(200);
     sums_->setObjectName(QStringLiteral("lblSums"));
     sums_->setWordWrap(true);
     show_->setObjectName(QStringLiteral("cmdShow"));
@@ -286,7 +289,7 @@ void frmRecords::applyFilter() {
     filter.exerciseText = exercise_->text().trimmed();
     try {
         list_ = totals::listRecords(entries_, filter);
-        model_->setRecords(list_.records);
+        model_->setRecords(list_);
     } catch (const Error& e) {
         // A record the totals would refuse: named, so that the pilot can mend it (the check says more).
         list_ = {};

@@ -21,6 +21,7 @@ RecordList listRecords(const QList<Entry>& entries, const RecordFilter& filter) 
         if (!filter.exerciseText.isEmpty() && !e.record.exercise.contains(filter.exerciseText, Qt::CaseInsensitive))
             continue;
         out.sums += recordValues(e);
+        out.fields << exportFields(e);
         out.records << e;
     }
     return out;
@@ -41,8 +42,9 @@ QString sumsLine(const RecordList& list) {
 QString recordTable(const RecordList& list) {
     QString out = QStringLiteral("строка  дата        тип     Д/Н сид. пол.   налёт  шторка     СМУ  облака зах. пос. "
                                  "УМП  упражнение\n");
-    for (const Entry& e : list.records) {
-        const QStringList f = exportFields(e);
+    for (qsizetype i = 0; i < list.records.size(); ++i) {
+        const Entry& e = list.records[i];
+        const QStringList& f = list.fields[i];
         out += QStringLiteral("%1  %2  %3 %4   %5 %6 %7 %8 %9 %10 %11 %12 %13  %14\n")
                    .arg(e.sheetRow(), 6)
                    .arg(f[kDateField], -10)

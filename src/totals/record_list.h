@@ -24,6 +24,7 @@ struct RecordFilter {
 // The records found, in the logbook's order, and their sums (flights, the four times, the counts).
 struct RecordList {
     QList<Entry> records;
+    QList<QStringList> fields; // exportFields of each record, made once
     RecordValues sums;
 };
 
