@@ -88,7 +88,7 @@ QString directoryOf(const QString& realBookPath) {
 
 QString lastChangeNotePath(const QString& realBookPath) {
     return QDir(directoryOf(realBookPath))
-        .filePath(QFileInfo(realBookPath).completeBaseName() + QStringLiteral("-последнее изменение.json"));
+        .filePath(QFileInfo(realBookPath).completeBaseName() + kLastChangeNoteSuffix);
 }
 
 void copyFile(const QString& from, const QString& to, ReplacePolicy policy) {

@@ -18,6 +18,7 @@ QString directoryOf(const QString& realBookPath);
 // The note of the logbook's last change beside its backups ("<name>-последнее изменение.json", see
 // logbook/last_change.h): it goes wherever the backups go.
 QString lastChangeNotePath(const QString& realBookPath);
+inline const QString kLastChangeNoteSuffix = QStringLiteral("-последнее изменение.json");
 
 // A backup either holds the logbook as a run of the program (a CLI command, a desktop session) found it,
 // before the run's first change, or the logbook between two changes of one run ("…-серия.xls").

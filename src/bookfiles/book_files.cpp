@@ -1,6 +1,7 @@
 #include "bookfiles/book_files.h"
 
 #include "bookfiles/atomic_file.h"
+#include "bookfiles/backups.h"
 #include "bookfiles/file_system.h"
 
 #include <QDir>
@@ -126,13 +127,15 @@ QStringList removeLeftovers(const QString& real) {
         if (leftover && dir.remove(entry))
             removed << entry;
     }
-    // A backup copied half-way when its change was killed.
-    const QDir backups(dir.filePath(QStringLiteral("Backups")));
+    // A backup copied half-way, or the note of the last change written half-way, when its change was killed.
+    const QDir backupDir(dir.filePath(QStringLiteral("Backups")));
     const QRegularExpression halfCopied(
-        u'^' + temporaryNamePattern(QRegularExpression::escape(f.completeBaseName()) + QStringLiteral("-.*\\.xls")) +
+        u'^' +
+        temporaryNamePattern(QRegularExpression::escape(f.completeBaseName()) + QStringLiteral("(-.*\\.xls|") +
+                             QRegularExpression::escape(backups::kLastChangeNoteSuffix) + u')') +
         u'$');
-    for (const QString& entry : backups.entryList(QDir::Files | QDir::Hidden | QDir::System))
-        if (halfCopied.match(entry).hasMatch() && QFile::remove(backups.filePath(entry)))
+    for (const QString& entry : backupDir.entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (halfCopied.match(entry).hasMatch() && QFile::remove(backupDir.filePath(entry)))
             removed << QStringLiteral("Backups/") + entry;
     return removed;
 }

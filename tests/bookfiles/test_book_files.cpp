@@ -108,19 +108,24 @@ TEST_F(BookFiles, LinksLeadToTheRealFileAndLeftoversAreOnlyOurOwn) {
     EXPECT_TRUE(QFile::exists(real));
 }
 
-TEST_F(BookFiles, AKilledSavesLockFileAndAHalfCopiedBackupAreLeftovers) {
+TEST_F(BookFiles, AKilledSavesLockFileAHalfCopiedBackupAndAHalfWrittenNoteAreLeftovers) {
     writeFile(book(), kXlsStart);
     QDir d(dir.path());
     d.mkdir(QStringLiteral("Backups"));
-    for (const char* name :
-         {".~lock..Korvelanta.xls.a1B2c3.tmp#", ".~lock.Korvelanta.xls#",
-          "Backups/.Korvelanta-2026-12-07-134102.xls.Zz9yX8.tmp", "Backups/Korvelanta-2026-12-07-134102.xls",
-          "Backups/.Other-2026-12-07-134102.xls.Zz9yX8.tmp"})
-        writeFile(d.filePath(QString::fromLatin1(name)), "x");
+    for (const QString& name :
+         {QStringLiteral(".~lock..Korvelanta.xls.a1B2c3.tmp#"), QStringLiteral(".~lock.Korvelanta.xls#"),
+          QStringLiteral("Backups/.Korvelanta-2026-12-07-134102.xls.Zz9yX8.tmp"),
+          QStringLiteral("Backups/Korvelanta-2026-12-07-134102.xls"),
+          QStringLiteral("Backups/.Other-2026-12-07-134102.xls.Zz9yX8.tmp"),
+          QStringLiteral("Backups/.Korvelanta-последнее изменение.json.5mVZeH.tmp"),
+          QStringLiteral("Backups/Korvelanta-последнее изменение.json")})
+        writeFile(d.filePath(name), "x");
     QStringList removed = files::removeLeftovers(book());
     removed.sort();
     EXPECT_EQ(removed, (QStringList{".~lock..Korvelanta.xls.a1B2c3.tmp#",
-                                    "Backups/.Korvelanta-2026-12-07-134102.xls.Zz9yX8.tmp"}));
+                                    "Backups/.Korvelanta-2026-12-07-134102.xls.Zz9yX8.tmp",
+                                    "Backups/.Korvelanta-последнее изменение.json.5mVZeH.tmp"}));
+    EXPECT_TRUE(QFile::exists(d.filePath(QStringLiteral("Backups/Korvelanta-последнее изменение.json"))));
     EXPECT_TRUE(QFile::exists(d.filePath(QStringLiteral(".~lock.Korvelanta.xls#")))); // judged elsewhere
     EXPECT_TRUE(QFile::exists(d.filePath(QStringLiteral("Backups/Korvelanta-2026-12-07-134102.xls"))));
 }

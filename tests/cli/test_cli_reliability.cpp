@@ -507,3 +507,45 @@ TEST_F(Reliability, AKilledProgramsOfficeEndsWithinSecondsAndTakesItsLockFileAlo
     EXPECT_EQ(next.exitCode, 0) << messagesOf(next).toStdString();
     EXPECT_EQ(recordsIn(book).size(), before + 1);
 }
+
+// SIGKILL at moments from the start to the save of a removal: each time the logbook is the old one byte for
+// byte or lacks exactly the record removed, and nothing of the change is left beside it once the next
+// command ran.
+TEST_F(Reliability, AKilledRemovalLeavesTheOldOrTheNewLogbookWhole) {
+    const CliRun made = runCli({"write", "--dir", dir.path()},
+                               "[" + shiftJson("05.09.04") + "," + shiftJson("06.09.04") + "," + shiftJson("07.09.04") +
+                                   "]",
+                               180000, cliEnvironment());
+    ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
+    const QByteArray before = testfiles::contentOf(book);
+    const QStringList all = recordsIn(book);
+    ASSERT_EQ(all.size(), 3);
+    int old = 0;
+    int removed = 0;
+    for (const int ms : {10, 30, 50, 70, 90, 110, 140, 200}) {
+        SCOPED_TRACE(ms);
+        QProcess p;
+        p.setProcessEnvironment(cliEnvironment());
+        p.start(cliPath(), {"remove", "--row", "11", "--yes", "--dir", dir.path()});
+        ASSERT_TRUE(p.waitForStarted());
+        QThread::msleep(ms);
+        p.kill();
+        ASSERT_TRUE(p.waitForFinished(10000));
+        const bool asItWas = testfiles::contentOf(book) == before;
+        // The next change finds the logbook whole and clears what the killed one left (its workbook in the
+        // shared office, its lock file).
+        const CliRun shown = runCli({"remove", "--row", "11", "--dir", dir.path()}, {}, 180000, cliEnvironment());
+        EXPECT_EQ(shown.exitCode, 3) << shown.err.toStdString();
+        EXPECT_TRUE(leftoversBeside(dir.path()).isEmpty()) << leftoversBeside(dir.path()).join(' ').toStdString();
+        const CliRun check = runCli({"check", "--dir", dir.path()}, {}, 180000, cliEnvironment());
+        EXPECT_EQ(check.exitCode, 0) << check.out.toStdString();
+        if (asItWas) {
+            ++old;
+        } else {
+            ++removed;
+            EXPECT_EQ(recordsIn(book), (QStringList{all[0], all[2]}));
+            testfiles::writeFile(book, before); // the next kill starts from the same logbook
+        }
+    }
+    std::printf("killed removals: %d left the logbook as it was, %d with the record removed\n", old, removed);
+}
