@@ -4,6 +4,7 @@
 #include "common/error.h"
 #include "flight/record_writer.h"
 #include "logbook/book_names.h"
+#include "logbook/sheet_adapter.h"
 #include "support/fake_office.h"
 #include "support/files.h"
 #include "support/logbook_env.h"
@@ -386,4 +387,33 @@ TEST_F(RecordWriterTest, ACorrectionReplacesItsRecordAndAFailedOneIsTriedAgainNo
     const auto next = write();
     ASSERT_TRUE(next);
     EXPECT_EQ(next->row, 13);
+}
+
+// A correction from the records window names the record by its cells as the window read them: the pilot
+// changed it by hand meanwhile, so it is refused, the file untouched and nothing appended; read again, it lands.
+TEST_F(RecordWriterTest, ACorrectionOfARecordChangedByHandSinceItWasShownIsRefused) {
+    ASSERT_TRUE(write()); // row 9
+    const auto shownAt = [&](int row) {
+        logbook::ShownRecord shown{row, {}};
+        inspectSheet([&](Sheet& s) {
+            const logbook::Logbook book = logbook::readLogbook(s);
+            shown.cells = book.entries()[book.entryAt(row - 1)].cells;
+        });
+        return shown;
+    };
+    const logbook::ShownRecord shown = shownAt(9);
+    edit([](Sheet& s) { s.range(QStringLiteral("F9")).setValue(2.0); }); // two flights, typed in Calc
+    const QByteArray handEdited = hashOf(book);
+
+    writer.correctShownRecord(shown);
+    session.form.txtUpr = "12";
+    EXPECT_FALSE(write());
+    EXPECT_TRUE(messages.last().text.contains("уже не та")) << messages.last().text.toStdString();
+    EXPECT_EQ(hashOf(book), handEdited);
+
+    writer.correctShownRecord(shownAt(9));
+    const auto corrected = write();
+    ASSERT_TRUE(corrected);
+    EXPECT_EQ(corrected->row, 9);
+    inspectSheet([](Sheet& s) { EXPECT_EQ(at(s, "E11").kind(), logbook::CellKind::Empty); }); // nothing appended
 }
