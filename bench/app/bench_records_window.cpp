@@ -60,7 +60,8 @@ int main(int argc, char** argv) {
         QApplication::processEvents();
         return window;
     };
-    if (const auto warm = openWindow(); warm->listed().records.size() != count) // the office warm, as in a running program
+    if (const auto warm = openWindow();
+        warm->listed().records.size() != count) // the office warm, as in a running program
         out << "the window listed " << warm->listed().records.size() << " records of " << count << '\n';
     std::unique_ptr<app::frmRecords> last;
     const double opened = medianMs([&] { last = openWindow(); });
@@ -79,8 +80,8 @@ int main(int argc, char** argv) {
     out << "the records window on a logbook of " << count << " records, the office warm (median of 5)\n";
     out << "  LibreOffice's own load: hidden " << QString::number(hidden, 'f', 0) << " ms, into a window "
         << QString::number(shown, 'f', 0) << " ms\n";
-    out << "  the window made, read, listed, summed and painted " << QString::number(opened, 'f', 0)
-        << " ms, ratio " << QString::number(opened / hidden, 'f', 2) << " to the hidden load, "
+    out << "  the window made, read, listed, summed and painted " << QString::number(opened, 'f', 0) << " ms, ratio "
+        << QString::number(opened / hidden, 'f', 2) << " to the hidden load, "
         << QString::number(opened / shown, 'f', 2) << " to the load into a window (target: at most 1.3)\n";
     program.host().shutdown();
     return 0;

@@ -52,12 +52,12 @@ const std::array kColumns{
     Column{"УМП", totals::kUmpField, true},
 };
 
-const QStringList kPeriods = {QStringLiteral("все записи"),    QStringLiteral("текущий месяц"),
+const QStringList kPeriods = {QStringLiteral("все записи"),     QStringLiteral("текущий месяц"),
                               QStringLiteral("истекший месяц"), QStringLiteral("текущий год"),
                               QStringLiteral("истекший год"),   QStringLiteral("период с … по …")};
-const std::array kPeriodOptions{totals::PeriodOption::None,        totals::PeriodOption::CurrentMonth,
-                                totals::PeriodOption::LastMonth,   totals::PeriodOption::CurrentYear,
-                                totals::PeriodOption::LastYear,    totals::PeriodOption::FreePeriod};
+const std::array kPeriodOptions{totals::PeriodOption::None,      totals::PeriodOption::CurrentMonth,
+                                totals::PeriodOption::LastMonth, totals::PeriodOption::CurrentYear,
+                                totals::PeriodOption::LastYear,  totals::PeriodOption::FreePeriod};
 
 const QString kAllTypes = QStringLiteral("все типы");
 
@@ -104,7 +104,8 @@ public:
     QVariant data(const QModelIndex& index, int role) const override {
         if (!index.isValid())
             return {};
-        if (role == Qt::DisplayRole || (role == Qt::ToolTipRole && kColumns[index.column()].field == totals::kExerciseField))
+        if (role == Qt::DisplayRole ||
+            (role == Qt::ToolTipRole && kColumns[index.column()].field == totals::kExerciseField))
             return rows_[index.row()][index.column()];
         if (role == Qt::TextAlignmentRole && kColumns[index.column()].number)
             return int(Qt::AlignRight | Qt::AlignVCenter);

@@ -37,8 +37,7 @@ void keepPlaceWhenHidden(QWidget* w) {
 
 frmSMU::frmSMU(Program& program, Purpose purpose)
     : QWidget(nullptr), program_(program), purpose_(purpose), ui_(std::make_unique<Ui::frmSMU>()),
-      session_(program.database()),
-      writer_(program.host(), program.database(), program.bookPath()) {
+      session_(program.database()), writer_(program.host(), program.database(), program.bookPath()) {
     ui_->setupUi(this);
     writer_.settings = program.changeSettings(ui_->lblOgid);
     setWindowIcon(programIcon());
@@ -314,8 +313,8 @@ void frmSMU::cmdWrite_Click() {
         if (purpose_ == Purpose::Correction) {
             hide();
             Q_EMIT correctionWritten(smu_text::kCorrected.arg(QString::number(correctionRow_), date, exercise)
-                                       .arg(outcome.written->row)
-                                       .arg(outcome.written->row + 1));
+                                         .arg(outcome.written->row)
+                                         .arg(outcome.written->row + 1));
             return;
         }
         showWritten(*outcome.written, date, exercise);

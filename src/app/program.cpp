@@ -201,8 +201,8 @@ void Program::endProgram() {
     // The other forms first, the one that asked last, as the forms were unloaded one by one.
     for (QWidget* w :
          std::initializer_list<QWidget*>{help_.get(), about_.get(), backups_.get(), breaks_.get(), check_.get(),
-                                         pages_.get(), records_ ? records_->correctionForm() : nullptr,
-                                         records_.get(), excel_.get(), glavnaja_.get(), smu_.get(), resume_.get()})
+                                         pages_.get(), records_ ? records_->correctionForm() : nullptr, records_.get(),
+                                         excel_.get(), glavnaja_.get(), smu_.get(), resume_.get()})
         if (w != nullptr)
             w->hide();
     QCoreApplication::exit(0);

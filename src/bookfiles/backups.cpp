@@ -87,8 +87,7 @@ QString directoryOf(const QString& realBookPath) {
 }
 
 QString lastChangeNotePath(const QString& realBookPath) {
-    return QDir(directoryOf(realBookPath))
-        .filePath(QFileInfo(realBookPath).completeBaseName() + kLastChangeNoteSuffix);
+    return QDir(directoryOf(realBookPath)).filePath(QFileInfo(realBookPath).completeBaseName() + kLastChangeNoteSuffix);
 }
 
 void copyFile(const QString& from, const QString& to, ReplacePolicy policy) {

@@ -70,7 +70,8 @@ RecordForm formOfRecord(const logbook::Record& record, const logbook::PairCells&
         r.unknown << QStringLiteral("сидение");
 
     f.txtPol = countText(record.flights);
-    if (record.total.reading != logbook::Reading::Empty && !record.total.unreadable() && record.total.minutes.count >= 0) {
+    if (record.total.reading != logbook::Reading::Empty && !record.total.unreadable() &&
+        record.total.minutes.count >= 0) {
         f.txtTpolChas = QString::number(record.total.minutes.count / 60);
         f.txtTpolMin = QString::number(record.total.minutes.count % 60);
     } else {

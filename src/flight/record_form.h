@@ -11,7 +11,7 @@
 namespace korv::flight {
 
 struct RecordForm {
-    InputForm form;    // the inputs the record holds; the result boxes empty
+    InputForm form;      // the inputs the record holds; the result boxes empty
     QStringList unknown; // what the record does not hold and the pilot must give again, in the form's words
 };
 

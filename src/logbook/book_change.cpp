@@ -320,11 +320,11 @@ Undone undoLastChange(Office& host, const QString& bookPath, const ChangeSetting
         if (!changedSince)
             throw;
         // Named after the locks went: reading the logbook takes the office again.
-        QString why = QStringLiteral("Последнее изменение (") + note.what + QStringLiteral(", ") +
-                      dateTimeText(note.time) +
-                      QStringLiteral(") не отменено: лётную книжку после него меняли вручную или другой программой (файл "
-                                     "сохранён ") +
-                      dateTimeText(QFileInfo(real).lastModified()) + u')';
+        QString why =
+            QStringLiteral("Последнее изменение (") + note.what + QStringLiteral(", ") + dateTimeText(note.time) +
+            QStringLiteral(") не отменено: лётную книжку после него меняли вручную или другой программой (файл "
+                           "сохранён ") +
+            dateTimeText(QFileInfo(real).lastModified()) + u')';
         if (!note.records.isEmpty()) {
             try {
                 const QStringList diff =
@@ -335,7 +335,8 @@ Undone undoLastChange(Office& host, const QString& bookPath, const ChangeSetting
                 log::error(QStringLiteral("reading the logbook changed since its last change"), read);
             }
         }
-        throw Error(Error::Changed, why + QStringLiteral("\nОтмена вернула бы книжку без этих правок; она не изменена."));
+        throw Error(Error::Changed,
+                    why + QStringLiteral("\nОтмена вернула бы книжку без этих правок; лётная книжка не изменена."));
     }
     return Undone{note.what, note.time, note.backup, kept};
 }

@@ -17,7 +17,7 @@
 namespace korv::logbook::last_change {
 
 struct Note {
-    QString what;        // "запись смены", "исправление записи", "удаление записи", …
+    QString what; // "запись смены", "исправление записи", "удаление записи", …
     QDateTime time;      // when the change landed
     QString backup;      // the backup of the logbook before the change; empty when none was kept
     QByteArray after;    // SHA-256 (hex) of the file the change left

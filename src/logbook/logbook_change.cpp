@@ -1,9 +1,8 @@
 #include "logbook/logbook_change.h"
 
-#include "logbook/last_change.h"
-
 #include "common/error.h"
 #include "logbook/book_names.h"
+#include "logbook/last_change.h"
 
 namespace korv::logbook {
 

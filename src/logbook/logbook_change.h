@@ -62,6 +62,6 @@ struct Removal {
     std::optional<QString> note; // what failed after the logbook was saved (LogbookChange::save)
 };
 Removal removeShownRecord(Office& office, const QString& bookPath, const ShownRecord& shown,
-                                  const ChangeSettings& settings = {});
+                          const ChangeSettings& settings = {});
 
 } // namespace korv::logbook

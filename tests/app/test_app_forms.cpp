@@ -126,7 +126,8 @@ TEST(MainForm, TheRecordsWindowAndTheFormOfACorrectionFitTheScreen) {
     ASSERT_NE(form, nullptr);
     EXPECT_TRUE(child<QRadioButton>(form, "optTeacher")->isChecked());
     EXPECT_TRUE(child<QRadioButton>(form, "optNSMU")->isChecked());
-    EXPECT_FALSE(child<QRadioButton>(form, "optForward")->isChecked() || child<QRadioButton>(form, "optBack")->isChecked())
+    EXPECT_FALSE(child<QRadioButton>(form, "optForward")->isChecked() ||
+                 child<QRadioButton>(form, "optBack")->isChecked())
         << "an instructor's record does not tell the seat";
     EXPECT_EQ(child<QLabel>(form, "lblOgid")->text().toStdString(),
               "В записи нет: сидение, высота п-та, высоты шторки");
@@ -146,9 +147,9 @@ TEST(MainForm, HasEveryMenuEntry) {
     EXPECT_EQ(mode->title(), "Режим работы");
     EXPECT_EQ(show->title(), "Просмотр");
     EXPECT_EQ(help->title(), "Справка");
-    EXPECT_EQ(actionTexts(mode), (QStringList{"Просмотр", "Заполнение", "Подбить итоги за...", "Записи лётной книжки",
-                                              "Проверка лётной книжки", "Резервные копии",
-                                              "Отменить последнее изменение…", "Выход"}));
+    EXPECT_EQ(actionTexts(mode),
+              (QStringList{"Просмотр", "Заполнение", "Подбить итоги за...", "Записи лётной книжки",
+                           "Проверка лётной книжки", "Резервные копии", "Отменить последнее изменение…", "Выход"}));
     EXPECT_EQ(actionTexts(show),
               (QStringList{"подённого налёта", "последних итогов", "Перерывы и налёт", "печать подённого налёта…"}));
     EXPECT_EQ(actionTexts(help), (QStringList{"о программе", "помощь"}));

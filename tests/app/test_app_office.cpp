@@ -15,9 +15,9 @@
 #include "app/frmsmu.h"
 #include "app_test_support.h"
 #include "flight/record_writer.h"
+#include "logbook/book_names.h"
 #include "logbook/book_reading.h"
 #include "logbook/logbook_change.h"
-#include "logbook/book_names.h"
 #include "logbook/record_layout.h"
 #include "spreadsheet/uno/spreadsheet_host.h"
 #include "support/flights.h"
@@ -809,7 +809,8 @@ TEST(EndToEnd, TheLogbooksPagesPrintedAndKeptAsPdfFromACopy) {
 namespace {
 
 // The worked shift on `date` (dd.mm.yy), exercise `exercise`, written as the input form writes it.
-void writeWorkedShift(apptest::TestProgram& t, const QString& date, const QString& exercise, const char* type = "Л-39") {
+void writeWorkedShift(apptest::TestProgram& t, const QString& date, const QString& exercise,
+                      const char* type = "Л-39") {
     korv::flight::ShiftSession session(t.program->database());
     session.form = korv::test::withLandings(korv::test::workedShift());
     session.form.txtDate = date;
@@ -828,7 +829,8 @@ QMap<int, QVariantList> recordCells(apptest::TestProgram& t) {
     const lb::Logbook book = lb::readLogbookCopy(t.program->host(), t.program->bookPath()).book;
     for (const lb::Entry& e : book.entries())
         if (e.isRecord())
-            out.insert(e.sheetRow(), e.cells.firstRow(lb::records::kLastColumn) + e.cells.secondRow(lb::records::kLastColumn));
+            out.insert(e.sheetRow(),
+                       e.cells.firstRow(lb::records::kLastColumn) + e.cells.secondRow(lb::records::kLastColumn));
     return out;
 }
 
@@ -890,14 +892,16 @@ TEST(EndToEnd, TheRecordsWindowFindsCorrectsRemovesAndUndoes) {
     child<QPushButton>(form, "cmdOK")->click();
     child<QPushButton>(form, "cmdWrite")->click();
     EXPECT_FALSE(form->isVisible()) << "a written correction closes its form";
-    EXPECT_TRUE(child<QLabel>(records, "lblStatus")->text().startsWith(
-        QStringLiteral("Исправлена запись строки %1").arg(row)))
+    EXPECT_TRUE(
+        child<QLabel>(records, "lblStatus")->text().startsWith(QStringLiteral("Исправлена запись строки %1").arg(row)))
         << child<QLabel>(records, "lblStatus")->text().toStdString();
     const QMap<int, QVariantList> after = recordCells(t);
     ASSERT_EQ(after.keys(), before.keys());
-    for (int r : before.keys())
-        if (r != row)
+    for (int r : before.keys()) {
+        if (r != row) {
             EXPECT_EQ(after[r], before[r]) << "row " << r << " untouched, cell for cell";
+        }
+    }
     EXPECT_NE(after[row], before[row]);
     EXPECT_EQ(korv::totals::exportFields(records->listed().records[1])[korv::totals::kTotalField], "2:05");
 

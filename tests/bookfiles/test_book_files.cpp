@@ -122,9 +122,9 @@ TEST_F(BookFiles, AKilledSavesLockFileAHalfCopiedBackupAndAHalfWrittenNoteAreLef
         writeFile(d.filePath(name), "x");
     QStringList removed = files::removeLeftovers(book());
     removed.sort();
-    EXPECT_EQ(removed, (QStringList{".~lock..Korvelanta.xls.a1B2c3.tmp#",
-                                    "Backups/.Korvelanta-2026-12-07-134102.xls.Zz9yX8.tmp",
-                                    "Backups/.Korvelanta-последнее изменение.json.5mVZeH.tmp"}));
+    EXPECT_EQ(removed,
+              (QStringList{".~lock..Korvelanta.xls.a1B2c3.tmp#", "Backups/.Korvelanta-2026-12-07-134102.xls.Zz9yX8.tmp",
+                           "Backups/.Korvelanta-последнее изменение.json.5mVZeH.tmp"}));
     EXPECT_TRUE(QFile::exists(d.filePath(QStringLiteral("Backups/Korvelanta-последнее изменение.json"))));
     EXPECT_TRUE(QFile::exists(d.filePath(QStringLiteral(".~lock.Korvelanta.xls#")))); // judged elsewhere
     EXPECT_TRUE(QFile::exists(d.filePath(QStringLiteral("Backups/Korvelanta-2026-12-07-134102.xls"))));

@@ -512,10 +512,10 @@ TEST_F(Reliability, AKilledProgramsOfficeEndsWithinSecondsAndTakesItsLockFileAlo
 // byte or lacks exactly the record removed, and nothing of the change is left beside it once the next
 // command ran.
 TEST_F(Reliability, AKilledRemovalLeavesTheOldOrTheNewLogbookWhole) {
-    const CliRun made = runCli({"write", "--dir", dir.path()},
-                               "[" + shiftJson("05.09.04") + "," + shiftJson("06.09.04") + "," + shiftJson("07.09.04") +
-                                   "]",
-                               180000, cliEnvironment());
+    const CliRun made =
+        runCli({"write", "--dir", dir.path()},
+               "[" + shiftJson("05.09.04") + "," + shiftJson("06.09.04") + "," + shiftJson("07.09.04") + "]", 180000,
+               cliEnvironment());
     ASSERT_EQ(made.exitCode, 0) << made.err.toStdString();
     const QByteArray before = testfiles::contentOf(book);
     const QStringList all = recordsIn(book);
