@@ -75,11 +75,7 @@ frmBackups::frmBackups(Program& program)
 }
 
 void frmBackups::showAndList() {
-    if (!isVisible())
-        centreOver(this, &program_.mainForm());
-    show();
-    raise();
-    activateWindow();
+    showOver(this, &program_.mainForm());
     QTimer::singleShot(0, this, &frmBackups::listBackups);
 }
 

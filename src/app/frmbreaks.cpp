@@ -115,11 +115,7 @@ frmBreaks::frmBreaks(Program& program)
 }
 
 void frmBreaks::showAndRead() {
-    if (!isVisible())
-        centreOver(this, &program_.mainForm());
-    show();
-    raise();
-    activateWindow();
+    showOver(this, &program_.mainForm());
     QTimer::singleShot(0, this, &frmBreaks::readBook);
 }
 

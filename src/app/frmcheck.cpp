@@ -62,11 +62,7 @@ frmCheck::frmCheck(Program& program)
 }
 
 void frmCheck::showAndCheck() {
-    if (!isVisible())
-        centreOver(this, &program_.mainForm());
-    show();
-    raise();
-    activateWindow();
+    showOver(this, &program_.mainForm());
     QTimer::singleShot(0, this, &frmCheck::runCheck);
 }
 

@@ -142,11 +142,7 @@ void frmGlavnaja::mnuFillBookItem_Click() {
         program_.endProgram();
         return;
     }
-    if (!smu.isVisible())
-        centreOver(&smu, this);
-    smu.show();
-    smu.raise();
-    smu.activateWindow();
+    showOver(&smu, this);
 }
 
 void frmGlavnaja::mnuSummaryBookItem_Click() {
@@ -172,11 +168,7 @@ void frmGlavnaja::mnuUndoItem_Click() {
 
 void frmGlavnaja::mnuPagesItem_Click() {
     frmPages& pages = program_.pagesForm();
-    if (!pages.isVisible())
-        centreOver(&pages, this);
-    pages.show();
-    pages.raise();
-    pages.activateWindow();
+    showOver(&pages, this);
 }
 
 void frmGlavnaja::warnOfBreaks() {
@@ -204,11 +196,7 @@ void frmGlavnaja::warnOfBreaks() {
 
 void frmGlavnaja::mnuAboutItem_Click() {
     frmAbout& about = program_.aboutForm();
-    if (!about.isVisible())
-        centreOver(&about, this);
-    about.show();
-    about.raise();
-    about.activateWindow();
+    showOver(&about, this);
 }
 
 void frmGlavnaja::mnuHelpItem_Click() { program_.showHelp(); }

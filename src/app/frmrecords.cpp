@@ -226,11 +226,7 @@ frmRecords::frmRecords(Program& program)
 frmRecords::~frmRecords() = default;
 
 void frmRecords::showAndRead() {
-    if (!isVisible())
-        centreOver(this, &program_.mainForm());
-    show();
-    raise();
-    activateWindow();
+    showOver(this, &program_.mainForm());
     QTimer::singleShot(0, this, &frmRecords::readLogbook);
 }
 
@@ -348,13 +344,7 @@ void frmRecords::correct(int index) {
         return;
     }
     correction_->beginCorrection(flight::formOfRecord(e.record, e.cells), shownOf(index));
-    if (!correction_->isVisible()) {
-        correction_->adjustSize();
-        centreOver(correction_.get(), this);
-    }
-    correction_->show();
-    correction_->raise();
-    correction_->activateWindow();
+    showOver(correction_.get(), this);
 }
 
 bool frmRecords::remove(int index) {

@@ -124,11 +124,7 @@ PeriodOption frmResume::chosenOption() const {
 }
 
 void frmResume::showWaiting() {
-    if (!isVisible())
-        centreOver(this, &program_.mainForm());
-    show();
-    raise();
-    activateWindow();
+    showOver(this, &program_.mainForm());
     ui_->lblCurOperation->setText(resume_text::kWaiting);
     ui_->progressSlot->hide();
 }

@@ -85,4 +85,12 @@ void centreOver(QWidget* window, const QWidget* over) {
     window->setGeometry(client);
 }
 
+void showOver(QWidget* window, const QWidget* over) {
+    if (!window->isVisible())
+        centreOver(window, over);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 } // namespace korv::app

@@ -29,4 +29,8 @@ void compactToFit(QWidget* window);
 // kept whole on the screen.
 void centreOver(QWidget* window, const QWidget* over);
 
+// Shows the window in front with the keyboard, centred over `over` when it was not shown yet (where the pilot
+// left a window shown, it stays).
+void showOver(QWidget* window, const QWidget* over);
+
 } // namespace korv::app
