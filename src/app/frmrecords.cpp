@@ -240,7 +240,9 @@ void frmRecords::readLogbook() {
     status_->repaint();
     QList<logbook::Entry> entries;
     try {
-        entries = logbook::readLogbookCopy(program_.host(), program_.bookPath()).book.entries();
+        // A sheet out of step (a row inserted or deleted by hand) is refused naming the row: its records would
+        // be named by rows that are not theirs.
+        entries = logbook::readEntriesCopy(program_.host(), program_.bookPath());
     } catch (const Error& e) {
         log::error(QStringLiteral("the records window"), e);
         entries_.clear();
