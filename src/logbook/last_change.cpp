@@ -105,7 +105,7 @@ std::optional<Note> read(const QString& realBookPath) {
     if (!backup.isEmpty())
         n.backup = QDir(backups::directoryOf(realBookPath)).filePath(backup);
     n.after = o.value(QStringLiteral("after")).toString().toLatin1();
-    for (const QJsonValue& v : o.value(QStringLiteral("records")).toArray())
+    for (const auto& v : o.value(QStringLiteral("records")).toArray())
         n.records << v.toString();
     if (n.after.size() != 64 || n.what.isEmpty())
         return std::nullopt;
