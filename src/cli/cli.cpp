@@ -64,6 +64,16 @@ void usage(QTextStream& to) {
 
 bool asksForHelp(const QStringList& args) { return args.contains(u"--help") || args.contains(u"-h"); }
 
+// "--dir ''" (an unset variable in a script) would otherwise be taken as no folder, and the command would run
+// on the default logbook.
+bool namesAnEmptyFolder(const QStringList& args) {
+    for (qsizetype i = 0; i < args.size(); ++i)
+        if ((args[i] == u"--dir" && i + 1 < args.size() && args[i + 1].trimmed().isEmpty()) ||
+            (args[i].startsWith(u"--dir=") && args[i].mid(6).trimmed().isEmpty()))
+            return true;
+    return false;
+}
+
 } // namespace
 
 bool needsGui(const QStringList& args) { return !args.isEmpty() && args.front() == u"chart"; }
@@ -91,6 +101,13 @@ int run(const QStringList& commandLine) {
         if (asksForHelp(args)) {
             out << "Использование: korvelanta-cli " << c.usage << '\n';
             return 0;
+        }
+        if (QString::fromLatin1(c.usage).contains(u"--dir") && namesAnEmptyFolder(args)) {
+            err << "korvelanta-cli " << command
+                << ": --dir: пустой путь; назовите папку лётной книжки или не "
+                   "указывайте --dir\n"
+                << "Использование: korvelanta-cli " << c.usage << '\n';
+            return 2;
         }
         out.flush();
         return c.run(args);

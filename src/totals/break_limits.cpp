@@ -10,6 +10,12 @@
 
 namespace korv::totals {
 
+namespace {
+
+constexpr qint64 kMostLimitsBytes = 1 << 20;
+
+} // namespace
+
 QString limitsPath(const QString& bookDir) { return QDir(bookDir).filePath(kLimitsFileName); }
 
 std::optional<int> BreakLimits::of(const QString& type, BreakKind kind) const {
@@ -93,13 +99,29 @@ BreakLimits parseBreakLimits(const QString& text) {
 }
 
 BreakLimits readBreakLimits(const QString& path) {
-    QFile file(path);
-    if (!file.exists())
+    const QFileInfo info(path);
+    if (!info.exists())
         return {};
+    // A fifo would hold the reader for good, a device never end: only a regular file is read.
+    if (!info.isFile())
+        throw Error(Error::FileAccess,
+                    QStringLiteral("Файл пределов перерывов %1 — не обычный файл (%2); пределы не "
+                                   "учитываются. Замените его обычным текстовым файлом.")
+                        .arg(path, info.isDir() ? QStringLiteral("папка") : QStringLiteral("канал или устройство")));
+    // A limits file is a few lines; anything far larger is not one, and is never read in part.
+    if (info.size() > kMostLimitsBytes)
+        throw Error(Error::BadEntry, QStringLiteral("Файл пределов перерывов %1 слишком велик (%2 КБ): это несколько "
+                                                    "строк. Пределы не учитываются, пока файл не исправлен.")
+                                         .arg(path)
+                                         .arg((info.size() + 1023) / 1024));
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw Error(Error::FileAccess, QStringLiteral("Файл пределов перерывов не читается: ") + path);
-    // A limits file is a few lines; anything far larger is not one.
-    const QByteArray bytes = file.read(1 << 20);
+    const QByteArray bytes = file.read(kMostLimitsBytes + 1);
+    if (bytes.size() > kMostLimitsBytes)
+        throw Error(Error::BadEntry, QStringLiteral("Файл пределов перерывов %1 слишком велик: это несколько строк. "
+                                                    "Пределы не учитываются, пока файл не исправлен.")
+                                         .arg(path));
     try {
         return parseBreakLimits(QString::fromUtf8(bytes));
     } catch (const Error& e) {

@@ -66,6 +66,13 @@ TEST(CliSelf, EveryCommandNamesTheArgumentItRefuses) {
         {{"pages", "--all", "--csv", "a.csv"}, "korvelanta-cli pages: неизвестный аргумент «--csv»"},
         {{"export", "--all", "--print"}, "korvelanta-cli export: неизвестный аргумент «--print»"},
         {{"records", "--row", "9"}, "korvelanta-cli records: неизвестный аргумент «--row»"},
+        // An empty folder (an unset variable in a script) is no folder, not the default one.
+        {{"write", "--dir", ""},
+         "korvelanta-cli write: --dir: пустой путь; назовите папку лётной книжки или не "
+         "указывайте --dir"},
+        {{"remove", "--row", "9", "--yes", "--dir="},
+         "korvelanta-cli remove: --dir: пустой путь; назовите папку "
+         "лётной книжки или не указывайте --dir"},
         // A long argument is quoted by its first 32 characters.
         {{"check", "--" + QString(40, u'x')},
          "korvelanta-cli check: неизвестный аргумент «--xxxxxxxxxxxxxxxxxxxxxxxxxxxxxx»"},

@@ -16,6 +16,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using testfiles::hashOf;
 using testfiles::writeFile;
 
@@ -85,6 +87,12 @@ TEST(CliRecency, BreaksLimitsAndTheChartOfAWrittenLogbook) {
     const CliRun wrong = runCli({"recency", "--dir", book}, {}, 180000, env);
     EXPECT_EQ(wrong.exitCode, 1);
     EXPECT_TRUE(wrong.err.contains("строка 2")) << wrong.err.toStdString();
+    QFile::remove(book + "/Korvelanta-перерывы.ini");
+    // A fifo in its place is refused at once, never waited on.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(book + "/Korvelanta-перерывы.ini").constData(), 0600), 0);
+    const CliRun fifo = runCli({"recency", "--dir", book}, {}, 60000, env);
+    EXPECT_EQ(fifo.exitCode, 1);
+    EXPECT_TRUE(fifo.err.contains("не обычный файл")) << fifo.err.toStdString();
     QFile::remove(book + "/Korvelanta-перерывы.ini");
 
     // The chart of the last twelve months, as PNG and as SVG.

@@ -10,7 +10,13 @@
 #include "totals/recency.h"
 #include "totals/selection.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace korv;
 using namespace korv::totals;
@@ -170,6 +176,35 @@ TEST(BreakLimits, ALineThatIsNoLimitIsRefusedNamingIt) {
     }
     // The same kind under two headings is two limits.
     EXPECT_NO_THROW(parseBreakLimits("ночью = 30\n[Л-39]\nночью = 40"));
+}
+
+// Only a regular file of a sensible size is read: a fifo would hold the reader (and the cover) for good, a
+// directory or a device is no file of limits, and a huge file is refused naming its size, never read in part.
+TEST(BreakLimits, AFileThatIsNoRegularFileOrFarTooLargeIsRefusedAtOnceNamingIt) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Korvelanta-перерывы.ini"));
+    const auto refusal = [&] {
+        try {
+            (void)totals::readBreakLimits(path);
+        } catch (const Error& e) {
+            return e.description();
+        }
+        return QStringLiteral("read");
+    };
+    EXPECT_TRUE(totals::readBreakLimits(path).byType.isEmpty()) << "no file, no limits";
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    EXPECT_TRUE(refusal().contains(QStringLiteral("не обычный файл (канал или устройство)"))) << refusal().toStdString();
+    QFile::remove(path);
+    ASSERT_TRUE(QDir().mkpath(path));
+    EXPECT_TRUE(refusal().contains(QStringLiteral("не обычный файл (папка)"))) << refusal().toStdString();
+    QDir(path).removeRecursively();
+    {
+        QFile big(path);
+        ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+        big.write("любой полёт = 30\n");
+        big.write(QByteArray(2 << 20, ' '));
+    }
+    EXPECT_TRUE(refusal().contains(QStringLiteral("слишком велик (2049 КБ)"))) << refusal().toStdString();
 }
 
 TEST(BreakLimits, WithinNearAndOverTheLimit) {
