@@ -549,3 +549,28 @@ TEST_F(Reliability, AKilledRemovalLeavesTheOldOrTheNewLogbookWhole) {
     }
     std::printf("killed removals: %d left the logbook as it was, %d with the record removed\n", old, removed);
 }
+
+// Under LANG=C (a service, cron, an SSH session) every command works as under a Russian locale: the office
+// the commands start takes its file names as UTF-8 whatever the locale says.
+TEST_F(Reliability, TheCommandsWorkUnderTheCLocale) {
+    ASSERT_EQ(write(dir.path(), shiftJson("05.09.04")).exitCode, 0);
+    ASSERT_EQ(write(dir.path(), shiftJson("06.09.04")).exitCode, 0); // a backup with one record
+    QProcessEnvironment c = QProcessEnvironment::systemEnvironment();
+    c.insert("XDG_CACHE_HOME", dir.filePath("c-locale-cache")); // an office of its own, started under LANG=C
+    c.insert("LANG", "C");
+    c.insert("LC_ALL", "C");
+    const CliRun check = runCli({"check", "--dir", dir.path()}, {}, 180000, c);
+    EXPECT_EQ(check.exitCode, 0) << check.out.toStdString() << check.err.toStdString();
+    const CliRun records = runCli({"records", "--dir", dir.path(), "--json"}, {}, 180000, c);
+    EXPECT_EQ(records.exitCode, 0) << records.err.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(records.out).object()["count"].toInt(), 2);
+    const CliRun listed = runCli({"backups", "--dir", dir.path(), "--json"}, {}, 180000, c);
+    ASSERT_EQ(listed.exitCode, 0) << listed.err.toStdString();
+    const QJsonArray backups = QJsonDocument::fromJson(listed.out).array();
+    ASSERT_EQ(backups.size(), 1) << listed.out.toStdString();
+    EXPECT_EQ(backups[0].toObject()["records"].toInt(), 1) << listed.out.toStdString();
+    const CliRun restored =
+        runCli({"restore", backups[0].toObject()["name"].toString(), "--dir", dir.path()}, {}, 180000, c);
+    EXPECT_EQ(restored.exitCode, 0) << restored.err.toStdString();
+    EXPECT_EQ(recordsIn(book).size(), 1);
+}

@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <langinfo.h>
 #include <string>
 #include <sys/wait.h>
 #include <thread>
@@ -153,12 +154,29 @@ void OfficeProcess::spawn() {
 
     std::vector<std::string> envStore;
     bool pluginChosen = false;
+    // The office takes file names through the locale's character set: under LANG=C (a service, cron, an SSH
+    // session) it cannot open "Проверка лётной книжки.xls" at all. Its characters are UTF-8 whatever the
+    // locale, as the program's own file names are; the other categories stay as they are.
+    const char* codeset = ::nl_langinfo(CODESET);
+    const bool utf8 = codeset != nullptr && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
+    std::string allCategories; // LC_ALL's value, which would override the character set
+    for (char** e = environ; *e && !utf8; ++e)
+        if (std::strncmp(*e, "LC_ALL=", 7) == 0)
+            allCategories = *e + 7;
     for (char** e = environ; *e; ++e) {
         if (std::strncmp(*e, "SAL_ENABLE_FILE_LOCKING=", 24) == 0)
             continue;
         if (std::strncmp(*e, "SAL_USE_VCLPLUGIN=", 18) == 0)
             pluginChosen = true;
+        if (!utf8 && (std::strncmp(*e, "LC_CTYPE=", 9) == 0 || std::strncmp(*e, "LC_ALL=", 7) == 0 ||
+                      (!allCategories.empty() && std::strncmp(*e, "LANG=", 5) == 0)))
+            continue;
         envStore.emplace_back(*e);
+    }
+    if (!utf8) {
+        if (!allCategories.empty())
+            envStore.emplace_back("LANG=" + allCategories);
+        envStore.emplace_back("LC_CTYPE=C.UTF-8");
     }
     envStore.emplace_back("SAL_ENABLE_FILE_LOCKING=1");
     if (!pluginChosen && !headless_ && !vclPlugin_.isEmpty())
