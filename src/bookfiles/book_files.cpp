@@ -56,6 +56,18 @@ void requireWritableDirectory(const QString& dir) {
     ::unlink(probe.constData());
 }
 
+void requireNotReadOnly(const QString& real) {
+    // A file nobody may write is read-only to the program too, even when the file system would let root
+    // replace it: the pilot marked it so.
+    const QByteArray name = QFile::encodeName(real);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0)
+        return; // no file: nothing marked
+    if ((st.st_mode & 0222) == 0 || ::access(name.constData(), W_OK) != 0)
+        throw accessError(QStringLiteral("Лётная книжка доступна только для чтения: ") + real +
+                          QStringLiteral(". Снимите с файла запрет записи и повторите."));
+}
+
 void requireChangeable(const QString& real) {
     const QFileInfo f(real);
     if (!f.exists()) {
@@ -77,13 +89,7 @@ void requireChangeable(const QString& real) {
     char magic[8] = {};
     const ssize_t got = ::read(fd, magic, sizeof magic);
     ::close(fd);
-    // A file nobody may write is read-only to the program too, even when the file system would let root
-    // replace it: the pilot marked it so.
-    struct stat st {};
-    ::stat(name.constData(), &st);
-    if ((st.st_mode & 0222) == 0 || ::access(name.constData(), W_OK) != 0)
-        throw accessError(QStringLiteral("Лётная книжка доступна только для чтения: ") + real +
-                          QStringLiteral(". Снимите с файла запрет записи и повторите."));
+    requireNotReadOnly(real);
     if (got == 0)
         throw Error(Error::BadWorkbook, QStringLiteral("Файл лётной книжки пуст: ") + real);
     static const char kOle2[8] = {'\xD0', '\xCF', '\x11', '\xE0', '\xA1', '\xB1', '\x1A', '\xE1'};

@@ -14,6 +14,8 @@ namespace korv::logbook::files {
 // saved in place: it is there, a regular file, readable, not marked read-only, of a workbook format, its
 // directory takes new files and has room for another copy. Throws the Error that names the first cause.
 void requireChangeable(const QString& real);
+// Refuses (Error::FileAccess) a file the pilot made read-only, as requireChangeable does; a missing file passes.
+void requireNotReadOnly(const QString& real);
 
 // The same for a directory that is to receive a new logbook.
 void requireWritableDirectory(const QString& dir);

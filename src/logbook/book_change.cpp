@@ -253,6 +253,8 @@ QString putBack(Office& host, const QString& real, const QString& backupPath, co
     if (!backup.isFile())
         throw Error(Error::FileNotFound, QStringLiteral("Резервная копия не найдена: ") + backupPath);
     files::requireWritableDirectory(QFileInfo(real).absolutePath());
+    // A logbook the pilot made read-only is not replaced by a restore either; a damaged one is.
+    files::requireNotReadOnly(real);
     requireLogbookFile(host, backupPath);
     const ChangeGuard guard(host, real, settings);
     if (stillAsAsked)

@@ -116,6 +116,16 @@ TEST_F(CliBackups, ABackupThatCannotBeMadeStopsTheWriteAndALockedLogbookIsNotRes
     EXPECT_EQ(hashOf(book), before);
     EXPECT_EQ(backupNames().size(), 1);
 
+    // A logbook the pilot made read-only is refused as a write refuses it, and stays as it was.
+    ASSERT_TRUE(QFile::setPermissions(book, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    const CliRun readOnly = cli({"restore", name, "--dir", dir.filePath("book")});
+    EXPECT_EQ(readOnly.exitCode, 1);
+    EXPECT_TRUE(QString::fromUtf8(readOnly.err).contains("Лётная книжка доступна только для чтения"))
+        << readOnly.err.toStdString();
+    EXPECT_EQ(hashOf(book), before);
+    EXPECT_EQ(backupNames().size(), 1);
+    ASSERT_TRUE(QFile::setPermissions(book, QFile::ReadOwner | QFile::WriteOwner));
+
     // No room for a backup: the write stops before anything changes.
     QDir(dir.filePath("book/Backups")).removeRecursively();
     QFile blocker(dir.filePath("book/Backups"));
