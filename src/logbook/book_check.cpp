@@ -35,6 +35,9 @@ QString emptyOrStands(const QVariant& cell) {
     return isEmptyCell(cell) ? QStringLiteral("пусто") : QStringLiteral("стоит ") + quotedCell(cell);
 }
 
+int captionColumn(const ExpectedCaption& c) { return c.cell.at(0).unicode() - u'A'; }
+int captionRow(const ExpectedCaption& c) { return c.cell.mid(1).toInt() - 1; }
+
 class Checker {
 public:
     explicit Checker(const CheckReference& reference) : ref_(reference) {}
@@ -43,16 +46,8 @@ public:
     void warning(int row0, int col, const QString& text) { out_ << Finding{row0 + 1, col, Severity::Warning, text}; }
 
     void header(const QList<QVariantList>& rows) {
-        for (const ExpectedCaption& c : ref_.captions) {
-            const int col = c.cell.at(0).unicode() - u'A';
-            const int row0 = c.cell.mid(1).toInt() - 1;
-            const QVariant cell = row0 < rows.size() ? cellAt(rows[row0], col) : QVariant(QString());
-            if (cellText(cell).simplified() != c.text.simplified())
-                error(row0, col,
-                      QStringLiteral("заголовок лётной книжки изменён: в ") + c.cell + QStringLiteral(" стоит ") +
-                          (isEmptyCell(cell) ? QStringLiteral("пусто") : quotedCell(cell)) +
-                          QStringLiteral(", а должно быть «") + c.text + u'»');
-        }
+        for (const CaptionMismatch& m : captionMismatches(rows, ref_.captions))
+            error(captionRow(m.expected), captionColumn(m.expected), m.text());
     }
 
     void record(const Entry& e) {
@@ -306,6 +301,25 @@ QList<Finding> checkBook(const Logbook& book, const CheckReference& reference, c
                               QStringLiteral("» без записей под ним"));
     }
     return check.take();
+}
+
+QString CaptionMismatch::text() const {
+    return QStringLiteral("заголовок лётной книжки изменён: в ") + expected.cell + QStringLiteral(" стоит ") +
+           (isEmptyCell(found) ? QStringLiteral("пусто") : quotedCell(found)) + QStringLiteral(", а должно быть «") +
+           expected.text + u'»';
+}
+
+QList<CaptionMismatch> captionMismatches(const QList<QVariantList>& headerRows,
+                                         const QList<ExpectedCaption>& captions) {
+    QList<CaptionMismatch> out;
+    for (const ExpectedCaption& c : captions) {
+        const int row0 = captionRow(c);
+        const QVariant cell =
+            row0 < headerRows.size() ? cellAt(headerRows[row0], captionColumn(c)) : QVariant(QString());
+        if (cellText(cell).simplified() != c.text.simplified())
+            out << CaptionMismatch{c, cell};
+    }
+    return out;
 }
 
 } // namespace korv::logbook

@@ -34,6 +34,18 @@ struct ExpectedCaption {
     QString text;
 };
 
+// A header caption that is not what the new logbook writes there: the one judgement of the sheet's shape
+// that the check reports and every change of the records requires (a column inserted or deleted by hand moves
+// the captions with the columns).
+struct CaptionMismatch {
+    ExpectedCaption expected;
+    QVariant found;
+
+    // "заголовок лётной книжки изменён: в G1 стоит «…», а должно быть «…»"
+    QString text() const;
+};
+QList<CaptionMismatch> captionMismatches(const QList<QVariantList>& headerRows, const QList<ExpectedCaption>& captions);
+
 // The merged areas the check looks at, as the sheet has them: the header captions laid out merged that
 // are not (their cells, "A1").
 struct SheetMerges {

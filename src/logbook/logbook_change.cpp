@@ -1,13 +1,24 @@
 #include "logbook/logbook_change.h"
 
 #include "common/error.h"
+#include "logbook/book_check.h"
 #include "logbook/book_names.h"
+#include "logbook/book_reading.h"
 #include "logbook/last_change.h"
 
 namespace korv::logbook {
 
 LogbookChange::LogbookChange(Office& office, const QString& bookPath, const ChangeSettings& settings, SlotUpkeep upkeep)
     : change_(office, bookPath, settings), sheet_(change_.sheet(kSheet1)), book_(readLogbook(sheet_)), upkeep_(upkeep) {
+    // A column inserted or deleted by hand moves the header's captions with it: records written now would
+    // stand in other columns than every record before them. The check reports the same captions.
+    const QList<CaptionMismatch> moved = captionMismatches(book_.header(), expectedCaptions());
+    if (!moved.isEmpty())
+        throw Error(
+            Error::BadEntry,
+            QStringLiteral("Шапка листа «Лист1» не такая, какой её кладёт программа (") + moved.front().text() +
+                QStringLiteral("): видимо, столбец вставлен или удалён вручную, и запись встала бы не в свои "
+                               "столбцы. Верните столбцы на место или восстановите книжку из резервной копии."));
 }
 
 template <class Edit>

@@ -574,3 +574,24 @@ TEST_F(Reliability, TheCommandsWorkUnderTheCLocale) {
     EXPECT_EQ(restored.exitCode, 0) << restored.err.toStdString();
     EXPECT_EQ(recordsIn(book).size(), 1);
 }
+
+// A column inserted by hand before A: the write is refused, the file as it was, rather than landing in the
+// columns every old record has left.
+TEST_F(Reliability, AWriteIntoASheetWithAColumnInsertedByHandIsRefused) {
+    ASSERT_EQ(write(dir.path(), shiftJson("05.09.04")).exitCode, 0);
+    {
+        lb::Workbook wb = Environment::reader->openWorkbook(book);
+        lb::Sheet s = wb.sheet(lb::kSheet1);
+        const int last = s.lastUsedRow();
+        QList<QVariantList> rows = s.cells(0, 0, last, 21).data();
+        for (QVariantList& row : rows)
+            row.prepend(QString());
+        s.cells(0, 0, last, 22).setData(rows);
+        wb.close(lb::CloseMode::Save);
+    }
+    const QByteArray before = hashOf(book);
+    const CliRun r = write(dir.path(), shiftJson("06.09.04"));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(messagesOf(r).contains("Шапка листа «Лист1» не такая")) << messagesOf(r).toStdString();
+    EXPECT_EQ(hashOf(book), before);
+}

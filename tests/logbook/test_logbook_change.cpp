@@ -4,7 +4,9 @@
 
 #include "bookfiles/backups.h"
 #include "common/error.h"
+#include "logbook/book_check.h"
 #include "logbook/book_names.h"
+#include "logbook/book_reading.h"
 #include "logbook/entry_faults.h"
 #include "logbook/last_change.h"
 #include "logbook/logbook_change.h"
@@ -17,6 +19,8 @@
 #include <QDir>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using namespace korv;
 using namespace korv::logbook;
@@ -314,4 +318,34 @@ TEST_F(LogbookChangeTest, NothingToUndoIsSaidAndANoteNamingAForeignFileIsNotFoll
     f.close();
     EXPECT_THROW(undoLastChange(office(), book), Error);
     EXPECT_EQ(hashOf(book), now);
+}
+
+// A column inserted by hand between G and H (every cell from H on moved one to the right): a change of the
+// records is refused with the words the check uses for the header, before anything is written; the check
+// finds the same.
+TEST_F(LogbookChangeTest, AColumnInsertedByHandRefusesEveryChangeOfTheRecords) {
+    edit([](Sheet& s) {
+        const int last = s.lastUsedRow();
+        QList<QVariantList> rows = s.cells(0, 0, last, column::V).data();
+        for (QVariantList& row : rows) {
+            row.insert(column::H, QString());
+            row.resize(column::V + 2);
+        }
+        s.cells(0, 0, last, column::V + 1).setData(rows);
+    });
+    const QByteArray moved = hashOf(book);
+    try {
+        LogbookChange change(office(), book);
+        FAIL() << "a change of a sheet with a column inserted";
+    } catch (const Error& e) {
+        EXPECT_EQ(e.number(), Error::BadEntry);
+        EXPECT_TRUE(e.description().startsWith("Шапка листа «Лист1» не такая, какой её кладёт программа (заголовок "
+                                               "лётной книжки изменён: в H"))
+            << e.description().toStdString();
+    }
+    EXPECT_EQ(hashOf(book), moved);
+    const QList<Finding> found = checkBook(saved(), CheckReference{{}, {}, expectedCaptions()});
+    EXPECT_TRUE(std::any_of(found.begin(), found.end(), [](const Finding& f) {
+        return f.text.startsWith("заголовок лётной книжки изменён: в H");
+    }));
 }
