@@ -107,6 +107,8 @@ int Sheet::columnWidthHmm(int column) const { return d->columnWidthHmm(column); 
 void Sheet::setRowHeight(int row, double points) { d->setRowHeight(row, points); }
 double Sheet::rowHeight(int row) const { return d->rowHeight(row); }
 bool Sheet::hasCustomRowHeight(int row) const { return d->hasCustomRowHeight(row); }
+void Sheet::setRowsHidden(int firstRow, int lastRow, bool hidden) { d->setRowsHidden(firstRow, lastRow, hidden); }
+bool Sheet::isRowHidden(int row) const { return d->isRowHidden(row); }
 void Sheet::insertRows(int row, int count) { d->insertRows(row, count); }
 void Sheet::deleteRows(int row, int count) { d->deleteRows(row, count); }
 void Sheet::copyRows(int firstRow, int count, int dstRow) { d->copyRows(firstRow, count, dstRow); }

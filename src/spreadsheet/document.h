@@ -206,6 +206,9 @@ public:
     void setRowHeight(int row, double points);
     double rowHeight(int row) const; // points
     bool hasCustomRowHeight(int row) const;
+    // Rows hidden by hand or by a filter are left out of a print and of a PDF export.
+    void setRowsHidden(int firstRow, int lastRow, bool hidden);
+    bool isRowHidden(int row) const;
 
     void insertRows(int row, int count); // new rows take the format of the row above
     void deleteRows(int row, int count);
@@ -360,6 +363,8 @@ public:
     virtual void setRowHeight(int row, double points) = 0;
     virtual double rowHeight(int row) const = 0;
     virtual bool hasCustomRowHeight(int row) const = 0;
+    virtual void setRowsHidden(int firstRow, int lastRow, bool hidden) = 0;
+    virtual bool isRowHidden(int row) const = 0;
     virtual void insertRows(int row, int count) = 0;
     virtual void deleteRows(int row, int count) = 0;
     virtual void copyRows(int firstRow, int count, int dstRow) = 0;

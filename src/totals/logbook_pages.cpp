@@ -76,6 +76,9 @@ PagesOutcome writeLogbookPages(logbook::Office& office, const QString& bookPath,
         } else if (taken.isEmpty()) {
             outcome.end = PagesEnd::NoRecords;
         } else {
+            // Rows hidden by hand or by a filter would be left out of the pages without a word: on the copy
+            // every row of the logbook is shown.
+            sheet.setRowsHidden(0, model.freeRow(), false);
             const QSet<int> kept = keptRows(entries, taken);
             // The pairs left out go, so that the kept ones stand together below the header.
             logbook::keepOnlyPairs(sheet, kept, model.freeRow());

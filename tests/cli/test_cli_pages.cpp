@@ -130,4 +130,20 @@ TEST(CliPages, TheLogbooksOwnPagesAndItsRecordsAsCsv) {
 
     EXPECT_EQ(hashOf(file), bytes);
     EXPECT_EQ(QDir(book).entryList(QDir::Files | QDir::Hidden), QStringList{"Korvelanta.xls"});
+
+    // Rows the pilot hid in Calc (three October records): the pages still hold every record.
+    {
+        korv::logbook::Workbook wb = korv::test::WarmOffice::office().openWorkbook(file);
+        wb.sheet(QStringLiteral("Лист1")).setRowsHidden(52, 57, true);
+        EXPECT_TRUE(wb.sheet(QStringLiteral("Лист1")).isRowHidden(54));
+        wb.close(korv::logbook::CloseMode::Save);
+    }
+    const QString hidden = dir.filePath("october-hidden.pdf");
+    const CliRun withHidden =
+        runCli({"pages", "--period", "01.10.26-31.10.26", "--dir", book, "--pdf", hidden}, {}, 180000, env);
+    ASSERT_EQ(withHidden.exitCode, 0) << withHidden.err.toStdString();
+    QString hiddenText;
+    for (int p = 1; p <= pagesOf(hidden); ++p)
+        hiddenText += pageText(hidden, p);
+    EXPECT_EQ(hiddenText, monthText);
 }

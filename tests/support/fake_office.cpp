@@ -392,6 +392,7 @@ struct SheetState {
     QList<CellBlock> merges;
     std::map<int, int> columnWidths; // 1/100 mm, set ones
     std::map<int, int> rowHeights;   // 1/100 mm, custom ones
+    std::map<int, int> hiddenRows;   // 1 for a hidden row
     QList<Condition> conditions;
     std::optional<CellBlock> printArea;
     PageSetup pageSetup;
@@ -1095,6 +1096,7 @@ void insertRows(SheetState& s, int at, int n) {
     s.cells = std::move(cells);
     insertKeys(s.rowAttrs, at, n);
     insertKeys(s.rowHeights, at, n);
+    insertKeys(s.hiddenRows, at, n);
     moveBlocks(s, false, [&](const CellBlock& b) { return afterInsert(b, at, n); });
 }
 
@@ -1112,6 +1114,7 @@ void deleteRows(SheetState& s, int at, int n) {
     s.cells = std::move(cells);
     deleteKeys(s.rowAttrs, at, n);
     deleteKeys(s.rowHeights, at, n);
+    deleteKeys(s.hiddenRows, at, n);
     moveBlocks(s, true, [&](const CellBlock& b) { return afterDelete(b, at, n); });
 }
 
@@ -1207,6 +1210,7 @@ QJsonObject sheetJson(const SheetState& s) {
                   {QStringLiteral("merges"), merges},
                   {QStringLiteral("columnWidths"), layersJson(s.columnWidths, plain)},
                   {QStringLiteral("rowHeights"), layersJson(s.rowHeights, plain)},
+                  {QStringLiteral("hiddenRows"), layersJson(s.hiddenRows, plain)},
                   {QStringLiteral("conditions"), conditions},
                   {QStringLiteral("pageSetup"),
                    QJsonArray{s.pageSetup.headerAndFooter, s.pageSetup.fitPagesWide, s.pageSetup.fitPagesTall}}};
@@ -1241,7 +1245,8 @@ std::shared_ptr<SheetState> sheetFrom(const QJsonObject& o, BookState& b) {
         for (const auto& v : o.value(key).toArray())
             (*layers)[v.toArray().at(0).toInt()] = attrsFrom(v.toArray().at(1).toObject(), b);
     for (const auto& [key, sizes] : {std::pair(QStringLiteral("columnWidths"), &s->columnWidths),
-                                     std::pair(QStringLiteral("rowHeights"), &s->rowHeights)})
+                                     std::pair(QStringLiteral("rowHeights"), &s->rowHeights),
+                                     std::pair(QStringLiteral("hiddenRows"), &s->hiddenRows)})
         for (const auto& v : o.value(key).toArray())
             (*sizes)[v.toArray().at(0).toInt()] = v.toArray().at(1).toInt();
     for (const auto& v : o.value(QStringLiteral("merges")).toArray())
@@ -1617,6 +1622,16 @@ public:
     bool hasCustomRowHeight(int row) const override {
         return read("hasCustomRowHeight").rowHeights.count(requireRow(row)) > 0;
     }
+    void setRowsHidden(int firstRow, int lastRow, bool hidden) override {
+        SheetState& s = change("setRowsHidden");
+        for (int r = requireRow(firstRow); r <= requireRow(lastRow); ++r) {
+            if (hidden)
+                s.hiddenRows[r] = 1;
+            else
+                s.hiddenRows.erase(r);
+        }
+    }
+    bool isRowHidden(int row) const override { return read("isRowHidden").hiddenRows.count(requireRow(row)) > 0; }
     void insertRows(int row, int count) override { korv::test::insertRows(change("insertRows"), row, count); }
     void deleteRows(int row, int count) override { korv::test::deleteRows(change("deleteRows"), row, count); }
     void copyRows(int firstRow, int count, int dstRow) override {

@@ -48,6 +48,8 @@ public:
         }
         host()->attach();
     }
+    // The warm office itself, for a test that changes a logbook as the pilot does in Calc between commands.
+    static logbook::SpreadsheetHost& office() { return *host(); }
 
 private:
     static QTemporaryDir& dir() {

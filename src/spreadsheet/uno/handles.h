@@ -209,6 +209,8 @@ public:
     void setRowHeight(int row, double points) override;
     double rowHeight(int row) const override;
     bool hasCustomRowHeight(int row) const override;
+    void setRowsHidden(int firstRow, int lastRow, bool hidden) override;
+    bool isRowHidden(int row) const override;
     void insertRows(int row, int count) override;
     void deleteRows(int row, int count) override;
     void copyRows(int firstRow, int count, int dstRow) override;

@@ -95,6 +95,25 @@ bool UnoSheet::hasCustomRowHeight(int row) const {
     });
 }
 
+void UnoSheet::setRowsHidden(int firstRow, int lastRow, bool hidden) {
+    onSheet(d, QStringLiteral("показ строк %1–%2").arg(firstRow + 1).arg(lastRow + 1), [&] {
+        // One call for the whole run; rows a filter hid are hidden rows too.
+        const Reference<table::XCellRange> rows(d->sheet, UNO_QUERY_THROW);
+        const Reference<table::XColumnRowRange> range(rows->getCellRangeByPosition(0, firstRow, 0, lastRow),
+                                                      UNO_QUERY_THROW);
+        const Reference<beans::XPropertySet> props(range->getRows(), UNO_QUERY_THROW);
+        props->setPropertyValue("IsVisible", Any(!hidden));
+    });
+}
+
+bool UnoSheet::isRowHidden(int row) const {
+    return onSheet(d, QStringLiteral("чтение строки ") + QString::number(row + 1), [&] {
+        bool visible = true;
+        d->rowProps(row)->getPropertyValue("IsVisible") >>= visible;
+        return !visible;
+    });
+}
+
 void UnoSheet::insertRows(int row, int count) {
     onSheet(d, QStringLiteral("вставка строк"), [&] {
         Reference<table::XColumnRowRange>(d->sheet, UNO_QUERY_THROW)->getRows()->insertByIndex(row, count);
