@@ -2,6 +2,7 @@
 
 #include "app/program.h"
 #include "app/russian.h"
+#include "bookfiles/scratch_dir.h"
 #include "common/error.h"
 #include "common/log.h"
 #include "totals/logbook_pages.h"
@@ -146,7 +147,7 @@ bool frmPages::makePages(const QString& pdfPath) {
 }
 
 bool frmPages::printPages() {
-    QTemporaryDir scratch;
+    logbook::files::ScratchDir scratch;
     const QString rendered = scratch.filePath(QStringLiteral("Страницы лётной книжки.pdf"));
     if (!makePages(rendered))
         return false;

@@ -9,6 +9,8 @@
 #include "app/sysinfo.h"
 #include "app/version.h"
 #include "bookfiles/book_folder.h"
+#include "bookfiles/scratch_dir.h"
+#include "common/log.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -102,6 +104,10 @@ int runKorvelanta(int argc, char** argv) {
 
     host::Registry registry;
     sysinfo::registerDesktopTool(registry);
+
+    // What killed runs left in the temporary folder (scratch copies of the logbook) goes first.
+    for (const QString& left : logbook::files::removeDeadScratchDirs())
+        log::write(QStringLiteral("removed the scratch folder of a run that ended without it: ") + left);
 
     int status = 0;
     {

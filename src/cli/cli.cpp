@@ -1,6 +1,8 @@
 #include "cli/cli.h"
 
+#include "bookfiles/scratch_dir.h"
 #include "cli/commands.h"
+#include "common/log.h"
 
 #include <QTextStream>
 
@@ -109,6 +111,9 @@ int run(const QStringList& commandLine) {
                 << "Использование: korvelanta-cli " << c.usage << '\n';
             return 2;
         }
+        // What killed runs left in the temporary folder (scratch copies of the logbook) goes first.
+        for (const QString& left : logbook::files::removeDeadScratchDirs())
+            log::write(QStringLiteral("removed the scratch folder of a run that ended without it: ") + left);
         out.flush();
         return c.run(args);
     }

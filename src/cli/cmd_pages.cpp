@@ -1,3 +1,4 @@
+#include "bookfiles/scratch_dir.h"
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/period_words.h"
@@ -56,7 +57,7 @@ int runPages(const QStringList& args) {
             return usage(QStringLiteral("--pdf: ") + why);
     }
 
-    QTemporaryDir scratch;
+    logbook::files::ScratchDir scratch;
     const QString rendered = print ? scratch.filePath(QStringLiteral("Страницы лётной книжки.pdf")) : pdf;
     totals::PagesOutcome outcome;
     try {

@@ -1,5 +1,6 @@
 #include "logbook/book_reading.h"
 
+#include "bookfiles/scratch_dir.h"
 #include "common/error.h"
 #include "logbook/book_names.h"
 #include "logbook/change_settings.h"
@@ -40,7 +41,7 @@ auto readAndClose(Workbook& book, Read&& read) {
 } // namespace
 
 LogbookRead readLogbookCopy(Office& office, const QString& bookPath, bool withCaptionMerges) {
-    const QTemporaryDir scratch;
+    const logbook::files::ScratchDir scratch;
     const QString copy = copyForReading(bookPath, scratch, QStringLiteral("Проверка лётной книжки.xls"));
 
     const ChangeSettings settings;

@@ -1,5 +1,6 @@
 #include "totals/logbook_pages.h"
 
+#include "bookfiles/scratch_dir.h"
 #include "common/error.h"
 #include "logbook/book_names.h"
 #include "logbook/book_reading.h"
@@ -53,7 +54,7 @@ QString pagesPeriodText(const std::optional<PeriodState>& period) {
 
 PagesOutcome writeLogbookPages(logbook::Office& office, const QString& bookPath,
                                const std::optional<PeriodState>& period, const QString& pdfPath) {
-    const QTemporaryDir scratch;
+    const logbook::files::ScratchDir scratch;
     const QString copy = logbook::copyForReading(bookPath, scratch, QStringLiteral("Страницы лётной книжки.xls"));
 
     const logbook::ChangeSettings settings;

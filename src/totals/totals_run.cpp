@@ -1,5 +1,6 @@
 #include "totals/totals_run.h"
 
+#include "bookfiles/scratch_dir.h"
 #include "common/error.h"
 #include "common/log.h"
 #include "logbook/book_names.h"
@@ -97,7 +98,7 @@ void BuildSummarySheet(Sheet& sheet4, const CategoryBlock& block, const PeriodSt
 
 PrintedSummary printSummary(const TotalsOutcome& summary, const QString& pdfInsteadOfPrinter) {
     PrintedSummary out;
-    QTemporaryDir scratch;
+    logbook::files::ScratchDir scratch;
     const QString rendered = scratch.filePath(QStringLiteral("summary.pdf"));
     {
         QFile f(rendered);
@@ -230,7 +231,7 @@ TotalsOutcome TotalsRun::cmdItog_Click(PeriodOption option, const QDate& today, 
         sheet4.setPageSetup(logbook::PageSetup{});
         sheet4.setPrintArea(QStringLiteral("$A$1:$U$17"));
         if (renderForPrint) {
-            QTemporaryDir scratch;
+            logbook::files::ScratchDir scratch;
             const QString rendered = scratch.filePath(QStringLiteral("summary.pdf"));
             change.book().exportPdf(rendered, sheet4.range(QStringLiteral("A1:U17")));
             QFile f(rendered);

@@ -6,11 +6,13 @@
 #include "bookfiles/file_system.h"
 #include "bookfiles/foreign_locks.h"
 #include "bookfiles/locks.h"
+#include "bookfiles/scratch_dir.h"
 #include "common/error.h"
 #include "support/files.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -232,4 +234,37 @@ TEST(ForeignLocks, ALockFileThatNamesNobodyIsLeftBehindOnceNoOfficeIsFillingItIn
         file.close();
         EXPECT_EQ(verdict(), LockVerdict::Stale) << content.constData();
     }
+}
+
+// The scratch folders of runs that were killed go at the next start; a running process's, another
+// program's folder and a link never do.
+TEST(ScratchDirs, ThoseOfProcessesThatNoLongerRunAreSweptAndNoOthers) {
+    QTemporaryDir temp;
+    const QByteArray oldTemp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(temp.path()));
+    {
+        files::ScratchDir mine;
+        ASSERT_TRUE(mine.isValid());
+        EXPECT_TRUE(QFileInfo(mine.path()).fileName().startsWith(QStringLiteral("korvelanta-%1-").arg(::getpid())));
+        qint64 dead = 4000000;
+        while (QFileInfo::exists(QStringLiteral("/proc/%1").arg(dead)))
+            ++dead;
+        const QDir t(temp.path());
+        const QString killed = QStringLiteral("korvelanta-%1-aB3dE9").arg(dead);
+        ASSERT_TRUE(t.mkpath(killed + "/inner"));
+        testfiles::writeFile(t.filePath(killed + "/Проверка лётной книжки.xls"), "copy");
+        ASSERT_TRUE(t.mkpath(QStringLiteral("korvelanta-notes")));
+        ASSERT_TRUE(QFile::link(t.filePath(QStringLiteral("korvelanta-notes")),
+                                t.filePath(QStringLiteral("korvelanta-%1-zZ9yX8").arg(dead))));
+
+        EXPECT_EQ(files::removeDeadScratchDirs(), QStringList{killed});
+        EXPECT_FALSE(QFileInfo::exists(t.filePath(killed)));
+        EXPECT_TRUE(QFileInfo::exists(mine.path()));
+        EXPECT_TRUE(QFileInfo::exists(t.filePath(QStringLiteral("korvelanta-notes"))));
+        EXPECT_TRUE(QFileInfo(t.filePath(QStringLiteral("korvelanta-%1-zZ9yX8").arg(dead))).isSymLink());
+    }
+    if (oldTemp.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", oldTemp);
 }

@@ -595,3 +595,30 @@ TEST_F(Reliability, AWriteIntoASheetWithAColumnInsertedByHandIsRefused) {
     EXPECT_TRUE(messagesOf(r).contains("Шапка листа «Лист1» не такая")) << messagesOf(r).toStdString();
     EXPECT_EQ(hashOf(book), before);
 }
+
+// A reading command killed while it holds its scratch copy of the logbook: the next command sweeps the folder
+// away, so that kills never fill the temporary folder with copies of the logbook.
+TEST_F(Reliability, AKilledReadersScratchCopyIsSweptByTheNextCommand) {
+    ASSERT_EQ(write(dir.path(), shiftJson("05.09.04")).exitCode, 0);
+    QTemporaryDir temp;
+    QProcessEnvironment env = cliEnvironment();
+    env.insert("TMPDIR", temp.path());
+    const auto scratchLeft = [&] {
+        return QDir(temp.path()).entryList({"korvelanta-*"}, QDir::Dirs | QDir::NoDotAndDotDot);
+    };
+    int killedWithCopy = 0;
+    for (const int ms : {40, 80, 150, 300}) {
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(cliPath(), {"check", "--dir", dir.path()});
+        ASSERT_TRUE(p.waitForStarted());
+        QThread::msleep(ms);
+        p.kill();
+        ASSERT_TRUE(p.waitForFinished(10000));
+        killedWithCopy += scratchLeft().isEmpty() ? 0 : 1;
+        const CliRun next = runCli({"records", "--dir", dir.path()}, {}, 180000, env);
+        EXPECT_EQ(next.exitCode, 0) << next.err.toStdString();
+        EXPECT_TRUE(scratchLeft().isEmpty()) << scratchLeft().join(' ').toStdString();
+    }
+    std::printf("killed checks that left a scratch copy: %d of 4\n", killedWithCopy);
+}
