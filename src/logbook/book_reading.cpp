@@ -48,6 +48,14 @@ LogbookRead readLogbookCopy(Office& office, const QString& bookPath, bool withCa
     const auto operation = office.beginOperation(settings.timeoutMs, settings.officeWaitMs);
     office.attach();
     Workbook book = office.openWorkbook(copy, Office::OpenMode::Hidden);
+    // A damaged or truncated file opens as some other document: named as the pilot's file, never the copy.
+    if (!book.hasSheet(kSheet1)) {
+        book.close(CloseMode::Discard);
+        throw Error(Error::BadWorkbook, QStringLiteral("Файл ") + bookPath +
+                                            QStringLiteral(" не является лётной книжкой: в нём нет листа «") + kSheet1 +
+                                            QStringLiteral("» (файл повреждён или это другой документ). Восстановите "
+                                                           "книжку из резервной копии."));
+    }
     return readAndClose(book, [&](const Sheet& sheet) {
         LogbookRead read{readLogbook(sheet), {}};
         // The merges of every record pair are not asked for: one call per pair made the check of 5,000

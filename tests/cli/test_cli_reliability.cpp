@@ -358,6 +358,12 @@ TEST_F(Reliability, FilesThatAreNoWorkbookAreNamed) {
         f.close();
         expectRefused(c.cause);
     }
+    // The readers name the pilot's file, never their scratch copy of it.
+    const CliRun check = runCli({"check", "--dir", dir.path()}, {}, 180000, cliEnvironment());
+    EXPECT_EQ(check.exitCode, 1);
+    EXPECT_TRUE(QString::fromUtf8(check.err).contains("Файл " + book + " не является лётной книжкой"))
+        << check.err.toStdString();
+    EXPECT_FALSE(check.err.contains("Проверка лётной книжки")) << check.err.toStdString();
     // A workbook without the records' sheet.
     {
         lb::Workbook wb = Environment::reader->addWorkbook();
