@@ -10,6 +10,10 @@ namespace korv::logbook {
 
 LogbookChange::LogbookChange(Office& office, const QString& bookPath, const ChangeSettings& settings, SlotUpkeep upkeep)
     : change_(office, bookPath, settings), sheet_(change_.sheet(kSheet1)), book_(readLogbook(sheet_)), upkeep_(upkeep) {
+    // A sheet protected in Calc would refuse the first write in the office's own words.
+    if (sheet_.isProtected())
+        throw Error(Error::BadEntry, QStringLiteral("Лист «Лист1» лётной книжки защищён от изменений (в Calc: Сервис → "
+                                                    "Защитить лист). Снимите защиту и повторите; книжка не изменена."));
     // A column inserted or deleted by hand moves the header's captions with it: records written now would
     // stand in other columns than every record before them. The check reports the same captions.
     const QList<CaptionMismatch> moved = captionMismatches(book_.header(), expectedCaptions());

@@ -109,6 +109,8 @@ double Sheet::rowHeight(int row) const { return d->rowHeight(row); }
 bool Sheet::hasCustomRowHeight(int row) const { return d->hasCustomRowHeight(row); }
 void Sheet::setRowsHidden(int firstRow, int lastRow, bool hidden) { d->setRowsHidden(firstRow, lastRow, hidden); }
 bool Sheet::isRowHidden(int row) const { return d->isRowHidden(row); }
+void Sheet::setProtected(bool on) { d->setProtected(on); }
+bool Sheet::isProtected() const { return d->isProtected(); }
 void Sheet::insertRows(int row, int count) { d->insertRows(row, count); }
 void Sheet::deleteRows(int row, int count) { d->deleteRows(row, count); }
 void Sheet::copyRows(int firstRow, int count, int dstRow) { d->copyRows(firstRow, count, dstRow); }

@@ -209,6 +209,9 @@ public:
     // Rows hidden by hand or by a filter are left out of a print and of a PDF export.
     void setRowsHidden(int firstRow, int lastRow, bool hidden);
     bool isRowHidden(int row) const;
+    // A sheet protected against changes (without a password) refuses every write to its locked cells.
+    void setProtected(bool on);
+    bool isProtected() const;
 
     void insertRows(int row, int count); // new rows take the format of the row above
     void deleteRows(int row, int count);
@@ -364,6 +367,8 @@ public:
     virtual double rowHeight(int row) const = 0;
     virtual bool hasCustomRowHeight(int row) const = 0;
     virtual void setRowsHidden(int firstRow, int lastRow, bool hidden) = 0;
+    virtual void setProtected(bool on) = 0;
+    virtual bool isProtected() const = 0;
     virtual bool isRowHidden(int row) const = 0;
     virtual void insertRows(int row, int count) = 0;
     virtual void deleteRows(int row, int count) = 0;

@@ -628,3 +628,22 @@ TEST_F(Reliability, AKilledReadersScratchCopyIsSweptByTheNextCommand) {
     }
     std::printf("killed checks that left a scratch copy: %d of 4\n", killedWithCopy);
 }
+
+// "Лист1" protected in Calc: the write is refused naming the protection and the way on, not in the office's
+// words about a cell, and the file stays as it was.
+TEST_F(Reliability, AWriteIntoAProtectedSheetIsRefusedNamingTheProtection) {
+    ASSERT_EQ(write(dir.path(), shiftJson("05.09.04")).exitCode, 0);
+    {
+        lb::Workbook wb = Environment::reader->openWorkbook(book);
+        wb.sheet(lb::kSheet1).setProtected(true);
+        EXPECT_TRUE(wb.sheet(lb::kSheet1).isProtected());
+        wb.close(lb::CloseMode::Save);
+    }
+    const QByteArray before = hashOf(book);
+    const CliRun r = write(dir.path(), shiftJson("06.09.04"));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(messagesOf(r).contains("защищён от изменений")) << messagesOf(r).toStdString();
+    EXPECT_FALSE(messagesOf(r).contains("Лист1!")) << messagesOf(r).toStdString();
+    EXPECT_EQ(hashOf(book), before);
+}
+

@@ -349,3 +349,16 @@ TEST_F(LogbookChangeTest, AColumnInsertedByHandRefusesEveryChangeOfTheRecords) {
         return f.text.startsWith("заголовок лётной книжки изменён: в H");
     }));
 }
+
+TEST_F(LogbookChangeTest, AProtectedRecordSheetIsRefusedInThePilotsWords) {
+    edit([](Sheet& s) { s.setProtected(true); });
+    const QByteArray protectedBook = hashOf(book);
+    try {
+        LogbookChange change(office(), book);
+        FAIL() << "a change of a protected sheet";
+    } catch (const Error& e) {
+        EXPECT_TRUE(e.description().startsWith("Лист «Лист1» лётной книжки защищён от изменений"))
+            << e.description().toStdString();
+    }
+    EXPECT_EQ(hashOf(book), protectedBook);
+}

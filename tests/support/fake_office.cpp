@@ -393,6 +393,7 @@ struct SheetState {
     std::map<int, int> columnWidths; // 1/100 mm, set ones
     std::map<int, int> rowHeights;   // 1/100 mm, custom ones
     std::map<int, int> hiddenRows;   // 1 for a hidden row
+    bool protectedSheet = false;
     QList<Condition> conditions;
     std::optional<CellBlock> printArea;
     PageSetup pageSetup;
@@ -1221,12 +1222,15 @@ QJsonObject sheetJson(const SheetState& s) {
                                                           s.pageLayout->footerLeft, s.pageLayout->footerRight});
     if (s.frozen)
         o.insert(QStringLiteral("frozen"), QJsonArray{s.frozen->first, s.frozen->second});
+    if (s.protectedSheet)
+        o.insert(QStringLiteral("protected"), true);
     return o;
 }
 
 std::shared_ptr<SheetState> sheetFrom(const QJsonObject& o, BookState& b) {
     auto s = std::make_shared<SheetState>();
     s->name = o.value(QStringLiteral("name")).toString();
+    s->protectedSheet = o.value(QStringLiteral("protected")).toBool();
     for (const auto& v : o.value(QStringLiteral("cells")).toArray()) {
         const QJsonObject c = v.toObject();
         const CellPos p{c.value(QStringLiteral("r")).toInt(), c.value(QStringLiteral("c")).toInt()};
@@ -1632,6 +1636,8 @@ public:
         }
     }
     bool isRowHidden(int row) const override { return read("isRowHidden").hiddenRows.count(requireRow(row)) > 0; }
+    void setProtected(bool on) override { change("setProtected").protectedSheet = on; }
+    bool isProtected() const override { return read("isProtected").protectedSheet; }
     void insertRows(int row, int count) override { korv::test::insertRows(change("insertRows"), row, count); }
     void deleteRows(int row, int count) override { korv::test::deleteRows(change("deleteRows"), row, count); }
     void copyRows(int firstRow, int count, int dstRow) override {

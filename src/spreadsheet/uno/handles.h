@@ -211,6 +211,8 @@ public:
     bool hasCustomRowHeight(int row) const override;
     void setRowsHidden(int firstRow, int lastRow, bool hidden) override;
     bool isRowHidden(int row) const override;
+    void setProtected(bool on) override;
+    bool isProtected() const override;
     void insertRows(int row, int count) override;
     void deleteRows(int row, int count) override;
     void copyRows(int firstRow, int count, int dstRow) override;

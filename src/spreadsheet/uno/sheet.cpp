@@ -22,6 +22,7 @@
 #include <com/sun/star/text/XText.hpp>
 #include <com/sun/star/text/XTextContent.hpp>
 #include <com/sun/star/text/XTextCursor.hpp>
+#include <com/sun/star/util/XProtectable.hpp>
 
 using namespace com::sun::star;
 
@@ -112,6 +113,21 @@ bool UnoSheet::isRowHidden(int row) const {
         d->rowProps(row)->getPropertyValue("IsVisible") >>= visible;
         return !visible;
     });
+}
+
+void UnoSheet::setProtected(bool on) {
+    onSheet(d, QStringLiteral("защита листа"), [&] {
+        const Reference<util::XProtectable> p(d->sheet, UNO_QUERY_THROW);
+        if (on)
+            p->protect(OUString());
+        else
+            p->unprotect(OUString());
+    });
+}
+
+bool UnoSheet::isProtected() const {
+    return onSheet(d, QStringLiteral("чтение защиты листа"),
+                   [&] { return Reference<util::XProtectable>(d->sheet, UNO_QUERY_THROW)->isProtected() != 0; });
 }
 
 void UnoSheet::insertRows(int row, int count) {
