@@ -646,4 +646,3 @@ TEST_F(Reliability, AWriteIntoAProtectedSheetIsRefusedNamingTheProtection) {
     EXPECT_FALSE(messagesOf(r).contains("Лист1!")) << messagesOf(r).toStdString();
     EXPECT_EQ(hashOf(book), before);
 }
-
