@@ -193,7 +193,8 @@ TEST(BreakLimits, AFileThatIsNoRegularFileOrFarTooLargeIsRefusedAtOnceNamingIt) 
     };
     EXPECT_TRUE(totals::readBreakLimits(path).byType.isEmpty()) << "no file, no limits";
     ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    EXPECT_TRUE(refusal().contains(QStringLiteral("не обычный файл (канал или устройство)"))) << refusal().toStdString();
+    EXPECT_TRUE(refusal().contains(QStringLiteral("не обычный файл (канал или устройство)")))
+        << refusal().toStdString();
     QFile::remove(path);
     ASSERT_TRUE(QDir().mkpath(path));
     EXPECT_TRUE(refusal().contains(QStringLiteral("не обычный файл (папка)"))) << refusal().toStdString();
