@@ -231,22 +231,30 @@ void frmSMU::beginCorrection(const flight::RecordForm& record, const logbook::Sh
     correctionRow_ = shown.row;
     unwritten_ = false;
     setWindowTitle(smu_text::kCorrectionTitle.arg(shown.row));
+    correctionNote_ = smu_text::kNotHeld.arg(record.unknown.join(QStringLiteral(", ")));
+    showCorrectionNote();
+}
+
+void frmSMU::showCorrectionNote() {
     clearStatus();
-    const QString said = smu_text::kNotHeld.arg(record.unknown.join(QStringLiteral(", ")));
-    // A note, not a warning: the form's own size, dark blue, in the status line's place.
+    // A note, not a warning: the form's own size, dark blue, in the status line's place, until the correction
+    // is written.
     QPalette note = waitingPalette_;
     note.setColor(QPalette::WindowText, QColor(0, 0, 140));
     ui_->lblOgid->setPalette(note);
     ui_->lblOgid->setFont(font());
     ui_->lblOgid->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    ui_->lblOgid->setText(said);
-    ui_->lblOgid->setToolTip(said);
+    ui_->lblOgid->setText(correctionNote_);
+    ui_->lblOgid->setToolTip(correctionNote_);
     ui_->lblOgid->show();
 }
 
 void frmSMU::inputChanged() {
     session_.inputChanged();
-    clearStatus();
+    if (purpose_ == Purpose::Correction)
+        showCorrectionNote();
+    else
+        clearStatus();
     ui_->cmdWrite->setEnabled(false);
 }
 
@@ -308,6 +316,8 @@ void frmSMU::cmdWrite_Click() {
     const bool written = outcome.written.has_value();
     clearStatus(); // it may have said that another program held the logbook
     showForm();
+    if (!written && purpose_ == Purpose::Correction)
+        showCorrectionNote();
     if (written) {
         unwritten_ = false;
         if (purpose_ == Purpose::Correction) {

@@ -99,11 +99,14 @@ private:
     bool mayLeave();
     // The status line says where the shift went, until the next input.
     void showWritten(const flight::WrittenRecord& record, const QString& date, const QString& exercise);
+    // A correction form: what the record does not hold, in the status line until the correction is written.
+    void showCorrectionNote();
     void clearStatus();
 
     Program& program_;
     Purpose purpose_;
     int correctionRow_ = 0; // the row a correction form corrects
+    QString correctionNote_;
     std::unique_ptr<Ui::frmSMU> ui_;
     flight::ShiftSession session_;
     flight::ShiftWriter writer_;

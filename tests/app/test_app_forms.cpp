@@ -132,6 +132,10 @@ TEST(MainForm, TheRecordsWindowAndTheFormOfACorrectionFitTheScreen) {
     EXPECT_EQ(child<QLabel>(form, "lblOgid")->text().toStdString(),
               "В записи нет: сидение, высота п-та, высоты шторки");
     apptest::saveScreenshot(form, QStringLiteral("frmSMU_correction_desktop"));
+    // The note stays while the pilot types, until the correction is written.
+    type(form, "txtShtorkaZ", QStringLiteral("300"));
+    EXPECT_TRUE(child<QLabel>(form, "lblOgid")->isVisible());
+    EXPECT_TRUE(child<QLabel>(form, "lblOgid")->text().startsWith("В записи нет:"));
     // Leaving a correction form hides it; the program goes on.
     child<QPushButton>(form, "cmdQuit")->click();
     EXPECT_FALSE(form->isVisible());
