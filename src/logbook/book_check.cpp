@@ -230,7 +230,7 @@ QList<Finding> checkBook(const Logbook& book, const CheckReference& reference, c
                     QStringLiteral("объединение ячеек заголовка у ") + cell + QStringLiteral(" снято"));
 
     if (const auto outOfStep = book.outOfStepRow())
-        check.error(*outOfStep, column::A, outOfStepMessage(*outOfStep));
+        check.error(book.sortedRow().value_or(*outOfStep), column::A, book.outOfStepText());
 
     // The same record twice: date, type, exercise and the four times.
     QHash<QString, int> seen;

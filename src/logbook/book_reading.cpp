@@ -69,8 +69,8 @@ LogbookRead readLogbookCopy(Office& office, const QString& bookPath, bool withCa
 
 QList<Entry> readEntriesCopy(Office& office, const QString& bookPath) {
     const Logbook book = readLogbookCopy(office, bookPath).book;
-    if (const auto row = book.outOfStepRow())
-        throw Error(Error::BadEntry, outOfStepMessage(*row));
+    if (book.outOfStepRow())
+        throw Error(Error::BadEntry, book.outOfStepText());
     return book.entries();
 }
 

@@ -112,7 +112,27 @@ Logbook Logbook::fromRows(const QList<QVariantList>& rows) {
             book.entries_ << std::move(e);
     }
     book.freeRow_ = lastUsedRow < 0 ? records::kFirstRow : lastUsedRow + records::kRowsPerRecord;
+    // A record's date is never next to another one: its second row lies between. Three in a row are a sheet
+    // sorted in Calc, which a row inserted or deleted by hand never gives.
+    if (book.outOfStepRow_) {
+        int run = 0;
+        for (int row = records::kFirstRow; row < rows.size() && !book.sortedRow_; ++row) {
+            run = cellDate(cellAt(rows[row], column::A)) ? run + 1 : 0;
+            if (run == 3)
+                book.sortedRow_ = row - 2;
+        }
+    }
     return book;
+}
+
+QString Logbook::outOfStepText() const {
+    if (sortedRow_)
+        return QStringLiteral("Строки листа «Лист1» переставлены — видимо, лист отсортирован: начиная со строки %1 "
+                              "даты стоят в соседних строках, а каждая запись занимает две строки. Верните порядок: "
+                              "в Calc «Правка → Отменить» сразу после сортировки или восстановите книжку из резервной "
+                              "копии, сделанной до неё («Режим работы → Резервные копии»).")
+            .arg(*sortedRow_ + 1);
+    return outOfStepRow_ ? outOfStepMessage(*outOfStepRow_) : QString();
 }
 
 int Logbook::recordCount() const {
@@ -132,7 +152,7 @@ PairCells Logbook::pairAt(int row) const {
 
 void Logbook::requireInStep() const {
     if (outOfStepRow_)
-        throw Error(Error::BadEntry, outOfStepMessage(*outOfStepRow_));
+        throw Error(Error::BadEntry, outOfStepText());
 }
 
 bool Logbook::needsHeading(int before, const QDate& date) const {

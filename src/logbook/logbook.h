@@ -113,6 +113,11 @@ public:
     // The first row that holds a date in A or an entry in E but is the second row of a pair (a row inserted
     // or deleted above it by hand); nothing when every entry is in step.
     std::optional<int> outOfStepRow() const { return outOfStepRow_; }
+    // The first of three or more rows in a row that each hold a date in A: record rows no longer kept apart by
+    // their second rows, as sorting "Лист1" in Calc leaves them; nothing otherwise.
+    std::optional<int> sortedRow() const { return sortedRow_; }
+    // Why the pairs are out of step, for the pilot: a sorted sheet as such, else the row inserted or deleted.
+    QString outOfStepText() const;
     // The cells the pair at `row` holds by the model (empty for a hole or a pair beyond the entries). A pair
     // used beyond U only is not known here and reads empty.
     PairCells pairAt(int row) const;
@@ -148,6 +153,7 @@ private:
     QList<Entry> entries_;
     int freeRow_ = records::kFirstRow;
     std::optional<int> outOfStepRow_;
+    std::optional<int> sortedRow_;
 };
 
 // The kind of a pair from its cells.

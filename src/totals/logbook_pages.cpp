@@ -66,7 +66,7 @@ PagesOutcome writeLogbookPages(logbook::Office& office, const QString& bookPath,
         logbook::Sheet sheet = book.sheet(logbook::kSheet1);
         const logbook::Logbook model = logbook::readLogbook(sheet);
         if (model.outOfStepRow())
-            throw Error(Error::BadEntry, logbook::outOfStepMessage(*model.outOfStepRow()));
+            throw Error(Error::BadEntry, model.outOfStepText());
         const QList<Entry>& entries = model.entries();
         const QList<Entry> taken = exportedRecords(entries, period);
         for (const Entry& e : taken)

@@ -165,7 +165,7 @@ TotalsOutcome TotalsRun::cmdItog_Click(PeriodOption option, const QDate& today, 
         Sheet sheet1 = change.sheet(logbook::kSheet1);
         const logbook::Logbook book = logbook::readLogbook(sheet1);
         if (book.outOfStepRow())
-            throw Error(Error::BadEntry, logbook::outOfStepMessage(*book.outOfStepRow()));
+            throw Error(Error::BadEntry, book.outOfStepText());
         const QList<Entry>& entries = book.entries();
         if (entries.isEmpty()) {
             progress.range(0, 2);

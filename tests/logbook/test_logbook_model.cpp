@@ -116,6 +116,23 @@ TEST(LogbookModel, ARowInsertedOrDeletedPutsThePairsOutOfStep) {
     inStep.record(7, serial(2007, 2, 5)).set(8, column::M, QString("---"));
     EXPECT_FALSE(bookOf(inStep.rows).outOfStepRow());
     EXPECT_TRUE(outOfStepMessage(11).startsWith("В строке 12 лётной книжки запись начинается не с нечётной строки"));
+    EXPECT_EQ(bookOf(inserted.rows).outOfStepText(), outOfStepMessage(11)) << "an inserted row is no sorting";
+    EXPECT_FALSE(bookOf(inserted.rows).sortedRow());
+
+    // Sorted by date in Calc: the records' first rows together, their second rows (the cloud base) after them.
+    Rows sorted;
+    sorted.heading(7, "Февраль  2007 г.")
+        .record(8, serial(2007, 2, 5))
+        .record(9, serial(2007, 2, 6))
+        .record(10, serial(2007, 2, 25))
+        .set(11, column::M, QString("600"))
+        .set(12, column::M, QString("700"));
+    const Logbook sortedBook = bookOf(sorted.rows);
+    ASSERT_TRUE(sortedBook.outOfStepRow());
+    EXPECT_EQ(sortedBook.sortedRow(), 7); // sheet row 8
+    EXPECT_TRUE(sortedBook.outOfStepText().startsWith("Строки листа «Лист1» переставлены — видимо, лист отсортирован: "
+                                                      "начиная со строки 8"))
+        << sortedBook.outOfStepText().toStdString();
 
     // Every edit refuses such a sheet, naming the row, and changes nothing.
     Logbook b = bookOf(inserted.rows);

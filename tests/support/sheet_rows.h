@@ -49,8 +49,8 @@ inline logbook::Logbook bookOf(const QList<QVariantList>& block, QList<QVariantL
 // (Error::BadEntry naming the row).
 inline QList<logbook::Entry> entriesOf(const QList<QVariantList>& block) {
     const logbook::Logbook book = bookOf(block);
-    if (const auto row = book.outOfStepRow())
-        throw Error(Error::BadEntry, logbook::outOfStepMessage(*row));
+    if (book.outOfStepRow())
+        throw Error(Error::BadEntry, book.outOfStepText());
     return book.entries();
 }
 
