@@ -241,7 +241,7 @@ TEST(LogbookAppend, ARecordGoesAfterTheLastUsedPairAndAHoleStaysAHole) {
 TEST(LogbookAppend, TheLastEntryThatTellsAMonthDecidesTheHeading) {
     const QVariant none = QString();
     const QDate march25(2007, 3, 25), april1(2007, 4, 1);
-    auto needs = [](Rows r, const QDate& d) { return bookOf(r.rows).append(record(d))[0].heading.has_value(); };
+    auto needs = [](const Rows& r, const QDate& d) { return bookOf(r.rows).append(record(d))[0].heading.has_value(); };
     EXPECT_FALSE(needs(Rows().record(7, serial(2007, 3, 3)), march25));
     EXPECT_TRUE(needs(Rows().record(7, serial(2007, 3, 3)), april1));
     EXPECT_FALSE(needs(Rows().record(7, QString("03.03.07")), march25)); // a date typed by hand
