@@ -130,15 +130,9 @@ bool frmBackups::restore(int index) {
         return false;
     try {
         logbook::ChangeSettings settings = program_.changeSettings(status_);
-        QString kept;
-        try {
-            kept = logbook::restoreBackup(program_.host(), book, b.path, settings);
-        } catch (const logbook::UnsureLock& lock) {
-            // Another program's lock that cannot be judged from here: the pilot may know it is closed there.
-            if (!program_.closedElsewhere(lock, settings))
-                throw;
-            kept = logbook::restoreBackup(program_.host(), book, b.path, settings);
-        }
+        const QString kept = program_.askingAboutLocks(settings, [&](const logbook::ChangeSettings& s) {
+            return logbook::restoreBackup(program_.host(), book, b.path, s);
+        });
         QString said = QStringLiteral("Лётная книжка восстановлена из резервной копии %1.").arg(b.name);
         if (!kept.isEmpty())
             said += QStringLiteral(" Прежняя лётная книжка сохранена как %1.").arg(QFileInfo(kept).fileName());

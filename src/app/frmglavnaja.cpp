@@ -103,15 +103,9 @@ bool frmGlavnaja::createLogbookIfMissing() {
         options.display = logbook::SpreadsheetHost::DisplayMode::Headless;
         logbook::SpreadsheetHost maker(options);
         logbook::ChangeSettings settings = program_.changeSettings(ui_->lblGlav);
-        logbook::NewBook made;
-        try {
-            made = logbook::createNewLogbook(maker, program_.bookDir(), report, settings);
-        } catch (const logbook::UnsureLock& lock) {
-            // Another program's lock that cannot be judged from here: the pilot may know it is closed there.
-            if (!program_.closedElsewhere(lock, settings))
-                throw;
-            made = logbook::createNewLogbook(maker, program_.bookDir(), report, settings);
-        }
+        const logbook::NewBook made = program_.askingAboutLocks(settings, [&](const logbook::ChangeSettings& s) {
+            return logbook::createNewLogbook(maker, program_.bookDir(), report, s);
+        });
         if (made.created) {
             program_.dialogs().tell({made.stored});
             report.status(QString());

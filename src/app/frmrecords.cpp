@@ -12,7 +12,6 @@
 #include "logbook/book_names.h"
 #include "logbook/book_reading.h"
 #include "logbook/logbook_change.h"
-#include "totals/record_export.h"
 
 #include <QAbstractTableModel>
 #include <QComboBox>
@@ -60,20 +59,6 @@ const std::array kPeriodOptions{totals::PeriodOption::None,      totals::PeriodO
                                 totals::PeriodOption::LastYear,  totals::PeriodOption::FreePeriod};
 
 const QString kAllTypes = QStringLiteral("все типы");
-
-// The record as the pilot knows it, for the questions.
-QString recordText(const logbook::Entry& e) {
-    QStringList f;
-    try {
-        f = totals::exportFields(e);
-    } catch (const Error&) {
-        return QStringLiteral("строка %1").arg(e.sheetRow());
-    }
-    return QStringLiteral("строка %1: %2, %3, %4, %5, налёт %6")
-        .arg(e.sheetRow())
-        .arg(f[totals::kDateField], f[totals::kTypeField], f[totals::kDayNightField],
-             f[totals::kExerciseField].simplified(), f[totals::kTotalField]);
-}
 
 } // namespace
 
@@ -356,21 +341,16 @@ bool frmRecords::remove(int index) {
     const QString question = QStringLiteral("Удалить запись\n%1?\n\nЗаписи ниже поднимутся на её место; заголовок "
                                             "месяца, под которым не останется записей, уйдёт тоже. Прежняя лётная "
                                             "книжка сохранится как резервная копия.")
-                                 .arg(recordText(e));
+                                 .arg(totals::recordSummary(e));
     if (!program_.dialogs().question(kRecordsTitle, question, Dialogs::Answer::No))
         return false;
-    const QString said = QStringLiteral("Удалена ") + recordText(e);
+    const QString said = QStringLiteral("Удалена ") + totals::recordSummary(e);
     const logbook::ShownRecord shown = shownOf(index);
     try {
         logbook::ChangeSettings settings = program_.changeSettings(status_);
-        logbook::Removal removal;
-        try {
-            removal = logbook::removeShownRecord(program_.host(), program_.bookPath(), shown, settings);
-        } catch (const logbook::UnsureLock& lock) {
-            if (!program_.closedElsewhere(lock, settings))
-                throw;
-            removal = logbook::removeShownRecord(program_.host(), program_.bookPath(), shown, settings);
-        }
+        const logbook::Removal removal = program_.askingAboutLocks(settings, [&](const logbook::ChangeSettings& s) {
+            return logbook::removeShownRecord(program_.host(), program_.bookPath(), shown, s);
+        });
         readLogbook();
         setStatus(said);
         if (removal.note)

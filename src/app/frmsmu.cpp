@@ -10,7 +10,6 @@
 #include <QCloseEvent>
 #include <QFocusEvent>
 #include <QIcon>
-#include <QLayout>
 
 namespace korv::app {
 
@@ -79,11 +78,6 @@ frmSMU::frmSMU(Program& program, Purpose purpose)
 
     // At 120 dpi the form as designed is taller than a 1366×768 screen under a title bar.
     compactToFit(this);
-    // The layout set the window's least size before it was made closer: taken again, so that the window is
-    // no taller than the closer rows need.
-    if (layout() != nullptr)
-        layout()->activate();
-    resizeWithinScreen(this, size());
     showForm();
 }
 

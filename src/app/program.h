@@ -74,6 +74,18 @@ public:
     // logbook is closed there; when he says so, the lock file joins settings.closedElsewhere and the change
     // may be made again (true).
     bool closedElsewhere(const logbook::UnsureLock& lock, logbook::ChangeSettings& settings);
+    // Runs the change `change(settings)`; refused for such a lock, asks (closedElsewhere) and, when the pilot
+    // says the logbook is closed there, runs it once more.
+    template <class Change>
+    auto askingAboutLocks(logbook::ChangeSettings& settings, Change&& change) {
+        try {
+            return change(settings);
+        } catch (const logbook::UnsureLock& lock) {
+            if (!closedElsewhere(lock, settings))
+                throw;
+            return change(settings);
+        }
+    }
 
     // Loaded on first use: the main form; the input form, whose load asks for the date of the flights;
     // the totals form; the viewing form; the About form; the help window.

@@ -1,7 +1,6 @@
 #include "app/undo_change.h"
 
 #include "app/program.h"
-#include "bookfiles/file_system.h"
 #include "common/error.h"
 #include "common/log.h"
 #include "logbook/book_change.h"
@@ -20,12 +19,11 @@ const QString kUndoTitle = QStringLiteral("Отмена последнего и�
 
 bool askAndUndoLastChange(Program& program, QLabel* status) {
     const QString book = program.bookPath();
-    const auto note = logbook::last_change::read(logbook::files::realPath(book));
-    if (!note || note->backup.isEmpty()) {
-        program.dialogs().message(kUndoTitle,
-                                  QStringLiteral("Отменять нечего: программа ещё не меняла лётную книжку, или до "
-                                                 "последнего изменения книжка была пустой (её копия не хранится)."),
-                                  Dialogs::Icon::Information);
+    std::optional<logbook::last_change::Note> note;
+    try {
+        note = logbook::undoableChange(book);
+    } catch (const Error& e) {
+        program.dialogs().message(kUndoTitle, e.description(), Dialogs::Icon::Information);
         return false;
     }
     const QString question =
@@ -36,15 +34,9 @@ bool askAndUndoLastChange(Program& program, QLabel* status) {
         return false;
     try {
         logbook::ChangeSettings settings = program.changeSettings(status);
-        logbook::Undone undone;
-        try {
-            undone = logbook::undoLastChange(program.host(), book, settings);
-        } catch (const logbook::UnsureLock& lock) {
-            // Another program's lock that cannot be judged from here: the pilot may know it is closed there.
-            if (!program.closedElsewhere(lock, settings))
-                throw;
-            undone = logbook::undoLastChange(program.host(), book, settings);
-        }
+        const logbook::Undone undone = program.askingAboutLocks(settings, [&](const logbook::ChangeSettings& s) {
+            return logbook::undoLastChange(program.host(), book, s);
+        });
         if (status != nullptr)
             status->clear();
         program.dialogs().message(

@@ -4,10 +4,10 @@
 #include "common/log.h"
 #include "common/numtext.h"
 #include "logbook/book_names.h"
-#include "logbook/cells.h"
 #include "logbook/logbook_change.h"
+#include "logbook/record_layout.h"
 #include "spreadsheet/uno/spreadsheet_host.h"
-#include "totals/record_export.h"
+#include "totals/record_list.h"
 
 #include <QFileInfo>
 #include <QTextStream>
@@ -17,20 +17,6 @@ namespace korv::cli {
 namespace {
 
 const char* const kRemoveUsage = "Использование: korvelanta-cli remove --row N [--yes] [--dir PATH]\n";
-
-// The record as the pilot knows it: its row, date, type, day or night, exercise and flight time.
-QString recordLine(const logbook::Entry& e) {
-    QStringList f;
-    try {
-        f = totals::exportFields(e);
-    } catch (const Error&) {
-        // A record the totals could not count may still be removed: it is named by its cells as they stand.
-        return QStringLiteral("строка %1: %2")
-            .arg(e.sheetRow())
-            .arg(logbook::cellText(e.cells.first[0], true).trimmed());
-    }
-    return QStringLiteral("строка %1: %2, %3, %4, %5, налёт %6").arg(e.sheetRow()).arg(f[0], f[1], f[2], f[4], f[6]);
-}
 
 } // namespace
 
@@ -67,7 +53,7 @@ int runRemove(const QStringList& args) {
                    "изменена\n";
             return 3;
         }
-        const QString line = recordLine(model.entries()[index]);
+        const QString line = totals::recordSummary(model.entries()[index]);
         if (!a.isSet("yes")) {
             change.discard();
             out << line << '\n';

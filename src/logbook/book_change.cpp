@@ -283,33 +283,35 @@ QString restoreBackup(Office& host, const QString& bookPath, const QString& back
                    QStringLiteral("восстановление копии ") + QFileInfo(backupPath).fileName());
 }
 
+last_change::Note undoableChange(const QString& bookPath) {
+    const QString real = files::realPath(bookPath);
+    std::optional<last_change::Note> n = last_change::read(real);
+    if (!n || n->backup.isEmpty())
+        throw Error(Error::FileNotFound,
+                    QStringLiteral("Отменять нечего: программа ещё не меняла эту лётную книжку, или до последнего "
+                                   "изменения книжка была пустой (копия пустой книжки не хранится). Лишнюю запись "
+                                   "можно удалить в окне «Записи лётной книжки»."));
+    // Only a backup of the list is ever put back over the logbook.
+    bool listed = false;
+    for (const backups::Backup& b : backups::list(real))
+        listed = listed || b.name == QFileInfo(n->backup).fileName();
+    if (!listed)
+        throw Error(Error::FileNotFound, QStringLiteral("Резервной копии лётной книжки до последнего изменения (") +
+                                             n->what + QStringLiteral(") больше нет: отменить его нельзя."));
+    return *n;
+}
+
 Undone undoLastChange(Office& host, const QString& bookPath, const ChangeSettings& settings) {
     const QString real = files::realPath(bookPath);
     if (!QFileInfo::exists(real))
         throw Error(Error::FileNotFound, QStringLiteral("Лётная книжка не найдена: ") + real);
-    const auto read = [&] {
-        std::optional<last_change::Note> n = last_change::read(real);
-        if (!n || n->backup.isEmpty())
-            throw Error(Error::FileNotFound,
-                        QStringLiteral("Отменять нечего: программа ещё не меняла эту лётную книжку, или до последнего "
-                                       "изменения книжка была пустой (копия пустой книжки не хранится). Лишнюю запись "
-                                       "можно удалить в окне «Записи лётной книжки»."));
-        // Only a backup of the list is ever put back over the logbook.
-        bool listed = false;
-        for (const backups::Backup& b : backups::list(real))
-            listed = listed || b.name == QFileInfo(n->backup).fileName();
-        if (!listed)
-            throw Error(Error::FileNotFound, QStringLiteral("Резервной копии лётной книжки до последнего изменения (") +
-                                                 n->what + QStringLiteral(") больше нет: отменить его нельзя."));
-        return *n;
-    };
-    const last_change::Note note = read();
+    const last_change::Note note = undoableChange(real);
     bool changedSince = false;
     QString kept;
     try {
         kept = putBack(host, real, note.backup, settings, QStringLiteral("отмена: ") + note.what, [&] {
             // Under the locks: the note and the file are what no other change can alter now.
-            const last_change::Note now = read();
+            const last_change::Note now = undoableChange(real);
             if (now.after != note.after || now.backup != note.backup)
                 throw Error(Error::Changed, QStringLiteral("Лётную книжку изменили, пока готовилась отмена; "
                                                            "повторите."));

@@ -6,6 +6,7 @@
 
 #include "common/error.h"
 #include "logbook/change_settings.h"
+#include "logbook/last_change.h"
 #include "spreadsheet/office.h"
 
 #include <QDateTime>
@@ -110,6 +111,10 @@ struct Undone {
     QString restored; // the backup put back
     QString kept;     // the backup of the logbook as the change had left it (the undo can be undone)
 };
+
+// The last change the program made to the logbook at bookPath, as an undo would put it back: its note, its
+// backup still among the logbook's backups. Error::FileNotFound saying why there is nothing to undo.
+last_change::Note undoableChange(const QString& bookPath);
 
 // Undoes the last change the program made to the logbook at bookPath: the backup its note names is put back,
 // under the same locks as any change, but only while the logbook is byte for byte what that change left. The

@@ -25,8 +25,6 @@ QString normalised(const QString& text) { return text.simplified(); }
 
 } // namespace
 
-QString notePath(const QString& realBookPath) { return backups::lastChangeNotePath(realBookPath); }
-
 QString recordLine(const Entry& entry) {
     const Record& r = entry.record;
     QString line = r.date.toString(QStringLiteral("dd.MM.yyyy")) + QStringLiteral(", ") + normalised(r.type) +
@@ -56,7 +54,7 @@ QByteArray fileHash(const QString& path) {
 
 void noteLanded(const QString& realBookPath, const QString& what, const QString& backupPath,
                 const QStringList& records) {
-    const QString path = notePath(realBookPath);
+    const QString path = backups::lastChangeNotePath(realBookPath);
     // Nothing kept of the logbook before (it held no entry): there is nothing to put back, and a note of an
     // earlier change must not stand for this one.
     if (backupPath.isEmpty()) {
@@ -88,7 +86,7 @@ void noteLanded(const QString& realBookPath, const QString& what, const QString&
 }
 
 std::optional<Note> read(const QString& realBookPath) {
-    QFile f(notePath(realBookPath));
+    QFile f(backups::lastChangeNotePath(realBookPath));
     if (!f.open(QIODevice::ReadOnly) || f.size() > kMostNoteBytes)
         return std::nullopt;
     const QJsonDocument doc = QJsonDocument::fromJson(f.readAll());

@@ -1,9 +1,9 @@
 #pragma once
 
-// The note of the last change the program made to a logbook, kept beside its backups ("Backups/<name>-последнее
-// изменение.json"): what the change was, the backup of the logbook before it, the SHA-256 of the file it
-// left and the records it left. Undoing the change puts that backup back, but only while the logbook is
-// still byte for byte what the change left. No office needed.
+// The note of the last change the program made to a logbook, kept beside its backups
+// (backups::lastChangeNotePath: "Backups/<name>-последнее изменение.json"): what the change was, the backup of the
+// logbook before it, the SHA-256 of the file it left and the records it left. Undoing the change puts that backup back,
+// but only while the logbook is still byte for byte what the change left. No office needed.
 
 #include "logbook/logbook.h"
 
@@ -23,9 +23,6 @@ struct Note {
     QByteArray after;    // SHA-256 (hex) of the file the change left
     QStringList records; // the records the change left (recordLine), when the change knew them
 };
-
-// "<dir of the logbook>/Backups/<name>-последнее изменение.json".
-QString notePath(const QString& realBookPath);
 
 // A record as the note keeps it and the pilot reads it: its date, type, exercise and flight time.
 QString recordLine(const Entry& entry);

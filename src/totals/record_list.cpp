@@ -1,5 +1,6 @@
 #include "totals/record_list.h"
 
+#include "common/error.h"
 #include "totals/record_export.h"
 
 #include <QJsonValue>
@@ -25,6 +26,19 @@ RecordList listRecords(const QList<Entry>& entries, const RecordFilter& filter) 
         out.records << e;
     }
     return out;
+}
+
+QString recordSummary(const Entry& e) {
+    QStringList f;
+    try {
+        f = exportFields(e);
+    } catch (const Error&) {
+        // A record the totals could not count may still be removed: it is named by its cells as they stand.
+        return QStringLiteral("строка %1: %2").arg(e.sheetRow()).arg(cellText(e.cells.first[0], true).trimmed());
+    }
+    return QStringLiteral("строка %1: %2, %3, %4, %5, налёт %6")
+        .arg(e.sheetRow())
+        .arg(f[kDateField], f[kTypeField], f[kDayNightField], f[kExerciseField], f[kTotalField]);
 }
 
 QString sumsLine(const RecordList& list) {

@@ -49,6 +49,10 @@ enum ListedField {
     kUmpField
 };
 
+// A record as the pilot knows it, for the questions and answers about one record: "строка 11: 06.09.2004,
+// Л-39, Д, Упр.  7 …, налёт 1:25"; one the totals could not count by its row and column A as it stands.
+QString recordSummary(const Entry& e);
+
 // The count and the sums of the list as one line: "Записей: …; полётов: …; налёт …".
 QString sumsLine(const RecordList& list);
 

@@ -291,7 +291,7 @@ TEST_F(LogbookChangeTest, AnUndoAfterAHandEditIsRefusedNamingWhatChangedAndNothi
 }
 
 TEST_F(LogbookChangeTest, NothingToUndoIsSaidAndANoteNamingAForeignFileIsNotFollowed) {
-    QFile::remove(last_change::notePath(book));
+    QFile::remove(backups::lastChangeNotePath(book));
     EXPECT_THROW(undoLastChange(office(), book), Error);
     // A note that names something other than a backup of the list (edited by hand, or another logbook's).
     {
@@ -299,7 +299,7 @@ TEST_F(LogbookChangeTest, NothingToUndoIsSaidAndANoteNamingAForeignFileIsNotFoll
         change.append(flight(2004, 11, 20));
         change.save(QStringLiteral("запись смены"));
     }
-    const QString notePath = last_change::notePath(book);
+    const QString notePath = backups::lastChangeNotePath(book);
     QFile f(notePath);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     QByteArray json = f.readAll();
