@@ -106,19 +106,28 @@ bool sameProfile(const QString& urlA, const QString& urlB) {
     return !urlA.isEmpty() && !urlB.isEmpty() && localPathOf(urlA) == localPathOf(urlB);
 }
 
-QStringList runningOfficeProfiles() {
-    QStringList profiles;
+namespace {
+
+struct RunningOffice {
+    QString profileUrl;
+    bool programs = false; // started by this program (another user's or another cache's run of it)
+};
+
+QList<RunningOffice> runningOffices() {
+    QList<RunningOffice> offices;
     for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         if (!pid.front().isDigit())
             continue;
         const QByteArrayList args = argsOf(pid);
         if (args.isEmpty() || !args.front().endsWith("soffice.bin"))
             continue;
-        QString profile;
-        for (const QByteArray& a : args)
+        RunningOffice office;
+        for (const QByteArray& a : args) {
             if (a.startsWith("-env:UserInstallation="))
-                profile = QString::fromUtf8(a.mid(int(qstrlen("-env:UserInstallation="))));
-        if (profile.isEmpty()) {
+                office.profileUrl = QString::fromUtf8(a.mid(int(qstrlen("-env:UserInstallation="))));
+            office.programs = office.programs || a.startsWith("--accept=pipe,name=korvelanta-");
+        }
+        if (office.profileUrl.isEmpty()) {
             // The default profile of the office's user.
             struct stat st {};
             if (::stat(QFile::encodeName(QStringLiteral("/proc/") + pid).constData(), &st) != 0)
@@ -126,12 +135,31 @@ QStringList runningOfficeProfiles() {
             const passwd* pw = ::getpwuid(st.st_uid);
             if (!pw)
                 continue;
-            profile = QUrl::fromLocalFile(QString::fromLocal8Bit(pw->pw_dir) + QStringLiteral("/.config/libreoffice/4"))
-                          .toString(QUrl::FullyEncoded);
+            office.profileUrl =
+                QUrl::fromLocalFile(QString::fromLocal8Bit(pw->pw_dir) + QStringLiteral("/.config/libreoffice/4"))
+                    .toString(QUrl::FullyEncoded);
         }
-        profiles << profile;
+        offices << office;
     }
+    return offices;
+}
+
+} // namespace
+
+QStringList runningOfficeProfiles() {
+    QStringList profiles;
+    for (const RunningOffice& o : runningOffices())
+        profiles << o.profileUrl;
     return profiles;
+}
+
+bool heldByProgramOffice(const OfficeLockFile& lock) {
+    if (lock.kind != OfficeLockFile::Kind::LibreOffice || lock.profileUrl.isEmpty())
+        return false;
+    for (const RunningOffice& o : runningOffices())
+        if (o.programs && sameProfile(o.profileUrl, lock.profileUrl))
+            return true;
+    return false;
 }
 
 LockVerdict judgeForeignLock(const OfficeLockFile& lock) {

@@ -39,6 +39,11 @@ enum class LockVerdict {
 // fills it in as it makes it.
 LockVerdict judgeForeignLock(const OfficeLockFile& lock);
 
+// Whether the office holding a live LibreOffice lock is one this program started (for another user, or
+// another run with a cache of its own): it holds a logbook for one operation, or is being ended by its
+// guard after its program died, and so lets it go within seconds.
+bool heldByProgramOffice(const OfficeLockFile& lock);
+
 // The user profile URL of every LibreOffice running on this machine (any user), as file URLs.
 QStringList runningOfficeProfiles();
 

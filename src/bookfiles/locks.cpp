@@ -1,6 +1,7 @@
 #include "bookfiles/locks.h"
 
 #include "common/error.h"
+#include "common/stop_request.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
@@ -60,6 +61,14 @@ ExclusiveLock::ExclusiveLock(const QString& file, int waitMs, const QString& bus
         if (!told && waiting) {
             waiting(holder);
             told = true;
+        }
+        // A stop asked for while waiting ends the wait: nothing has been done yet.
+        if (const int signal = stopRequested()) {
+            ::close(fd_);
+            throw Error(
+                Error::Stopped,
+                QStringLiteral("Остановлено (%1) во время ожидания: ").arg(QLatin1String(stopSignalName(signal))) +
+                    (holder.isEmpty() ? busyText : busyText + QStringLiteral(" (") + holder + u')'));
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             ::close(fd_);

@@ -19,8 +19,8 @@ public:
     using Waiting = std::function<void(const QString& holder)>;
 
     // Takes the lock on `file` (created when missing), waiting up to waitMs. Throws Error::LogbookBusy
-    // with `busyText` and the holder when the wait ends first; Error::FileAccess when the lock file
-    // cannot be made.
+    // with `busyText` and the holder when the wait ends first, Error::Stopped when a stop is requested
+    // while it waits; Error::FileAccess when the lock file cannot be made.
     ExclusiveLock(const QString& file, int waitMs, const QString& busyText, const Waiting& waiting = {});
     ~ExclusiveLock();
     ExclusiveLock(const ExclusiveLock&) = delete;

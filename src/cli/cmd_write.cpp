@@ -1,10 +1,10 @@
 #include "cli/arguments.h"
 #include "cli/commands.h"
 #include "cli/form_json.h"
-#include "cli/stop_signals.h"
 #include "common/error.h"
 #include "common/log.h"
 #include "common/numtext.h"
+#include "common/stop_request.h"
 #include "flight/record_writer.h"
 #include "logbook/book_names.h"
 #include "logbook/newbook.h"
@@ -96,7 +96,7 @@ int runWrite(const QStringList& args) {
     int stoppedBy = 0;
     for (const flight::InputForm& form : input.forms) {
         // Between two shifts: what was appended so far is saved below, whole.
-        if ((stoppedBy = stopSignal()) != 0)
+        if ((stoppedBy = stopRequested()) != 0)
             break;
         Answer answer;
         answer.said = pressCalculate(session, form);
@@ -147,8 +147,8 @@ int runWrite(const QStringList& args) {
         results.append(answerJson(answer));
     QTextStream(stdout) << QJsonDocument(results).toJson(QJsonDocument::Indented);
     if (stoppedBy != 0) {
-        err << "korvelanta-cli write: остановлено (" << signalName(stoppedBy) << ") после " << results.size() << " из "
-            << input.forms.size() << " смен; ответ выше — о каждой, что успела пройти\n";
+        err << "korvelanta-cli write: остановлено (" << stopSignalName(stoppedBy) << ") после " << results.size()
+            << " из " << input.forms.size() << " смен; ответ выше — о каждой, что успела пройти\n";
         return 3;
     }
     return anyFailed ? 3 : 0;

@@ -29,6 +29,7 @@ public:
         Timeout = 1013,     // LibreOffice Calc did not answer in time
         BadEntry = 1014,    // an entry of the logbook that cannot be read or placed (edited by hand)
         Changed = 1015,     // the logbook is no longer what an operation was asked about (changed since)
+        Stopped = 1016,     // a stop signal came while the program waited; nothing was changed
     };
 
     // 'detail' is what a pilot's support needs and a pilot does not: the office's or the driver's own

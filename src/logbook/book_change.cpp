@@ -5,6 +5,7 @@
 #include "bookfiles/file_system.h"
 #include "bookfiles/foreign_locks.h"
 #include "common/log.h"
+#include "common/stop_request.h"
 #include "logbook/book_names.h"
 #include "logbook/book_reading.h"
 #include "logbook/last_change.h"
@@ -15,7 +16,9 @@
 #include <QUrl>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <thread>
 
 namespace korv::logbook {
 
@@ -34,6 +37,26 @@ bool ownLock(const OfficeLockFile& lock, const QString& ownProfileDir) {
            sameProfile(lock.profileUrl, QUrl::fromLocalFile(ownProfileDir).toString(QUrl::FullyEncoded));
 }
 
+// How long a lock file of an office of this program (another user's run, or one whose program was killed
+// and whose guard is ending it) is waited for: one operation, or the guard's end of the office.
+constexpr int kProgramOfficeWaitMs = 10000;
+
+// Waits up to waitMs for a live lock to go (its file removed, or left by an office that ended); a stop
+// asked for ends the wait.
+bool letGoWithin(const OfficeLockFile& lock, int waitMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+    while (std::chrono::steady_clock::now() < deadline && !stopRequested()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (!QFileInfo::exists(lock.path))
+            return true;
+        if (judgeForeignLock(lock) == LockVerdict::Stale) {
+            removeStaleLock(lock);
+            return true;
+        }
+    }
+    return false;
+}
+
 // What other programs' lock files beside the logbook say, judged before the office is involved, so that a
 // question to the pilot waits on nobody and no deadline runs meanwhile.
 void respectForeignLocks(const QString& ownProfileDir, const QString& real, const ChangeSettings& settings) {
@@ -45,6 +68,8 @@ void respectForeignLocks(const QString& ownProfileDir, const QString& real, cons
             removeStaleLock(lock);
             break;
         case LockVerdict::Live:
+            if (heldByProgramOffice(lock) && letGoWithin(lock, kProgramOfficeWaitMs))
+                break;
             throw Error(Error::LogbookBusy, QStringLiteral("Лётная книжка открыта в другой программе (") +
                                                 lock.holderText() + QStringLiteral("). Закройте её там и повторите."));
         case LockVerdict::Unknown:
@@ -255,11 +280,13 @@ QString putBack(Office& host, const QString& real, const QString& backupPath, co
     files::requireWritableDirectory(QFileInfo(real).absolutePath());
     // A logbook the pilot made read-only is not replaced by a restore either; a damaged one is.
     files::requireNotReadOnly(real);
-    requireLogbookFile(host, backupPath);
     const ChangeGuard guard(host, real, settings);
     if (stillAsAsked)
         stillAsAsked();
     ChangeGuard::retryOnLostOffice(host, [&] {
+        // Opened in the change's own operation: another program's operation closes every hidden workbook
+        // it finds as a leftover, and two programs driving one office at once hang it.
+        requireLogbookFile(host, backupPath);
         if (host.holding(real) == Office::Holding::Shown)
             throw Error(Error::LogbookBusy, QStringLiteral("Лётная книжка открыта для просмотра в окне LibreOffice "
                                                            "Calc: ") +

@@ -94,7 +94,7 @@ private:
 };
 
 // Refuses (Error::BadWorkbook, the file named) a file that the office does not open as a workbook with
-// the record sheet: what could never stand in for the logbook.
+// the record sheet: what could never stand in for the logbook. Call within an operation of the office.
 void requireLogbookFile(Office& host, const QString& path);
 
 // Puts a backup back as the logbook at bookPath, under the same locks as any change, refusing while

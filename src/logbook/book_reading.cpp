@@ -75,6 +75,9 @@ QList<Entry> readEntriesCopy(Office& office, const QString& bookPath) {
 }
 
 int recordCount(Office& office, const QString& path) {
+    const ChangeSettings settings;
+    const auto operation = office.beginOperation(settings.timeoutMs, settings.officeWaitMs);
+    office.attach();
     Workbook book = office.openWorkbook(path);
     return readAndClose(book, [](const Sheet& sheet) { return readLogbook(sheet).recordCount(); });
 }

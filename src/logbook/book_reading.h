@@ -35,8 +35,8 @@ LogbookRead readLogbookCopy(Office& office, const QString& bookPath, bool withCa
 // export): read from a copy; a sheet whose pairs are out of step is Error::BadEntry naming the row.
 QList<Entry> readEntriesCopy(Office& office, const QString& bookPath);
 
-// The records a logbook file (a backup) holds, read in one block. A file that is no workbook with "Лист1"
-// is Error::BadWorkbook.
+// The records a logbook file (a backup) holds, read in one block, in an operation of the office of its
+// own. A file that is no workbook with "Лист1" is Error::BadWorkbook.
 int recordCount(Office& office, const QString& path);
 
 // The captions of rows 1-6 as a new logbook writes them, for the check to compare with.

@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 namespace {
 
 const auto* const kOffice = ::testing::AddGlobalTestEnvironment(new korv::test::WarmOffice);
@@ -112,6 +114,21 @@ TEST_F(CliBackups, ABackupThatCannotBeMadeStopsTheWriteAndALockedLogbookIsNotRes
         const CliRun r = cli({"restore", name, "--dir", dir.filePath("book")});
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_TRUE(QString::fromUtf8(r.err).contains("Лётная книжка занята")) << r.err.toStdString();
+
+        // SIGTERM ends the wait at once: a service stopping, or the pilot's Ctrl+C, is never ignored.
+        QProcessEnvironment patient = env;
+        patient.insert("KORV_LOGBOOK_WAIT_MS", "120000");
+        QProcess waiting;
+        waiting.setProcessEnvironment(patient);
+        waiting.start(cliPath(), {"restore", name, "--dir", dir.filePath("book")});
+        ASSERT_TRUE(waiting.waitForStarted());
+        QThread::msleep(700);
+        ::kill(pid_t(waiting.processId()), SIGTERM);
+        ASSERT_TRUE(waiting.waitForFinished(5000)) << "a waiting restore did not end on SIGTERM";
+        EXPECT_EQ(waiting.exitCode(), 1);
+        const QString said = QString::fromUtf8(waiting.readAllStandardError());
+        EXPECT_TRUE(said.contains("Остановлено (SIGTERM) во время ожидания: Лётная книжка занята"))
+            << said.toStdString();
     }
     EXPECT_EQ(hashOf(book), before);
     EXPECT_EQ(backupNames().size(), 1);

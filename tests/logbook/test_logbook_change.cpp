@@ -3,6 +3,7 @@
 // judge refused with the question the desktop program asks.
 
 #include "bookfiles/backups.h"
+#include "bookfiles/locks.h"
 #include "common/error.h"
 #include "logbook/book_check.h"
 #include "logbook/book_names.h"
@@ -318,6 +319,39 @@ TEST_F(LogbookChangeTest, NothingToUndoIsSaidAndANoteNamingAForeignFileIsNotFoll
     f.close();
     EXPECT_THROW(undoLastChange(office(), book), Error);
     EXPECT_EQ(hashOf(book), now);
+}
+
+// Two programs at once on one office: a restore started while another program's operation holds the office
+// waits for it before it opens anything there, its backup included (opened beside another operation, the
+// backup was closed as a leftover, or both hung); the backups' record counts take an operation too.
+TEST_F(LogbookChangeTest, ARestoreBesideAnotherOperationWaitsAndUsesTheOfficeOnlyInItsOwn) {
+    {
+        LogbookChange change(office(), book);
+        change.append(flight(2004, 11, 20));
+        change.save(QStringLiteral("запись смены"));
+    }
+    const QList<backups::Backup> kept = backups::list(book);
+    ASSERT_EQ(kept.size(), 1);
+    const QByteArray backupHash = hashOf(kept.front().path);
+    fake().resetCalls();
+
+    auto other = std::make_unique<ExclusiveLock>(office().profileDir() + QStringLiteral("/korvelanta-office.lock"), 0,
+                                                 QStringLiteral("занят"));
+    ChangeSettings settings;
+    settings.officeWaitMs = 10000;
+    int usedWhileWaiting = -1;
+    settings.waiting = [&](const QString&) {
+        if (!other)
+            return;
+        usedWhileWaiting = fake().calls(QStringLiteral("openWorkbook")) + fake().calls(QStringLiteral("holding")) +
+                           fake().calls(QStringLiteral("closeHiddenWorkbooks"));
+        other.reset(); // the other program's operation ends
+    };
+    restoreBackup(office(), book, kept.front().path, settings);
+    EXPECT_EQ(usedWhileWaiting, 0);
+    EXPECT_EQ(hashOf(book), backupHash);
+    EXPECT_EQ(recordCount(office(), kept.front().path), 3);
+    EXPECT_EQ(fake().callsOutsideOperations(), QStringList());
 }
 
 // A column inserted by hand between G and H (every cell from H on moved one to the right): a change of the

@@ -418,6 +418,8 @@ struct FakeOfficeState {
     QHash<QString, int> calls;
     std::vector<Failure> failures;
     QList<std::shared_ptr<BookState>> books;
+    int operationsHeld = 0;
+    QStringList outsideOperations;
 
     // Counts the call; the error to throw when the test asked this call to fail.
     std::optional<Error> count(const QString& operation) {
@@ -440,6 +442,8 @@ struct FakeOfficeState {
     // An operation of the office: counted, refused while it is lost, failed on demand.
     void enter(const QString& operation) {
         const std::optional<Error> due = count(operation);
+        if (operationsHeld == 0)
+            outsideOperations << operation;
         if (lost)
             throw lostError(operation);
         if (due)
@@ -1887,10 +1891,17 @@ Workbook makeWorkbook(const std::shared_ptr<BookState>& b) { return Workbook(std
 
 class FakeOperation final : public Office::Operation {
 public:
-    explicit FakeOperation(std::unique_ptr<ExclusiveLock> lock) : lock_(std::move(lock)) {}
+    FakeOperation(std::unique_ptr<ExclusiveLock> lock, std::shared_ptr<FakeOfficeState> office)
+        : lock_(std::move(lock)), office_(std::move(office)) {
+        ++office_->operationsHeld;
+    }
+    ~FakeOperation() override { --office_->operationsHeld; }
+    FakeOperation(const FakeOperation&) = delete;
+    FakeOperation& operator=(const FakeOperation&) = delete;
 
 private:
     std::unique_ptr<ExclusiveLock> lock_;
+    std::shared_ptr<FakeOfficeState> office_;
 };
 
 // A file nobody may write is one Calc opens read-only; root's permission to write it anyway does not count.
@@ -1924,9 +1935,11 @@ std::unique_ptr<Office::Operation> FakeOffice::beginOperation(int timeoutMs, int
     if (const auto due = d_->count(QStringLiteral("beginOperation")))
         throw *due;
     QDir().mkpath(d_->profileDir);
-    return std::make_unique<FakeOperation>(std::make_unique<ExclusiveLock>(
-        d_->profileDir + QStringLiteral("/korvelanta-office.lock"), waitMs,
-        QStringLiteral("LibreOffice Calc занят другой операцией программы Korvelanta"), waiting));
+    return std::make_unique<FakeOperation>(
+        std::make_unique<ExclusiveLock>(d_->profileDir + QStringLiteral("/korvelanta-office.lock"), waitMs,
+                                        QStringLiteral("LibreOffice Calc занят другой операцией программы Korvelanta"),
+                                        waiting),
+        d_);
 }
 
 void FakeOffice::attach() {
@@ -2054,7 +2067,12 @@ void FakeOffice::loseOffice() {
 
 int FakeOffice::calls(const QString& operation) const { return d_->calls.value(operation); }
 
-void FakeOffice::resetCalls() { d_->calls.clear(); }
+void FakeOffice::resetCalls() {
+    d_->calls.clear();
+    d_->outsideOperations.clear();
+}
+
+QStringList FakeOffice::callsOutsideOperations() const { return d_->outsideOperations; }
 
 int FakeOffice::openWorkbookCount() const { return int(d_->books.size()); }
 

@@ -56,6 +56,9 @@ public:
     // How many times the operation of that name was called, failed calls included.
     int calls(const QString& operation) const;
     void resetCalls();
+    // The office's own calls (opening, creating, closing what was left) made while no operation of this
+    // office was held, since the last resetCalls(): what another program's operation could run into.
+    QStringList callsOutsideOperations() const;
     // The workbooks open now, hidden ones included.
     int openWorkbookCount() const;
 

@@ -1,5 +1,7 @@
 #include "spreadsheet/uno/handles.h"
 
+#include "common/stop_request.h"
+
 #include <chrono>
 #include <com/sun/star/beans/XMultiPropertySet.hpp>
 #include <com/sun/star/lang/Locale.hpp>
@@ -32,16 +34,27 @@ Reference<uno::XComponentContext> localContext() {
     return ctx;
 }
 
+Error expiredError(int seconds, const QString& what, const QString& detail) {
+    if (const int signal = stopRequested())
+        return Error(Error::Stopped,
+                     QStringLiteral("Остановлено (%1): LibreOffice Calc не закончил операцию после сигнала и был "
+                                    "остановлен; не выполнено: ")
+                             .arg(QLatin1String(stopSignalName(signal))) +
+                         what,
+                     detail);
+    return Error(Error::Timeout,
+                 QStringLiteral("LibreOffice Calc не ответил за %1 с и был остановлен; не выполнено: ").arg(seconds) +
+                     what,
+                 detail);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Session
 
 void Session::require(const QString& what) const {
     // Past its deadline an operation goes no further, not even with a new office.
     if (expired && *expired > 0)
-        throw Error(Error::Timeout,
-                    QStringLiteral("LibreOffice Calc не ответил за %1 с и был остановлен; не выполнено: ")
-                            .arg(expired->load()) +
-                        what);
+        throw expiredError(expired->load(), what);
     if (lost)
         throw hostError(QStringLiteral("LibreOffice Calc завершился, связь с ним потеряна; не выполнено: ") + what);
     if (!attached)
@@ -172,11 +185,7 @@ void translate(Session& s, BookRef* book, const QString& what) {
     } catch (const uno::Exception& e) {
         const QString detail = toQ(e.Message).trimmed();
         if (s.expired && *s.expired > 0)
-            throw Error(Error::Timeout,
-                        QStringLiteral("LibreOffice Calc не ответил за %1 с и был остановлен; не выполнено: ")
-                                .arg(s.expired->load()) +
-                            what,
-                        detail);
+            throw expiredError(s.expired->load(), what, detail);
         if (!s.responds())
             throw Error(Error::Spreadsheet,
                         QStringLiteral("LibreOffice Calc завершился или был закрыт; не выполнено: ") + what, detail);

@@ -42,6 +42,9 @@ using css::uno::UNO_QUERY_THROW;
 using rtl::OUString;
 
 inline Error hostError(const QString& text) { return Error(Error::Spreadsheet, text); }
+// What an operation ended by its watchdog reports: its deadline passed, or a stop was asked for and it did
+// not end in the time given after it. `what` is what was not done.
+Error expiredError(int seconds, const QString& what, const QString& detail = {});
 
 // The lock that lets one operation at a time, of whichever program, use the office of a profile.
 inline QString operationLockFile(const QString& profileDir) {

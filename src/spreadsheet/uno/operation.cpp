@@ -2,6 +2,7 @@
 // is ended; and the documents an operation finds: leftovers of programs that died, and the logbook
 // opened afresh for a change.
 
+#include "common/stop_request.h"
 #include "spreadsheet/uno/handles.h"
 #include "spreadsheet/uno/spreadsheet_host.h"
 
@@ -24,6 +25,14 @@ using namespace com::sun::star;
 namespace korv::logbook {
 
 using namespace detail;
+
+namespace {
+
+// How long an operation may go on after a stop was asked for: a change of the largest logbooks is saved
+// within it, a hung call is not waited for longer.
+constexpr long long kStopGraceMs = 30000;
+
+} // namespace
 
 struct SpreadsheetHost::HeldOperation::State {
     std::unique_ptr<ExclusiveLock> lock;
@@ -56,11 +65,21 @@ std::unique_ptr<Office::Operation> SpreadsheetHost::beginOperation(int timeoutMs
     HeldOperation::State* st = state.get();
     // The office is found by its pipe when the deadline passes: the operation may have started a new one
     // meanwhile, and the office may be another program's.
+    // A stop asked for gives the operation kStopGraceMs more to end as it would (a change runs to its end),
+    // then the office is ended as at the deadline: a command stopped in a call that never returns ends too.
     state->watchdog = std::thread([st, timeoutMs, pipe = options_.pipeName, expired = expired_] {
+        const auto start = std::chrono::steady_clock::now();
+        const auto deadline = start + std::chrono::milliseconds(timeoutMs);
         std::unique_lock<std::mutex> g(st->mutex);
-        if (st->wake.wait_for(g, std::chrono::milliseconds(timeoutMs), [st] { return st->done; }))
-            return;
-        *expired = std::max(1, timeoutMs / 1000);
+        for (;;) {
+            if (st->wake.wait_for(g, std::chrono::milliseconds(200), [st] { return st->done; }))
+                return;
+            const long long sinceStop = msSinceStopRequest();
+            if (std::chrono::steady_clock::now() >= deadline || sinceStop >= kStopGraceMs)
+                break;
+        }
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        *expired = std::max(1, int(std::chrono::duration_cast<std::chrono::seconds>(elapsed).count()));
         if (const pid_t pid = findOfficeByPipe(pipe))
             ::kill(pid, SIGKILL);
     });

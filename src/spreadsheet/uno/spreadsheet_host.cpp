@@ -7,6 +7,7 @@
 #include "bookfiles/foreign_locks.h"
 #include "common/log.h"
 #include "common/program_files.h"
+#include "common/stop_request.h"
 #include "spreadsheet/uno/handles.h"
 
 #include <QCoreApplication>
@@ -142,8 +143,7 @@ std::shared_ptr<Session> SpreadsheetHost::session() const {
 
 void SpreadsheetHost::attach() {
     if (*expired_ > 0)
-        throw Error(Error::Timeout,
-                    QStringLiteral("LibreOffice Calc не ответил за %1 с и был остановлен").arg(expired_->load()));
+        throw expiredError(expired_->load(), QStringLiteral("связь с LibreOffice Calc"));
     if (s_ && s_->attached && !s_->lost) {
         if (s_->responds())
             return;
@@ -182,7 +182,6 @@ void SpreadsheetHost::attach() {
     // and one that is ending it holds this back until the office is gone.
     if (!options_.guard)
         holdClientsLock();
-    bool startedHere = false;
     // An office of this profile may still run, e.g. one left showing the logbook to the pilot.
     if (!tryConnect()) {
         if (options_.guard)
@@ -200,6 +199,8 @@ void SpreadsheetHost::attach() {
             break;
         }
         QDir().mkpath(options_.profileDir);
+        // The guard first: a program killed at any moment after the office is started leaves it a guard.
+        startGuard();
         process->start(options_.profileDir, options_.pipeName, headless, options_.vclPlugin);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(options_.startTimeoutMs);
         bool handedOver = false;
@@ -225,7 +226,6 @@ void SpreadsheetHost::attach() {
             // A failed connect costs next to nothing; every command that starts its office waits for it.
             sleepMs(10);
         }
-        startedHere = !handedOver;
     }
     try {
         s->desktop = frame::Desktop::create(s->remote);
@@ -235,8 +235,6 @@ void SpreadsheetHost::attach() {
     s->attached = true;
     s->expired = expired_;
     s_ = s;
-    if (startedHere && process->started())
-        startGuard(process->pid());
 }
 
 QString SpreadsheetHost::clientsLockFile(const QString& profileDir) {
@@ -250,13 +248,25 @@ void SpreadsheetHost::holdClientsLock() {
     if (clientsFd_ < 0)
         clientsFd_ = ::open(QFile::encodeName(clientsLockFile(options_.profileDir)).constData(),
                             O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (clientsFd_ >= 0) {
-        while (::flock(clientsFd_, LOCK_SH) != 0 && errno == EINTR) {
-        }
+    if (clientsFd_ < 0)
+        return;
+    // Held exclusively only by a program or guard that is ending the office, which takes seconds; a
+    // stop asked for meanwhile ends the wait, and so does a minute.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (::flock(clientsFd_, LOCK_SH | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return; // no lock to be had: the office is used uncounted, as before the lock existed
+        if (const int signal = stopRequested())
+            throw Error(Error::Stopped, QStringLiteral("Остановлено (%1) во время ожидания конца LibreOffice Calc")
+                                            .arg(QLatin1String(stopSignalName(signal))));
+        if (std::chrono::steady_clock::now() > deadline)
+            throw Error(Error::Timeout, QStringLiteral("LibreOffice Calc не завершился за 60 с (его завершает "
+                                                       "другая программа Korvelanta или её сторож); повторите."));
+        sleepMs(50);
     }
 }
 
-void SpreadsheetHost::startGuard(qint64 officePid) {
+void SpreadsheetHost::startGuard() {
     QString program = qEnvironmentVariable("KORV_OFFICE_GUARD");
     if (program.isEmpty())
         program = programFiles().libraryDir + QStringLiteral("/korvelanta-office-guard");
@@ -270,9 +280,8 @@ void SpreadsheetHost::startGuard(qint64 officePid) {
     const std::string path = QFile::encodeName(program).toStdString();
     const std::string profile = QFile::encodeName(options_.profileDir).toStdString();
     const std::string pipe = options_.pipeName.toStdString();
-    const std::string pid = std::to_string(officePid);
     std::vector<char*> argv{const_cast<char*>(path.c_str()), const_cast<char*>(profile.c_str()),
-                            const_cast<char*>(pipe.c_str()), const_cast<char*>(pid.c_str()), nullptr};
+                            const_cast<char*>(pipe.c_str()), nullptr};
     const pid_t child = ::fork();
     if (child < 0)
         return;

@@ -98,8 +98,8 @@ public:
     static QString clientsLockFile(const QString& profileDir);
 
 private:
-    // Starts the guard process over the office this host has just started.
-    void startGuard(qint64 officePid);
+    // Starts the guard process over the office this host is about to start (found by its pipe).
+    void startGuard();
     // Holds this host's shared lock of the clients' file, opening it first.
     void holdClientsLock();
     std::shared_ptr<detail::Session> session() const;
