@@ -79,9 +79,23 @@ void frmBackups::showAndList() {
     QTimer::singleShot(0, this, &frmBackups::listBackups);
 }
 
+void frmBackups::showAndSelect(const QString& name, const QString& why) {
+    showOver(this, &program_.mainForm());
+    QTimer::singleShot(0, this, [this, name, why] {
+        listBackups();
+        for (int i = 0; i < backups_.size(); ++i)
+            if (backups_[i].name == name) {
+                table_->selectRow(i);
+                status_->setText(why);
+                fitToText(status_);
+            }
+    });
+}
+
 void frmBackups::listBackups() {
     const QString real = logbook::files::realPath(program_.bookPath());
     backups_ = logbook::backups::list(real);
+    status_->setMinimumHeight(0);
     status_->setText(QStringLiteral("Читаются резервные копии. Ждите."));
     status_->repaint();
     table_->setRowCount(int(backups_.size()));

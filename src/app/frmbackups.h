@@ -24,6 +24,8 @@ public:
     explicit frmBackups(Program& program);
 
     void showAndList();
+    // Shows the window with the backup named `name` chosen (the one the check offers), saying why.
+    void showAndSelect(const QString& name, const QString& why);
     // Lists the backups now.
     void listBackups();
     // Restores the backup of table row `index` when the pilot says yes; true when it was restored.

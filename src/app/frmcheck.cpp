@@ -1,14 +1,18 @@
 #include "app/frmcheck.h"
 
+#include "app/frmbackups.h"
 #include "app/frmglavnaja.h"
 #include "app/program.h"
 #include "app/screen_room.h"
+#include "bookfiles/backups.h"
+#include "bookfiles/file_system.h"
 #include "common/error.h"
 #include "common/log.h"
 #include "flight/input_form.h"
 #include "logbook/book_names.h"
 #include "logbook/book_reading.h"
 
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -18,11 +22,14 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace korv::app {
 
 frmCheck::frmCheck(Program& program)
     : program_(program), status_(new QLabel(this)), progress_(new QProgressBar(this)), table_(new QTableWidget(this)),
-      counts_(new QLabel(this)), again_(new QPushButton(QStringLiteral("Проверить снова"), this)) {
+      counts_(new QLabel(this)), again_(new QPushButton(QStringLiteral("Проверить снова"), this)),
+      restoreBefore_(new QPushButton(this)) {
     setObjectName(QStringLiteral("frmCheck"));
     setWindowTitle(kCheckTitle);
     status_->setObjectName(QStringLiteral("lblStatus"));
@@ -42,11 +49,15 @@ frmCheck::frmCheck(Program& program)
     table_->setToolTip(QStringLiteral("Двойной щелчок показывает ячейку в лётной книжке"));
     counts_->setObjectName(QStringLiteral("lblCounts"));
     again_->setObjectName(QStringLiteral("cmdAgain"));
+    restoreBefore_->setObjectName(QStringLiteral("cmdRestoreBefore"));
+    restoreBefore_->hide();
+    status_->setWordWrap(true);
     auto* close = new QPushButton(QStringLiteral("Закрыть"), this);
     close->setObjectName(QStringLiteral("cmdClose"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(counts_, 1);
+    buttons->addWidget(restoreBefore_);
     buttons->addWidget(again_);
     buttons->addWidget(close);
     auto* layout = new QVBoxLayout(this);
@@ -57,6 +68,7 @@ frmCheck::frmCheck(Program& program)
     resizeWithinScreen(this, {900, 520});
 
     connect(again_, &QPushButton::clicked, this, &frmCheck::runCheck);
+    connect(restoreBefore_, &QPushButton::clicked, this, &frmCheck::offerBackup);
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
     connect(table_, &QTableWidget::cellDoubleClicked, this, [this](int row, int) { showFinding(row); });
 }
@@ -68,6 +80,9 @@ void frmCheck::showAndCheck() {
 
 void frmCheck::runCheck() {
     again_->setEnabled(false);
+    restoreBefore_->hide();
+    status_->setMinimumHeight(0);
+    offered_.clear();
     table_->setRowCount(0);
     counts_->clear();
     findings_.clear();
@@ -109,10 +124,35 @@ void frmCheck::runCheck() {
     table_->resizeRowsToContents();
     progress_->hide();
     status_->setText(QStringLiteral("Лётная книжка ") + program_.bookPath());
+    // A sheet sorted in Calc cannot be mended cell by cell: the backup from before the sorting is offered.
+    if (std::any_of(findings_.begin(), findings_.end(), [](const logbook::Finding& f) { return f.sortedSheet; })) {
+        const QString real = logbook::files::realPath(program_.bookPath());
+        const QDateTime saved = QFileInfo(real).lastModified();
+        if (const auto b = logbook::backups::newestBefore(logbook::backups::list(real), saved)) {
+            offered_ = b->name;
+            const QString when = b->time.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+            offeredWhy_ = QStringLiteral("Лист «Лист1» сохранён отсортированным %1. Резервная копия от %2 сделана до "
+                                         "этого; того, что вносилось в книжку после %2, в ней нет — после "
+                                         "восстановления внесите это заново.")
+                              .arg(saved.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")), when);
+            restoreBefore_->setText(QStringLiteral("Копия от %1…").arg(when));
+            restoreBefore_->setToolTip(offeredWhy_);
+            restoreBefore_->show();
+            status_->setText(offeredWhy_);
+            fitToText(status_);
+        }
+    }
     counts_->setText(findings_.isEmpty()
                          ? QStringLiteral("Ошибок не найдено")
                          : QStringLiteral("Ошибок: %1, предупреждений: %2").arg(errors).arg(findings_.size() - errors));
     again_->setEnabled(true);
+}
+
+void frmCheck::offerBackup() {
+    if (offered_.isEmpty())
+        return;
+    hide();
+    program_.backupsForm().showAndSelect(offered_, offeredWhy_);
 }
 
 void frmCheck::showFinding(int index) {

@@ -31,6 +31,11 @@ public:
     void showFinding(int index);
 
     const QList<logbook::Finding>& findings() const { return findings_; }
+    // The backup offered for a record sheet sorted in Calc (the newest made before the logbook was last
+    // saved), empty when none is.
+    QString offeredBackup() const { return offered_; }
+    // Opens the backups window with the offered backup chosen.
+    void offerBackup();
 
 private:
     Program& program_;
@@ -39,7 +44,10 @@ private:
     QTableWidget* table_;
     QLabel* counts_;
     QPushButton* again_;
+    QPushButton* restoreBefore_;
     QList<logbook::Finding> findings_;
+    QString offered_;
+    QString offeredWhy_;
 };
 
 inline const QString kCheckTitle = QStringLiteral("Проверка лётной книжки");

@@ -3,6 +3,7 @@
 #include <QBoxLayout>
 #include <QGridLayout>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLayout>
 #include <QScreen>
 #include <QWidget>
@@ -91,6 +92,15 @@ void showOver(QWidget* window, const QWidget* over) {
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+void fitToText(QLabel* label) {
+    const QWidget* window = label->parentWidget();
+    const QMargins m = window && window->layout() ? window->layout()->contentsMargins() : QMargins();
+    const int width = (window ? window->width() : label->width()) - m.left() - m.right();
+    label->setMinimumHeight(label->heightForWidth(width));
+    if (window && window->layout())
+        window->layout()->activate(); // laid out now, not at the next turn of the event loop
 }
 
 } // namespace korv::app

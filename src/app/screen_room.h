@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QSize>
 
+class QLabel;
 class QWidget;
 
 namespace korv::app {
@@ -32,5 +33,9 @@ void centreOver(QWidget* window, const QWidget* over);
 // Shows the window in front with the keyboard, centred over `over` when it was not shown yet (where the pilot
 // left a window shown, it stays).
 void showOver(QWidget* window, const QWidget* over);
+
+// A word-wrapped label at the top of its window's layout gets the height its text needs at the window's
+// width: a long status line is never cut off.
+void fitToText(QLabel* label);
 
 } // namespace korv::app

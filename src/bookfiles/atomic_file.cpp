@@ -3,10 +3,13 @@
 #include "bookfiles/file_system.h"
 #include "common/error.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -53,7 +56,10 @@ AtomicReplacement::AtomicReplacement(const QString& target, ReplacePolicy policy
         throw Error(Error::FileNotFound, QStringLiteral("Каталог не найден: ") + dir_);
     if (policy_ == ReplacePolicy::NeverReplace && (info.exists() || QFileInfo(target).isSymLink()))
         throw saveError(QStringLiteral("Файл уже существует и не будет заменён: ") + targetPath_);
-    QByteArray name = QFile::encodeName(dir_ + QStringLiteral("/.") + info.fileName() + QStringLiteral(".XXXXXX.tmp"));
+    removeDeadTemporaries(dir_);
+    // Named by the process: what a killed one left is told from what a live one writes.
+    QByteArray name = QFile::encodeName(dir_ + QStringLiteral("/.") + info.fileName() +
+                                        QStringLiteral(".%1.XXXXXX.tmp").arg(::getpid()));
     const int fd = ::mkostemps(name.data(), 4, O_CLOEXEC);
     if (fd < 0) {
         const int err = errno;
@@ -67,12 +73,34 @@ AtomicReplacement::AtomicReplacement(const QString& target, ReplacePolicy policy
 }
 
 QString temporaryNamePattern(const QString& targetName) {
-    return QStringLiteral("\\.") + targetName + QStringLiteral("\\.[A-Za-z0-9]{6}\\.tmp");
+    // Earlier versions named no process.
+    return QStringLiteral("\\.") + targetName + QStringLiteral("\\.(?:[0-9]+\\.)?[A-Za-z0-9]{6}\\.tmp");
+}
+
+QStringList removeDeadTemporaries(const QString& dir) {
+    static const QRegularExpression named(
+        QStringLiteral("^(?:\\.~lock\\.)?\\..+\\.([0-9]+)\\.[A-Za-z0-9]{6}\\.tmp#?$"));
+    QStringList removed;
+    QDir d(dir);
+    for (const QString& entry : d.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QRegularExpressionMatch m = named.match(entry);
+        if (!m.hasMatch())
+            continue;
+        const auto pid = pid_t(m.captured(1).toLongLong());
+        const bool alive = pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
+        if (!alive && d.remove(entry))
+            removed << entry;
+    }
+    return removed;
 }
 
 AtomicReplacement::~AtomicReplacement() {
-    if (!committed_ && !tmpPath_.isEmpty())
+    if (!committed_ && !tmpPath_.isEmpty()) {
         QFile::remove(tmpPath_);
+        // An office ended at its deadline while it wrote into the temporary file leaves its lock file too.
+        const QFileInfo tmp(tmpPath_);
+        QFile::remove(tmp.absolutePath() + QStringLiteral("/.~lock.") + tmp.fileName() + u'#');
+    }
 }
 
 void AtomicReplacement::commit() {

@@ -4,6 +4,7 @@
 // temporary file beside the target, is flushed, and is renamed over the target. No office needed.
 
 #include <QString>
+#include <QStringList>
 
 namespace korv::logbook {
 
@@ -11,11 +12,11 @@ enum class ReplacePolicy { Replace, NeverReplace };
 
 class AtomicReplacement {
 public:
-    // Creates the temporary file (".<name>.XXXXXX.tmp") in the target's directory, so that the rename
-    // stays on one file system. Throws korv::Error when the directory is missing or takes no file, and
-    // with NeverReplace when the target exists already.
+    // Creates the temporary file (".<name>.<pid>.XXXXXX.tmp") in the target's directory, so that the rename
+    // stays on one file system; what killed programs left there first goes. Throws korv::Error when the directory is
+    // missing or takes no file, and with NeverReplace when the target exists already.
     AtomicReplacement(const QString& target, ReplacePolicy policy);
-    // Removes the temporary file unless it was committed.
+    // Removes the temporary file unless it was committed, and an office's lock file of it.
     ~AtomicReplacement();
     AtomicReplacement(const AtomicReplacement&) = delete;
     AtomicReplacement& operator=(const AtomicReplacement&) = delete;
@@ -40,5 +41,9 @@ private:
 // The names of the temporary files AtomicReplacement makes for targets whose names match the regular
 // expression `targetName`, as a regular expression without anchors: what a killed program leaves behind.
 QString temporaryNamePattern(const QString& targetName);
+
+// Removes from `dir` the temporary files (and an office's lock files of them) that AtomicReplacement made
+// for processes that no longer run; returns their names.
+QStringList removeDeadTemporaries(const QString& dir);
 
 } // namespace korv::logbook

@@ -121,6 +121,13 @@ void changeLanded(const QString& realBookPath) {
     runsStarted.insert(realBookPath);
 }
 
+std::optional<Backup> newestBefore(const QList<Backup>& newestFirst, const QDateTime& moment) {
+    for (const Backup& b : newestFirst)
+        if (b.time < moment)
+            return b;
+    return std::nullopt;
+}
+
 QString keep(const QString& realBookPath, const QDateTime& moment, Kind kind) {
     const QFileInfo book(realBookPath);
     const QString dir = directoryOf(realBookPath);

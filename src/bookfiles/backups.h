@@ -10,6 +10,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace korv::logbook::backups {
 
 // "<dir of the real logbook>/Backups".
@@ -40,6 +42,10 @@ void changeLanded(const QString& realBookPath);
 
 // The backups of the logbook, newest first. Only files named as the program names them count.
 QList<Backup> list(const QString& realBookPath);
+
+// The newest of the backups (newest first) made before `moment`: the state of the logbook before whatever
+// was done to it then (a sorting in Calc, saved at the file's time).
+std::optional<Backup> newestBefore(const QList<Backup>& newestFirst, const QDateTime& moment);
 
 // Keeps the file at realBookPath as a backup named by `moment`: copied (cloned where the file system can;
 // never a hard link, so that a program saving the logbook in place does not change the backup too)

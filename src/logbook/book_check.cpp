@@ -44,6 +44,8 @@ public:
 
     void error(int row0, int col, const QString& text) { out_ << Finding{row0 + 1, col, Severity::Error, text}; }
     void warning(int row0, int col, const QString& text) { out_ << Finding{row0 + 1, col, Severity::Warning, text}; }
+    // The finding just made is the sorted sheet.
+    void markSorted() { out_.back().sortedSheet = true; }
 
     void header(const QList<QVariantList>& rows) {
         for (const CaptionMismatch& m : captionMismatches(rows, ref_.captions))
@@ -229,8 +231,15 @@ QList<Finding> checkBook(const Logbook& book, const CheckReference& reference, c
         check.error(cell.mid(1).toInt() - 1, cell.at(0).unicode() - u'A',
                     QStringLiteral("объединение ячеек заголовка у ") + cell + QStringLiteral(" снято"));
 
-    if (const auto outOfStep = book.outOfStepRow())
+    if (const auto outOfStep = book.outOfStepRow()) {
         check.error(book.sortedRow().value_or(*outOfStep), column::A, book.outOfStepText());
+        // Sorted, no row holds a record pair any more: what the pairs would say is only noise around the one
+        // thing to do.
+        if (book.sortedRow()) {
+            check.markSorted();
+            return check.take();
+        }
+    }
 
     // The same record twice: date, type, exercise and the four times.
     QHash<QString, int> seen;

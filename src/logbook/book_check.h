@@ -24,6 +24,8 @@ struct Finding {
     int column = 0; // zero-based column (records::column)
     Severity severity = Severity::Error;
     QString text; // what is wrong and what stands there, in Russian
+    // The record sheet sorted in Calc: no cell can be mended; a backup from before the sorting puts it right.
+    bool sortedSheet = false;
 
     QString columnLetter() const { return QString(QChar(u'A' + column)); }
 };

@@ -14,6 +14,8 @@
 #include "app/frmresume.h"
 #include "app/frmsmu.h"
 #include "app_test_support.h"
+#include "bookfiles/backups.h"
+#include "bookfiles/file_system.h"
 #include "flight/record_writer.h"
 #include "logbook/book_names.h"
 #include "logbook/book_reading.h"
@@ -37,6 +39,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include <atomic>
@@ -592,6 +595,59 @@ TEST(EndToEnd, TheCheckListsWhatItFoundAndShowsItsCellInCalc) {
     EXPECT_EQ(shown->activeSheet().selection(), "G11");
     t.program->loadedViewForm()->cmdCloseExcel_Click();
     EXPECT_TRUE(main.isVisible());
+}
+
+// A pilot who sorted "Лист1" in Calc and saved it is offered the backup made before, in the backups window.
+TEST(EndToEnd, TheCheckOfASortedSheetOffersTheBackupFromBeforeTheSorting) {
+    apptest::TestProgram t(QDate(2026, 12, 7), profile());
+    frmGlavnaja& main = t.program->mainForm();
+    main.show();
+    ASSERT_NO_FATAL_FAILURE(makeLogbook(t, main));
+    for (int day : {1, 2, 3, 4})
+        korv::flight::WriteFlightRecord(t.program->host(), t.program->bookPath(),
+                                        testflights::recordOf({{2026, 11, day}, "Упр.  7 КП", "Д", "П", 1, 50}));
+    const QList<korv::logbook::backups::Backup> kept =
+        korv::logbook::backups::list(korv::logbook::files::realPath(t.program->bookPath()));
+    ASSERT_FALSE(kept.isEmpty());
+    QThread::msleep(1100); // the sorting is saved after the newest backup, as a pilot's is
+    {
+        // Sorted by column A: the records' first rows together, every other row after them.
+        lb::Workbook wb = t.program->host().openWorkbook(t.program->bookPath());
+        lb::Sheet s = wb.sheet(lb::kSheet1);
+        const int last = s.lastUsedRow();
+        lb::Range block = s.cells(korv::logbook::records::kFirstRow, 0, last, 20);
+        QList<QVariantList> rows = block.data(), sorted;
+        for (const QVariantList& r : rows)
+            if (r[0].typeId() == QMetaType::Double)
+                sorted << r;
+        for (const QVariantList& r : rows)
+            if (r[0].typeId() != QMetaType::Double)
+                sorted << r;
+        block.setData(sorted);
+        wb.close(lb::CloseMode::Save);
+    }
+    frmCheck& check = t.program->checkForm();
+    check.showAndCheck();
+    check.runCheck();
+    ASSERT_FALSE(check.findings().isEmpty());
+    EXPECT_TRUE(check.findings().front().sortedSheet);
+    EXPECT_EQ(check.offeredBackup(), kept.front().name);
+    auto* offer = child<QPushButton>(&check, "cmdRestoreBefore");
+    EXPECT_TRUE(offer->isVisible());
+    EXPECT_TRUE(child<QLabel>(&check, "lblStatus")->text().contains("сохранён отсортированным"));
+    apptest::saveScreenshot(&check, QStringLiteral("frmCheck_sorted"));
+
+    offer->click();
+    frmBackups* backups = t.program->loadedBackupsForm();
+    ASSERT_NE(backups, nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(backups->isVisible());
+    auto* table = child<QTableWidget>(backups, "tblBackups");
+    ASSERT_GE(table->currentRow(), 0);
+    EXPECT_EQ(backups->backups()[table->currentRow()].name, kept.front().name);
+    EXPECT_TRUE(child<QLabel>(backups, "lblStatus")->text().contains("сохранён отсортированным"));
+    apptest::saveScreenshot(backups, QStringLiteral("frmBackups_offered"));
+    backups->hide();
 }
 
 TEST(EndToEnd, TheCheckOfAMissingLogbookSaysSo) {

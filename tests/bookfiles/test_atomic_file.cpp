@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -105,4 +107,29 @@ TEST_F(AtomicFileTest, AMissingDirectoryIsFileNotFound) {
         EXPECT_EQ(e.number(), Error::FileNotFound);
         EXPECT_TRUE(e.description().contains(dir.filePath(QStringLiteral("no/such")))) << e.what();
     }
+}
+
+// A program killed while it wrote a file (a PDF the pilot named, the logbook) leaves its temporary file, and
+// an office ended at its deadline the office's lock file of it; the next replacement in that folder takes
+// away those of processes that no longer run, never one a running program writes.
+TEST_F(AtomicFileTest, WhatKilledProgramsLeftIsSweptAndALiveOnesFileIsNot) {
+    QProcess gone;
+    gone.start(QStringLiteral("true"));
+    ASSERT_TRUE(gone.waitForFinished());
+    const qint64 dead = gone.processId() > 0 ? gone.processId() : 999999;
+    const QString deadTemp = QStringLiteral(".out.pdf.%1.Ab12Cd.tmp").arg(dead);
+    const QString liveTemp = QStringLiteral(".out.pdf.%1.Ef34Gh.tmp").arg(::getppid());
+    for (const QString& name : QStringList{deadTemp, QStringLiteral(".~lock.") + deadTemp + u'#', liveTemp,
+                                           QStringLiteral(".out.pdf.Ab12Cd.tmp"), QStringLiteral("out.pdf")})
+        writeFile(dir.filePath(name), "x");
+    {
+        AtomicReplacement r(dir.filePath(QStringLiteral("Korvelanta-страницы.pdf")), ReplacePolicy::Replace);
+        EXPECT_TRUE(r.temporaryPath().contains(QStringLiteral(".%1.").arg(::getpid())));
+        writeFile(r.temporaryPath(), "new");
+        // The office's lock file of this one, as an office ended at the deadline leaves it.
+        writeFile(dir.filePath(QStringLiteral(".~lock.") + QFileInfo(r.temporaryPath()).fileName() + u'#'), "x");
+    }
+    QStringList left = entriesOf(dir.path());
+    left.sort();
+    EXPECT_EQ(left, (QStringList{liveTemp, QStringLiteral(".out.pdf.Ab12Cd.tmp"), QStringLiteral("out.pdf")}));
 }

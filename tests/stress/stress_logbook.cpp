@@ -1,16 +1,22 @@
 // The logbook under fire: korvelanta-cli write killed at random moments, its office killed at random
 // moments, two writers at once on one logbook and on two logbooks sharing one office, batches stopped by
-// SIGTERM at random moments (their answer must name exactly the records that landed). After every trial
-// the file is read back through an independent office and a clean write follows; what is counted:
+// SIGTERM at random moments (their answer must name exactly the records that landed), every command and the
+// desktop program killed at random moments (after 10 s no office, guard or lock file may be left, and after
+// the next command no temporary file or scratch copy), and two restores, or a restore and a write, started
+// together. After every trial the file is read back through an independent office and a clean write
+// follows; what is counted:
 //   lost       a write reported as done whose record is not in the file, or a clean write that added none
 //   doubled    more than one record more than the writes that landed
 //   partial    a record without all its cells
 //   untruthful an exit status that contradicts the file (done without the record, failed with it)
 //   hangs      a write that did not end within two minutes
 //   crashes    a write that ended by a signal nobody sent it
-//   leftovers  anything beside the logbook after a clean write
+//   leftovers  anything beside the logbook after a clean write, a scratch copy in the temporary folder
+//   offices    an office, its guard or a lock file of one still there 10 s after its program was killed
+//   false      a refusal that names a false cause (a valid backup called unreadable)
 //
-//   stress_logbook [--cli-kills N] [--office-kills N] [--pairs-one N] [--pairs-two N] [--stops N] [--seed S]
+//   stress_logbook [--cli-kills N] [--office-kills N] [--pairs-one N] [--pairs-two N] [--stops N]
+//                  [--command-kills N] [--restore-pairs N] [--seed S]
 // The defaults are the full run of `make stress`; `--short` is the run of `make test`.
 
 #include "logbook/book_names.h"
@@ -19,6 +25,7 @@
 #include "support/worked_shift.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -42,9 +49,32 @@ namespace {
 const QByteArray kShift = '[' + korv::test::formJson(korv::test::workedShift()) + ']';
 constexpr int kHangMs = 120000;
 
+// A command of the program as the kills take it.
+struct Command {
+    const char* name;
+    QStringList args; // after the program; "--dir <one>" is added to all but the desktop's
+    bool desktop = false;
+    bool input = false; // takes the worked shift on its standard input
+};
+const char* const kOutputs[] = {"pages.pdf", "totals.pdf", "export.csv", "chart.png"};
+const Command kCommands[] = {
+    {"write", {"write"}, false, true},
+    {"new", {"new"}},
+    {"export", {"export", "--csv", "export.csv", "--all"}},
+    {"pages", {"pages", "--all", "--pdf", "pages.pdf"}},
+    {"totals", {"totals", "--period", "01.01.04-31.12.05", "--pdf", "totals.pdf"}},
+    {"check", {"check"}},
+    {"records", {"records"}},
+    {"backups", {"backups"}},
+    {"recency", {"recency"}},
+    {"chart", {"chart", "--year", "2004", "--png", "chart.png"}},
+    {"restore", {"restore", "LATEST"}},
+    {"desktop", {}, true},
+};
+
 struct Counts {
-    std::map<QString, int> bad{{"lost", 0},  {"doubled", 0}, {"partial", 0},  {"untruthful", 0},
-                               {"hangs", 0}, {"crashes", 0}, {"leftovers", 0}};
+    std::map<QString, int> bad{{"lost", 0},    {"doubled", 0},   {"partial", 0}, {"untruthful", 0}, {"hangs", 0},
+                               {"crashes", 0}, {"leftovers", 0}, {"offices", 0}, {"false", 0}};
     int trials = 0;
     int landed = 0;  // writes whose record is in the file (killed ones, or both of a pair)
     int refused = 0; // writes that ended with status 3 (and the file as it was)
@@ -63,7 +93,13 @@ public:
         }
         env_ = QProcessEnvironment::systemEnvironment();
         env_.insert("XDG_CACHE_HOME", root_.filePath("cache"));
-        env_.insert("KORV_LOG", root_.filePath("korvelanta.log"));
+        env_.insert("KORV_LOG", qEnvironmentVariableIsSet("KORV_STRESS_TRACE")
+                                    ? QDir::temp().filePath("stress-korvelanta.log")
+                                    : root_.filePath("korvelanta.log"));
+        // Scratch copies of the programs go where the run can see what is left of them.
+        QDir().mkpath(root_.filePath("tmp"));
+        env_.insert("TMPDIR", root_.filePath("tmp"));
+        env_.insert("KORVELANTA_DIR", dir("one"));
     }
     ~Stress() {
         reader_.reset();
@@ -98,6 +134,13 @@ public:
         QStringList left =
             QDir(dir(name)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         left.removeAll("Korvelanta.xls");
+        for (const char* output : kOutputs)
+            left.removeAll(output); // what the killed commands were asked to write, whole or from before
+        // (Qt's own runtime folder of the desktop program, made there when XDG_RUNTIME_DIR is unset, is not.)
+        for (const QString& scratch :
+             QDir(root_.filePath("tmp")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot))
+            if (!scratch.startsWith("runtime-"))
+                left << "$TMPDIR/" + scratch;
         // Backups are complete files only (a killed change may have kept one of the file it did not replace),
         // beside the note of the last change.
         if (left.removeAll("Backups"))
@@ -231,7 +274,161 @@ public:
         }
     }
 
+    // Every command of the program, and the desktop program, killed at a random moment of its run: 10 s
+    // later no office, guard or lock file of an office may be left, and after the next command (a clean
+    // write) no temporary file or scratch copy.
+    void commandKillTrial(Counts& c) {
+        ++c.trials;
+        const Command& command = kCommands[random_.bounded(int(std::size(kCommands)))];
+        QProcess p;
+        startCommand(p, command);
+        const qint64 length = commandMs_.count(command.name) ? commandMs_[command.name] : 3000;
+        const int delay = random_.bounded(int(length * 6 / 5) + 1);
+        QThread::msleep(delay);
+        p.kill();
+        p.waitForFinished(10000);
+        if (qEnvironmentVariableIsSet("KORV_STRESS_TRACE"))
+            out_ << "  " << command.name << " killed after " << delay << " ms\n";
+        QStringList left;
+        QElapsedTimer t;
+        t.start();
+        do {
+            QThread::msleep(200);
+            left = officeLeftovers();
+        } while (!left.isEmpty() && t.elapsed() < 10000);
+        if (!left.isEmpty()) {
+            ++c.bad["offices"];
+            out_ << "  " << command.name << " killed after " << delay << " ms left for 10 s: " << left.join(' ')
+                 << '\n';
+            for (const QString& pid : officePidsAll())
+                ::kill(pid.toInt(), SIGKILL);
+        }
+        cleanWrite("one", c);
+    }
+
+    // How long each command takes from start to end, so that its kills aim at the whole of it.
+    void timeCommands() {
+        for (const Command& command : kCommands) {
+            QProcess p;
+            QElapsedTimer t;
+            t.start();
+            startCommand(p, command);
+            if (!p.waitForFinished(kHangMs))
+                p.kill();
+            p.waitForFinished();
+            commandMs_[command.name] = command.desktop ? 4000 : t.elapsed();
+            if (command.desktop)
+                QThread::msleep(2000); // its office's guard ends what the killed program left
+            out_ << "  " << command.name << ": " << commandMs_[command.name] << " ms\n";
+        }
+    }
+
+    // Two restores of two backups started together, or a restore and a write: both end, one after the
+    // other, neither calls a valid backup unreadable, and the logbook is one of the states they leave.
+    void restorePairTrial(bool withWrite, Counts& c) {
+        ++c.trials;
+        QStringList names = QDir(dir("one") + "/Backups").entryList({"Korvelanta-*.xls"}, QDir::Files, QDir::Name);
+        if (names.size() < 2) {
+            Counts ignored;
+            cleanWrite("one", ignored);
+            QThread::msleep(1100);
+            cleanWrite("one", ignored);
+            names = QDir(dir("one") + "/Backups").entryList({"Korvelanta-*.xls"}, QDir::Files, QDir::Name);
+        }
+        const QString a = names[random_.bounded(int(names.size()))];
+        const QString b = names[random_.bounded(int(names.size()))];
+        const QByteArray hashA = hashOf(dir("one") + "/Backups/" + a), hashB = hashOf(dir("one") + "/Backups/" + b);
+        const int before = records("one");
+        QProcess pa, pb;
+        startCommand(pa, Command{"restore", {"restore", a}});
+        if (withWrite)
+            start(pb, "one");
+        else
+            startCommand(pb, Command{"restore", {"restore", b}});
+        const int sa = finish(pa, c, false), sb = finish(pb, c, false);
+        const QString said = QString::fromUtf8(pa.readAllStandardError() + pb.readAllStandardError());
+        if (said.contains("не открывается как лётная книжка")) {
+            ++c.bad["false"];
+            out_ << "  " << said.trimmed().left(300) << '\n';
+        }
+        // Refused is sound when it says why (the logbook busy past the wait); it is counted, not failed.
+        if (sa > 0 || sb > 0) {
+            ++c.refused;
+            out_ << "  a pair ended with " << sa << " and " << sb << ": " << said.trimmed().left(300) << '\n';
+        }
+        c.landed += int(sa == 0) + int(sb == 0);
+        const QByteArray now = hashOf(lb::bookPath(dir("one")));
+        // Two restores leave the backup of the one that ran last; a restore and a write leave the backup,
+        // or the backup with the write's record when the write came second.
+        const int after = records("one");
+        if (!withWrite && sa == 0 && sb == 0 && now != hashA && now != hashB)
+            ++c.bad["untruthful"];
+        if (withWrite && sa == 0 && sb == 0 && now != hashA && after != recordsOf(dir("one") + "/Backups/" + a) + 1)
+            ++c.bad["untruthful"];
+        Q_UNUSED(before);
+        cleanWrite("one", c);
+    }
+
 private:
+    void startCommand(QProcess& p, Command command) {
+        p.setProcessEnvironment(env_);
+        p.setWorkingDirectory(dir("one"));
+        if (command.desktop) {
+            p.start(QCoreApplication::applicationDirPath() + "/../bin/korvelanta", {});
+            p.waitForStarted();
+            return;
+        }
+        if (command.args.contains("LATEST")) {
+            const QStringList names =
+                QDir(dir("one") + "/Backups").entryList({"Korvelanta-*.xls"}, QDir::Files, QDir::Name);
+            command.args.replace(command.args.indexOf("LATEST"), names.isEmpty() ? "none.xls" : names.back());
+        }
+        for (QString& a : command.args)
+            if (a.endsWith(".pdf") || a.endsWith(".csv") || a.endsWith(".png"))
+                a = dir("one") + '/' + a;
+        // A new logbook is made in a folder of its own, afresh each time.
+        QString folder = dir("one");
+        if (command.args.front() == "new") {
+            folder = root_.filePath("fresh");
+            QDir(folder).removeRecursively();
+        }
+        p.start(QCoreApplication::applicationDirPath() + "/../bin/korvelanta-cli",
+                command.args + QStringList{"--dir", folder});
+        p.waitForStarted();
+        if (command.input)
+            p.write(kShift);
+        p.waitForBytesWritten();
+        p.closeWriteChannel();
+    }
+
+    // Offices of the run's cache, their guards, and office lock files beside the logbook or its backups.
+    QStringList officeLeftovers() {
+        QStringList left;
+        for (const QString& pid : officePidsAll())
+            left << "office:" + pid;
+        QProcess pgrep;
+        pgrep.start("pgrep", {"-f", "korvelanta-office-guard " + root_.filePath("cache")});
+        pgrep.waitForFinished();
+        for (const QByteArray& line : pgrep.readAllStandardOutput().split('\n'))
+            if (!line.trimmed().isEmpty())
+                left << "guard:" + QString::fromUtf8(line.trimmed());
+        for (const QString& d : QStringList{dir("one"), dir("one") + "/Backups"})
+            for (const QString& f : QDir(d).entryList({".~lock.*"}, QDir::Files | QDir::Hidden | QDir::System))
+                left << f;
+        return left;
+    }
+    QStringList officePidsAll() {
+        QStringList pids;
+        for (qint64 pid : officePids())
+            pids << QString::number(pid);
+        return pids;
+    }
+    static QByteArray hashOf(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+                                           : QByteArray();
+    }
+
     void start(QProcess& p, const char* name, const QByteArray& input = kShift) {
         p.setProcessEnvironment(env_);
         p.start(QCoreApplication::applicationDirPath() + "/../bin/korvelanta-cli", {"write", "--dir", dir(name)});
@@ -279,11 +476,12 @@ private:
     }
 
     // Record rows of "Лист1" (a date in A), read from the file by the independent office.
-    QList<QVariantList> recordRows(const char* name) {
+    QList<QVariantList> recordRows(const char* name) { return recordRowsOf(lb::bookPath(dir(name))); }
+    QList<QVariantList> recordRowsOf(const QString& file) {
         // A copy: what the file holds, whatever office may have it open meanwhile.
         const QString copy = root_.filePath("copy.xls");
         QFile::remove(copy);
-        QFile::copy(lb::bookPath(dir(name)), copy);
+        QFile::copy(file, copy);
         lb::Workbook wb = reader_->openWorkbook(copy);
         lb::Sheet s = wb.sheet(lb::kSheet1);
         QList<QVariantList> out;
@@ -298,6 +496,7 @@ private:
         return out;
     }
     int records(const char* name) { return int(recordRows(name).size()); }
+    int recordsOf(const QString& file) { return int(recordRowsOf(file).size()); }
     bool lastRecordComplete(const char* name) {
         const QList<QVariantList> rows = recordRows(name);
         if (rows.isEmpty())
@@ -313,6 +512,7 @@ private:
     std::unique_ptr<lb::SpreadsheetHost> reader_;
     QProcessEnvironment env_;
     qint64 writeMs_ = 0;
+    std::map<QString, qint64> commandMs_;
 };
 
 void report(QTextStream& out, const char* what, const Counts& c) {
@@ -329,13 +529,14 @@ void report(QTextStream& out, const char* what, const Counts& c) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
-    int cliKills = 100, officeKills = 100, pairsOne = 20, pairsTwo = 50, stops = 50;
+    int cliKills = 100, officeKills = 100, pairsOne = 20, pairsTwo = 50, stops = 50, commandKills = 100,
+        restorePairs = 200;
     quint32 seed = quint32(QDateTime::currentMSecsSinceEpoch());
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
         const auto next = [&] { return i + 1 < args.size() ? args[++i].toInt() : 0; };
         if (args[i] == "--short")
-            cliKills = officeKills = 3, pairsOne = pairsTwo = stops = 2;
+            cliKills = officeKills = 3, pairsOne = pairsTwo = stops = 2, commandKills = 6, restorePairs = 4;
         else if (args[i] == "--cli-kills")
             cliKills = next();
         else if (args[i] == "--office-kills")
@@ -346,6 +547,10 @@ int main(int argc, char** argv) {
             pairsTwo = next();
         else if (args[i] == "--stops")
             stops = next();
+        else if (args[i] == "--command-kills")
+            commandKills = next();
+        else if (args[i] == "--restore-pairs")
+            restorePairs = next();
         else if (args[i] == "--seed")
             seed = quint32(next());
     }
@@ -369,9 +574,20 @@ int main(int argc, char** argv) {
     for (int i = 0; i < stops; ++i)
         stress.stopTrial(stopped);
     report(out, "a batch stopped by SIGTERM", stopped);
+    Counts commands, restores;
+    if (commandKills > 0) {
+        out << "each command alone, program start to end:\n";
+        stress.timeCommands();
+    }
+    for (int i = 0; i < commandKills; ++i)
+        stress.commandKillTrial(commands);
+    report(out, "every command and the desktop program killed", commands);
+    for (int i = 0; i < restorePairs; ++i)
+        stress.restorePairTrial(i % 4 == 3, restores);
+    report(out, "two restores, or a restore and a write, together", restores);
 
     int bad = 0;
-    for (const Counts* c : {&cli, &office, &one, &two, &stopped})
+    for (const Counts* c : {&cli, &office, &one, &two, &stopped, &commands, &restores})
         for (const auto& [name, n] : c->bad)
             bad += n;
     out << (bad == 0 ? "all sound\n" : "FAULTS FOUND\n");

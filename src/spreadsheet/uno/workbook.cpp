@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 
+#include <com/sun/star/awt/Rectangle.hpp>
 #include <com/sun/star/awt/XWindow2.hpp>
 #include <com/sun/star/container/XIndexAccess.hpp>
 #include <com/sun/star/container/XNameAccess.hpp>
@@ -55,7 +56,12 @@ bool isShown(const Reference<frame::XModel>& model) {
     if (!c.is() || !c->getFrame().is())
         return false;
     Reference<awt::XWindow2> w(c->getFrame()->getContainerWindow(), UNO_QUERY);
-    return w.is() && w->isVisible();
+    if (!w.is() || !w->isVisible())
+        return false;
+    // A window realised far off screen for a view operation (a new logbook's frozen panes) is no one's to
+    // look at: what a program killed meanwhile left there is a leftover like a hidden workbook.
+    const awt::Rectangle r = w->getPosSize();
+    return r.X + r.Width > 0 || r.Y + r.Height > 0;
 }
 
 QString bookNameOf(const Reference<frame::XModel>& model) {
