@@ -1,7 +1,8 @@
 // The commands that change a logbook of 5,000 records, timed as the pilot waits for them: the whole
 // `korvelanta-cli` process from its start to its exit, on a fresh copy of the logbook each run.
 //   - `write` of one shift against `write` of a batch of 30 shifts;
-//   - `totals` of a year against LibreOffice's own load and store of the same file in a warm office.
+//   - `write` of one shift and `totals` of a year against LibreOffice's own load and store of the same file
+//     in a warm office; `pages --all` (every record laid out and exported) beside them.
 // Each command twice: starting its own office (as from a terminal, the profile warm) and attaching to an
 // office another program keeps running (as beside the desktop program). The floor is measured in an office
 // of another profile, in the same rounds as the commands. Medians of 5 rounds after a warm-up round.
@@ -81,26 +82,28 @@ double median(std::vector<double> v) {
 // One figure of every kind a round, the rounds after a warm-up one, so that what the machine does meanwhile
 // falls on all of them alike.
 struct Figures {
-    double floor = 0, one = 0, thirty = 0, year = 0;
+    double floor = 0, one = 0, thirty = 0, year = 0, pages = 0;
 };
 
 Figures measure(logbook::SpreadsheetHost& floorHost, const QString& book, const QString& dir,
-                const QProcessEnvironment& env, const std::array<Command, 3>& commands) {
-    std::vector<double> floor, one, thirty, year;
+                const QProcessEnvironment& env, const std::array<Command, 4>& commands) {
+    std::vector<double> floor, one, thirty, year, pages;
     const QString work = dir + QStringLiteral("/work");
     for (int round = 0; round <= runs(); ++round) {
         const double f = bench::loadAndStoreMs(floorHost, book, dir + QStringLiteral("/floor.xls"), 1);
         const double o = processMs(commands[0], book, work, env);
         const double t = processMs(commands[1], book, work, env);
         const double y = processMs(commands[2], book, work, env);
+        const double p = processMs(commands[3], book, work, env);
         if (round == 0)
             continue;
         floor.push_back(f);
         one.push_back(o);
         thirty.push_back(t);
         year.push_back(y);
+        pages.push_back(p);
     }
-    return {median(floor), median(one), median(thirty), median(year)};
+    return {median(floor), median(one), median(thirty), median(year), median(pages)};
 }
 
 QString ms(double v) { return QString::number(v, 'f', 0) + QStringLiteral(" ms"); }
@@ -124,10 +127,13 @@ int main(int argc, char** argv) {
     const QString book =
         bench::generatedLogbook(floorHost, dir.filePath(QStringLiteral("book")), count, QDate(2004, 1, 1));
 
-    const std::array<Command, 3> commands{
+    const std::array<Command, 4> commands{
         Command{{QStringLiteral("write")}, shifts(1)}, Command{{QStringLiteral("write")}, shifts(30)},
         Command{{QStringLiteral("totals"), QStringLiteral("--period"), QStringLiteral("current-year"),
                  QStringLiteral("--today"), QStringLiteral("01.06.05"), QStringLiteral("--json")},
+                {}},
+        Command{{QStringLiteral("pages"), QStringLiteral("--all"), QStringLiteral("--pdf"),
+                 dir.filePath(QStringLiteral("pages.pdf"))},
                 {}}};
 
     // Attached to an office kept running on the commands' own profile.
@@ -149,9 +155,12 @@ int main(int argc, char** argv) {
     out << "  write, 1 shift                       " << ms(own.one).leftJustified(17) << ms(warm.one) << '\n';
     out << "  write, 30 shifts                     " << ms(own.thirty).leftJustified(17) << ms(warm.thirty) << '\n';
     out << "  totals, a year                       " << ms(own.year).leftJustified(17) << ms(warm.year) << '\n';
+    out << "  pages, every record                  " << ms(own.pages).leftJustified(17) << ms(warm.pages) << '\n';
     out << "  30 shifts / 1 shift                  " << ratio(own.thirty / own.one).leftJustified(17)
         << ratio(warm.thirty / warm.one) << "  (target: at most 1.5)\n";
     out << "  totals / LibreOffice's load, store   " << ratio(own.year / own.floor).leftJustified(17)
         << ratio(warm.year / warm.floor) << "  (target: at most 1.3)\n";
+    out << "  write / LibreOffice's load, store    " << ratio(own.one / own.floor).leftJustified(17)
+        << ratio(warm.one / warm.floor) << "  (target: at most 1.3)\n";
     return 0;
 }

@@ -156,7 +156,7 @@ ChangeGuard::ChangeGuard(Office& host, const QString& realPath, const ChangeSett
     for (const QString& name : files::removeLeftovers(realPath))
         log::write(QStringLiteral("removed a leftover ") + name + QStringLiteral(" beside ") + realPath);
     respectForeignLocks(host.profileDir(), realPath, settings);
-    operation_ = host.beginOperation(settings.timeoutMs, settings.officeWaitMs,
+    operation_ = host.beginOperation(settings.timeoutFor(realPath), settings.officeWaitMs,
                                      tell(QStringLiteral("LibreOffice Calc занят другой операцией")));
     retryOnLostOffice(host, [&] { prepareOffice(host); });
 }
@@ -284,6 +284,12 @@ QString putBack(Office& host, const QString& real, const QString& backupPath, co
     if (stillAsAsked)
         stillAsAsked();
     ChangeGuard::retryOnLostOffice(host, [&] {
+        // Another change that ran while this one waited may have let the backup go by the keeping rule.
+        if (!QFileInfo(backupPath).isFile())
+            throw Error(Error::FileNotFound,
+                        QStringLiteral("Резервной копии больше нет: ") + backupPath +
+                            QStringLiteral(" (пока восстановление ждало очереди, её убрало правило хранения копий "
+                                           "после другого изменения книжки)."));
         // Opened in the change's own operation: another program's operation closes every hidden workbook
         // it finds as a leftover, and two programs driving one office at once hang it.
         requireLogbookFile(host, backupPath);

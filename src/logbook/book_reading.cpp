@@ -45,7 +45,7 @@ LogbookRead readLogbookCopy(Office& office, const QString& bookPath, bool withCa
     const QString copy = copyForReading(bookPath, scratch, QStringLiteral("Проверка лётной книжки.xls"));
 
     const ChangeSettings settings;
-    const auto operation = office.beginOperation(settings.timeoutMs, settings.officeWaitMs);
+    const auto operation = office.beginOperation(settings.timeoutFor(copy), settings.officeWaitMs);
     office.attach();
     Workbook book = office.openWorkbook(copy, Office::OpenMode::Hidden);
     // A damaged or truncated file opens as some other document: named as the pilot's file, never the copy.
@@ -76,7 +76,7 @@ QList<Entry> readEntriesCopy(Office& office, const QString& bookPath) {
 
 int recordCount(Office& office, const QString& path) {
     const ChangeSettings settings;
-    const auto operation = office.beginOperation(settings.timeoutMs, settings.officeWaitMs);
+    const auto operation = office.beginOperation(settings.timeoutFor(path), settings.officeWaitMs);
     office.attach();
     Workbook book = office.openWorkbook(path);
     return readAndClose(book, [](const Sheet& sheet) { return readLogbook(sheet).recordCount(); });

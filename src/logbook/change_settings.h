@@ -26,6 +26,10 @@ struct ChangeSettings {
     int bookWaitMs;
     int officeWaitMs;
     int timeoutMs;
+
+    // The deadline of an operation on `file`: timeoutMs, and kDeadlineMsPerMiB more for every MiB of it.
+    int timeoutFor(const QString& file) const;
+    static constexpr qint64 kDeadlineMsPerMiB = 30000;
 };
 
 } // namespace korv::logbook

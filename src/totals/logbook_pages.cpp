@@ -58,7 +58,7 @@ PagesOutcome writeLogbookPages(logbook::Office& office, const QString& bookPath,
     const QString copy = logbook::copyForReading(bookPath, scratch, QStringLiteral("Страницы лётной книжки.xls"));
 
     const logbook::ChangeSettings settings;
-    const auto operation = office.beginOperation(settings.timeoutMs, settings.officeWaitMs);
+    const auto operation = office.beginOperation(settings.timeoutFor(copy), settings.officeWaitMs);
     office.attach();
     logbook::Workbook book = office.openWorkbook(copy, logbook::Office::OpenMode::Hidden);
     PagesOutcome outcome;
