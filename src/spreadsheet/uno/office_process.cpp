@@ -152,6 +152,14 @@ void OfficeProcess::spawn() {
         argv.push_back(a.data());
     argv.push_back(nullptr);
 
+    // The office's temporary files go into the profile, never into the pilot's temporary folder: an office
+    // ended by force (at its deadline, or by its guard) leaves them, and they are cleared at the next start,
+    // when no office of the profile runs.
+    const QString tmp = profileDir_ + QStringLiteral("/tmp");
+    if (findOfficeByPipe(pipeName_) == 0)
+        QDir(tmp).removeRecursively();
+    QDir().mkpath(tmp);
+
     std::vector<std::string> envStore;
     bool pluginChosen = false;
     // The office takes file names through the locale's character set: under LANG=C (a service, cron, an SSH
@@ -164,7 +172,7 @@ void OfficeProcess::spawn() {
         if (std::strncmp(*e, "LC_ALL=", 7) == 0)
             allCategories = *e + 7;
     for (char** e = environ; *e; ++e) {
-        if (std::strncmp(*e, "SAL_ENABLE_FILE_LOCKING=", 24) == 0)
+        if (std::strncmp(*e, "SAL_ENABLE_FILE_LOCKING=", 24) == 0 || std::strncmp(*e, "TMPDIR=", 7) == 0)
             continue;
         if (std::strncmp(*e, "SAL_USE_VCLPLUGIN=", 18) == 0)
             pluginChosen = true;
@@ -179,6 +187,7 @@ void OfficeProcess::spawn() {
         envStore.emplace_back("LC_CTYPE=C.UTF-8");
     }
     envStore.emplace_back("SAL_ENABLE_FILE_LOCKING=1");
+    envStore.emplace_back("TMPDIR=" + QFile::encodeName(tmp).toStdString());
     if (!pluginChosen && !headless_ && !vclPlugin_.isEmpty())
         envStore.emplace_back("SAL_USE_VCLPLUGIN=" + vclPlugin_.toStdString());
     std::vector<char*> envp;
