@@ -9,7 +9,6 @@
 #include <QRegularExpression>
 
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -86,9 +85,7 @@ QStringList removeDeadTemporaries(const QString& dir) {
         const QRegularExpressionMatch m = named.match(entry);
         if (!m.hasMatch())
             continue;
-        const auto pid = pid_t(m.captured(1).toLongLong());
-        const bool alive = pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM);
-        if (!alive && d.remove(entry))
+        if (!files::processRuns(m.captured(1).toLongLong()) && d.remove(entry))
             removed << entry;
     }
     return removed;

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QString>
 
 #include <cerrno>
 #include <cstring>
@@ -31,6 +32,8 @@ QString realPath(const QString& path) {
     }
     return info.absoluteFilePath();
 }
+
+bool processRuns(qint64 pid) { return pid > 0 && QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)); }
 
 Error fileError(int err, const QString& what, const QString& path) {
     const QString detail =

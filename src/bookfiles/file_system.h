@@ -13,6 +13,10 @@ namespace korv::logbook::files {
 // no link. A link to nothing gives the path it points to, so that messages name the missing file.
 QString realPath(const QString& path);
 
+// Whether a process of that id exists on this machine (a zombie counts: its id is not free yet). What the
+// program names by its process (scratch folders, temporary files) is a leftover once it does not.
+bool processRuns(qint64 pid);
+
 // A Russian message for a file-system failure: errno `err` while doing `what` with `path`, naming the
 // cause a pilot can act on (no permission, a read-only disk, a full disk, nothing there).
 Error fileError(int err, const QString& what, const QString& path);

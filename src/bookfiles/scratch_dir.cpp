@@ -1,5 +1,7 @@
 #include "bookfiles/scratch_dir.h"
 
+#include "bookfiles/file_system.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -12,8 +14,6 @@ namespace korv::logbook::files {
 namespace {
 
 const QString kPrefix = QStringLiteral("korvelanta-");
-
-bool processRuns(qint64 pid) { return QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)); }
 
 } // namespace
 
@@ -34,7 +34,7 @@ QStringList removeDeadScratchDirs() {
         if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
             continue;
         // A pid in use again by another process keeps the folder until a later start: never one in use.
-        if (processRuns(m.captured(1).toLongLong()))
+        if (files::processRuns(m.captured(1).toLongLong()))
             continue;
         if (QDir(path).removeRecursively())
             removed << entry;

@@ -44,9 +44,7 @@ LogbookRead readLogbookCopy(Office& office, const QString& bookPath, bool withCa
     const logbook::files::ScratchDir scratch;
     const QString copy = copyForReading(bookPath, scratch, QStringLiteral("Проверка лётной книжки.xls"));
 
-    const ChangeSettings settings;
-    const auto operation = office.beginOperation(settings.timeoutFor(copy), settings.officeWaitMs);
-    office.attach();
+    const auto operation = beginOperationOn(office, copy);
     Workbook book = office.openWorkbook(copy, Office::OpenMode::Hidden);
     // A damaged or truncated file opens as some other document: named as the pilot's file, never the copy.
     if (!book.hasSheet(kSheet1)) {
@@ -75,9 +73,7 @@ QList<Entry> readEntriesCopy(Office& office, const QString& bookPath) {
 }
 
 int recordCount(Office& office, const QString& path) {
-    const ChangeSettings settings;
-    const auto operation = office.beginOperation(settings.timeoutFor(path), settings.officeWaitMs);
-    office.attach();
+    const auto operation = beginOperationOn(office, path);
     Workbook book = office.openWorkbook(path);
     return readAndClose(book, [](const Sheet& sheet) { return readLogbook(sheet).recordCount(); });
 }

@@ -53,9 +53,7 @@ void BookView::detach() {
 void BookView::OpenBookForView() {
     // Not while another program changes a logbook in this office; and what a program that died left
     // there hidden is closed unsaved first, so that its half-made change is never what the pilot sees.
-    const ChangeSettings settings;
-    const auto operation = host_.beginOperation(settings.timeoutFor(path()), settings.officeWaitMs);
-    attach();
+    const auto operation = beginOperationOn(host_, path());
     host_.closeHiddenWorkbooks();
     open(Office::OpenMode::Shown);
 }

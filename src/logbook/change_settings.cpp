@@ -20,6 +20,13 @@ ChangeSettings::ChangeSettings()
     : bookWaitMs(envMs("KORV_LOGBOOK_WAIT_MS", 30000)), officeWaitMs(envMs("KORV_OFFICE_WAIT_MS", 180000)),
       timeoutMs(envMs("KORV_OFFICE_TIMEOUT_MS", 120000)) {}
 
+std::unique_ptr<Office::Operation> beginOperationOn(Office& office, const QString& file) {
+    const ChangeSettings settings;
+    auto operation = office.beginOperation(settings.timeoutFor(file), settings.officeWaitMs);
+    office.attach();
+    return operation;
+}
+
 int ChangeSettings::timeoutFor(const QString& file) const {
     // The office's load, store and PDF export grow with the file: at 20,000 records (9 MB) `pages --all`
     // alone takes over a minute on an idle machine. A deadline that only finds a hung office grows with it.

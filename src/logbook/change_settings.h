@@ -3,10 +3,13 @@
 // How a change of the logbook, and an operation on the office that shows it, wait for other programs and
 // deal with their locks.
 
+#include "spreadsheet/office.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 namespace korv::logbook {
 
@@ -31,5 +34,9 @@ struct ChangeSettings {
     int timeoutFor(const QString& file) const;
     static constexpr qint64 kDeadlineMsPerMiB = 30000;
 };
+
+// An operation of `office` on `file` (a logbook, a copy or a backup it loads) with the program's own wait for
+// another operation and the file's deadline, the office attached.
+std::unique_ptr<Office::Operation> beginOperationOn(Office& office, const QString& file);
 
 } // namespace korv::logbook

@@ -57,9 +57,7 @@ PagesOutcome writeLogbookPages(logbook::Office& office, const QString& bookPath,
     const logbook::files::ScratchDir scratch;
     const QString copy = logbook::copyForReading(bookPath, scratch, QStringLiteral("Страницы лётной книжки.xls"));
 
-    const logbook::ChangeSettings settings;
-    const auto operation = office.beginOperation(settings.timeoutFor(copy), settings.officeWaitMs);
-    office.attach();
+    const auto operation = logbook::beginOperationOn(office, copy);
     logbook::Workbook book = office.openWorkbook(copy, logbook::Office::OpenMode::Hidden);
     PagesOutcome outcome;
     try {
