@@ -10,7 +10,6 @@
 #include "app/version.h"
 #include "bookfiles/book_folder.h"
 #include "bookfiles/scratch_dir.h"
-#include "common/log.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -106,8 +105,7 @@ int runKorvelanta(int argc, char** argv) {
     sysinfo::registerDesktopTool(registry);
 
     // What killed runs left in the temporary folder (scratch copies of the logbook) goes first.
-    for (const QString& left : logbook::files::removeDeadScratchDirs())
-        log::write(QStringLiteral("removed the scratch folder of a run that ended without it: ") + left);
+    logbook::files::removeDeadScratchDirs();
 
     int status = 0;
     {

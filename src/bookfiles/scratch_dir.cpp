@@ -1,6 +1,7 @@
 #include "bookfiles/scratch_dir.h"
 
 #include "bookfiles/file_system.h"
+#include "common/log.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -36,8 +37,10 @@ QStringList removeDeadScratchDirs() {
         // A pid in use again by another process keeps the folder until a later start: never one in use.
         if (files::processRuns(m.captured(1).toLongLong()))
             continue;
-        if (QDir(path).removeRecursively())
+        if (QDir(path).removeRecursively()) {
+            log::write(QStringLiteral("removed the scratch folder of a run that ended without it: ") + entry);
             removed << entry;
+        }
     }
     return removed;
 }

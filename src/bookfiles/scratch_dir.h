@@ -17,7 +17,7 @@ public:
 };
 
 // Removes the scratch folders of this user's processes that no longer run (killed before they could remove
-// them). Returns the names removed.
+// them), each one logged. Returns the names removed.
 QStringList removeDeadScratchDirs();
 
 } // namespace korv::logbook::files

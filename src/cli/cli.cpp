@@ -2,7 +2,6 @@
 
 #include "bookfiles/scratch_dir.h"
 #include "cli/commands.h"
-#include "common/log.h"
 
 #include <QTextStream>
 
@@ -112,8 +111,7 @@ int run(const QStringList& commandLine) {
             return 2;
         }
         // What killed runs left in the temporary folder (scratch copies of the logbook) goes first.
-        for (const QString& left : logbook::files::removeDeadScratchDirs())
-            log::write(QStringLiteral("removed the scratch folder of a run that ended without it: ") + left);
+        logbook::files::removeDeadScratchDirs();
         out.flush();
         return c.run(args);
     }
