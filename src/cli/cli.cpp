@@ -51,6 +51,11 @@ const std::array kCommands{
     Command{"remove", runRemove,
             "remove --row N [--yes] [--dir PATH]\n"
             "                                               удалить запись строки N (без --yes только показать её)"},
+    Command{
+        "import", runImport,
+        "import (--csv FILE|- | --workbook FILE [--sheet ЛИСТ]) [--map FILE] [--save-map FILE] [--times ч.мм|часы]\n"
+        "       [--dry-run] [--json] [--dir PATH] [--db PATH]\n"
+        "                                               перенос старых записей: просмотр и запись в книжку"},
     Command{"undo", runUndo, "undo  [--dir PATH]             отменить последнее изменение книжки этой программой"},
 };
 

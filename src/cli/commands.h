@@ -24,6 +24,7 @@ int runRecords(const QStringList& args);
 int runRemove(const QStringList& args);
 int runUndo(const QStringList& args);
 int runEdit(const QStringList& args);
+int runImport(const QStringList& args);
 
 // The logbook folder of a command: `given` (--dir) made absolute, else the default folder, into which a
 // logbook kept beside the program by earlier builds is moved first; what the pilot is to be told about

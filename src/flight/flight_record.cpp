@@ -98,6 +98,17 @@ long long exerciseNumber(const InputForm& form) {
     return *n;
 }
 
+QString ownExerciseText(ReferenceDatabase& reference, long long exercise) {
+    QString description;
+    try {
+        description = reference.exerciseDescription(QString::number(exercise));
+    } catch (const Error&) {
+        // An exercise the reference does not know keeps its number; the check names it.
+    }
+    const QString text = RecordText(FlightKind::Private, exercise, description);
+    return description.isEmpty() ? text.trimmed() : text;
+}
+
 logbook::PairCells buildFlightRecord(const ShiftSession& session, const QString& description) {
     const InputForm& f = session.form;
     const WorkingValues& v = session.values();

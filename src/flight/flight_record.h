@@ -2,6 +2,7 @@
 
 // The two-row logbook record of a calculated shift, as the cells the logbook holds.
 
+#include "flight/reference_db.h"
 #include "flight/shift_calculation.h"
 #include "logbook/cells.h"
 
@@ -21,6 +22,10 @@ FlightKind flightKind(const InputForm& form);
 // without its first 10 characters. Crew flights: "В сост. эк. " + the description without its first
 // 4 characters + " по упр." + number.
 QString RecordText(FlightKind kind, long long exercise, const QString& description);
+
+// The text of column E of an own flight of exercise `exercise` with the reference's short description
+// (none when the reference does not know the exercise), for records brought in with the number alone.
+QString ownExerciseText(ReferenceDatabase& reference, long long exercise);
 
 // The record of the calculated shift, from the form and the working values of the last calculation. The
 // times under the hood, in СМУ and in clouds are the calculation's minutes; a result box the pilot corrected

@@ -70,6 +70,9 @@ public:
     // What the change is, for the note of the last change (logbook/last_change.h), and the records it leaves
     // when the caller knows them.
     void describe(const QString& what, const QStringList& records = {});
+    // Keeps a backup at the save even of a logbook that holds no entry yet, so that the change can be undone
+    // (a whole import into a new logbook, which the pilot would otherwise have to remove record by record).
+    void keepBackup() { hadEntries_ = true; }
 
     // Replaces the file with the workbook (atomically), closes it and lets the locks go. The file it replaces is kept
     // in "Backups/" first (logbook/backups.h), unless it held no entry yet. Throws only while the file is still the old

@@ -288,9 +288,7 @@ QList<Finding> checkBook(const Logbook& book, const CheckReference& reference, c
             lastDate = date;
             check.record(e);
 
-            QString key = date.toString(Qt::ISODate);
-            for (int col : {column::B, column::E, column::G, column::H, column::I, column::J})
-                key += u'\x1f' + cellText(e.cells.first[std::size_t(col)]).trimmed();
+            const QString key = sameRecordKey(e);
             if (const auto earlier = seen.constFind(key); earlier != seen.constEnd())
                 check.warning(
                     e.row, column::A,
@@ -310,6 +308,19 @@ QList<Finding> checkBook(const Logbook& book, const CheckReference& reference, c
                               QStringLiteral("» без записей под ним"));
     }
     return check.take();
+}
+
+QList<Finding> checkRecord(const Entry& record, const CheckReference& reference) {
+    Checker check(reference);
+    check.record(record);
+    return check.take();
+}
+
+QString sameRecordKey(const Entry& record) {
+    QString key = record.record.date.toString(Qt::ISODate);
+    for (int col : {column::B, column::E, column::G, column::H, column::I, column::J})
+        key += u'\x1f' + cellText(record.cells.first[std::size_t(col)]).trimmed();
+    return key;
 }
 
 QString CaptionMismatch::text() const {

@@ -66,6 +66,12 @@ struct CheckReference {
 inline const QStringList kSeatLetters = {QStringLiteral("Л"), QStringLiteral("П"), QStringLiteral("Пр"),
                                          QStringLiteral("З"), QStringLiteral("И")};
 
+// What the check finds in one record by itself, wherever it stood (nothing that depends on the records
+// around it).
+QList<Finding> checkRecord(const Entry& record, const CheckReference& reference);
+// What makes two records the same to the check: the date, the type, the exercise and the four times.
+QString sameRecordKey(const Entry& record);
+
 // The findings of the logbook, sorted by row and column.
 QList<Finding> checkBook(const Logbook& book, const CheckReference& reference, const SheetMerges& merges = {});
 

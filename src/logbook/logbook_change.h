@@ -32,6 +32,9 @@ public:
     QList<PairEdit> remove(int index);
     QList<PairEdit> insertInDateOrder(const QList<PairCells>& records);
 
+    // A backup at the save even of a logbook that held nothing (BookChange::keepBackup).
+    void keepBackup() { change_.keepBackup(); }
+
     // Whether any edit was made.
     bool changed() const { return changed_; }
     // Saves the logbook with every edit (BookChange::save: a backup of the file first, one atomic

@@ -17,7 +17,10 @@ struct Field {
     const char* key;
 };
 
-const std::array<Field, 17> kFields = {{
+// The first seventeen as every earlier build exported them; the clouds' top and base (M of either row) and
+// the visibility (N) after them, so that a logbook exported and brought in again keeps every cell, and a
+// reader of the earlier columns by position keeps working.
+const std::array<Field, 20> kFields = {{
     {"дата", "date"},
     {"тип", "type"},
     {"время суток", "dayNight"},
@@ -35,6 +38,9 @@ const std::array<Field, 17> kFields = {{
     {"заходов", "approaches"},
     {"посадок", "landings"},
     {"посадок при минимуме", "minimumLandings"},
+    {"верхняя граница облаков", "cloudTop"},
+    {"нижняя граница облаков", "cloudBase"},
+    {"видимость", "visibility"},
 }};
 
 QString asStands(const QVariant& cell) { return isEmptyCell(cell) ? QString() : cellText(cell).trimmed(); }
@@ -82,7 +88,10 @@ QStringList exportFields(const Entry& e) {
             asStands(c[column::P]),
             count(column::Q, double(v.approaches)),
             count(column::R, double(v.landings)),
-            count(column::S, double(v.minimumLandings))};
+            count(column::S, double(v.minimumLandings)),
+            asStands(c[column::M]),
+            asStands(e.cells.second[column::M]),
+            asStands(c[column::N])};
 }
 
 QList<Entry> exportedRecords(const QList<Entry>& entries, const std::optional<PeriodState>& period) {

@@ -1,7 +1,7 @@
 #pragma once
 
 // The records of a period as plain data for other programs: one line a record (never a month heading),
-// seventeen fields with a Russian header, as CSV (RFC 4180, UTF-8) or as JSON objects.
+// twenty fields with a Russian header, as CSV (RFC 4180, UTF-8) or as JSON objects.
 
 #include "totals/entries.h"
 #include "totals/period.h"

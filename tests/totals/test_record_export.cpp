@@ -1,4 +1,4 @@
-// The records for export without an office: the seventeen fields of a record counted by hand, the CSV's
+// The records for export without an office: the twenty fields of a record counted by hand, the CSV's
 // quoting, a period as the totals take it, and what cannot be read refused.
 
 #include "common/error.h"
@@ -29,6 +29,7 @@ QList<Entry> twoMonths() {
     r.set(13, column::J, 10 / 1440.0).set(13, column::K, QString("max")).set(13, column::L, 8.0);
     r.set(13, column::O, 1.0).set(13, column::P, QString("ОСП")).set(13, column::Q, 2.0);
     r.set(13, column::R, QString("2")).set(13, column::C, QString("Н"));
+    r.set(13, column::M, 2000.0).set(13, column::N, 4.5);
     r.record(15, QString("03.11.26"));
     return korv::test::entriesOf(r.rows);
 }
@@ -38,18 +39,21 @@ QList<Entry> twoMonths() {
 TEST(RecordExport, EveryFieldOfARecordAsCountedByHand) {
     EXPECT_EQ(exportHeader().join(u','),
               "дата,тип,время суток,сидение,упражнение,полётов,налёт,в закрытой кабине,в СМУ,в облаках,высота,"
-              "метеоусловия,взлётов при минимуме,система,заходов,посадок,посадок при минимуме");
+              "метеоусловия,взлётов при минимуме,система,заходов,посадок,посадок при минимуме,"
+              "верхняя граница облаков,нижняя граница облаков,видимость");
     const QList<Entry> records = exportedRecords(twoMonths(), std::nullopt);
     ASSERT_EQ(records.size(), 3); // the headings are never records
     EXPECT_EQ(exportFields(records[1]),
-              (QStringList{"02.11.2026", "Л-39", "Н", "И", "Упр. 94 полёт, по кругу \"низко\"", "3", "1:25", "0:20", "",
-                           "0:10", "max", "8", "1", "ОСП", "2", "2", ""}));
+              (QStringList{"02.11.2026", "Л-39", "Н",    "И",   "Упр. 94 полёт, по кругу \"низко\"",
+                           "3",          "1:25", "0:20", "",    "0:10",
+                           "max",        "8",    "1",    "ОСП", "2",
+                           "2",          "",     "2000", "600", "4.5"}));
     EXPECT_EQ(exportFields(records[2])[0], "03.11.2026"); // a date typed as text
     const QString csv = exportCsv(records);
     const QStringList lines = csv.split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 5); // header, three records, the empty rest after the last CRLF
-    EXPECT_EQ(lines[2],
-              "02.11.2026,Л-39,Н,И,\"Упр. 94 полёт, по кругу \"\"низко\"\"\",3,1:25,0:20,,0:10,max,8,1,ОСП,2,2,");
+    EXPECT_EQ(lines[2], "02.11.2026,Л-39,Н,И,\"Упр. 94 полёт, по кругу "
+                        "\"\"низко\"\"\",3,1:25,0:20,,0:10,max,8,1,ОСП,2,2,,2000,600,4.5");
     EXPECT_EQ(lines[4], "");
 
     const QJsonArray json = exportJson(records);
@@ -59,7 +63,8 @@ TEST(RecordExport, EveryFieldOfARecordAsCountedByHand) {
     EXPECT_EQ(o["date"].toString(), "02.11.2026");
     EXPECT_EQ(o["flightTime"].toString(), "1:25");
     EXPECT_EQ(o["exercise"].toString(), "Упр. 94 полёт, по кругу \"низко\"");
-    EXPECT_EQ(o.size(), 18);
+    EXPECT_EQ(o["cloudBase"].toString(), "600");
+    EXPECT_EQ(o.size(), 21);
 }
 
 TEST(RecordExport, CsvQuotingAsTheRfcSays) {
