@@ -5,6 +5,7 @@
 #include "app/frmbackups.h"
 #include "app/frmbreaks.h"
 #include "app/frmcheck.h"
+#include "app/frmimport.h"
 #include "app/frmpages.h"
 #include "app/frmrecords.h"
 #include "app/frmresume.h"
@@ -64,6 +65,7 @@ frmGlavnaja::frmGlavnaja(Program& program) : program_(program), ui_(std::make_un
     connect(ui_->mnuBreaksItem, &QAction::triggered, this, &frmGlavnaja::mnuBreaksItem_Click);
     connect(ui_->mnuBackupsItem, &QAction::triggered, this, &frmGlavnaja::mnuBackupsItem_Click);
     connect(ui_->mnuRecordsItem, &QAction::triggered, this, &frmGlavnaja::mnuRecordsItem_Click);
+    connect(ui_->mnuImportItem, &QAction::triggered, this, &frmGlavnaja::mnuImportItem_Click);
     connect(ui_->mnuUndoItem, &QAction::triggered, this, &frmGlavnaja::mnuUndoItem_Click);
     connect(ui_->mnuPagesItem, &QAction::triggered, this, &frmGlavnaja::mnuPagesItem_Click);
     connect(ui_->mnuQuitItem, &QAction::triggered, this, &frmGlavnaja::mnuQuitItem_Click);
@@ -153,6 +155,8 @@ void frmGlavnaja::mnuBreaksItem_Click() { program_.breaksForm().showAndRead(); }
 void frmGlavnaja::mnuBackupsItem_Click() { program_.backupsForm().showAndList(); }
 
 void frmGlavnaja::mnuRecordsItem_Click() { program_.recordsForm().showAndRead(); }
+
+void frmGlavnaja::mnuImportItem_Click() { program_.importForm().showOverMain(); }
 
 void frmGlavnaja::mnuUndoItem_Click() {
     if (askAndUndoLastChange(program_, ui_->lblGlav) && program_.loadedRecordsForm() != nullptr &&

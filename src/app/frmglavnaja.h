@@ -43,6 +43,7 @@ public:
     // The window "Резервные копии лётной книжки".
     void mnuBackupsItem_Click();
     void mnuRecordsItem_Click();
+    void mnuImportItem_Click();
     void mnuUndoItem_Click();
     // The window "Перерывы в полётах и налёт".
     void mnuBreaksItem_Click();

@@ -6,6 +6,7 @@
 #include "app/frmcheck.h"
 #include "app/frmexcel.h"
 #include "app/frmglavnaja.h"
+#include "app/frmimport.h"
 #include "app/frmpages.h"
 #include "app/frmrecords.h"
 #include "app/frmresume.h"
@@ -90,6 +91,12 @@ frmBackups& Program::backupsForm() {
     if (!backups_)
         backups_ = std::make_unique<frmBackups>(*this);
     return *backups_;
+}
+
+frmImport& Program::importForm() {
+    if (!import_)
+        import_ = std::make_unique<frmImport>(*this);
+    return *import_;
 }
 
 frmPages& Program::pagesForm() {
@@ -200,9 +207,9 @@ void Program::endProgram() {
     ended_ = true;
     // The other forms first, the one that asked last, as the forms were unloaded one by one.
     for (QWidget* w :
-         std::initializer_list<QWidget*>{help_.get(), about_.get(), backups_.get(), breaks_.get(), check_.get(),
-                                         pages_.get(), records_ ? records_->correctionForm() : nullptr, records_.get(),
-                                         excel_.get(), glavnaja_.get(), smu_.get(), resume_.get()})
+         std::initializer_list<QWidget*>{help_.get(), about_.get(), import_.get(), backups_.get(), breaks_.get(),
+                                         check_.get(), pages_.get(), records_ ? records_->correctionForm() : nullptr,
+                                         records_.get(), excel_.get(), glavnaja_.get(), smu_.get(), resume_.get()})
         if (w != nullptr)
             w->hide();
     QCoreApplication::exit(0);
@@ -213,7 +220,7 @@ void Program::bringToFront() {
     for (QWidget* w :
          std::initializer_list<QWidget*>{glavnaja_.get(), smu_.get(), records_ ? records_->correctionForm() : nullptr,
                                          records_.get(), resume_.get(), check_.get(), breaks_.get(), backups_.get(),
-                                         pages_.get(), about_.get(), help_.get(), excel_.get()}) {
+                                         pages_.get(), import_.get(), about_.get(), help_.get(), excel_.get()}) {
         if (w == nullptr || !w->isVisible())
             continue;
         if (w->isMinimized())

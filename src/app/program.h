@@ -31,6 +31,7 @@ class frmBreaks;
 class frmBackups;
 class frmRecords;
 class frmPages;
+class frmImport;
 class HelpWindow;
 
 struct ProgramOptions {
@@ -99,6 +100,7 @@ public:
     frmBackups& backupsForm();
     frmRecords& recordsForm();
     frmPages& pagesForm();
+    frmImport& importForm();
     HelpWindow& helpWindow();
     frmSMU* loadedShiftForm() const { return smu_.get(); }
     frmResume* loadedResumeForm() const { return resume_.get(); }
@@ -109,6 +111,7 @@ public:
     frmBackups* loadedBackupsForm() const { return backups_.get(); }
     frmRecords* loadedRecordsForm() const { return records_.get(); }
     frmPages* loadedPagesForm() const { return pages_.get(); }
+    frmImport* loadedImportForm() const { return import_.get(); }
 
     // Every help request: the help window at context 23.
     void showHelp();
@@ -161,6 +164,7 @@ private:
     std::unique_ptr<frmBackups> backups_;
     std::unique_ptr<frmRecords> records_;
     std::unique_ptr<frmPages> pages_;
+    std::unique_ptr<frmImport> import_;
     std::unique_ptr<HelpWindow> help_;
 };
 

@@ -114,4 +114,13 @@ QString askSaveFileName(QWidget* parent, const QString& title, const QString& pa
     return dialog->selectedFiles().constFirst();
 }
 
+QString askOpenFileName(QWidget* parent, const QString& title, const QString& path, const QString& filter) {
+    const auto dialog = makeSaveDialog(parent, title, path, filter);
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return {};
+    return dialog->selectedFiles().constFirst();
+}
+
 } // namespace korv::app

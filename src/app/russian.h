@@ -28,4 +28,7 @@ std::unique_ptr<QFileDialog> makeSaveDialog(QWidget* parent, const QString& titl
 // The file the pilot chose in that dialog; empty when he cancelled.
 QString askSaveFileName(QWidget* parent, const QString& title, const QString& path, const QString& filter);
 
+// The file the pilot chose to open in the same dialog (an existing file); empty when he cancelled.
+QString askOpenFileName(QWidget* parent, const QString& title, const QString& path, const QString& filter);
+
 } // namespace korv::app

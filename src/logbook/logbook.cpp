@@ -269,7 +269,10 @@ QList<PairEdit> Logbook::insertInDateOrder(const QList<PairCells>& records) {
     std::stable_sort(sorted.begin(), sorted.end(), [](const PairCells& a, const PairCells& b) {
         return cellDate(a.first[column::A]).value_or(QDate()) < cellDate(b.first[column::A]).value_or(QDate());
     });
+    // Entries and edits are large: grown once, not copied over at every doubling.
+    entries_.reserve(entries_.size() + 2 * sorted.size());
     QList<PairEdit> edits;
+    edits.reserve(sorted.size());
     for (const PairCells& r : sorted)
         edits << insertOne(r);
     return edits;

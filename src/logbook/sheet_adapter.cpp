@@ -103,6 +103,48 @@ void append(Sheet& sheet, const PairEdit& edit, LayoutChecks& checks) {
     wrapExercise(sheet, row);
 }
 
+// Records appended one after another (an import, a batch of shifts): laid out together in a few calls
+// instead of several a record. The free pair takes the look of a record pair (its exercise wrapped, column A
+// showing the day) and is copied over every pair the records take and the one kept below, doubling what is
+// laid out with each copy; the values go in one block and the headings' look in one call.
+void appendRun(Sheet& sheet, const QList<PairEdit>& run, LayoutChecks& checks) {
+    const int first = run.front().row;
+    const int end = run.back().recordRow() + 2 * kRows; // the empty pair kept below included
+    requireUnmerged(sheet, first, end - 1);
+    if (!pairRange(sheet, first, column::A).isMerged())
+        layLikeRecord(sheet, first, run.front().templateRow);
+    wrapExercise(sheet, first);
+    showDays(sheet, run.front().recordRow(), checks);
+    for (int laid = kRows; first + laid < end;) {
+        const int rows = std::min(laid, end - first - laid);
+        sheet.cells(first, column::A, first + rows - 1, records::kLastColumn)
+            .copyTo(sheet.cell(first + laid, column::A));
+        laid += rows;
+    }
+    const QVariantList empty(records::kLastColumn + 1, QString());
+    QList<QVariantList> block;
+    QStringList headings;
+    for (const PairEdit& edit : run) {
+        if (edit.heading) {
+            QVariantList caption = empty;
+            caption[column::E] = *edit.heading;
+            block << caption << empty;
+            headings << QStringLiteral("E%1").arg(edit.row + 1);
+        }
+        block << edit.cells.firstRow(records::kLastColumn) << edit.cells.secondRow(records::kLastColumn);
+    }
+    block << empty << empty;
+    sheet.cells(first, column::A, end - 1, records::kLastColumn).setData(block);
+    if (!headings.isEmpty()) {
+        // As an inserted heading looks: the caption on one line.
+        CellFormat look;
+        look.fontSize = 12;
+        look.bold = true;
+        look.wrap = false;
+        sheet.applyAll(headings, look);
+    }
+}
+
 void insert(Sheet& sheet, const PairEdit& edit) {
     const int pairs = edit.heading ? 2 : 1;
     sheet.insertRows(edit.row, pairs * kRows);
@@ -218,12 +260,24 @@ void layOut(Sheet& sheet1, const QList<PairEdit>& edits, const Logbook& after, S
     LayoutChecks once;
     LayoutChecks& known = checks ? *checks : once;
     int firstRow = edits.front().row;
-    for (const PairEdit& edit : edits) {
+    for (qsizetype i = 0; i < edits.size(); ++i) {
+        const PairEdit& edit = edits[i];
         firstRow = std::min(firstRow, edit.row);
         switch (edit.op) {
-        case PairEdit::Op::Append:
-            append(sheet1, edit, known);
+        case PairEdit::Op::Append: {
+            // Appends that follow each other: each starts on the pair after the record before.
+            qsizetype next = i + 1;
+            while (next < edits.size() && edits[next].op == PairEdit::Op::Append &&
+                   edits[next].row == edits[next - 1].recordRow() + kRows)
+                ++next;
+            if (next - i > 1) {
+                appendRun(sheet1, edits.mid(i, next - i), known);
+                i = next - 1;
+            } else {
+                append(sheet1, edit, known);
+            }
             break;
+        }
         case PairEdit::Op::Insert:
             insert(sheet1, edit);
             break;

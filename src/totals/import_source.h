@@ -16,10 +16,11 @@ namespace korv::totals {
 struct ImportTable {
     QStringList header;
     QList<QVariantList> rows;
-    QList<int> lines;  // the line (CSV) or row (workbook) of the source each row began on, one-based
-    QString encoding;  // "UTF-8", "Windows-1251"; empty for a workbook
-    QChar separator;   // ',', ';' or a tab; nothing for a workbook
-    QString sheetName; // the workbook's sheet the rows came from
+    QList<int> lines;       // the line (CSV) or row (workbook) of the source each row began on, one-based
+    QString encoding;       // "UTF-8", "Windows-1251"; empty for a workbook
+    QChar separator;        // ',', ';' or a tab; nothing for a workbook
+    QString sheetName;      // the workbook's sheet the rows came from
+    QStringList sheetNames; // every sheet of that workbook, in tab order
 
     // What the source was read as, for the pilot: "CSV, UTF-8, разделитель «;»", "лист «Лист1»".
     QString description() const;

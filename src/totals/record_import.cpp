@@ -161,6 +161,7 @@ int ImportPlan::count(Fate fate) const {
 
 QList<PairCells> ImportPlan::records() const {
     QList<PairCells> out;
+    out.reserve(lines.size());
     for (const ImportLine& l : lines)
         if (l.fate == Fate::Added)
             out << l.cells;
@@ -292,6 +293,8 @@ ImportPlan planImport(const ImportTable& table, const Mapping& mapping, const lo
             standing[logbook::sameRecordKey(e)] << e.sheetRow();
 
     QList<Entry> added;
+    added.reserve(table.rows.size());
+    plan.lines.reserve(table.rows.size());
     for (int i = 0; i < table.rows.size(); ++i) {
         const QVariantList& row = table.rows[i];
         ImportLine line;

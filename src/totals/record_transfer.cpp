@@ -39,7 +39,9 @@ ImportTable readWorkbookTable(logbook::Office& office, const QString& path, cons
         if (last >= 0)
             rows = sheet.cells(0, 0, last, kLastReadColumn).data();
         book.close(logbook::CloseMode::Discard);
-        return tableOfSheetRows(rows, name);
+        ImportTable table = tableOfSheetRows(rows, name);
+        table.sheetNames = names;
+        return table;
     } catch (...) {
         book.close(logbook::CloseMode::Discard);
         throw;
