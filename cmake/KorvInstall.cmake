@@ -95,7 +95,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://korvelanta.example.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libreoffice-calc, libreoffice-l10n-ru, fonts-liberation2, fonts-dejavu-core, libqt6sql6-sqlite, libqt6svg6")
+    "libreoffice-calc, libreoffice-l10n-ru, fonts-liberation2, fonts-dejavu-core, libqt6sql6-sqlite, libqt6svg6, poppler-utils")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, libreoffice-gtk3, cups-client, xdg-user-dirs")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "hardinfo")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)

@@ -1,6 +1,7 @@
 #include "app/frmresume.h"
 
 #include "app/controlprogress.h"
+#include "app/frmcarried.h"
 #include "app/frmglavnaja.h"
 #include "app/icon.h"
 #include "app/program.h"
@@ -96,6 +97,11 @@ frmResume::frmResume(Program& program)
         if (on)
             optPeriod_Click();
     });
+    connect(ui_->optSinceStart, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            optSinceStart_Click();
+    });
+    connect(ui_->cmdCarried, &QPushButton::clicked, this, &frmResume::cmdCarried_Click);
     connect(ui_->cmdItog, &QPushButton::clicked, this, &frmResume::cmdItog_Click);
     connect(ui_->cmdHelp, &QPushButton::clicked, this, &frmResume::cmdHelp_Click);
 
@@ -120,6 +126,8 @@ PeriodOption frmResume::chosenOption() const {
         return PeriodOption::LastYear;
     if (ui_->optPeriod->isChecked())
         return PeriodOption::FreePeriod;
+    if (ui_->optSinceStart->isChecked())
+        return PeriodOption::SinceStart;
     return PeriodOption::None;
 }
 
@@ -133,6 +141,7 @@ void frmResume::optCurMonthSum_Click() { HidePeriodBoxes(); }
 void frmResume::optLastMonth_Click() { HidePeriodBoxes(); }
 void frmResume::optCurYear_Click() { HidePeriodBoxes(); }
 void frmResume::optLastYear_Click() { HidePeriodBoxes(); }
+void frmResume::optSinceStart_Click() { HidePeriodBoxes(); }
 
 void frmResume::optPeriod_Click() {
     if (ui_->optPeriod->isChecked())
@@ -150,7 +159,7 @@ void frmResume::setPeriodBoxesVisible(bool visible) {
 }
 
 void frmResume::setControlsEnabled(bool enabled) {
-    for (QWidget* w : std::initializer_list<QWidget*>{ui_->fraResume, ui_->cmdItog, ui_->cmdHelp})
+    for (QWidget* w : std::initializer_list<QWidget*>{ui_->fraResume, ui_->cmdItog, ui_->cmdHelp, ui_->cmdCarried})
         w->setEnabled(enabled);
 }
 
@@ -178,14 +187,20 @@ void frmResume::cmdItog_Click() {
     program_.dialogs().tell(outcome_.notices);
     if (outcome_.end == TotalsEnd::MixedTypes) {
         // The pilot chooses with nothing held; the run reads the logbook again for the type chosen.
+        // The last choice is every type: a summary of each and one of them all, a page each.
         QStringList names;
         for (const totals::TypeCount& t : outcome_.types)
             names << t.type;
+        names << totals::text::kAllTypes;
         if (const auto chosen = program_.dialogs().choice(totals::text::kTypeTitle,
                                                           totals::text::typeQuestion(outcome_.types), names)) {
-            run_.aircraftType = names[*chosen];
+            if (*chosen == names.size() - 1)
+                run_.allTypes = true;
+            else
+                run_.aircraftType = names[*chosen];
             outcome_ = runOnce();
             run_.aircraftType.clear();
+            run_.allTypes = false;
             program_.dialogs().tell(outcome_.notices);
         }
     }
@@ -234,6 +249,12 @@ void frmResume::cmdItog_Click() {
 }
 
 void frmResume::cmdHelp_Click() { program_.showHelp(); }
+
+void frmResume::cmdCarried_Click() {
+    if (!carried_)
+        carried_ = std::make_unique<frmCarried>(program_);
+    carried_->showAndRead(this);
+}
 
 void frmResume::Form_QueryUnload() { program_.endProgram(); }
 

@@ -16,6 +16,7 @@ class frmResume;
 namespace korv::app {
 
 class Program;
+class frmCarried;
 
 // The totals form. One TotalsRun lives as long as the form, so that its period state lasts from one
 // run to the next, as the option chosen and the two dates typed do.
@@ -45,8 +46,13 @@ public:
     void optCurYear_Click();
     void optLastYear_Click();
     void optPeriod_Click();
+    void optSinceStart_Click();
     void cmdItog_Click();
     void cmdHelp_Click();
+    // The window of the flying before the logbook, which the run "с начала лётной работы" adds.
+    void cmdCarried_Click();
+    // That window, made on first use; null before.
+    frmCarried* loadedCarriedForm() const { return carried_.get(); }
     void Form_QueryUnload();
 
 protected:
@@ -67,6 +73,7 @@ private:
     bool printAnswered_ = false; // the pilot answered Yes to "Отпечатать итог ?"
     totals::PrintedSummary printed_;
     bool busy_ = false;
+    std::unique_ptr<frmCarried> carried_;
 };
 
 namespace resume_text {

@@ -39,28 +39,34 @@ QJsonValue cellJson(const QVariant& v, bool time) {
     return QJsonValue(v.toString());
 }
 
-// Rows 7-17 of "Лист4" as the run wrote them: E, F, G..J as h:mm, O, Q, R, S; an empty cell is null. Row 17
-// holds the caption and the sums of rows 11 and 16, which its formulas give.
-QJsonObject summaryRows(const totals::TotalsOutcome& outcome) {
+QJsonObject rowJson(const QVariantList& r) {
     namespace column = logbook::records::column;
     const char* names[] = {"F", "G", "H", "I", "J", "O", "Q", "R", "S"};
-    QList<QVariantList> rows = totals::summaryRows(outcome.block);
+    QJsonObject row{{QStringLiteral("E"), cellJson(r[column::E], false)}};
+    for (size_t k = 0; k < totals::kSumColumns.size(); ++k) {
+        const int c = totals::kSumColumns[k];
+        row.insert(QString::fromLatin1(names[k]), cellJson(r[c], c >= column::G && c <= column::J));
+    }
+    return row;
+}
+
+// Rows 7-17 of "Лист4" as the run wrote them for `summary`: E, F, G..J as h:mm, O, Q, R, S; an empty cell
+// is null. Row 17 holds the caption and the sums of rows 11 and 16, which its formulas give; rows 18 and 19
+// the flying before the logbook and the logbook's own, when there was any before it.
+QJsonObject summaryRows(const totals::SummaryBlock& summary, const QString& caption) {
+    namespace column = logbook::records::column;
+    QList<QVariantList> rows = totals::summaryRows(summary.block);
     QVariantList last(logbook::records::kLastColumn + 1, QString());
-    last[column::E] = outcome.caption;
-    const std::array<QVariant, 9> totals = totals::sumCells(totals::grandTotals(outcome.block));
+    last[column::E] = caption;
+    const std::array<QVariant, 9> totals = totals::sumCells(totals::grandTotals(summary.block));
     for (size_t k = 0; k < totals::kSumColumns.size(); ++k)
         last[totals::kSumColumns[k]] = totals[k];
     rows << last;
+    if (summary.carried)
+        rows << totals::partRows(summary);
     QJsonObject out;
-    for (int i = 0; i < rows.size(); ++i) {
-        const QVariantList& r = rows[i];
-        QJsonObject row{{QStringLiteral("E"), cellJson(r[column::E], false)}};
-        for (size_t k = 0; k < totals::kSumColumns.size(); ++k) {
-            const int c = totals::kSumColumns[k];
-            row.insert(QString::fromLatin1(names[k]), cellJson(r[c], c >= column::G && c <= column::J));
-        }
-        out.insert(QString::number(logbook::records::kFirstRow + 1 + i), row);
-    }
+    for (int i = 0; i < rows.size(); ++i)
+        out.insert(QString::number(logbook::records::kFirstRow + 1 + i), rowJson(rows[i]));
     return out;
 }
 
@@ -76,7 +82,9 @@ void printTable(QTextStream& out, const QJsonObject& rows) {
                .arg(QStringLiteral("O"), 4)
                .arg(QStringLiteral("Q"), 4)
                .arg(QStringLiteral("R  S"), 8);
-    for (int r = 7; r <= 17; ++r) {
+    for (int r = 7; r <= 19; ++r) {
+        if (r > 17 && !rows.contains(QString::number(r)))
+            break;
         const QJsonObject row = rows.value(QString::number(r)).toObject();
         auto text = [&](const char* k) {
             const QJsonValue v = row.value(QLatin1String(k));
@@ -122,12 +130,18 @@ int runTotals(const QStringList& args) {
     QTextStream err(stderr);
     auto usage = [&](const QString& why) {
         err << "korvelanta-cli totals: " << why << '\n'
-            << "Использование: korvelanta-cli totals --period current-month|last-month|current-year|last-year|"
-               "ДД.ММ.ГГ-ДД.ММ.ГГ [--type ТИП] [--today ДД.ММ.ГГ] [--dir PATH] [--print|--pdf FILE] [--json]\n";
+            << "Использование: korvelanta-cli totals --period " << kTotalsPeriodWords
+            << " [--type ТИП|--all-types] [--today ДД.ММ.ГГ] [--dir PATH] [--print|--pdf FILE] [--json]\n";
         return 2;
     };
-    const Arguments a = Arguments::parse(
-        args, {{"period", true}, {"type", true}, {"today", true}, {"dir", true}, {"pdf", true}, {"print"}, {"json"}});
+    const Arguments a = Arguments::parse(args, {{"period", true},
+                                                {"type", true},
+                                                {"today", true},
+                                                {"dir", true},
+                                                {"pdf", true},
+                                                {"print"},
+                                                {"json"},
+                                                {"all-types"}});
     if (a.refused())
         return usage(QStringLiteral("неизвестный аргумент «") + a.refused()->left(32) + QStringLiteral("»"));
     const QString periodText = a.value("period");
@@ -136,10 +150,13 @@ int runTotals(const QStringList& args) {
     const QString pdf = a.isSet("pdf") ? QFileInfo(a.value("pdf")).absoluteFilePath() : QString();
     const bool print = a.isSet("print");
     const bool json = a.isSet("json");
+    const bool allTypes = a.isSet("all-types");
     if (print && !pdf.isEmpty())
         return usage(QStringLiteral("--print и --pdf вместе не бывают"));
+    if (allTypes && !type.isEmpty())
+        return usage(QStringLiteral("--type и --all-types вместе не бывают"));
 
-    const auto words = periodOfWords(periodText);
+    const auto words = periodOfTotalsWords(periodText);
     if (!words)
         return usage(periodText.isEmpty() ? QStringLiteral("нужен период (--period)")
                                           : QStringLiteral("непонятный период «") + periodText.left(32) + u'»');
@@ -163,6 +180,7 @@ int runTotals(const QStringList& args) {
     totals::TotalsRun run(host, book);
     run.settings.waiting = [&](const QString& text) { err << "korvelanta-cli totals: " << text << '\n' << Qt::flush; };
     run.aircraftType = type;
+    run.allTypes = allTypes;
     // The summary is rendered only to be printed: the answer to the print question is given already.
     run.renderForPrint = printing;
     RecordedStatus status;
@@ -175,9 +193,10 @@ int runTotals(const QStringList& args) {
         QStringList ways;
         for (const totals::TypeCount& t : outcome.types)
             ways << QStringLiteral("--type ") + t.type;
+        ways << QStringLiteral("--all-types");
         said << Notice{totals::text::kTypeTitle,
                        QStringLiteral("В периоде записи на типах: ") + totals::typesText(outcome.types) +
-                           QStringLiteral(". Итоги подбиваются по одному типу: укажите ") +
+                           QStringLiteral(". Итоги подбиваются по одному типу или по всем: укажите ") +
                            ways.join(QStringLiteral(" или ")) + QStringLiteral("; лётная книжка не изменена."),
                        Notice::Icon::Warning};
     } else if (outcome.end == TotalsEnd::Summary) {
@@ -191,7 +210,8 @@ int runTotals(const QStringList& args) {
         }
     }
 
-    const QJsonObject rows = outcome.end == TotalsEnd::Summary ? summaryRows(outcome) : QJsonObject();
+    const bool summary = outcome.end == TotalsEnd::Summary;
+    const QJsonObject rows = summary ? summaryRows(outcome.blocks.back(), outcome.caption) : QJsonObject();
     QJsonArray messages;
     for (const Notice& m : said)
         messages.append(QJsonObject{{QStringLiteral("title"), m.title}, {QStringLiteral("text"), m.text}});
@@ -206,13 +226,41 @@ int runTotals(const QStringList& args) {
         if (!outcome.type.isEmpty())
             answer.insert(QStringLiteral("type"), outcome.type);
         if (!outcome.types.isEmpty()) {
+            // With every type asked for, each type's rows as its page shows them; "rows" are those of all.
+            const bool everyType = summary && outcome.blocks.size() > 1;
             QJsonArray types;
-            for (const totals::TypeCount& t : outcome.types)
-                types.append(QJsonObject{{QStringLiteral("type"), t.type}, {QStringLiteral("records"), t.records}});
+            for (qsizetype i = 0; i < outcome.types.size(); ++i) {
+                const totals::TypeCount& t = outcome.types[i];
+                QJsonObject type{{QStringLiteral("type"), t.type}, {QStringLiteral("records"), t.records}};
+                if (everyType)
+                    type.insert(QStringLiteral("rows"), summaryRows(outcome.blocks[i], outcome.caption));
+                types.append(type);
+            }
             answer.insert(QStringLiteral("types"), types);
+            if (everyType)
+                answer.insert(QStringLiteral("allTypes"), true);
+        }
+        if (summary && words->option == PeriodOption::SinceStart) {
+            // Which part came from before the logbook: rows 18 and 19 split row 17 into the two.
+            const totals::SummaryBlock& last = outcome.blocks.back();
+            QJsonObject carried{{QStringLiteral("file"), run.carriedFile},
+                                {QStringLiteral("found"), outcome.carriedFound}};
+            if (last.carried) {
+                const QList<QVariantList> parts = totals::partRows(last);
+                carried.insert(QStringLiteral("before"), rowJson(parts[0]));
+                carried.insert(QStringLiteral("book"), rowJson(parts[1]));
+            }
+            answer.insert(QStringLiteral("beforeLogbook"), carried);
         }
         out << QJsonDocument(answer).toJson(QJsonDocument::Indented);
-    } else if (outcome.end == TotalsEnd::Summary) {
+    } else if (summary && outcome.blocks.size() > 1) {
+        // A table a type, as the pages print, then the one of all types.
+        for (const totals::SummaryBlock& b : outcome.blocks) {
+            out << QStringLiteral("Тип: ") << b.type << '\n';
+            printTable(out, summaryRows(b, outcome.caption));
+            out << '\n';
+        }
+    } else if (summary) {
         printTable(out, rows);
     }
     out.flush();

@@ -17,6 +17,12 @@ std::optional<PeriodWords> periodOfWords(const QString& text) {
     return std::nullopt;
 }
 
+std::optional<PeriodWords> periodOfTotalsWords(const QString& text) {
+    if (text == u"since-start")
+        return PeriodWords{totals::PeriodOption::SinceStart, {}, {}};
+    return periodOfWords(text);
+}
+
 std::optional<QString> periodOfRun(const QString& text, const QDate& today, totals::PeriodState& state) {
     const auto words = periodOfWords(text);
     if (!words)

@@ -145,8 +145,12 @@ CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QString& boo
     return RunCategoryPasses(selected, values, bookType, progress);
 }
 
-CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QList<RecordValues>& values,
-                                const QString& bookType, TotalsProgress& progress) {
+namespace {
+
+// The passes over the records of `onlyType` (every record when none), the total rows captioned with
+// `captionType`.
+CategoryBlock runPasses(const QList<Entry>& selected, const QList<RecordValues>& values,
+                        const std::optional<QString>& onlyType, const QString& captionType, TotalsProgress& progress) {
     const int selectedRows = 2 * int(selected.size());
     CategoryBlock block;
     for (size_t p = 0; p < passes().size(); ++p) {
@@ -158,7 +162,7 @@ CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QList<Record
         for (int g = 0; g <= selectedRows; g += 2) {
             if (g < selectedRows) {
                 const Entry& e = selected[g / 2];
-                if (e.record.type == bookType && e.record.dayNight == pass.dayNight && pass.rule(e)) {
+                if ((!onlyType || e.record.type == *onlyType) && e.record.dayNight == pass.dayNight && pass.rule(e)) {
                     row.sums += values[g / 2];
                     ++count;
                     if (!pass.eachText.isEmpty())
@@ -169,7 +173,7 @@ CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QList<Record
         }
         if (count == 0)
             continue;
-        row.caption = pass.caption.contains(QStringLiteral("%1")) ? pass.caption.arg(bookType) : pass.caption;
+        row.caption = pass.caption.contains(QStringLiteral("%1")) ? pass.caption.arg(captionType) : pass.caption;
         progress.range(0, pass.sumMax);
         if (!pass.sumText.isEmpty())
             progress.status(pass.sumText);
@@ -182,6 +186,22 @@ CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QList<Record
         block[p] = row;
     }
     return block;
+}
+
+} // namespace
+
+CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QList<RecordValues>& values,
+                                const QString& bookType, TotalsProgress& progress) {
+    return runPasses(selected, values, bookType, bookType, progress);
+}
+
+CategoryBlock RunCategoryPassesOverAllTypes(const QList<Entry>& selected, const QList<RecordValues>& values,
+                                            TotalsProgress& progress) {
+    return runPasses(selected, values, std::nullopt, kAllTypesCaption, progress);
+}
+
+QString totalCaption(bool night, const QString& type) {
+    return passes()[night ? kNightTotalRow : kDayTotalRow].caption.arg(type);
 }
 
 std::array<QVariant, 9> sumCells(const RecordValues& s) {

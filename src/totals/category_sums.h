@@ -43,6 +43,17 @@ std::array<QVariant, 9> sumCells(const RecordValues& sums);
 // selected record, in the same order). Reports each pass's status texts and progress.
 CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QList<RecordValues>& values,
                                 const QString& bookType, TotalsProgress& progress);
+// The passes over the records of every type together (no record is left out for its type); the total rows
+// say "Итого всех типов".
+CategoryBlock RunCategoryPassesOverAllTypes(const QList<Entry>& selected, const QList<RecordValues>& values,
+                                            TotalsProgress& progress);
+inline const QString kAllTypesCaption = QStringLiteral("всех типов");
+
+// The caption of the day's (row 11) or the night's (row 16) total of `type`: "Итого Л-39     День".
+QString totalCaption(bool night, const QString& type);
+// The rows of the day's and the night's totals in a block.
+inline constexpr std::size_t kDayTotalRow = 4, kNightTotalRow = 9;
+
 // The same, reading each record's values first (recordValues: what cannot be counted throws Error::BadEntry
 // naming the row and the column, before anything is summed).
 CategoryBlock RunCategoryPasses(const QList<Entry>& selected, const QString& bookType, TotalsProgress& progress);

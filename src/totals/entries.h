@@ -27,6 +27,8 @@ struct RecordValues {
     long long approaches = 0, landings = 0, minimumLandings = 0;
 
     RecordValues& operator+=(const RecordValues& other);
+    bool isZero() const { return *this == RecordValues{}; }
+    friend bool operator==(const RecordValues&, const RecordValues&) = default;
 };
 
 // The values of a record as the logbook's one reading reads them (logbook/cells.h): a time typed as text as

@@ -21,6 +21,7 @@ std::optional<QString> SetPeriod(PeriodState& state, PeriodOption option, const 
     const int yy = today.year() % 100;
     switch (option) {
     case PeriodOption::None:
+    case PeriodOption::SinceStart:
         break;
     case PeriodOption::CurrentMonth:
         state.PeriodMonth = twoDigits(mm);
@@ -73,6 +74,8 @@ QString PeriodCaption(const PeriodState& state) {
 QString summaryCaption(const PeriodState& state) {
     if (state.option == PeriodOption::FreePeriod)
         return QStringLiteral("Всего с ") + state.txtC + QStringLiteral(" по ") + state.txtPo;
+    if (state.option == PeriodOption::SinceStart)
+        return QStringLiteral("Всего ") + kSinceStartText;
     return QStringLiteral("Всего за ") + PeriodCaption(state);
 }
 

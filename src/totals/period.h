@@ -10,7 +10,8 @@
 
 namespace korv::totals {
 
-enum class PeriodOption { None, CurrentMonth, LastMonth, CurrentYear, LastYear, FreePeriod };
+// SinceStart: every record of the logbook, and the flying before it (carried_flying.h).
+enum class PeriodOption { None, CurrentMonth, LastMonth, CurrentYear, LastYear, FreePeriod, SinceStart };
 
 // The period state of the totals form, kept between runs: each run sets only what belongs to the option
 // chosen (an earlier run's values of the others stay).
@@ -38,12 +39,15 @@ std::optional<QString> SetPeriod(PeriodState& state, PeriodOption option, const 
 bool isMonthOption(PeriodOption o);
 bool isYearOption(PeriodOption o);
 
+// The name of the period of every record and the flying before the logbook, as the form offers it.
+inline const QString kSinceStartText = QStringLiteral("с начала лётной работы");
+
 // PeriodCaption as a totals run sees it: the month caption of a month period ("Декабрь  2026 г."), the
 // YearCaption of a year period, empty otherwise.
 QString PeriodCaption(const PeriodState& state);
 
 // The caption of the grand-total row: "Всего за Декабрь  2026 г.", "Всего за 2026 год",
-// "Всего с 01.01.04 по 31.12.04" (the dates as typed).
+// "Всего с 01.01.04 по 31.12.04" (the dates as typed), "Всего с начала лётной работы".
 QString summaryCaption(const PeriodState& state);
 
 } // namespace korv::totals

@@ -29,6 +29,26 @@ PrintOutcome printPdf(const QString& pdfPath) {
     return {true, {}};
 }
 
+void joinPdfs(const QStringList& pages, const QString& target) {
+    QString unite = qEnvironmentVariable("KORV_PDFUNITE");
+    if (unite.isEmpty())
+        unite = QStringLiteral("pdfunite");
+    QProcess p;
+    p.start(unite, pages + QStringList{target});
+    const auto refuse = [&](const QString& why) {
+        throw Error(Error::FileAccess, QStringLiteral("Итоги по типам не сведены в один файл для печати: ") + why);
+    };
+    if (!p.waitForStarted(10000))
+        refuse(QStringLiteral("программа ") + unite + QStringLiteral(" не запускается (пакет poppler-utils)."));
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished(5000);
+        refuse(QStringLiteral("программа ") + unite + QStringLiteral(" не ответила за минуту."));
+    }
+    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0 || QFileInfo(target).size() == 0)
+        refuse(QString::fromLocal8Bit(p.readAllStandardError()).trimmed());
+}
+
 QString summaryPdfPath(const QString& bookPath) {
     const QFileInfo book(bookPath);
     return book.absolutePath() + u'/' + book.completeBaseName() + QStringLiteral("-итоги.pdf");

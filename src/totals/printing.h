@@ -5,6 +5,7 @@
 // logbook and the pilot is told where.
 
 #include <QString>
+#include <QStringList>
 
 namespace korv::totals {
 
@@ -15,6 +16,10 @@ struct PrintOutcome {
 
 // Sends the PDF to the default printer, one copy, collated. KORV_LP names another program (tests).
 PrintOutcome printPdf(const QString& pdfPath);
+
+// Joins the PDFs `pages` (a page each) in their order into one PDF at `target`, through poppler's
+// pdfunite (KORV_PDFUNITE names another program, for tests). Error::FileAccess when it cannot.
+void joinPdfs(const QStringList& pages, const QString& target);
 
 // Where the summary is kept when it could not be printed.
 QString summaryPdfPath(const QString& bookPath);

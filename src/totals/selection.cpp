@@ -9,6 +9,8 @@ namespace {
 QString scanStatus(const PeriodState& p) {
     if (isMonthOption(p.option))
         return QStringLiteral("Выборка за ") + PeriodCaption(p);
+    if (p.option == PeriodOption::SinceStart)
+        return QStringLiteral("Выборка ") + kSinceStartText + QStringLiteral("...");
     return QStringLiteral("Выборка за ") + QStringLiteral("20") + p.PeriodKey + QStringLiteral(" год...");
 }
 
@@ -20,6 +22,8 @@ bool holds(const PeriodState& p, const QDate& d) {
         return twoDigits(d.month()) + u'.' + twoDigits(d.year()) == p.PeriodKey;
     if (isYearOption(p.option))
         return twoDigits(d.year()) == p.PeriodKey;
+    if (p.option == PeriodOption::SinceStart)
+        return true;
     return p.option == PeriodOption::FreePeriod && d >= p.firstDay && d <= p.lastDay;
 }
 
@@ -97,7 +101,8 @@ QList<TypeCount> countTypes(const QList<Entry>& selected) {
 QString typesText(const QList<TypeCount>& types) {
     QStringList parts;
     for (const TypeCount& t : types)
-        parts << t.type + QStringLiteral(" — ") + QString::number(t.records);
+        parts << t.type + QStringLiteral(" — ") +
+                     (t.records > 0 ? QString::number(t.records) : QStringLiteral("только налёт до книжки"));
     return parts.join(QStringLiteral(", "));
 }
 

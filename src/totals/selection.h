@@ -34,7 +34,7 @@ struct TypeCount {
 // The aircraft types of the selected records with their numbers of records, in the order each first
 // appears in the logbook.
 QList<TypeCount> countTypes(const QList<Entry>& selected);
-// "Л-39 — 5, Су-27 — 4".
+// "Л-39 — 5, Су-27 — 4"; a type flown only before the logbook (no records) "Як-52 — только налёт до книжки".
 QString typesText(const QList<TypeCount>& types);
 
 } // namespace korv::totals

@@ -14,7 +14,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <algorithm>
+#include <tuple>
 
 namespace korv::totals {
 
@@ -27,6 +31,8 @@ namespace {
 // The summary block: rows 7-16 of the category rows, 17 the grand totals.
 constexpr int kSummaryFirst = records::kFirstRow;
 constexpr int kSummaryLast = kSummaryFirst + 10;
+// Rows 18 and 19: the flying before the logbook and the logbook's own, in a run "с начала лётной работы".
+constexpr int kPartsLast = kSummaryLast + 2;
 
 // The thick rule down the right of column U that the sheet layout gives every row.
 void ruleColumnU(Sheet& sheet, int firstRow, int lastRow) {
@@ -49,12 +55,20 @@ void clearBelowHeader(Sheet& sheet) {
 // cells below the header, as a block pasted from the selection sheet brings it), the number formats of the
 // time and flight columns, zero sums in white, the caption and the grand totals of row 17. The selection
 // sheet the described run passes the block through ends empty: only what the saved file shows is done.
-void BuildSummarySheet(Sheet& sheet4, const CategoryBlock& block, const PeriodState& period) {
+// A block with flying before the logbook gets rows 18 and 19, the two parts of row 17.
+void BuildSummarySheet(Sheet& sheet4, const SummaryBlock& summary, const PeriodState& period) {
     sheet4.cells(kSummaryFirst, column::A, kSummaryLast, records::kLastColumn).clearContents();
+    // Rows 18-19 of an earlier summary "с начала лётной работы" go; a sheet without them is not touched.
+    if (sheet4.lastUsedRow() > kSummaryLast) {
+        logbook::Range parts = sheet4.cells(kSummaryLast + 1, column::A, kPartsLast, records::kLastColumn);
+        parts.clear();
+        parts.clearConditionalFormats();
+        ruleColumnU(sheet4, kSummaryLast + 1, kPartsLast);
+    }
     logbook::Range rows = sheet4.cells(kSummaryFirst, column::A, kSummaryLast - 1, records::kLastColumn);
     rows.clear();
     ruleColumnU(sheet4, kSummaryFirst, kSummaryLast - 1);
-    rows.setData(summaryRows(block));
+    rows.setData(summaryRows(summary.block));
     logbook::CellFormat small;
     small.fontSize = 8;
     rows.apply(small);
@@ -92,6 +106,51 @@ void BuildSummarySheet(Sheet& sheet4, const CategoryBlock& block, const PeriodSt
     whole.shrink = true;
     for (const char* a1 : {"F7:J17", "O7:O17", "Q7:S17"})
         sheet4.range(QString::fromLatin1(a1)).apply(whole);
+
+    if (!summary.carried)
+        return;
+    // Values, not formulas: what the run computed is what the pilot reads, and row 17's formulas show
+    // that the two add up.
+    logbook::Range parts = sheet4.cells(kSummaryLast + 1, column::A, kPartsLast, records::kLastColumn);
+    parts.setData(partRows(summary));
+    parts.apply(small);
+    parts.apply(whole);
+    sheet4.cells(kSummaryLast + 1, column::E, kPartsLast, column::E).apply(fit);
+    for (const char* a1 : {"F18:J19", "O18:O19", "Q18:S19"}) {
+        logbook::Range r = sheet4.range(QString::fromLatin1(a1));
+        r.clearConditionalFormats();
+        r.addConditionalFormat(zeroInWhite);
+    }
+}
+
+// The blocks of the period: of the one type, or of each type and then of all together.
+struct Selected {
+    QList<Entry> entries;
+    QList<RecordValues> values;
+};
+
+Selected ofType(const Selected& all, const QString& type) {
+    Selected out;
+    for (qsizetype i = 0; i < all.entries.size(); ++i) {
+        if (all.entries[i].record.type == type) {
+            out.entries << all.entries[i];
+            out.values << all.values[i];
+        }
+    }
+    return out;
+}
+
+// The flying before the logbook goes into the day's and the night's totals (rows 11 and 16): the file
+// gives no categories, and row 17 adds those two rows.
+void addCarried(CategoryBlock& block, const RecordValues& day, const RecordValues& night, const QString& type) {
+    for (const auto& [row, part, isNight] :
+         {std::tuple{kDayTotalRow, day, false}, std::tuple{kNightTotalRow, night, true}}) {
+        if (part.isZero())
+            continue;
+        if (!block[row])
+            block[row] = CategoryRow{totalCaption(isNight, type), {}};
+        block[row]->sums += part;
+    }
 }
 
 } // namespace
@@ -143,7 +202,23 @@ PrintedSummary printSummary(const TotalsOutcome& summary, const QString& pdfInst
     return out;
 }
 
-TotalsRun::TotalsRun(logbook::Office& office, QString bookPath) : office_(office), bookPath_(std::move(bookPath)) {}
+TotalsRun::TotalsRun(logbook::Office& office, QString bookPath)
+    : carriedFile(carriedPath(QFileInfo(bookPath).absolutePath())), office_(office), bookPath_(std::move(bookPath)) {}
+
+QList<QVariantList> partRows(const SummaryBlock& summary) {
+    QList<QVariantList> rows;
+    const auto row = [&](const QString& caption, const RecordValues& sums) {
+        QVariantList r(records::kLastColumn + 1, QString());
+        r[column::E] = caption;
+        const std::array<QVariant, 9> cells = sumCells(sums);
+        for (size_t k = 0; k < kSumColumns.size(); ++k)
+            r[kSumColumns[k]] = cells[k];
+        rows << r;
+    };
+    row(text::kCarriedRow, summary.carried.value_or(RecordValues{}));
+    row(text::kBookRow, summary.book);
+    return rows;
+}
 
 QString text::typeQuestion(const QList<TypeCount>& types) {
     return QStringLiteral("В периоде записи на типах: ") + typesText(types) +
@@ -160,6 +235,12 @@ TotalsOutcome TotalsRun::cmdItog_Click(PeriodOption option, const QDate& today, 
         return outcome;
     }
     try {
+        // Read before the logbook is opened: a damaged file refuses the run with nothing held.
+        CarriedFlying carried;
+        if (period.option == PeriodOption::SinceStart) {
+            carried = readCarriedFlying(carriedFile);
+            outcome.carriedFound = carried.found;
+        }
         logbook::BookChange change(office_, bookPath_, settings);
         outcome.bookPath = change.realPath();
         Sheet sheet1 = change.sheet(logbook::kSheet1);
@@ -193,47 +274,108 @@ TotalsOutcome TotalsRun::cmdItog_Click(PeriodOption option, const QDate& today, 
             values << recordValues(e);
 
         CheckAircraftType(selected, progress);
-        const QList<TypeCount> types = countTypes(selected);
+        QList<TypeCount> types = countTypes(selected);
+        // A type flown only before the logbook is a type of the period too.
+        for (const CarriedType& t : carried.types)
+            if (!t.isEmpty() &&
+                std::none_of(types.begin(), types.end(), [&](const TypeCount& c) { return c.type == t.type; }))
+                types.append({t.type, 0});
         if (types.size() > 1)
             outcome.types = types;
-        if (aircraftType.isEmpty() && types.size() > 1) {
+        const bool everyType = aircraftType.isEmpty() && allTypes && types.size() > 1;
+        if (aircraftType.isEmpty() && types.size() > 1 && !everyType) {
             // The pilot chooses with nothing held; the logbook is read again for the type chosen, as it may
             // have changed meanwhile.
             change.discard();
             outcome.end = TotalsEnd::MixedTypes;
             return outcome;
         }
-        if (!aircraftType.isEmpty()) {
-            for (qsizetype i = selected.size() - 1; i >= 0; --i) {
-                if (selected[i].record.type != aircraftType) {
-                    selected.removeAt(i);
-                    values.removeAt(i);
-                }
+        const Selected all{selected, values};
+        const auto carriedOf = [&](const QString& type) -> const CarriedType* {
+            const CarriedType* t = carried.of(type);
+            return t && !t->isEmpty() ? t : nullptr;
+        };
+        const auto blockOf = [&](const QString& type) {
+            const Selected mine = ofType(all, type);
+            SummaryBlock b{type, RunCategoryPasses(mine.entries, mine.values, type, progress), std::nullopt, {}};
+            b.book = grandTotals(b.block);
+            if (const CarriedType* t = carriedOf(type)) {
+                addCarried(b.block, t->day(), t->night(), type);
+                b.carried = t->day();
+                *b.carried += t->night();
             }
-            if (selected.isEmpty())
+            return b;
+        };
+        if (everyType) {
+            for (const TypeCount& t : types)
+                outcome.blocks << blockOf(t.type);
+            SummaryBlock sum{
+                text::kAllTypes, RunCategoryPassesOverAllTypes(selected, values, progress), std::nullopt, {}};
+            sum.book = grandTotals(sum.block);
+            RecordValues day, night;
+            for (const CarriedType& t : carried.types) {
+                day += t.day();
+                night += t.night();
+            }
+            if (!(day.isZero() && night.isZero())) {
+                addCarried(sum.block, day, night, kAllTypesCaption);
+                sum.carried = day;
+                *sum.carried += night;
+            }
+            outcome.blocks << sum;
+            outcome.type = text::kAllTypes;
+        } else {
+            const QString type = !aircraftType.isEmpty() ? aircraftType : types.front().type;
+            if (ofType(all, type).entries.isEmpty() && !carriedOf(type))
                 return noRecords(QStringLiteral("В периоде нет записей на типе ") + aircraftType +
                                  QStringLiteral(": есть записи на типах ") + typesText(types) + u'.');
+            outcome.blocks << blockOf(type);
+            outcome.type = type;
         }
-        outcome.type = selected.front().record.type;
-        outcome.block = RunCategoryPasses(selected, values, outcome.type, progress);
+        outcome.block = outcome.blocks.back().block;
         outcome.caption = summaryCaption(period);
+        if (period.option == PeriodOption::SinceStart) {
+            if (!carried.found)
+                outcome.notices << Notice{text::kCarriedTitle,
+                                          QStringLiteral("Налёта до начала ведения книжки не учтено: файла %1 в папке "
+                                                         "лётной книжки нет. Итоги — по записям книжки.")
+                                              .arg(kCarriedFileName),
+                                          Notice::Icon::Information};
+            else if (!everyType && !outcome.blocks.back().carried)
+                outcome.notices << Notice{text::kCarriedTitle,
+                                          QStringLiteral("В файле %1 нет налёта на типе %2: итоги — по записям книжки.")
+                                              .arg(kCarriedFileName, outcome.type),
+                                          Notice::Icon::Information};
+        }
 
         Sheet sheet2 = change.sheet(logbook::kSheet2);
         Sheet sheet4 = change.sheet(logbook::kSheet4);
         clearBelowHeader(sheet2);
-        BuildSummarySheet(sheet4, outcome.block, period);
+        // Each block is laid out in turn on rows 7-19 and rendered as its own page; "Лист4" keeps the last,
+        // which is the summary of all types when there are several.
+        logbook::files::ScratchDir scratch;
+        QStringList pages;
+        for (const SummaryBlock& block : outcome.blocks) {
+            BuildSummarySheet(sheet4, block, period);
+            // The summary is made printable and rendered, and the logbook saved, before the pilot is asked:
+            // the logbook is not held, and no office waits, while he thinks it over. What prints is what
+            // was saved.
+            const QString area = block.carried ? QStringLiteral("A1:U19") : QStringLiteral("A1:U17");
+            sheet4.setPageSetup(logbook::PageSetup{});
+            sheet4.setPrintArea(QStringLiteral("$A$1:$U$") + area.mid(area.indexOf(u'U') + 1));
+            if (renderForPrint) {
+                pages << scratch.filePath(QStringLiteral("summary-%1.pdf").arg(pages.size() + 1));
+                change.book().exportPdf(pages.back(), sheet4.range(area));
+            }
+        }
         outcome.end = TotalsEnd::Summary;
         progress.status(QStringLiteral("Задание выполнено, сэр!"));
-
-        // The summary is made printable and rendered, and the logbook saved, before the pilot is asked:
-        // the logbook is not held, and no office waits, while he thinks it over. What prints is what
-        // was saved.
-        sheet4.setPageSetup(logbook::PageSetup{});
-        sheet4.setPrintArea(QStringLiteral("$A$1:$U$17"));
         if (renderForPrint) {
-            logbook::files::ScratchDir scratch;
-            const QString rendered = scratch.filePath(QStringLiteral("summary.pdf"));
-            change.book().exportPdf(rendered, sheet4.range(QStringLiteral("A1:U17")));
+            QString rendered = pages.front();
+            if (pages.size() > 1) {
+                rendered = scratch.filePath(QStringLiteral("summary.pdf"));
+                joinPdfs(pages, rendered);
+            }
             QFile f(rendered);
             if (f.open(QIODevice::ReadOnly))
                 outcome.renderedPdf = f.readAll();

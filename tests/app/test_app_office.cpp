@@ -526,7 +526,7 @@ TEST(EndToEnd, TheTotalsOfTwoAircraftTypesAskWhichTypeToTotal) {
     ASSERT_EQ(t.dialogs.boxes.size(), 1);
     EXPECT_EQ(t.dialogs.boxes[0].kind, "choice");
     EXPECT_EQ(t.dialogs.boxes[0].text, "В периоде записи на типах: Л-39 — 1, Су-27 — 1. Подбить итоги по типу:");
-    EXPECT_EQ(t.dialogs.offered.back(), (QStringList{"Л-39", "Су-27"}));
+    EXPECT_EQ(t.dialogs.offered.back(), (QStringList{"Л-39", "Су-27", "все типы"}));
     EXPECT_EQ(resume->lastOutcome().end, korv::totals::TotalsEnd::MixedTypes);
     EXPECT_TRUE(resume->isVisible());
     EXPECT_TRUE(child<QPushButton>(resume, "cmdItog")->isEnabled());

@@ -2,17 +2,24 @@
 // is tried here ends before a logbook is opened; the runs on a logbook are in the end-to-end test.
 
 #include "app/controlprogress.h"
+#include "app/frmcarried.h"
 #include "app/frmglavnaja.h"
 #include "app/frmresume.h"
 #include "app/helpwindow.h"
 #include "app_test_support.h"
+#include "support/files.h"
+#include "totals/carried_flying.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTest>
 
 using namespace korv::app;
@@ -258,4 +265,91 @@ TEST_F(ResumeForm, ClosingTheFormByItsFrameEndsTheProgram) {
     EXPECT_TRUE(t.program->hasEnded());
     for (QWidget* top : QApplication::topLevelWidgets())
         EXPECT_FALSE(top->isVisible()) << top->objectName().toStdString();
+}
+
+TEST_F(ResumeForm, TheRunSinceTheStartIsAnOptionOfItsOwnWithoutTheDates) {
+    auto* since = child<QRadioButton>(form, "optSinceStart");
+    EXPECT_EQ(since->text(), "с начала лётной работы");
+    EXPECT_EQ(since->parentWidget()->objectName(), "fraResume");
+    child<QRadioButton>(form, "optPeriod")->click();
+    const QSize size = form->size();
+    since->click();
+    EXPECT_EQ(form->chosenOption(), PeriodOption::SinceStart);
+    for (const QString& name : kPeriodBoxes)
+        EXPECT_FALSE(form->findChild<QWidget*>(name)->isVisibleTo(form)) << name.toStdString();
+    EXPECT_EQ(form->size(), size);
+    EXPECT_EQ(child<QPushButton>(form, "cmdCarried")->text(), "Налёт до книжки…");
+}
+
+TEST_F(ResumeForm, TheFlyingBeforeTheLogbookIsEditedCheckedAndSavedWithTheEarlierFileKept) {
+    const QString path = QDir(t.dir.path()).filePath("Korvelanta-налёт-до.ini");
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("# записано рукой\n[Л-39]\nполёты = 412\nналёт = 310:25\nналёт ночью = 30:05\n");
+    }
+    QTest::mouseClick(child<QPushButton>(form, "cmdCarried"), Qt::LeftButton);
+    frmCarried* w = form->loadedCarriedForm();
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->windowTitle(), "Налёт до начала ведения книжки");
+    auto* table = child<QTableWidget>(w, "tblValues");
+    auto* status = child<QLabel>(w, "lblStatus");
+    EXPECT_EQ(child<QComboBox>(w, "cboType")->currentText(), "Л-39");
+    EXPECT_EQ(table->item(0, 0)->text(), "412");
+    EXPECT_EQ(table->item(1, 0)->text(), "310:25");
+    EXPECT_EQ(table->item(1, 1)->text(), "30:05");
+    EXPECT_TRUE(table->item(2, 0)->text().isEmpty());
+    EXPECT_EQ(table->verticalHeaderItem(1)->text(), "Налёт (ч:мм)");
+    apptest::saveScreenshot(w, QStringLiteral("frmCarried"));
+
+    // A time that is no h:mm is refused naming the type, the value and the pattern; nothing is written.
+    const QByteArray before = testfiles::hashOf(path);
+    table->item(2, 0)->setText("12.30");
+    EXPECT_FALSE(w->cmdSave_Click());
+    EXPECT_TRUE(status->text().contains("Л-39, «шторка»: «12.30» — не время")) << status->text().toStdString();
+    EXPECT_TRUE(status->text().contains("310:25"));
+    EXPECT_EQ(table->currentRow(), 2);
+    EXPECT_EQ(testfiles::hashOf(path), before);
+    apptest::saveScreenshot(w, QStringLiteral("frmCarried_refused"));
+    // A night part above its whole as well.
+    table->item(2, 0)->setText("12:30");
+    table->item(0, 1)->setText("500");
+    EXPECT_FALSE(w->cmdSave_Click());
+    EXPECT_TRUE(status->text().contains("ночью больше, чем всего")) << status->text().toStdString();
+    table->item(0, 1)->setText("32");
+
+    // A second type, asked by name; then saved: the earlier file kept as .bak, the new one read back whole.
+    t.dialogs.inputs << QStringLiteral(" Як-52 ");
+    QTest::mouseClick(child<QPushButton>(w, "cmdAddType"), Qt::LeftButton);
+    EXPECT_EQ(child<QComboBox>(w, "cboType")->currentText(), "Як-52");
+    EXPECT_TRUE(table->item(0, 0)->text().isEmpty());
+    table->item(1, 0)->setText("120:00");
+    EXPECT_TRUE(w->cmdSave_Click()) << status->text().toStdString();
+    EXPECT_TRUE(QFile::exists(path + ".bak"));
+    EXPECT_EQ(testfiles::hashOf(path + ".bak"), before);
+    const korv::totals::CarriedFlying saved = korv::totals::readCarriedFlying(path);
+    ASSERT_EQ(saved.types.size(), 2);
+    EXPECT_EQ(saved.types[0][korv::totals::CarriedKey::Hood].whole, 12 * 60 + 30);
+    EXPECT_EQ(saved.types[0][korv::totals::CarriedKey::Flights].night, 32);
+    EXPECT_EQ(saved.types[1].day().total, korv::Minutes(120 * 60));
+    EXPECT_TRUE(QDir(t.dir.path()).entryList({"*.tmp"}, QDir::Files | QDir::Hidden).isEmpty());
+
+    // Removing a type asks first; No keeps it.
+    t.dialogs.answers << false << true;
+    QTest::mouseClick(child<QPushButton>(w, "cmdRemoveType"), Qt::LeftButton);
+    EXPECT_EQ(w->types().size(), 2);
+    QTest::mouseClick(child<QPushButton>(w, "cmdRemoveType"), Qt::LeftButton);
+    ASSERT_EQ(w->types().size(), 1);
+    EXPECT_EQ(w->types().front().type, "Л-39");
+
+    // A damaged file is said with its line when the window reads it.
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Л-39]\nвылеты = 3\n");
+    }
+    w->readFile();
+    EXPECT_TRUE(status->text().contains("строка 2 («вылеты = 3»)")) << status->text().toStdString();
+    EXPECT_TRUE(w->types().isEmpty());
 }

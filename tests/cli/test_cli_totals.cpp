@@ -9,6 +9,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -186,4 +188,84 @@ TEST_F(CliTotals, TwoAircraftTypesAreTotalledByTheTypeGivenAndARunAfterIsAsOnThe
     EXPECT_EQ(su["rows"]["17"]["F"].toDouble(), 1);
     EXPECT_EQ(json({"--period", "current-year", "--today", "08.12.26", "--type", "МиГ-29"}, 1)["end"].toString(),
               "no-records");
+}
+
+TEST_F(CliTotals, SinceTheStartAndEveryTypeAsThePilotRunsThem) {
+    // Л-39 in November and December 2026, Су-27 in December; Л-39 flown before the logbook too.
+    QByteArray su27 = shiftJson("02.12.26");
+    su27.replace("Л-39", "Су-27");
+    ASSERT_EQ(runCli({"write", "--dir", dir.filePath("book")},
+                     "[" + shiftJson("10.11.26") + "," + shiftJson("01.12.26") + "," + su27 + "]", 180000, env)
+                  .exitCode,
+              0);
+    const QString book = dir.filePath("book/Korvelanta.xls");
+    const QString carried = dir.filePath("book/Korvelanta-налёт-до.ini");
+
+    // Without the file: the logbook alone, and that is said.
+    const QJsonObject alone = json({"--period", "since-start", "--type", "Л-39"}, 0);
+    EXPECT_EQ(alone["rows"]["17"]["E"].toString(), "Всего с начала лётной работы");
+    EXPECT_FALSE(alone["beforeLogbook"]["found"].toBool());
+    EXPECT_TRUE(alone["rows"]["18"].isUndefined());
+    EXPECT_TRUE(QJsonDocument(alone["messages"].toArray()).toJson().contains("Korvelanta-налёт-до.ini"));
+
+    {
+        QFile f(carried);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Л-39]\nполёты = 100\nналёт = 80:00\nналёт ночью = 10:00\n");
+    }
+    const QJsonObject since = json({"--period", "since-start", "--type", "Л-39"}, 0);
+    const QJsonObject rows = since["rows"].toObject();
+    EXPECT_EQ(rows["18"]["E"].toString(), "в т.ч. до начала ведения книжки");
+    EXPECT_EQ(rows["18"]["F"].toDouble(), 100);
+    EXPECT_EQ(rows["18"]["G"].toString(), "80:00");
+    EXPECT_EQ(rows["19"]["E"].toString(), "в т.ч. по лётной книжке");
+    EXPECT_EQ(rows["19"]["G"].toString(), alone["rows"]["17"]["G"].toString());
+    EXPECT_EQ(rows["17"]["F"].toDouble(), 100 + alone["rows"]["17"]["F"].toDouble());
+    EXPECT_EQ(rows["16"]["G"].toString(), "10:00");
+    EXPECT_TRUE(since["beforeLogbook"]["found"].toBool());
+    EXPECT_EQ(since["beforeLogbook"]["before"]["F"].toDouble(), 100);
+    EXPECT_EQ(since["beforeLogbook"]["book"], rows["19"]);
+
+    // A wrong line refuses the run naming it; the logbook stays as it was.
+    {
+        QFile f(carried);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Л-39]\nполёты = сто\n");
+    }
+    const QByteArray before = testfiles::hashOf(book);
+    const CliRun refused = totals({"--period", "since-start", "--type", "Л-39"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_TRUE(QString::fromUtf8(refused.err).contains("строка 2 («полёты = сто»)")) << refused.err.toStdString();
+    EXPECT_EQ(testfiles::hashOf(book), before);
+    QFile::remove(carried);
+
+    // Every type: a page a type and the last of all, whose rows are the sum of theirs.
+    EXPECT_EQ(totals({"--period", "current-year", "--today", "08.12.26", "--type", "Л-39", "--all-types"}).exitCode, 2);
+    const QString pdf = dir.filePath("all.pdf");
+    const QJsonObject all = json({"--period", "current-year", "--today", "08.12.26", "--all-types", "--pdf", pdf}, 0);
+    EXPECT_TRUE(all["allTypes"].toBool());
+    EXPECT_EQ(all["type"].toString(), "все типы");
+    const QJsonArray types = all["types"].toArray();
+    ASSERT_EQ(types.size(), 2);
+    EXPECT_EQ(types[0]["rows"]["11"]["E"].toString(), "Итого Л-39     День");
+    EXPECT_EQ(types[1]["rows"]["11"]["E"].toString(), "Итого Су-27     День");
+    EXPECT_EQ(all["rows"]["11"]["E"].toString(), "Итого всех типов     День");
+    for (const char* c : {"F", "Q", "R"})
+        EXPECT_EQ(all["rows"]["17"][c].toDouble(),
+                  types[0]["rows"]["17"][c].toDouble() + types[1]["rows"]["17"][c].toDouble())
+            << c;
+    EXPECT_EQ(all["rows"]["17"]["G"].toString(), "4:15"); // three shifts of 1:25
+    QProcess info;
+    info.start("pdfinfo", {pdf});
+    ASSERT_TRUE(info.waitForFinished(30000));
+    EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression("Pages:\\s+3\\b")));
+    // The table prints a block a type.
+    const CliRun table = totals({"--period", "current-year", "--today", "08.12.26", "--all-types"});
+    EXPECT_EQ(table.exitCode, 0);
+    EXPECT_EQ(QString::fromUtf8(table.out).count("Тип: "), 3) << table.out.toStdString();
+
+    // One type with --all-types: the summary and the JSON of a run without it.
+    const QJsonObject november = json({"--period", "01.11.26-30.11.26"}, 0);
+    const QJsonObject novemberAll = json({"--period", "01.11.26-30.11.26", "--all-types"}, 0);
+    EXPECT_EQ(novemberAll, november);
 }
