@@ -288,7 +288,9 @@ QList<Finding> checkBook(const Logbook& book, const CheckReference& reference, c
             lastDate = date;
             check.record(e);
 
-            const QString key = sameRecordKey(e);
+            QString key = date.toString(Qt::ISODate);
+            for (int col : {column::B, column::E, column::G, column::H, column::I, column::J})
+                key += u'\x1f' + cellText(e.cells.first[std::size_t(col)]).trimmed();
             if (const auto earlier = seen.constFind(key); earlier != seen.constEnd())
                 check.warning(
                     e.row, column::A,
@@ -314,13 +316,6 @@ QList<Finding> checkRecord(const Entry& record, const CheckReference& reference)
     Checker check(reference);
     check.record(record);
     return check.take();
-}
-
-QString sameRecordKey(const Entry& record) {
-    QString key = record.record.date.toString(Qt::ISODate);
-    for (int col : {column::B, column::E, column::G, column::H, column::I, column::J})
-        key += u'\x1f' + cellText(record.cells.first[std::size_t(col)]).trimmed();
-    return key;
 }
 
 QString CaptionMismatch::text() const {

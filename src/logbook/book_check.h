@@ -69,8 +69,6 @@ inline const QStringList kSeatLetters = {QStringLiteral("Ð›"), QStringLiteral("Ð
 // What the check finds in one record by itself, wherever it stood (nothing that depends on the records
 // around it).
 QList<Finding> checkRecord(const Entry& record, const CheckReference& reference);
-// What makes two records the same to the check: the date, the type, the exercise and the four times.
-QString sameRecordKey(const Entry& record);
 
 // The findings of the logbook, sorted by row and column.
 QList<Finding> checkBook(const Logbook& book, const CheckReference& reference, const SheetMerges& merges = {});

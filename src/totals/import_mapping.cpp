@@ -64,8 +64,8 @@ const QList<Guess>& guesses() {
          [](const QString& s) { return has(s, "высот") || has(s, "altitude") || has(s, "height"); }},
         {ImportField::DayNight,
          [](const QString& s) {
-             return has(s, "сутк") || s == QStringLiteral("д н") || has(s, "день") || has(s, "ночь") || has(s, "day") ||
-                    has(s, "night");
+             return has(s, "сут") || s == QStringLiteral("д н") || word(s, "день") || word(s, "ночь") ||
+                    word(s, "day") || word(s, "night");
          }},
         {ImportField::Seat, [](const QString& s) { return has(s, "сиден") || has(s, "место") || has(s, "seat"); }},
         {ImportField::Exercise,

@@ -269,6 +269,16 @@ bool anyTimeNumberFromADay(const ImportTable& table, const Mapping& mapping) {
     return false;
 }
 
+// What makes a line the same flight as a record: the date, the type, the exercise and the four times, a time
+// left empty the same as one of 0:00 (a pilot's table leaves out what the logbook writes as zero).
+QString sameFlightKey(const logbook::Entry& e) {
+    QString key = e.record.date.toString(Qt::ISODate) + u'\x1f' + e.record.type.trimmed() + u'\x1f' +
+                  e.record.exercise.trimmed();
+    for (const logbook::TimeReading& t : {e.record.total, e.record.hood, e.record.smu, e.record.clouds})
+        key += u'\x1f' + (t.unreadable() ? QStringLiteral("?") : QString::number(t.minutes.count));
+    return key;
+}
+
 int filledCells(const QVariantList& row) {
     return int(std::count_if(row.begin(), row.end(), [](const QVariant& c) { return !textOf(c).isEmpty(); }));
 }
@@ -290,7 +300,7 @@ ImportPlan planImport(const ImportTable& table, const Mapping& mapping, const lo
     QHash<QString, QList<int>> standing;
     for (const logbook::Entry& e : book.entries())
         if (e.isRecord())
-            standing[logbook::sameRecordKey(e)] << e.sheetRow();
+            standing[sameFlightKey(e)] << e.sheetRow();
 
     QList<Entry> added;
     added.reserve(table.rows.size());
@@ -341,7 +351,7 @@ ImportPlan planImport(const ImportTable& table, const Mapping& mapping, const lo
             plan.lines << line;
             continue;
         }
-        QList<int>& same = standing[logbook::sameRecordKey(entry)];
+        QList<int>& same = standing[sameFlightKey(entry)];
         if (!same.isEmpty()) {
             line.fate = Fate::Same;
             line.sameRow = same.takeFirst();
