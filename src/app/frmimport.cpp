@@ -166,6 +166,8 @@ frmImport::frmImport(Program& program)
         return askSaveFileName(this, QStringLiteral("Сохранить соответствие столбцов"),
                                QDir(program_.bookDir()).filePath(kMappingFile), QStringLiteral("Соответствие (*.ini)"));
     };
+    status_->setText(QStringLiteral("Выберите файл со старыми записями. Лётная книжка не изменится, пока вы не "
+                                    "нажмёте «Перенести»."));
     connect(choose, &QPushButton::clicked, this, &frmImport::chooseSource);
     connect(sheet_, &QComboBox::activated, this, [this] { openSource(path_, sheet_->currentText()); });
     connect(loadMap_, &QPushButton::clicked, this, [this] {

@@ -45,9 +45,9 @@ bool pairsShareFormats(const Sheet& sheet, const QList<int>& pairRows) {
     return std::all_of(pairRows.begin(), pairRows.end(), [&](int row) { return coveredCellsShareFormats(sheet, row); });
 }
 
-void shareCoveredCellFormats(Sheet& sheet, int lastPairRow) {
+void shareCoveredCellFormats(Sheet& sheet, int lastPairRow, int firstPairRow) {
     QList<CellBlock> aToL, nToT;
-    for (int row = records::kFirstRow; row <= lastPairRow; row += records::kRowsPerRecord) {
+    for (int row = firstPairRow; row <= lastPairRow; row += records::kRowsPerRecord) {
         const QList<CellBlock> runs = coveredRuns(row);
         aToL << runs[0];
         nToT << runs[1];

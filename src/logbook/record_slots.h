@@ -10,6 +10,7 @@
 // and alignment, and covered cells hold nothing. Their fonts and borders are left alone, since row
 // heights and the borders other programs draw for merged cells depend on them.
 
+#include "logbook/record_layout.h"
 #include "spreadsheet/document.h"
 
 #include <QList>
@@ -33,7 +34,8 @@ bool coveredCellsShareFormats(const Sheet& sheet, int pairRow);
 // the look of their merged cell), so it never falls into one run.
 bool pairsShareFormats(const Sheet& sheet, const QList<int>& pairRows);
 
-// Gives the covered cells of every pair from row 7 to lastPairRow their run's look, in two calls.
-void shareCoveredCellFormats(Sheet& sheet, int lastPairRow);
+// Gives the covered cells of every pair from firstPairRow (row 7 when not given) to lastPairRow their run's
+// look, in two calls.
+void shareCoveredCellFormats(Sheet& sheet, int lastPairRow, int firstPairRow = records::kFirstRow);
 
 } // namespace korv::logbook

@@ -104,19 +104,29 @@ void append(Sheet& sheet, const PairEdit& edit, LayoutChecks& checks) {
 }
 
 // Records appended one after another (an import, a batch of shifts): laid out together in a few calls
-// instead of several a record. The free pair takes the look of a record pair (its exercise wrapped, column A
-// showing the day) and is copied over every pair the records take and the one kept below, doubling what is
-// laid out with each copy; the values go in one block and the headings' look in one call.
+// instead of several a record. The free pair is copied over every pair the records take and the one kept
+// below, doubling what is laid out with each copy; the values go in one block, the headings' look in one
+// call. A copy does not carry every attribute onto merged cells already laid out (the free pair below the
+// first keeps its own wrap), so the first two pairs, from which every other is copied, take the record
+// pair's look before the copies: the exercise wrapped, the covered cells in few format runs.
 void appendRun(Sheet& sheet, const QList<PairEdit>& run, LayoutChecks& checks) {
     const int first = run.front().row;
     const int end = run.back().recordRow() + 2 * kRows; // the empty pair kept below included
     requireUnmerged(sheet, first, end - 1);
     if (!pairRange(sheet, first, column::A).isMerged())
         layLikeRecord(sheet, first, run.front().templateRow);
-    wrapExercise(sheet, first);
     showDays(sheet, run.front().recordRow(), checks);
-    for (int laid = kRows; first + laid < end;) {
-        const int rows = std::min(laid, end - first - laid);
+    // The pair kept free below looks as the free pair did, as one append after another leaves it.
+    const int kept = end - kRows;
+    pairRange(sheet, first).copyTo(sheet.cell(kept, column::A));
+    pairRange(sheet, first).copyTo(sheet.cell(first + kRows, column::A));
+    CellFormat wrap;
+    wrap.wrap = true;
+    sheet.applyAll({QStringLiteral("E%1").arg(first + 1), QStringLiteral("E%1").arg(first + kRows + 1)}, wrap);
+    shareCoveredCellFormats(sheet, first + kRows, first);
+    shareCoveredCellFormats(sheet, kept, kept);
+    for (int laid = 2 * kRows; first + laid < kept;) {
+        const int rows = std::min(laid, kept - first - laid);
         sheet.cells(first, column::A, first + rows - 1, records::kLastColumn)
             .copyTo(sheet.cell(first + laid, column::A));
         laid += rows;

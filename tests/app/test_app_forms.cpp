@@ -6,6 +6,7 @@
 #include "app/frmbreaks.h"
 #include "app/frmcheck.h"
 #include "app/frmglavnaja.h"
+#include "app/frmimport.h"
 #include "app/frmpages.h"
 #include "app/frmrecords.h"
 #include "app/frmsmu.h"
@@ -96,7 +97,8 @@ TEST(MainForm, TheWindowsBuiltInCodeFitTheScreen) {
     const std::pair<QWidget*, const char*> windows[] = {{&t.program->breaksForm(), "frmBreaks_empty"},
                                                         {&t.program->checkForm(), "frmCheck_empty"},
                                                         {&t.program->backupsForm(), "frmBackups_empty"},
-                                                        {&t.program->pagesForm(), "frmPages_empty"}};
+                                                        {&t.program->pagesForm(), "frmPages_empty"},
+                                                        {&t.program->importForm(), "frmImport_empty"}};
     for (const auto& [w, name] : windows) {
         w->show();
         apptest::saveScreenshot(w, QString::fromLatin1(name));
@@ -151,9 +153,9 @@ TEST(MainForm, HasEveryMenuEntry) {
     EXPECT_EQ(mode->title(), "Режим работы");
     EXPECT_EQ(show->title(), "Просмотр");
     EXPECT_EQ(help->title(), "Справка");
-    EXPECT_EQ(actionTexts(mode),
-              (QStringList{"Просмотр", "Заполнение", "Подбить итоги за...", "Записи лётной книжки",
-                           "Проверка лётной книжки", "Резервные копии", "Отменить последнее изменение…", "Выход"}));
+    EXPECT_EQ(actionTexts(mode), (QStringList{"Просмотр", "Заполнение", "Подбить итоги за...", "Записи лётной книжки",
+                                              "Проверка лётной книжки", "Перенос записей…", "Резервные копии",
+                                              "Отменить последнее изменение…", "Выход"}));
     EXPECT_EQ(actionTexts(show),
               (QStringList{"подённого налёта", "последних итогов", "Перерывы и налёт", "печать подённого налёта…"}));
     EXPECT_EQ(actionTexts(help), (QStringList{"о программе", "помощь"}));

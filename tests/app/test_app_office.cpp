@@ -9,6 +9,7 @@
 #include "app/frmcheck.h"
 #include "app/frmexcel.h"
 #include "app/frmglavnaja.h"
+#include "app/frmimport.h"
 #include "app/frmpages.h"
 #include "app/frmrecords.h"
 #include "app/frmresume.h"
@@ -993,4 +994,70 @@ TEST(EndToEnd, TheRecordsWindowFindsCorrectsRemovesAndUndoes) {
     EXPECT_TRUE(t.dialogs.boxes.back().text.startsWith("Отменено: удаление записи строки"))
         << t.dialogs.boxes.back().text.toStdString();
     EXPECT_EQ(records->listed().records.size(), 3) << "the window read the logbook again";
+}
+
+TEST(EndToEnd, TheImportWindowShowsEveryLinesFateThenBringsTheRecordsInAsOneUndoableChange) {
+    apptest::TestProgram t(QDate(2026, 12, 8), profile());
+    frmGlavnaja& main = t.program->mainForm();
+    main.show();
+    ASSERT_NO_FATAL_FAILURE(makeLogbook(t, main));
+    korv::flight::WriteFlightRecord(
+        t.program->host(), t.program->bookPath(),
+        testflights::recordOf(testflights::Flight{{2026, 11, 5}, "Упр.  7 КП", "Д", "П", 1, 50}));
+    const QByteArray before = fileBytes(t.program->bookPath());
+
+    const QString csv = t.program->bookDir() + "/старая книжка.csv";
+    {
+        QFile f(csv);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("Дата;Тип;Д/Н;Упражнение;Полётов;Налёт;Заходов;Посадок\n"
+                "05.11.2026;Л-39;Д;Упр.  7 КП;1;0.50;2;2\n"
+                "01.10.2026;Л-39;Д;7;1;1.10;2;2\n"
+                "02.10.2026;Л-39;ночь;Упр. 12 полёт ночью;2;0.45;1;2\n");
+    }
+    main.findChild<QAction*>("mnuImportItem")->trigger();
+    frmImport* form = t.program->loadedImportForm();
+    ASSERT_NE(form, nullptr);
+    EXPECT_EQ(form->windowTitle(), "Перенос записей");
+    ASSERT_TRUE(form->openSource(csv));
+    EXPECT_TRUE(
+        child<QLabel>(form, "lblSource")->text().startsWith("CSV, UTF-8, разделитель «;»; строк с записями: 3"));
+    EXPECT_EQ(child<QComboBox>(form, "cboField6")->currentText(), "Налёт");
+
+    // One line refused: shown red with its reason, nothing can be brought in.
+    ASSERT_TRUE(form->preview());
+    auto* lines = child<QTableWidget>(form, "tblLines");
+    ASSERT_EQ(lines->rowCount(), 3);
+    EXPECT_EQ(lines->item(0, 1)->text(), "уже есть");
+    EXPECT_EQ(lines->item(1, 1)->text(), "добавится");
+    EXPECT_TRUE(lines->item(1, 5)->text().startsWith("Упр.  7 ")) << lines->item(1, 5)->text().toStdString();
+    EXPECT_EQ(lines->item(2, 1)->text(), "отказ");
+    EXPECT_TRUE(lines->item(2, 6)->text().contains("посадок (2) больше, чем заходов (1)"));
+    EXPECT_FALSE(child<QPushButton>(form, "cmdImport")->isEnabled());
+    apptest::saveScreenshot(form, QStringLiteral("frmImport_refused"));
+
+    // Without the landings the line reads: two records to add, in date order before the one there.
+    child<QComboBox>(form, "cboField15")->setCurrentIndex(0);
+    EXPECT_FALSE(child<QPushButton>(form, "cmdImport")->isEnabled()) << "changed columns want a new preview";
+    ASSERT_TRUE(form->preview());
+    EXPECT_EQ(form->plan()->count(korv::totals::Fate::Added), 2);
+    ASSERT_TRUE(child<QPushButton>(form, "cmdImport")->isEnabled());
+    apptest::saveScreenshot(form, QStringLiteral("frmImport"));
+    EXPECT_EQ(fileBytes(t.program->bookPath()), before) << "nothing written before the pilot says so";
+    ASSERT_TRUE(form->commit());
+    EXPECT_TRUE(t.dialogs.boxes.back().text.startsWith("Перенесено записей: 2"))
+        << t.dialogs.boxes.back().text.toStdString();
+    const korv::logbook::LogbookRead read = korv::logbook::readLogbookCopy(t.program->host(), t.program->bookPath());
+    QList<QDate> dates;
+    for (const korv::logbook::Entry& e : read.book.entries())
+        if (e.isRecord())
+            dates << e.record.date;
+    EXPECT_EQ(dates, (QList<QDate>{{2026, 10, 1}, {2026, 10, 2}, {2026, 11, 5}}));
+
+    // The whole import undone from the cover's menu.
+    t.dialogs.answers = {true};
+    main.findChild<QAction*>("mnuUndoItem")->trigger();
+    EXPECT_TRUE(t.dialogs.boxes.back().text.startsWith("Отменено: перенос записей: 2"))
+        << t.dialogs.boxes.back().text.toStdString();
+    EXPECT_EQ(fileBytes(t.program->bookPath()), before);
 }
