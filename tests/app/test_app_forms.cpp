@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
@@ -285,6 +286,13 @@ TEST(Help, TheDocumentHasATopicForEveryContextItLinks) {
         EXPECT_TRUE(html.contains(QStringLiteral("<a name=\"ctx-%1\">").arg(context))) << context;
         EXPECT_TRUE(context == 23 || html.contains(QStringLiteral("href=\"#ctx-%1\"").arg(context))) << context;
     }
+    // Every link of the contents and the text leads to a topic.
+    static const QRegularExpression link(QStringLiteral("href=\"#(ctx-\\d+)\""));
+    for (auto it = link.globalMatch(html); it.hasNext();) {
+        const QString target = it.next().captured(1);
+        EXPECT_TRUE(html.contains(QStringLiteral("<a name=\"%1\">").arg(target))) << target.toStdString();
+    }
+    EXPECT_TRUE(html.contains(QStringLiteral("href=\"#ctx-33\""))) << "the import's topic is in the contents";
 }
 
 TEST(Help, AMissingHelpFileIsSaidInTheWindow) {

@@ -117,7 +117,7 @@ TEST(CliPages, TheLogbooksOwnPagesAndItsRecordsAsCsv) {
     ASSERT_EQ(lines.size(), 61);
     EXPECT_TRUE(lines[0].startsWith("дата,тип,время суток,сидение,упражнение,полётов,налёт,"));
     EXPECT_EQ(lines[1], "01.09.2026,Л-39,Д,П,Упр.  7 КП. День. Полёт в зону на сложный пилотаж,1,1:25,,1:22,0:01,3,8,"
-                        ",,,,");
+                        ",,,,,900,600,10");
     EXPECT_TRUE(lines[60].startsWith("20.11.2026,"));
     const QString json = dir.filePath("october.json");
     ASSERT_EQ(
