@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -23,7 +22,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -33,9 +31,6 @@ namespace {
 
 // The mapping file the window offers, beside the logbook.
 const QString kMappingFile = QStringLiteral("Korvelanta-перенос.ini");
-// The largest CSV or mapping file read: years of records are a few MiB.
-constexpr qint64 kMostSourceBytes = 64 * 1024 * 1024;
-
 // The waiting cursor while the office works, put back however the work ends.
 struct BusyCursor {
     BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -43,15 +38,6 @@ struct BusyCursor {
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
-
-QByteArray readSmallFile(const QString& path, qint64 most) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        throw Error(Error::FileAccess, QStringLiteral("Файл не открывается: ") + path);
-    if (f.size() > most)
-        throw Error(Error::BadEntry, QStringLiteral("Файл слишком велик для записей лётной книжки: ") + path);
-    return f.readAll();
-}
 
 bool isCsv(const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
@@ -206,8 +192,8 @@ bool frmImport::openSource(const QString& path, const QString& sheet) {
     say(QStringLiteral("Читается файл. Ждите."));
     try {
         BusyCursor busy;
-        totals::ImportTable table = isCsv(path) ? totals::readCsv(readSmallFile(path, kMostSourceBytes))
-                                                : totals::readWorkbookTable(program_.host(), path, sheet);
+        totals::ImportTable table =
+            isCsv(path) ? totals::readCsvFile(path) : totals::readWorkbookTable(program_.host(), path, sheet);
         path_ = path;
         table_ = std::move(table);
     } catch (const Error& e) {
@@ -277,8 +263,7 @@ bool frmImport::loadMapping(const QString& path) {
     if (!table_)
         return false;
     try {
-        const QByteArray bytes = readSmallFile(path, 1024 * 1024);
-        totals::Mapping m = totals::readMappingFile(QString::fromUtf8(bytes), table_->header);
+        totals::Mapping m = totals::readMappingFileAt(path, table_->header);
         if (!m.timesGiven)
             m.times = totals::guessTimeStyle(*table_, m);
         mapping_ = m;
@@ -294,10 +279,10 @@ bool frmImport::loadMapping(const QString& path) {
 bool frmImport::saveMapping(const QString& path) {
     if (!table_)
         return false;
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(totals::mappingFileText(mapping_, table_->header).toUtf8()) < 0 ||
-        !f.commit()) {
-        refuse(QStringLiteral("Соответствие не сохранено."), f.errorString());
+    try {
+        totals::writeMappingFile(path, mapping_, table_->header);
+    } catch (const Error& e) {
+        refuse(QStringLiteral("Соответствие не сохранено."), e.description());
         return false;
     }
     say(QStringLiteral("Соответствие сохранено: %1.").arg(QDir::toNativeSeparators(path)));

@@ -15,7 +15,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QTextStream>
 
 #include <cstdio>
@@ -28,18 +27,16 @@ const char* const kImportUsage =
     "Использование: korvelanta-cli import (--csv FILE|- | --workbook FILE [--sheet ЛИСТ]) [--map FILE] "
     "[--save-map FILE] [--times ч.мм|часы] [--dry-run] [--json] [--dir PATH] [--db PATH]\n";
 
-// The largest CSV read: years of records are a few MiB.
-constexpr qint64 kMostCsvBytes = 64 * 1024 * 1024;
-
-QByteArray readAllOf(const QString& target) {
-    QFile f;
-    const bool ok =
-        target == u"-" ? f.open(stdin, QIODevice::ReadOnly) : (f.setFileName(target), f.open(QIODevice::ReadOnly));
-    if (!ok)
-        throw Error(Error::FileAccess, QStringLiteral("Файл не открывается: ") + target);
-    QByteArray bytes = f.read(kMostCsvBytes + 1);
-    if (bytes.size() > kMostCsvBytes)
-        throw Error(Error::BadEntry, QStringLiteral("Файл больше 64 МиБ: это не записи лётной книжки: ") + target);
+// Standard input as a CSV: read to its end, as large as a file of records may be.
+QByteArray standardInput() {
+    QFile in;
+    if (!in.open(stdin, QIODevice::ReadOnly))
+        throw Error(Error::FileAccess, QStringLiteral("Стандартный ввод не читается."));
+    constexpr qint64 most = qint64(64) << 20;
+    QByteArray bytes = in.read(most + 1);
+    if (bytes.size() > most)
+        throw Error(Error::BadEntry,
+                    QStringLiteral("На стандартном вводе больше 64 МиБ: это не записи лётной книжки."));
     return bytes;
 }
 
@@ -134,17 +131,15 @@ int runImport(const QStringList& args) {
         totals::ImportTable table;
         if (a.isSet("csv")) {
             const QString source = a.value("csv");
-            table = totals::readCsv(readAllOf(source == u"-" ? source : QDir::current().absoluteFilePath(source)));
+            table = source == u"-" ? totals::readCsv(standardInput())
+                                   : totals::readCsvFile(QDir::current().absoluteFilePath(source));
         } else {
             table = totals::readWorkbookTable(host, QDir::current().absoluteFilePath(a.value("workbook")),
                                               a.value("sheet"));
         }
         totals::Mapping mapping;
         if (a.isSet("map")) {
-            QFile f(QDir::current().absoluteFilePath(a.value("map")));
-            if (!f.open(QIODevice::ReadOnly) || f.size() > 1024 * 1024)
-                throw Error(Error::FileAccess, QStringLiteral("Файл соответствия не читается: ") + a.value("map"));
-            mapping = totals::readMappingFile(QString::fromUtf8(f.readAll()), table.header);
+            mapping = totals::readMappingFileAt(QDir::current().absoluteFilePath(a.value("map")), table.header);
         } else {
             mapping = totals::guessMapping(table.header);
         }
@@ -152,12 +147,8 @@ int runImport(const QStringList& args) {
             mapping.times = *times;
         else if (!mapping.timesGiven)
             mapping.times = totals::guessTimeStyle(table, mapping);
-        if (a.isSet("save-map")) {
-            QSaveFile f(QDir::current().absoluteFilePath(a.value("save-map")));
-            if (!f.open(QIODevice::WriteOnly) || f.write(totals::mappingFileText(mapping, table.header).toUtf8()) < 0 ||
-                !f.commit())
-                throw Error(Error::FileAccess, QStringLiteral("Файл соответствия не записан: ") + a.value("save-map"));
-        }
+        if (a.isSet("save-map"))
+            totals::writeMappingFile(QDir::current().absoluteFilePath(a.value("save-map")), mapping, table.header);
 
         flight::ReferenceDatabase reference(a.isSet("db") ? a.value("db") : defaultDatabasePath());
         const totals::ExerciseWording wording = [&](long long n) { return flight::ownExerciseText(reference, n); };

@@ -1,10 +1,10 @@
 #include "totals/carried_flying.h"
 
 #include "common/error.h"
+#include "common/kept_file.h"
 #include "common/numtext.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -221,31 +221,13 @@ CarriedFlying parseCarriedFlying(const QString& text) {
 }
 
 CarriedFlying readCarriedFlying(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists())
+    const std::optional<QByteArray> bytes =
+        readKeptFile(path, {QStringLiteral("Файл налёта до начала ведения книжки"), kMostCarriedBytes, QString(),
+                            QStringLiteral("это несколько строк на тип.")});
+    if (!bytes)
         return {};
-    // A fifo would hold the reader for good, a device never end: only a regular file is read.
-    if (!info.isFile())
-        throw Error(Error::FileAccess,
-                    QStringLiteral("Файл налёта до начала ведения книжки %1 — не обычный файл (%2). Замените его "
-                                   "обычным текстовым файлом.")
-                        .arg(path, info.isDir() ? QStringLiteral("папка") : QStringLiteral("канал или устройство")));
-    // The file is a few lines a type; anything far larger is not one, and is never read in part.
-    if (info.size() > kMostCarriedBytes)
-        throw Error(Error::BadEntry, QStringLiteral("Файл налёта до начала ведения книжки %1 слишком велик (%2 КБ): "
-                                                    "это несколько строк на тип.")
-                                         .arg(path)
-                                         .arg((info.size() + 1023) / 1024));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(Error::FileAccess, QStringLiteral("Файл налёта до начала ведения книжки не читается: ") + path);
-    const QByteArray bytes = file.read(kMostCarriedBytes + 1);
-    if (bytes.size() > kMostCarriedBytes)
-        throw Error(Error::BadEntry,
-                    QStringLiteral("Файл налёта до начала ведения книжки %1 слишком велик: это несколько строк на тип.")
-                        .arg(path));
     try {
-        return parseCarriedFlying(QString::fromUtf8(bytes));
+        return parseCarriedFlying(QString::fromUtf8(*bytes));
     } catch (const Error& e) {
         throw Error(Error::BadEntry, QStringLiteral("В файле налёта до начала ведения книжки %1, %2. Исправьте "
                                                     "файл (Итоги, «Налёт до книжки…»).")

@@ -1,10 +1,12 @@
 #include "totals/import_mapping.h"
 
 #include "common/error.h"
+#include "common/kept_file.h"
 #include "logbook/cells.h"
 #include "totals/record_export.h"
 
 #include <QRegularExpression>
+#include <QSaveFile>
 
 #include <functional>
 
@@ -173,6 +175,21 @@ QString mappingFileText(const Mapping& mapping, const QStringList& header) {
     }
     out += kTimeKey + QStringLiteral(" = ") + timeStyleName(mapping.times) + u'\n';
     return out;
+}
+
+Mapping readMappingFileAt(const QString& path, const QStringList& header) {
+    const std::optional<QByteArray> bytes = readKeptFile(path, {QStringLiteral("Файл соответствия столбцов"), 1 << 20,
+                                                                QString(), QStringLiteral("это несколько строк.")});
+    if (!bytes)
+        throw Error(Error::FileNotFound, QStringLiteral("Файл соответствия столбцов не найден: ") + path);
+    return readMappingFile(QString::fromUtf8(*bytes), header);
+}
+
+void writeMappingFile(const QString& path, const Mapping& mapping, const QStringList& header) {
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(mappingFileText(mapping, header).toUtf8()) < 0 || !f.commit())
+        throw Error(Error::FileAccess,
+                    QStringLiteral("Файл соответствия столбцов не записан: %1 (%2)").arg(path, f.errorString()));
 }
 
 Mapping readMappingFile(const QString& text, const QStringList& header) {

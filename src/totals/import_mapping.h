@@ -68,6 +68,12 @@ TimeStyle guessTimeStyle(const ImportTable& table, const Mapping& mapping);
 // The mapping file: "# comment" lines, "поле = заголовок столбца" (the field by its name, the column by its
 // header text) and "время = ч.мм" or "время = часы с долями".
 QString mappingFileText(const Mapping& mapping, const QStringList& header);
+// The mapping file at `path` for `header`: as readMappingFile, a missing file Error::FileNotFound, one that is
+// no regular file or larger than 1 MiB refused naming it.
+Mapping readMappingFileAt(const QString& path, const QStringList& header);
+// Writes the mapping file at `path` whole or not at all (Error::FileAccess naming it).
+void writeMappingFile(const QString& path, const Mapping& mapping, const QStringList& header);
+
 // The mapping the file's text gives for `header`: every field it names, nothing else. A line that is no such
 // pair, a field named twice, or a column the header does not hold is Error::BadEntry naming the line.
 Mapping readMappingFile(const QString& text, const QStringList& header);

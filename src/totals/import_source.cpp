@@ -1,6 +1,7 @@
 #include "totals/import_source.h"
 
 #include "common/error.h"
+#include "common/kept_file.h"
 #include "logbook/cells.h"
 
 #include <QStringDecoder>
@@ -157,6 +158,15 @@ ImportTable readCsv(const QByteArray& bytes) {
     table.rows = rows;
     table.lines = lines;
     return table;
+}
+
+ImportTable readCsvFile(const QString& path) {
+    const std::optional<QByteArray> bytes =
+        readKeptFile(path, {QStringLiteral("Файл старых записей"), qint64(64) << 20, QString(),
+                            QStringLiteral("записи даже многих лет занимают несколько мегабайт.")});
+    if (!bytes)
+        throw Error(Error::FileNotFound, QStringLiteral("Файл старых записей не найден: ") + path);
+    return readCsv(*bytes);
 }
 
 ImportTable tableOfSheetRows(const QList<QVariantList>& rows, const QString& sheetName, int firstRow) {

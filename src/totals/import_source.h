@@ -36,6 +36,10 @@ QString fromWindows1251(const QByteArray& bytes);
 // Error::BadEntry, as is a quote left open at the end.
 ImportTable readCsv(const QByteArray& bytes);
 
+// The CSV file at `path` read as readCsv reads its bytes: a missing file is Error::FileNotFound, one that is
+// no regular file or larger than 64 MiB (years of records are a few) is refused naming it.
+ImportTable readCsvFile(const QString& path);
+
 // A workbook sheet's block read as a table: the first row holding anything is the header; rows holding
 // nothing are passed over. `firstRow` is the one-based sheet row of rows[0].
 ImportTable tableOfSheetRows(const QList<QVariantList>& rows, const QString& sheetName, int firstRow = 1);

@@ -272,8 +272,8 @@ bool anyTimeNumberFromADay(const ImportTable& table, const Mapping& mapping) {
 // What makes a line the same flight as a record: the date, the type, the exercise and the four times, a time
 // left empty the same as one of 0:00 (a pilot's table leaves out what the logbook writes as zero).
 QString sameFlightKey(const logbook::Entry& e) {
-    QString key = e.record.date.toString(Qt::ISODate) + u'\x1f' + e.record.type.trimmed() + u'\x1f' +
-                  e.record.exercise.trimmed();
+    QString key =
+        e.record.date.toString(Qt::ISODate) + u'\x1f' + e.record.type.trimmed() + u'\x1f' + e.record.exercise.trimmed();
     for (const logbook::TimeReading& t : {e.record.total, e.record.hood, e.record.smu, e.record.clouds})
         key += u'\x1f' + (t.unreadable() ? QStringLiteral("?") : QString::number(t.minutes.count));
     return key;
