@@ -14,11 +14,11 @@
 #include "spreadsheet/uno/spreadsheet_host.h"
 #include "support/generated_logbook.h"
 #include "support/office_baseline.h"
+#include "support/whole_process.h"
 #include "support/worked_shift.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -59,25 +59,11 @@ double processMs(const Command& c, const QString& book, const QString& workDir, 
     QDir(workDir).removeRecursively();
     QDir().mkpath(workDir);
     QFile::copy(book, logbook::bookPath(workDir));
-    QProcess p;
-    p.setProcessEnvironment(env);
-    QElapsedTimer t;
-    t.start();
-    p.start(QStringLiteral(KORV_CLI), c.args + QStringList{QStringLiteral("--dir"), workDir});
-    p.write(c.input);
-    p.closeWriteChannel();
-    p.waitForFinished(600000);
-    const double elapsed = double(t.nsecsElapsed()) / 1e6;
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        QTextStream(stderr) << "korvelanta-cli " << c.args.join(u' ') << " ended with " << p.exitCode() << ": "
-                            << p.readAllStandardError() << '\n';
-    return elapsed;
+    return bench::wholeProcessMs(QStringLiteral(KORV_CLI), c.args + QStringList{QStringLiteral("--dir"), workDir},
+                                 c.input, env);
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using bench::median;
 
 // One figure of every kind a round, the rounds after a warm-up one, so that what the machine does meanwhile
 // falls on all of them alike.

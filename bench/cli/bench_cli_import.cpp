@@ -9,17 +9,15 @@
 #include "logbook/book_names.h"
 #include "spreadsheet/uno/spreadsheet_host.h"
 #include "support/office_baseline.h"
+#include "support/whole_process.h"
 
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -76,26 +74,11 @@ QByteArray csv(int count) {
     return out;
 }
 
-// The whole process (ms).
 double processMs(const QStringList& args, const QProcessEnvironment& env) {
-    QProcess p;
-    p.setProcessEnvironment(env);
-    QElapsedTimer t;
-    t.start();
-    p.start(QStringLiteral(KORV_CLI), args);
-    p.closeWriteChannel();
-    p.waitForFinished(600000);
-    const double elapsed = double(t.nsecsElapsed()) / 1e6;
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        QTextStream(stderr) << "korvelanta-cli " << args.join(u' ') << " ended with " << p.exitCode() << ": "
-                            << p.readAllStandardError() << '\n';
-    return elapsed;
+    return bench::wholeProcessMs(QStringLiteral(KORV_CLI), args, {}, env);
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using bench::median;
 
 struct Figures {
     double import = 0, floor = 0;
