@@ -103,6 +103,46 @@ void append(Sheet& sheet, const PairEdit& edit, LayoutChecks& checks) {
     wrapExercise(sheet, row);
 }
 
+// The values of records laid out together, in one block A..U of all their rows (the pair kept free below an
+// appended run too, when `keptBelow`), and their headings' look in one call: as an inserted heading looks,
+// the caption on one line.
+void writeRun(Sheet& sheet, const QList<PairEdit>& run, bool keptBelow = true) {
+    const QVariantList empty(records::kLastColumn + 1, QString());
+    QList<QVariantList> block;
+    QStringList headings;
+    for (const PairEdit& edit : run) {
+        if (edit.heading) {
+            QVariantList caption = empty;
+            caption[column::E] = *edit.heading;
+            block << caption << empty;
+            headings << QStringLiteral("E%1").arg(edit.row + 1);
+        }
+        block << edit.cells.firstRow(records::kLastColumn) << edit.cells.secondRow(records::kLastColumn);
+    }
+    if (keptBelow)
+        block << empty << empty;
+    const int first = run.front().row;
+    sheet.cells(first, column::A, first + int(block.size()) - 1, records::kLastColumn).setData(block);
+    if (!headings.isEmpty()) {
+        CellFormat look;
+        look.fontSize = 12;
+        look.bold = true;
+        look.wrap = false;
+        sheet.applyAll(headings, look);
+    }
+}
+
+// Copies the pairs laid out from `first` over the rows up to `end` (exclusive), doubling what is laid out with
+// each copy: a dozen copies for thousands of pairs.
+void copyLaidPairs(Sheet& sheet, int first, int laidRows, int end) {
+    for (int laid = laidRows; first + laid < end;) {
+        const int rows = std::min(laid, end - first - laid);
+        sheet.cells(first, column::A, first + rows - 1, records::kLastColumn)
+            .copyTo(sheet.cell(first + laid, column::A));
+        laid += rows;
+    }
+}
+
 // Records appended one after another (an import, a batch of shifts): laid out together in a few calls
 // instead of several a record. The free pair is copied over every pair the records take and the one kept
 // below, doubling what is laid out with each copy; the values go in one block, the headings' look in one
@@ -125,34 +165,21 @@ void appendRun(Sheet& sheet, const QList<PairEdit>& run, LayoutChecks& checks) {
     sheet.applyAll({QStringLiteral("E%1").arg(first + 1), QStringLiteral("E%1").arg(first + kRows + 1)}, wrap);
     shareCoveredCellFormats(sheet, first + kRows, first);
     shareCoveredCellFormats(sheet, kept, kept);
-    for (int laid = 2 * kRows; first + laid < kept;) {
-        const int rows = std::min(laid, kept - first - laid);
-        sheet.cells(first, column::A, first + rows - 1, records::kLastColumn)
-            .copyTo(sheet.cell(first + laid, column::A));
-        laid += rows;
-    }
-    const QVariantList empty(records::kLastColumn + 1, QString());
-    QList<QVariantList> block;
-    QStringList headings;
-    for (const PairEdit& edit : run) {
-        if (edit.heading) {
-            QVariantList caption = empty;
-            caption[column::E] = *edit.heading;
-            block << caption << empty;
-            headings << QStringLiteral("E%1").arg(edit.row + 1);
-        }
-        block << edit.cells.firstRow(records::kLastColumn) << edit.cells.secondRow(records::kLastColumn);
-    }
-    block << empty << empty;
-    sheet.cells(first, column::A, end - 1, records::kLastColumn).setData(block);
-    if (!headings.isEmpty()) {
-        // As an inserted heading looks: the caption on one line.
-        CellFormat look;
-        look.fontSize = 12;
-        look.bold = true;
-        look.wrap = false;
-        sheet.applyAll(headings, look);
-    }
+    copyLaidPairs(sheet, first, 2 * kRows, kept);
+    writeRun(sheet, run);
+}
+
+// Records inserted one right below the other (old records brought in before those there): the rows of all
+// of them inserted at once, the first pair laid out as the record below them is and copied over the others
+// (inserted rows hold no merges, so a copy carries the whole look), the values in one block.
+void insertRun(Sheet& sheet, const QList<PairEdit>& run) {
+    const int first = run.front().row;
+    const int end = run.back().recordRow() + kRows;
+    sheet.insertRows(first, end - first);
+    layLikeRecord(sheet, first, run.back().templateRow);
+    wrapExercise(sheet, first);
+    copyLaidPairs(sheet, first, kRows, end);
+    writeRun(sheet, run, false);
 }
 
 void insert(Sheet& sheet, const PairEdit& edit) {
@@ -288,9 +315,20 @@ void layOut(Sheet& sheet1, const QList<PairEdit>& edits, const Logbook& after, S
             }
             break;
         }
-        case PairEdit::Op::Insert:
-            insert(sheet1, edit);
+        case PairEdit::Op::Insert: {
+            // Inserts that follow each other: each starts right below the record inserted before it.
+            qsizetype next = i + 1;
+            while (next < edits.size() && edits[next].op == PairEdit::Op::Insert &&
+                   edits[next].row == edits[next - 1].recordRow() + kRows)
+                ++next;
+            if (next - i > 1) {
+                insertRun(sheet1, edits.mid(i, next - i));
+                i = next - 1;
+            } else {
+                insert(sheet1, edit);
+            }
             break;
+        }
         case PairEdit::Op::Replace:
             replace(sheet1, edit);
             break;

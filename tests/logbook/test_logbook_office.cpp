@@ -235,52 +235,77 @@ TEST_F(LogbookOffice, TheCheckReadsACopyAndLeavesNothingBesideTheLogbook) {
     EXPECT_EQ(testfiles::entriesOf(dir.path()), beside) << "no lock file or copy left beside the logbook";
 }
 
-TEST_F(LogbookOffice, RecordsAppendedTogetherLookAsRecordsAppendedOneByOne) {
-    // The same records, each appended by itself into one copy and all at once into another: the pairs laid
-    // out together must show what one by one shows, cell for cell, merge for merge, look for look.
-    const QList<PairCells> records{shift(2004, 8, 30), shift(2004, 9, 5), shift(2004, 9, 12, "Упр. 12 ПП", 85),
-                                   shift(2004, 11, 2), shift(2005, 1, 3, "Упр. 94 полёт", 70)};
+namespace {
+
+// Every cell of "Лист1" from row 7 to the pair below the last entry as the pilot sees it: text, merge, wrap,
+// bold, size, number format, alignment, and each row's height.
+QStringList sheetLook(Office& office, const QString& path) {
+    QStringList out;
+    Workbook wb = office.openWorkbook(path);
+    Sheet s = wb.sheet(kSheet1);
+    const Logbook b = readLogbook(s);
+    for (int row = records::kFirstRow; row <= b.freeRow() + 1; ++row) {
+        for (int c = column::A; c <= records::kLastColumn; ++c) {
+            const Range cell = s.cell(row, c);
+            const CellFormat f = cell.format();
+            out << QStringLiteral("%1%2 «%3» merged %4 wrap %5 bold %6 size %7 format %8 align %9")
+                       .arg(QChar(u'A' + c))
+                       .arg(row + 1)
+                       .arg(cell.text())
+                       .arg(cell.mergeSpan().address())
+                       .arg(f.wrap.value_or(false))
+                       .arg(f.bold.value_or(false))
+                       .arg(f.fontSize.value_or(0))
+                       .arg(f.numberFormat.value_or(QString()))
+                       .arg(int(f.hAlign.value_or(HAlign::General)));
+        }
+        out << QStringLiteral("row %1 height %2").arg(row + 1).arg(s.rowHeight(row));
+    }
+    wb.close(CloseMode::Discard);
+    return out;
+}
+
+} // namespace
+
+TEST_F(LogbookOffice, RecordsLaidOutTogetherLookAsRecordsLaidOutOneByOne) {
+    // The same records, each laid out by itself in one copy and all at once in another: appended after the
+    // last record, and inserted before the first. The pairs laid out together must show what one by one
+    // shows, cell for cell, merge for merge, look for look.
+    const QList<PairCells> later{shift(2004, 8, 30), shift(2004, 9, 5), shift(2004, 9, 12, "Упр. 12 ПП", 85),
+                                 shift(2004, 11, 2), shift(2005, 1, 3, "Упр. 94 полёт", 70)};
+    const QList<PairCells> earlier{shift(2003, 11, 30), shift(2003, 12, 1, "Упр. 12 ПП", 85), shift(2003, 12, 2),
+                                   shift(2004, 8, 1), shift(2004, 8, 29)};
     const QString together = dir.filePath("together.xls");
     ASSERT_TRUE(QFile::copy(book, together));
     {
         LogbookChange change(office(), book);
-        for (const PairCells& r : records)
+        for (const PairCells& r : later)
             change.append(r);
         change.save();
     }
     {
         LogbookChange change(office(), together);
-        const QList<PairEdit> edits = change.insertInDateOrder(records);
-        ASSERT_EQ(edits.size(), records.size());
+        const QList<PairEdit> edits = change.insertInDateOrder(later);
+        ASSERT_EQ(edits.size(), later.size());
+        EXPECT_EQ(edits.back().op, PairEdit::Op::Append);
         change.save();
     }
-    const auto look = [&](const QString& path) {
-        QStringList out;
-        Workbook wb = office().openWorkbook(path);
-        Sheet s = wb.sheet(kSheet1);
-        const Logbook b = readLogbook(s);
-        for (int row = records::kFirstRow; row <= b.freeRow() + 1; ++row) {
-            for (int c = column::A; c <= records::kLastColumn; ++c) {
-                const Range cell = s.cell(row, c);
-                const CellFormat f = cell.format();
-                out << QStringLiteral("%1%2 «%3» merged %4 wrap %5 bold %6 size %7 format %8 align %9")
-                           .arg(QChar(u'A' + c))
-                           .arg(row + 1)
-                           .arg(cell.text())
-                           .arg(cell.mergeSpan().address())
-                           .arg(f.wrap.value_or(false))
-                           .arg(f.bold.value_or(false))
-                           .arg(f.fontSize.value_or(0))
-                           .arg(f.numberFormat.value_or(QString()))
-                           .arg(int(f.hAlign.value_or(HAlign::General)));
-            }
-            out << QStringLiteral("row %1 height %2").arg(row + 1).arg(s.rowHeight(row));
-        }
-        wb.close(CloseMode::Discard);
-        return out;
-    };
-    const QStringList oneByOne = look(book);
-    const QStringList atOnce = look(together);
+    EXPECT_EQ(sheetLook(office(), book), sheetLook(office(), together));
+    {
+        LogbookChange change(office(), book);
+        for (const PairCells& r : earlier)
+            change.insertInDateOrder({r});
+        change.save();
+    }
+    {
+        LogbookChange change(office(), together);
+        const QList<PairEdit> edits = change.insertInDateOrder(earlier);
+        ASSERT_EQ(edits.size(), earlier.size());
+        EXPECT_EQ(edits.back().op, PairEdit::Op::Insert);
+        change.save();
+    }
+    const QStringList oneByOne = sheetLook(office(), book);
+    const QStringList atOnce = sheetLook(office(), together);
     ASSERT_EQ(oneByOne.size(), atOnce.size());
     for (int i = 0; i < oneByOne.size(); ++i)
         EXPECT_EQ(oneByOne[i], atOnce[i]);
