@@ -202,7 +202,7 @@ Mapping readMappingFile(const QString& text, const QStringList& header) {
             QStringLiteral("Файл соответствия, строка %1 «%2»: %3.").arg(line).arg(raw.trimmed().left(60), why));
     };
     for (int n = 0; n < lines.size(); ++n) {
-        const QString raw = lines[n];
+        const QString& raw = lines[n];
         const QString line = raw.trimmed();
         if (line.isEmpty() || line.startsWith(u'#') || line.startsWith(u';'))
             continue;
