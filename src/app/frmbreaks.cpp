@@ -49,8 +49,9 @@ void HoursChartView::paintEvent(QPaintEvent*) {
 }
 
 frmBreaks::frmBreaks(Program& program)
-    : program_(program), status_(new QLabel(this)), table_(new QTableWidget(this)), months_(new QComboBox(this)),
-      chart_(new HoursChartView(this)), refresh_(new QPushButton(QStringLiteral("Обновить"), this)),
+    : program_(program), status_(new QLabel(this)), table_(new QTableWidget(this)), datesTable_(new QTableWidget(this)),
+      months_(new QComboBox(this)), chart_(new HoursChartView(this)),
+      refresh_(new QPushButton(QStringLiteral("Обновить"), this)),
       save_(new QPushButton(QStringLiteral("Сохранить график…"), this)) {
     setObjectName(QStringLiteral("frmBreaks"));
     setWindowTitle(kBreaksTitle);
@@ -69,6 +70,17 @@ frmBreaks::frmBreaks(Program& program)
     table_->setWordWrap(false);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    datesTable_->setObjectName(QStringLiteral("tblDates"));
+    datesTable_->setColumnCount(6);
+    datesTable_->setHorizontalHeaderLabels({QStringLiteral("Срок"), QStringLiteral("Пройдено"),
+                                            QStringLiteral("Действует"), QStringLiteral("До"),
+                                            QStringLiteral("Осталось дней"), QStringLiteral("Состояние")});
+    datesTable_->horizontalHeader()->setStretchLastSection(true);
+    datesTable_->verticalHeader()->setVisible(false);
+    datesTable_->verticalHeader()->setDefaultSectionSize(datesTable_->fontMetrics().height() + 6);
+    datesTable_->setWordWrap(false);
+    datesTable_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    datesTable_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     months_->setObjectName(QStringLiteral("cboMonths"));
     months_->setMinimumContentsLength(22);
     months_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -87,9 +99,11 @@ frmBreaks::frmBreaks(Program& program)
     chartLayout->addLayout(chooser);
     chartLayout->addWidget(chart_, 1);
     auto* split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(datesTable_);
     split->addWidget(table_);
     split->addWidget(chartBox);
-    split->setSizes({380, 420});
+    // The dates are a few lines; the breaks and the chart share the rest.
+    split->setSizes({120, 300, 400});
     split->setChildrenCollapsible(false);
 
     auto* buttons = new QHBoxLayout;
@@ -127,18 +141,27 @@ void frmBreaks::readBook() {
     read_ = false;
     entries_.clear();
     lines_.clear();
+    dates_.clear();
     QString limitsNote;
     totals::BreakLimits limits;
     try {
         limits = totals::readBreakLimits(totals::limitsPath(program_.bookDir()));
-        limitsNote = limits.isEmpty() ? QStringLiteral("Пределов нет: их задаёт файл %1 в папке лётной книжки "
-                                                       "(см. справку).")
+        limitsNote = limits.isEmpty() ? QStringLiteral("Пределов и сроков нет: их задаёт файл %1 в папке лётной "
+                                                       "книжки (см. справку).")
                                             .arg(totals::kLimitsFileName)
-                                      : QStringLiteral("Пределы из файла %1.").arg(totals::kLimitsFileName);
+                                      : QStringLiteral("Пределы и сроки из файла %1.").arg(totals::kLimitsFileName);
     } catch (const Error& e) {
         log::error(QStringLiteral("the limits of breaks in flying"), e);
         limitsNote = e.description();
     }
+    // The dates need no logbook: they are shown whatever becomes of reading it.
+    dates_ = totals::judgeDates(limits.dates, program_.today());
+    fillDates();
+    QString datesNote;
+    if (!dates_.isEmpty())
+        datesNote = QStringLiteral(" Сроков просрочено: %1, скоро: %2.")
+                        .arg(totals::countDueState(dates_, totals::DueState::Overdue))
+                        .arg(totals::countDueState(dates_, totals::DueState::Near));
     try {
         entries_ = logbook::readEntriesCopy(program_.host(), program_.bookPath());
     } catch (const Error& e) {
@@ -157,15 +180,16 @@ void frmBreaks::readBook() {
         const int exceeded = totals::countState(lines_, totals::BreakState::Exceeded);
         const int near = totals::countState(lines_, totals::BreakState::Near);
         breaksNote_ = QStringLiteral("На %1. ").arg(dateText(program_.today())) + limitsNote;
-        if (!limits.isEmpty())
+        if (limits.hasBreakLimits())
             breaksNote_ += QStringLiteral(" Превышено: %1, истекает в ближайшие %2 дней: %3.")
                                .arg(exceeded)
                                .arg(totals::kNearDays)
                                .arg(near);
+        breaksNote_ += datesNote;
     } catch (const Error& e) {
         log::error(QStringLiteral("the breaks in flying"), e);
         lines_.clear();
-        breaksNote_ = QStringLiteral("Перерывы не подсчитаны: ") + e.description();
+        breaksNote_ = QStringLiteral("Перерывы не подсчитаны: ") + e.description() + datesNote;
     }
     fillTable();
     status_->setText(breaksNote_);
@@ -222,6 +246,31 @@ void frmBreaks::fillTable() {
             break;
         }
     }
+}
+
+void frmBreaks::fillDates() {
+    datesTable_->setRowCount(int(dates_.size()));
+    for (int i = 0; i < dates_.size(); ++i) {
+        const totals::DueLine& l = dates_[i];
+        const QStringList cells = {l.item.name,     dateText(l.item.passed),    l.item.periodText(),
+                                   dateText(l.due), totals::dueDaysLeftText(l), totals::dueStateText(l.state)};
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* item = new QTableWidgetItem(cells[c]);
+            if (c == 4)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (l.state == totals::DueState::Overdue) {
+                item->setForeground(kOver);
+                item->setBackground(kOverBack);
+            } else if (l.state == totals::DueState::Near) {
+                item->setBackground(kNearBack);
+            }
+            item->setToolTip(QStringLiteral("Строка %1 файла %2").arg(l.item.line).arg(totals::kLimitsFileName));
+            datesTable_->setItem(i, c, item);
+        }
+    }
+    datesTable_->resizeColumnsToContents();
+    // Without dates the table says where they come from rather than standing empty.
+    datesTable_->setVisible(!dates_.isEmpty());
 }
 
 void frmBreaks::chooseMonths(int index) {

@@ -1,7 +1,7 @@
 #pragma once
 
-// The window "Перерывы в полётах и налёт": the breaks in flying of every kind, judged by the pilot's own
-// limits, above the chart of the flying hours month by month.
+// The window "Перерывы в полётах и налёт": the pilot's dates due and the breaks in flying of every kind,
+// judged by his own limits file, above the chart of the flying hours month by month.
 
 #include "totals/break_limits.h"
 #include "totals/entries.h"
@@ -51,22 +51,26 @@ public:
     void saveChart();
 
     const QList<totals::BreakLine>& lines() const { return lines_; }
+    const QList<totals::DueLine>& dates() const { return dates_; }
     const HoursChartView& chart() const { return *chart_; }
     // Where "Сохранить график…" asks for the file; empty answer: not saved. Replaceable for checks.
     std::function<QString()> askFile;
 
 private:
     void fillTable();
+    void fillDates();
 
     Program& program_;
     QLabel* status_;
     QTableWidget* table_;
+    QTableWidget* datesTable_;
     QComboBox* months_;
     HoursChartView* chart_;
     QPushButton* refresh_;
     QPushButton* save_;
     QList<totals::Entry> entries_;
     QList<totals::BreakLine> lines_;
+    QList<totals::DueLine> dates_;
     QString breaksNote_; // the status line of the breaks: the date, the limits, what is over
     bool read_ = false;
 };

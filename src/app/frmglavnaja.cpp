@@ -5,6 +5,7 @@
 #include "app/frmbackups.h"
 #include "app/frmbreaks.h"
 #include "app/frmcheck.h"
+#include "app/frmcourse.h"
 #include "app/frmimport.h"
 #include "app/frmpages.h"
 #include "app/frmrecords.h"
@@ -63,6 +64,7 @@ frmGlavnaja::frmGlavnaja(Program& program) : program_(program), ui_(std::make_un
     connect(ui_->mnuSummaryBookItem, &QAction::triggered, this, &frmGlavnaja::mnuSummaryBookItem_Click);
     connect(ui_->mnuCheckBookItem, &QAction::triggered, this, &frmGlavnaja::mnuCheckBookItem_Click);
     connect(ui_->mnuBreaksItem, &QAction::triggered, this, &frmGlavnaja::mnuBreaksItem_Click);
+    connect(ui_->mnuCourseItem, &QAction::triggered, this, &frmGlavnaja::mnuCourseItem_Click);
     connect(ui_->mnuBackupsItem, &QAction::triggered, this, &frmGlavnaja::mnuBackupsItem_Click);
     connect(ui_->mnuRecordsItem, &QAction::triggered, this, &frmGlavnaja::mnuRecordsItem_Click);
     connect(ui_->mnuImportItem, &QAction::triggered, this, &frmGlavnaja::mnuImportItem_Click);
@@ -152,6 +154,8 @@ void frmGlavnaja::mnuCheckBookItem_Click() { program_.checkForm().showAndCheck()
 
 void frmGlavnaja::mnuBreaksItem_Click() { program_.breaksForm().showAndRead(); }
 
+void frmGlavnaja::mnuCourseItem_Click() { program_.courseForm().showAndRead(); }
+
 void frmGlavnaja::mnuBackupsItem_Click() { program_.backupsForm().showAndList(); }
 
 void frmGlavnaja::mnuRecordsItem_Click() { program_.recordsForm().showAndRead(); }
@@ -171,19 +175,33 @@ void frmGlavnaja::mnuPagesItem_Click() {
 
 void frmGlavnaja::warnOfBreaks() {
     const QString limitsFile = totals::limitsPath(program_.bookDir());
-    if (!QFileInfo::exists(limitsFile) || !QFileInfo::exists(program_.bookPath()))
+    if (!QFileInfo::exists(limitsFile))
         return;
     QString warning;
     try {
         const totals::BreakLimits limits = totals::readBreakLimits(limitsFile);
-        if (limits.isEmpty())
-            return;
-        // The office may have to start first: the pilot sees why the cover waits.
-        ui_->lblBreaks->setText(QStringLiteral("Проверяются перерывы в полётах…"));
-        ui_->lblBreaks->show();
-        ui_->lblBreaks->repaint();
-        const QList<totals::Entry> entries = logbook::readEntriesCopy(program_.host(), program_.bookPath());
-        warning = totals::warningLine(totals::judgeBreaks(totals::lastFlights(entries), limits, program_.today()));
+        // The dates due need no logbook: they are told even when there is none yet.
+        const QList<totals::DueLine> dates = totals::judgeDates(limits.dates, program_.today());
+        QList<totals::BreakLine> breaks;
+        if (limits.hasBreakLimits() && QFileInfo::exists(program_.bookPath())) {
+            // The office may have to start first: the pilot sees why the cover waits.
+            ui_->lblBreaks->setText(QStringLiteral("Проверяются перерывы в полётах…"));
+            ui_->lblBreaks->show();
+            ui_->lblBreaks->repaint();
+            try {
+                const QList<totals::Entry> entries = logbook::readEntriesCopy(program_.host(), program_.bookPath());
+                breaks = totals::judgeBreaks(totals::lastFlights(entries), limits, program_.today());
+            } catch (const Error& e) {
+                log::error(QStringLiteral("the breaks in flying at start"), e);
+                // What the dates say is still said.
+                const QString datesText = totals::warningLine({}, dates);
+                warning = QStringLiteral("Перерывы в полётах не проверены: ") + e.description() +
+                          (datesText.isEmpty() ? QString() : u' ' + datesText);
+                ui_->lblBreaks->setText(warning);
+                return;
+            }
+        }
+        warning = totals::warningLine(breaks, dates);
     } catch (const Error& e) {
         log::error(QStringLiteral("the breaks in flying at start"), e);
         warning = QStringLiteral("Перерывы в полётах не проверены: ") + e.description();

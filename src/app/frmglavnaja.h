@@ -47,8 +47,11 @@ public:
     void mnuUndoItem_Click();
     // The window "Перерывы в полётах и налёт".
     void mnuBreaksItem_Click();
-    // Once after start: when the pilot keeps limits of breaks in flying, the cover's warning line tells of
-    // a limit exceeded or due within a week; nothing is read without a limits file.
+    // The window "Выполнение упражнений курса".
+    void mnuCourseItem_Click();
+    // Once after start: when the pilot keeps limits of breaks in flying or dates due, the cover's warning
+    // line tells of a limit exceeded or due within a week and of a date overdue or near; nothing is read
+    // without a limits file, and the logbook only for limits of breaks.
     void warnOfBreaks();
     void mnuAboutItem_Click();
     void mnuHelpItem_Click();

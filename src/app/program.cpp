@@ -4,6 +4,7 @@
 #include "app/frmbackups.h"
 #include "app/frmbreaks.h"
 #include "app/frmcheck.h"
+#include "app/frmcourse.h"
 #include "app/frmexcel.h"
 #include "app/frmglavnaja.h"
 #include "app/frmimport.h"
@@ -111,6 +112,12 @@ frmBreaks& Program::breaksForm() {
     return *breaks_;
 }
 
+frmCourse& Program::courseForm() {
+    if (!course_)
+        course_ = std::make_unique<frmCourse>(*this);
+    return *course_;
+}
+
 frmExcel& Program::viewForm() {
     if (!excel_)
         excel_ = std::make_unique<frmExcel>(*this);
@@ -206,10 +213,10 @@ bool Program::logbookStillShown() {
 void Program::endProgram() {
     ended_ = true;
     // The other forms first, the one that asked last, as the forms were unloaded one by one.
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{help_.get(), about_.get(), import_.get(), backups_.get(), breaks_.get(),
-                                         check_.get(), pages_.get(), records_ ? records_->correctionForm() : nullptr,
-                                         records_.get(), excel_.get(), glavnaja_.get(), smu_.get(), resume_.get()})
+    for (QWidget* w : std::initializer_list<QWidget*>{help_.get(), about_.get(), import_.get(), backups_.get(),
+                                                      breaks_.get(), course_.get(), check_.get(), pages_.get(),
+                                                      records_ ? records_->correctionForm() : nullptr, records_.get(),
+                                                      excel_.get(), glavnaja_.get(), smu_.get(), resume_.get()})
         if (w != nullptr)
             w->hide();
     QCoreApplication::exit(0);
@@ -217,10 +224,10 @@ void Program::endProgram() {
 
 void Program::bringToFront() {
     QWidget* front = nullptr;
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{glavnaja_.get(), smu_.get(), records_ ? records_->correctionForm() : nullptr,
-                                         records_.get(), resume_.get(), check_.get(), breaks_.get(), backups_.get(),
-                                         pages_.get(), import_.get(), about_.get(), help_.get(), excel_.get()}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             glavnaja_.get(), smu_.get(), records_ ? records_->correctionForm() : nullptr, records_.get(),
+             resume_.get(), check_.get(), breaks_.get(), course_.get(), backups_.get(), pages_.get(), import_.get(),
+             about_.get(), help_.get(), excel_.get()}) {
         if (w == nullptr || !w->isVisible())
             continue;
         if (w->isMinimized())

@@ -28,6 +28,7 @@ class frmResume;
 class frmAbout;
 class frmCheck;
 class frmBreaks;
+class frmCourse;
 class frmBackups;
 class frmRecords;
 class frmPages;
@@ -97,6 +98,7 @@ public:
     frmAbout& aboutForm();
     frmCheck& checkForm();
     frmBreaks& breaksForm();
+    frmCourse& courseForm();
     frmBackups& backupsForm();
     frmRecords& recordsForm();
     frmPages& pagesForm();
@@ -108,6 +110,7 @@ public:
     frmAbout* loadedAboutForm() const { return about_.get(); }
     frmCheck* loadedCheckForm() const { return check_.get(); }
     frmBreaks* loadedBreaksForm() const { return breaks_.get(); }
+    frmCourse* loadedCourseForm() const { return course_.get(); }
     frmBackups* loadedBackupsForm() const { return backups_.get(); }
     frmRecords* loadedRecordsForm() const { return records_.get(); }
     frmPages* loadedPagesForm() const { return pages_.get(); }
@@ -161,6 +164,7 @@ private:
     std::unique_ptr<frmAbout> about_;
     std::unique_ptr<frmCheck> check_;
     std::unique_ptr<frmBreaks> breaks_;
+    std::unique_ptr<frmCourse> course_;
     std::unique_ptr<frmBackups> backups_;
     std::unique_ptr<frmRecords> records_;
     std::unique_ptr<frmPages> pages_;

@@ -33,6 +33,11 @@ const std::array kCommands{
     Command{"recency", runRecency,
             "recency [--dir PATH] [--today ДД.ММ.ГГ] [--json]\n"
             "                                               перерывы в полётах по видам; ничего не меняет"},
+    Command{"course", runCourse,
+            "course [--type ТИП] [--period ПЕРИОД | --all] [--today ДД.ММ.ГГ] [--dir PATH] [--db PATH] [--json]\n"
+            "       [--pdf FILE | --print]\n"
+            "                                               выполнение упражнений курса за период (по умолчанию\n"
+            "                                               текущий год); ничего не меняет"},
     Command{"chart", runChart,
             "chart (--year ГГГГ | --last-12) [--today ДД.ММ.ГГ] [--dir PATH] (--png FILE | --svg FILE) [--json]\n"
             "                                               график налёта по месяцам; ничего не меняет"},

@@ -48,6 +48,17 @@ QJsonObject lineJson(const totals::BreakLine& b) {
     return o;
 }
 
+QJsonObject dueJson(const totals::DueLine& l) {
+    return {{QStringLiteral("name"), l.item.name},
+            {QStringLiteral("passed"), dateText(l.item.passed)},
+            {QStringLiteral("period"), l.item.periodText()},
+            {QStringLiteral("due"), dateText(l.due)},
+            {QStringLiteral("daysLeft"), l.daysLeft},
+            {QStringLiteral("lead"), l.item.lead},
+            {QStringLiteral("state"), totals::dueStateKey(l.state)},
+            {QStringLiteral("line"), l.item.line}};
+}
+
 } // namespace
 
 int runRecency(const QStringList& args) {
@@ -92,24 +103,35 @@ int runRecency(const QStringList& args) {
     const QList<totals::BreakLine> lines = totals::judgeBreaks(recency, limits, *today);
     const int exceeded = totals::countState(lines, totals::BreakState::Exceeded);
     const int near = totals::countState(lines, totals::BreakState::Near);
+    const QList<totals::DueLine> dates = totals::judgeDates(limits.dates, *today);
+    const int overdue = totals::countDueState(dates, totals::DueState::Overdue);
+    const int dueSoon = totals::countDueState(dates, totals::DueState::Near);
+    // Something over, a break or a date, is what a script waits for.
+    const int status = exceeded > 0 || overdue > 0 ? 3 : 0;
 
     if (json) {
         QJsonArray items;
         for (const totals::BreakLine& b : lines)
             items.append(lineJson(b));
+        QJsonArray dueItems;
+        for (const totals::DueLine& l : dates)
+            dueItems.append(dueJson(l));
         out << QJsonDocument(
                    QJsonObject{{QStringLiteral("book"), book},
                                {QStringLiteral("today"), dateText(*today)},
                                {QStringLiteral("limitsFile"), limits.isEmpty() ? QJsonValue() : QJsonValue(limitsFile)},
                                {QStringLiteral("exceeded"), exceeded},
                                {QStringLiteral("near"), near},
-                               {QStringLiteral("lines"), items}})
+                               {QStringLiteral("lines"), items},
+                               {QStringLiteral("overdue"), overdue},
+                               {QStringLiteral("dueSoon"), dueSoon},
+                               {QStringLiteral("dates"), dueItems}})
                    .toJson(QJsonDocument::Indented);
-        return exceeded > 0 ? 3 : 0;
+        return status;
     }
 
     out << "Перерывы в полётах на " << dateText(*today) << " — лётная книжка " << book << '\n';
-    if (limits.isEmpty())
+    if (!limits.hasBreakLimits())
         out << "Пределы не заданы (их задаёт файл " << limitsFile << ")\n\n";
     else
         out << "Пределы из файла " << limitsFile << "\n\n";
@@ -130,10 +152,21 @@ int runRecency(const QStringList& args) {
             << '\n';
         previousType = type;
     }
-    if (!limits.isEmpty())
+    if (limits.hasBreakLimits())
         out << "\nПревышено: " << exceeded << ", истекает в ближайшие " << totals::kNearDays << " дней: " << near
             << '\n';
-    return exceeded > 0 ? 3 : 0;
+    if (!dates.isEmpty()) {
+        out << "\nСроки\n"
+            << QStringLiteral("Что").leftJustified(32) << QStringLiteral("Пройдено").leftJustified(12)
+            << QStringLiteral("Срок").leftJustified(16) << QStringLiteral("Действует до").leftJustified(14)
+            << QStringLiteral("Осталось").rightJustified(18) << "  Состояние\n";
+        for (const totals::DueLine& l : dates)
+            out << l.item.name.leftJustified(31) << ' ' << dateText(l.item.passed).leftJustified(12)
+                << l.item.periodText().leftJustified(16) << dateText(l.due).leftJustified(14)
+                << totals::dueDaysLeftText(l).rightJustified(18) << "  " << totals::dueStateText(l.state) << '\n';
+        out << "\nПросрочено: " << overdue << ", скоро: " << dueSoon << '\n';
+    }
+    return status;
 }
 
 } // namespace korv::cli

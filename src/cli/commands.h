@@ -25,6 +25,7 @@ int runRemove(const QStringList& args);
 int runUndo(const QStringList& args);
 int runEdit(const QStringList& args);
 int runImport(const QStringList& args);
+int runCourse(const QStringList& args);
 
 // The logbook folder of a command: `given` (--dir) made absolute, else the default folder, into which a
 // logbook kept beside the program by earlier builds is moved first; what the pilot is to be told about

@@ -131,6 +131,19 @@ QSet<long long> ReferenceDatabase::exerciseNumbers() {
     return out;
 }
 
+QList<std::pair<long long, QString>> ReferenceDatabase::exercises() {
+    Connection c(path_);
+    requireObject(c, path_, QStringLiteral("ExercisesKLP"));
+    QSqlQuery q(c.db());
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT exercise, OpisKratko FROM ExercisesKLP ORDER BY exercise")))
+        failQuery(q, path_, QStringLiteral("ExercisesKLP"));
+    QList<std::pair<long long, QString>> out;
+    while (q.next())
+        out.append({q.value(0).toLongLong(), q.value(1).toString()});
+    return out;
+}
+
 QString exerciseQueryText(const QString& exerciseText) {
     return QStringLiteral("SELECT ExercisesKLP.exercise, ExercisesKLP.OpisKratko From ExercisesKLP WHERE "
                           "ExercisesKLP.exercise = ") +

@@ -2,9 +2,11 @@
 
 // The reference database FlightTables1.mdb: its tables and exercise descriptions.
 
+#include <QList>
 #include <QSet>
 #include <QString>
 
+#include <utility>
 #include <vector>
 
 namespace korv::flight {
@@ -40,6 +42,9 @@ public:
     QString exerciseDescription(const QString& exerciseText);
     // Every exercise number ExercisesKLP knows.
     QSet<long long> exerciseNumbers();
+    // Every exercise of ExercisesKLP with its description, by number: the course of every type, since the
+    // table has no column of the type and the records of every type are described from it.
+    QList<std::pair<long long, QString>> exercises();
 
 private:
     QString path_;

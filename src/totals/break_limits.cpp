@@ -59,6 +59,7 @@ QString kindList() {
 BreakLimits parseBreakLimits(const QString& text) {
     BreakLimits limits;
     QString type;
+    bool inDates = false;
     const QStringList lines = text.split(u'\n');
     for (int i = 0; i < lines.size(); ++i) {
         const int number = i + 1;
@@ -71,14 +72,31 @@ BreakLimits parseBreakLimits(const QString& text) {
             if (!line.endsWith(u']') || line.size() < 3)
                 refuseLine(number, QStringLiteral("заголовок типа пишется в скобках: [Л-39]"));
             type = line.mid(1, line.size() - 2).simplified();
+            inDates = folded(type) == folded(kDatesSection);
             if (folded(type) == u"все типы")
                 type.clear();
             continue;
         }
         const qsizetype equals = line.indexOf(u'=');
         if (equals < 0)
-            refuseLine(number, QStringLiteral("нет знака «=»; строка пишется как «ночью = 30»"));
+            refuseLine(number, inDates ? QStringLiteral("нет знака «=»; строка пишется как «ВЛЭК = 15.03.2026, 12 мес»")
+                                       : QStringLiteral("нет знака «=»; строка пишется как «ночью = 30»"));
         const QString name = line.left(equals);
+        if (inDates) {
+            DueItem item;
+            try {
+                item = parseDueValue(name, line.mid(equals + 1));
+            } catch (const Error& e) {
+                refuseLine(number, e.description());
+            }
+            item.line = number;
+            for (const DueItem& earlier : limits.dates)
+                if (folded(earlier.name) == folded(item.name))
+                    refuseLine(number,
+                               QStringLiteral("срок «%1» уже задан в строке %2").arg(item.name).arg(earlier.line));
+            limits.dates << item;
+            continue;
+        }
         const auto kind = kindNamed(name);
         if (!kind)
             refuseLine(number, QStringLiteral("вид «%1» неизвестен; виды: %2").arg(name.simplified(), kindList()));
@@ -195,7 +213,7 @@ QString daysLeftText(const BreakLine& line) {
     return line.daysLeft < 0 ? QStringLiteral("сверх %1").arg(-line.daysLeft) : QString::number(line.daysLeft);
 }
 
-QString warningLine(const QList<BreakLine>& lines) {
+QString warningLine(const QList<BreakLine>& lines, const QList<DueLine>& dates) {
     QStringList over, near;
     for (const BreakLine& b : lines) {
         const QString what = (b.type.isEmpty() ? QStringLiteral("все типы") : b.type) + u' ' + breakKindText(b.kind);
@@ -204,7 +222,8 @@ QString warningLine(const QList<BreakLine>& lines) {
         else if (b.state == BreakState::Near)
             near << what + QStringLiteral(" (до %1)").arg(b.due.toString(QStringLiteral("dd.MM.yyyy")));
     }
-    if (over.isEmpty() && near.isEmpty())
+    const QString datesText = dueWarningText(dates);
+    if (over.isEmpty() && near.isEmpty() && datesText.isEmpty())
         return {};
     const auto some = [](const QStringList& items) {
         // One line on the cover: the first few, then how many more.
@@ -217,6 +236,8 @@ QString warningLine(const QList<BreakLine>& lines) {
         parts << QStringLiteral("Перерыв в полётах превышен: ") + some(over) + u'.';
     if (!near.isEmpty())
         parts << QStringLiteral("Перерыв скоро истекает: ") + some(near) + u'.';
+    if (!datesText.isEmpty())
+        parts << datesText;
     return parts.join(u' ') + QStringLiteral(" Подробнее — «Просмотр», «Перерывы и налёт».");
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 
-// The pilot's own limits of breaks in flying, from a plain text file beside the logbook, and the table of
-// breaks judged by them. The program knows no limit of its own: a kind without a line in the file shows
-// only the days since its last flight.
+// The pilot's own limits of breaks in flying and his dates due, from a plain text file beside the logbook,
+// and the table of breaks judged by them. The program knows no limit of its own: a kind without a line in
+// the file shows only the days since its last flight.
 
+#include "totals/dates_due.h"
 #include "totals/recency.h"
 
 #include <QDate>
@@ -30,16 +31,21 @@ inline constexpr int kLongestLimit = 3653;
 using KindLimits = std::array<std::optional<int>, kBreakKinds>;
 struct BreakLimits {
     QMap<QString, KindLimits> byType;
+    // The "[Сроки]" section, in the file's order.
+    QList<DueItem> dates;
 
-    bool isEmpty() const { return byType.isEmpty(); }
+    bool isEmpty() const { return byType.isEmpty() && dates.isEmpty(); }
+    bool hasBreakLimits() const { return !byType.isEmpty(); }
     std::optional<int> of(const QString& type, BreakKind kind) const;
 };
 
 // The file's text read line by line: "ВИД = ДНЕЙ" (the kind as the table names it, case, "ё" and spaces
 // aside), "[ТИП]" starting the limits of one aircraft type ("[Все типы]" those of all together, as the
-// lines before any heading are), "#" or ";" starting a comment. Every line that is none of these, a kind
-// given twice under one heading, or days that are not a whole number from 1 to kLongestLimit is refused:
-// Error::BadEntry naming the file's line, so that a limit the pilot meant is never silently dropped.
+// lines before any heading are), "#" or ";" starting a comment. Under "[Сроки]" (up to the next heading)
+// each line is a date due, "НАЗВАНИЕ = ДАТА, СРОК[, предупредить за N дней]" (parseDueValue). Every line
+// that is none of these, a kind or a date's name given twice under one heading, or days that are not a
+// whole number from 1 to kLongestLimit is refused: Error::BadEntry naming the file's line, so that a limit
+// the pilot meant is never silently dropped.
 BreakLimits parseBreakLimits(const QString& text);
 // The limits file at `path`: none when it does not exist; Error::FileAccess when it cannot be read, and
 // parseBreakLimits's refusal (naming the file) when a line is wrong.
@@ -75,8 +81,9 @@ int countState(const QList<BreakLine>& lines, BreakState state);
 QString stateText(BreakState state);
 // What is left, for the table: "23", "0", "сверх 5"; empty without a limit or a flight.
 QString daysLeftText(const BreakLine& line);
-// The cover's one line when a limit is exceeded or near, else empty: "Перерыв в полётах превышен:
-// Л-39 ночью (на 5 дн.). Подробнее — Просмотр, «Перерывы и налёт»."
-QString warningLine(const QList<BreakLine>& lines);
+// The cover's one line when a limit is exceeded or near, or a date due is overdue or near, else empty:
+// "Перерыв в полётах превышен: Л-39 ночью (на 5 дн.). Просрочено: ВЛЭК (на 2 дн.). Подробнее — «Просмотр»,
+// «Перерывы и налёт»."
+QString warningLine(const QList<BreakLine>& lines, const QList<DueLine>& dates = {});
 
 } // namespace korv::totals

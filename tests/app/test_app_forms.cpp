@@ -5,6 +5,7 @@
 #include "app/frmbackups.h"
 #include "app/frmbreaks.h"
 #include "app/frmcheck.h"
+#include "app/frmcourse.h"
 #include "app/frmglavnaja.h"
 #include "app/frmimport.h"
 #include "app/frmpages.h"
@@ -16,6 +17,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -26,6 +28,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTest>
 #include <QTextBrowser>
 #include <QVBoxLayout>
@@ -95,16 +98,66 @@ TEST(MainForm, TheWindowsBuiltInCodeFitTheScreen) {
     // As they open, before anything is read into them (the end-to-end test shows them filled).
     apptest::TestProgram t;
     t.program->mainForm().show();
-    const std::pair<QWidget*, const char*> windows[] = {{&t.program->breaksForm(), "frmBreaks_empty"},
-                                                        {&t.program->checkForm(), "frmCheck_empty"},
-                                                        {&t.program->backupsForm(), "frmBackups_empty"},
-                                                        {&t.program->pagesForm(), "frmPages_empty"},
-                                                        {&t.program->importForm(), "frmImport_empty"}};
+    const std::pair<QWidget*, const char*> windows[] = {
+        {&t.program->breaksForm(), "frmBreaks_empty"}, {&t.program->courseForm(), "frmCourse_empty"},
+        {&t.program->checkForm(), "frmCheck_empty"},   {&t.program->backupsForm(), "frmBackups_empty"},
+        {&t.program->pagesForm(), "frmPages_empty"},   {&t.program->importForm(), "frmImport_empty"}};
     for (const auto& [w, name] : windows) {
         w->show();
         apptest::saveScreenshot(w, QString::fromLatin1(name));
         w->hide();
     }
+}
+
+TEST(MainForm, TheDatesDueAreToldOnTheCoverAndShownWithoutALogbook) {
+    // Dates need no logbook and no office: a pilot who keeps only them is told at start all the same.
+    apptest::TestProgram t(QDate(2026, 4, 15));
+    frmGlavnaja& main = t.program->mainForm();
+    main.show();
+    QFile limits(t.program->bookDir() + "/Korvelanta-перерывы.ini");
+    ASSERT_TRUE(limits.open(QIODevice::WriteOnly));
+    limits.write("[Сроки]\nВЛЭК = 15.03.2026, 12 мес\nКБП = 10.01.2026, 90 дней\n"
+                 "Допуск = 01.02.2026, до 01.05.2026, предупредить за 20 дней\n");
+    limits.close();
+    main.warnOfBreaks();
+    auto* warning = child<QLabel>(&main, "lblBreaks");
+    EXPECT_TRUE(warning->isVisible());
+    EXPECT_EQ(warning->text(), "Просрочено: КБП (на 5 дн.). Скоро срок: Допуск (до 01.05.2026). Подробнее — "
+                               "«Просмотр», «Перерывы и налёт».");
+    apptest::saveScreenshot(&main, QStringLiteral("frmGlavnaja_dates"));
+
+    frmBreaks& breaks = t.program->breaksForm();
+    breaks.show();
+    breaks.readBook();
+    auto* dates = child<QTableWidget>(&breaks, "tblDates");
+    EXPECT_TRUE(dates->isVisible());
+    ASSERT_EQ(dates->rowCount(), 3);
+    const QStringList kbp = {"КБП", "10.01.2026", "90 дн.", "10.04.2026", "просрочено на 5", "просрочено"};
+    for (int c = 0; c < kbp.size(); ++c)
+        EXPECT_EQ(dates->item(1, c)->text(), kbp[c]) << c;
+    EXPECT_EQ(dates->item(0, 3)->text(), "15.03.2027");
+    EXPECT_EQ(dates->item(0, 5)->text(), "в пределе");
+    EXPECT_EQ(dates->item(2, 2)->text(), "до 01.05.2026");
+    EXPECT_EQ(dates->item(2, 5)->text(), "скоро");
+    // The logbook is missing: the breaks say so, the dates stand.
+    const QString status = child<QLabel>(&breaks, "lblStatus")->text();
+    EXPECT_TRUE(status.startsWith("Перерывы и налёт не подсчитаны: Лётная книжка не найдена")) << status.toStdString();
+    apptest::saveScreenshot(&breaks, QStringLiteral("frmBreaks_dates"));
+
+    // A wrong line: the cover names it, nothing else is said.
+    ASSERT_TRUE(limits.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    limits.write("[Сроки]\nВЛЭК = 15.03.2026, 12 недель\n");
+    limits.close();
+    main.warnOfBreaks();
+    EXPECT_TRUE(warning->text().startsWith("Перерывы в полётах не проверены: В файле пределов перерывов "
+                                           "Korvelanta-перерывы.ini, строка 2: «ВЛЭК»: срок «12 недель» непонятен"))
+        << warning->text().toStdString();
+    // Nothing near: the line goes.
+    ASSERT_TRUE(limits.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    limits.write("[Сроки]\nВЛЭК = 15.03.2026, 12 мес\n");
+    limits.close();
+    main.warnOfBreaks();
+    EXPECT_FALSE(warning->isVisible());
 }
 
 TEST(MainForm, TheRecordsWindowAndTheFormOfACorrectionFitTheScreen) {
@@ -157,8 +210,8 @@ TEST(MainForm, HasEveryMenuEntry) {
     EXPECT_EQ(actionTexts(mode), (QStringList{"Просмотр", "Заполнение", "Подбить итоги за...", "Записи лётной книжки",
                                               "Проверка лётной книжки", "Перенос записей…", "Резервные копии",
                                               "Отменить последнее изменение…", "Выход"}));
-    EXPECT_EQ(actionTexts(show),
-              (QStringList{"подённого налёта", "последних итогов", "Перерывы и налёт", "печать подённого налёта…"}));
+    EXPECT_EQ(actionTexts(show), (QStringList{"подённого налёта", "последних итогов", "Перерывы и налёт",
+                                              "Выполнение упражнений курса", "печать подённого налёта…"}));
     EXPECT_EQ(actionTexts(help), (QStringList{"о программе", "помощь"}));
     for (QAction* a : mode->actions())
         EXPECT_TRUE(a->isEnabled()) << a->text().toStdString();

@@ -7,6 +7,7 @@
 #include "app/frmbackups.h"
 #include "app/frmbreaks.h"
 #include "app/frmcheck.h"
+#include "app/frmcourse.h"
 #include "app/frmexcel.h"
 #include "app/frmglavnaja.h"
 #include "app/frmimport.h"
@@ -1060,4 +1061,73 @@ TEST(EndToEnd, TheImportWindowShowsEveryLinesFateThenBringsTheRecordsInAsOneUndo
     EXPECT_TRUE(t.dialogs.boxes.back().text.startsWith("Отменено: перенос записей: 2"))
         << t.dialogs.boxes.back().text.toStdString();
     EXPECT_EQ(fileBytes(t.program->bookPath()), before);
+}
+
+TEST(EndToEnd, TheCourseWindowCountsEachTypeAndKeepsItsPage) {
+    apptest::TestProgram t(QDate(2026, 12, 8), profile());
+    frmGlavnaja& main = t.program->mainForm();
+    main.show();
+    ASSERT_NO_FATAL_FAILURE(makeLogbook(t, main));
+    for (const auto& r : {testflights::recordOf({{2026, 10, 1}, "Упр.  7 КП. День. Полёт в зону", "Д", "П", 2, 85}),
+                          testflights::recordOf({{2026, 11, 20}, "Упр.101 КП. Ночь. Полёт по кругу", "Н", "П", 1, 60}),
+                          testflights::recordOf({{2026, 11, 21}, "Упр.  7 КП. День. Полёт в зону", "Н", "П", 1, 40}),
+                          testflights::recordOf({{2026, 11, 22}, "Упр.300 облёт", "Д", "П", 1, 30}),
+                          testflights::recordOf({{2026, 12, 3}, "Упр.  7 КП", "Д", "П", 1, 50, 0, 2, "Су-25"})})
+        korv::flight::WriteFlightRecord(t.program->host(), t.program->bookPath(), r);
+    const QByteArray before = fileBytes(t.program->bookPath());
+
+    main.findChild<QAction*>("mnuCourseItem")->trigger();
+    frmCourse* course = t.program->loadedCourseForm();
+    ASSERT_NE(course, nullptr);
+    EXPECT_EQ(course->windowTitle(), "Выполнение упражнений курса");
+    course->readBook();
+    auto* type = child<QComboBox>(course, "cboTyp");
+    ASSERT_EQ(type->count(), 2);
+    EXPECT_EQ(type->currentText(), "Л-39");
+    ASSERT_TRUE(course->progress());
+    auto* table = child<QTableWidget>(course, "tblCourse");
+    ASSERT_EQ(table->rowCount(), 230);
+    // Exercise 7 (the seventh row): 2 flights by day, 1 by night, last on 21.11.
+    EXPECT_EQ(table->item(6, 0)->text(), "7");
+    EXPECT_EQ(table->item(6, 2)->text(), "2");
+    EXPECT_EQ(table->item(6, 3)->text(), "1");
+    EXPECT_EQ(table->item(6, 4)->text(), "21.11.2026");
+    EXPECT_EQ(table->item(6, 5)->text(), "контрольный днём");
+    auto* outside = child<QTableWidget>(course, "tblOutside");
+    ASSERT_EQ(outside->rowCount(), 1);
+    EXPECT_EQ(outside->item(0, 0)->text(), "300");
+    EXPECT_TRUE(
+        child<QLabel>(course, "lblStatus")->text().startsWith("Л-39, 2026 год. Выполнено упражнений курса: 2 из 230"))
+        << child<QLabel>(course, "lblStatus")->text().toStdString();
+    apptest::saveScreenshot(course, QStringLiteral("frmCourse"));
+
+    type->setCurrentIndex(1);
+    course->countProgress();
+    EXPECT_EQ(course->progress()->type, "Су-25");
+    EXPECT_EQ(table->item(6, 2)->text(), "1");
+    EXPECT_EQ(outside->rowCount(), 0);
+
+    const QString pdf = apptest::screenshotDir() + "/course.pdf";
+    QFile::remove(pdf);
+    course->askFile = [&] { return pdf; };
+    EXPECT_TRUE(course->savePdf());
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.read(5).startsWith("%PDF-"));
+    // Never over the logbook.
+    course->askFile = [&] { return t.program->bookPath(); };
+    EXPECT_FALSE(course->savePdf());
+    EXPECT_EQ(fileBytes(t.program->bookPath()), before) << "the course changes nothing";
+
+    // A record that cannot be counted is named by its row.
+    {
+        lb::Workbook wb = t.program->host().openWorkbook(t.program->bookPath());
+        wb.sheet(lb::kSheet1).range("F13").setText("два");
+        wb.close(lb::CloseMode::Save);
+    }
+    course->readBook();
+    EXPECT_FALSE(course->progress());
+    EXPECT_TRUE(child<QLabel>(course, "lblStatus")->text().contains("строке 13"))
+        << child<QLabel>(course, "lblStatus")->text().toStdString();
+    EXPECT_FALSE(child<QPushButton>(course, "cmdPdf")->isEnabled());
 }
