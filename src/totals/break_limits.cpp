@@ -1,10 +1,11 @@
 #include "totals/break_limits.h"
 
 #include "common/error.h"
+#include "common/kept_file.h"
 #include "common/numtext.h"
+#include "totals/kept_lines.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -26,13 +27,6 @@ std::optional<int> BreakLimits::of(const QString& type, BreakKind kind) const {
 }
 
 namespace {
-
-// A name as the file may spell it: case, "ё" and runs of spaces aside.
-QString folded(const QString& text) {
-    QString s = text.simplified().toLower();
-    s.replace(u'ё', u'е');
-    return s;
-}
 
 std::optional<BreakKind> kindNamed(const QString& name) {
     const QString key = folded(name);
@@ -60,18 +54,11 @@ BreakLimits parseBreakLimits(const QString& text) {
     BreakLimits limits;
     QString type;
     bool inDates = false;
-    const QStringList lines = text.split(u'\n');
-    for (int i = 0; i < lines.size(); ++i) {
-        const int number = i + 1;
-        QString line = lines[i].trimmed();
-        if (i == 0 && line.startsWith(QChar(0xFEFF)))
-            line = line.mid(1).trimmed();
-        if (line.isEmpty() || line.startsWith(u'#') || line.startsWith(u';'))
-            continue;
-        if (line.startsWith(u'[')) {
-            if (!line.endsWith(u']') || line.size() < 3)
+    for (const auto& [number, line] : keptLines(text)) {
+        if (const auto heading = headingOf(line)) {
+            if (heading->isEmpty())
                 refuseLine(number, QStringLiteral("заголовок типа пишется в скобках: [Л-39]"));
-            type = line.mid(1, line.size() - 2).simplified();
+            type = *heading;
             inDates = folded(type) == folded(kDatesSection);
             if (folded(type) == u"все типы")
                 type.clear();
@@ -117,31 +104,13 @@ BreakLimits parseBreakLimits(const QString& text) {
 }
 
 BreakLimits readBreakLimits(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists())
+    const std::optional<QByteArray> bytes = readKeptFile(
+        path, {QStringLiteral("Файл пределов перерывов"), kMostLimitsBytes, QStringLiteral("; пределы не учитываются"),
+               QStringLiteral("это несколько строк. Пределы не учитываются, пока файл не исправлен.")});
+    if (!bytes)
         return {};
-    // A fifo would hold the reader for good, a device never end: only a regular file is read.
-    if (!info.isFile())
-        throw Error(Error::FileAccess,
-                    QStringLiteral("Файл пределов перерывов %1 — не обычный файл (%2); пределы не "
-                                   "учитываются. Замените его обычным текстовым файлом.")
-                        .arg(path, info.isDir() ? QStringLiteral("папка") : QStringLiteral("канал или устройство")));
-    // A limits file is a few lines; anything far larger is not one, and is never read in part.
-    if (info.size() > kMostLimitsBytes)
-        throw Error(Error::BadEntry, QStringLiteral("Файл пределов перерывов %1 слишком велик (%2 КБ): это несколько "
-                                                    "строк. Пределы не учитываются, пока файл не исправлен.")
-                                         .arg(path)
-                                         .arg((info.size() + 1023) / 1024));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Error(Error::FileAccess, QStringLiteral("Файл пределов перерывов не читается: ") + path);
-    const QByteArray bytes = file.read(kMostLimitsBytes + 1);
-    if (bytes.size() > kMostLimitsBytes)
-        throw Error(Error::BadEntry, QStringLiteral("Файл пределов перерывов %1 слишком велик: это несколько строк. "
-                                                    "Пределы не учитываются, пока файл не исправлен.")
-                                         .arg(path));
     try {
-        return parseBreakLimits(QString::fromUtf8(bytes));
+        return parseBreakLimits(QString::fromUtf8(*bytes));
     } catch (const Error& e) {
         throw Error(Error::BadEntry,
                     QStringLiteral("В файле пределов перерывов %1, %2. Исправьте файл; до тех пор пределы не "
@@ -225,17 +194,11 @@ QString warningLine(const QList<BreakLine>& lines, const QList<DueLine>& dates) 
     const QString datesText = dueWarningText(dates);
     if (over.isEmpty() && near.isEmpty() && datesText.isEmpty())
         return {};
-    const auto some = [](const QStringList& items) {
-        // One line on the cover: the first few, then how many more.
-        return items.size() <= 3
-                   ? items.join(QStringLiteral(", "))
-                   : items.mid(0, 3).join(QStringLiteral(", ")) + QStringLiteral(" и ещё %1").arg(items.size() - 3);
-    };
     QStringList parts;
     if (!over.isEmpty())
-        parts << QStringLiteral("Перерыв в полётах превышен: ") + some(over) + u'.';
+        parts << QStringLiteral("Перерыв в полётах превышен: ") + firstFewOf(over) + u'.';
     if (!near.isEmpty())
-        parts << QStringLiteral("Перерыв скоро истекает: ") + some(near) + u'.';
+        parts << QStringLiteral("Перерыв скоро истекает: ") + firstFewOf(near) + u'.';
     if (!datesText.isEmpty())
         parts << datesText;
     return parts.join(u' ') + QStringLiteral(" Подробнее — «Просмотр», «Перерывы и налёт».");

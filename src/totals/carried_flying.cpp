@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/kept_file.h"
 #include "common/numtext.h"
+#include "totals/kept_lines.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -15,13 +16,6 @@ namespace korv::totals {
 namespace {
 
 constexpr qint64 kMostCarriedBytes = 1 << 20;
-
-// A name as the file may spell it: case, "ё" and runs of spaces aside.
-QString folded(const QString& text) {
-    QString s = text.simplified().toLower();
-    s.replace(u'ё', u'е');
-    return s;
-}
 
 struct KeyName {
     CarriedKey key;
@@ -166,18 +160,12 @@ CarriedFlying parseCarriedFlying(const QString& text) {
                                .arg(wholeLine[std::size_t(k)]));
         }
     };
-    for (int i = 0; i < lines.size(); ++i) {
-        const int number = i + 1;
-        QString line = lines[i].trimmed();
-        if (i == 0 && line.startsWith(QChar(0xFEFF)))
-            line = line.mid(1).trimmed();
-        if (line.isEmpty() || line.startsWith(u'#') || line.startsWith(u';'))
-            continue;
-        if (line.startsWith(u'[')) {
-            if (!line.endsWith(u']') || line.size() < 3 || line.mid(1, line.size() - 2).simplified().isEmpty())
+    for (const auto& [number, line] : keptLines(text)) {
+        if (const auto heading = headingOf(line)) {
+            if (heading->isEmpty())
                 refuseLine(number, line, QStringLiteral("заголовок типа пишется в скобках: [Л-39]"));
             checkType();
-            const QString type = line.mid(1, line.size() - 2).simplified();
+            const QString type = *heading;
             if (folded(type) == u"все типы")
                 refuseLine(number, line,
                            QStringLiteral("налёт до книжки пишется по типам; сумму всех типов итоги считают сами"));

@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/flightdate.h"
 #include "common/numtext.h"
+#include "totals/kept_lines.h"
 
 #include <QRegularExpression>
 #include <QStringList>
@@ -16,12 +17,6 @@ namespace {
 QString dateText(const QDate& d) { return d.toString(QStringLiteral("dd.MM.yyyy")); }
 
 [[noreturn]] void refuse(const QString& why) { throw Error(Error::BadEntry, why); }
-
-QString folded(const QString& text) {
-    QString s = text.simplified().toLower();
-    s.replace(u'ё', u'е');
-    return s;
-}
 
 QDate dateOf(const QString& text, const QString& what) {
     const auto d = parseFlightDate(text.trimmed());
@@ -181,18 +176,18 @@ QString dueWarningText(const QList<DueLine>& lines) {
         else if (l.state == DueState::Near)
             near << l.item.name + QStringLiteral(" (до %1)").arg(dateText(l.due));
     }
-    const auto some = [](const QStringList& items) {
-        // One line on the cover: the first few, then how many more.
-        return items.size() <= 3
-                   ? items.join(QStringLiteral(", "))
-                   : items.mid(0, 3).join(QStringLiteral(", ")) + QStringLiteral(" и ещё %1").arg(items.size() - 3);
-    };
     QStringList parts;
     if (!over.isEmpty())
-        parts << QStringLiteral("Просрочено: ") + some(over) + u'.';
+        parts << QStringLiteral("Просрочено: ") + firstFewOf(over) + u'.';
     if (!near.isEmpty())
-        parts << QStringLiteral("Скоро срок: ") + some(near) + u'.';
+        parts << QStringLiteral("Скоро срок: ") + firstFewOf(near) + u'.';
     return parts.join(u' ');
+}
+
+QString firstFewOf(const QStringList& items) {
+    return items.size() <= 3
+               ? items.join(QStringLiteral(", "))
+               : items.mid(0, 3).join(QStringLiteral(", ")) + QStringLiteral(" и ещё %1").arg(items.size() - 3);
 }
 
 } // namespace korv::totals

@@ -60,6 +60,9 @@ struct DueLine {
 // after; "скоро" from `lead` days before it.
 QList<DueLine> judgeDates(const QList<DueItem>& items, const QDate& today);
 
+// Items named on the cover's one line: the first three, then how many more ("… и ещё 2").
+QString firstFewOf(const QStringList& items);
+
 int countDueState(const QList<DueLine>& lines, DueState state);
 // "в пределе", "скоро", "просрочено".
 QString dueStateText(DueState state);

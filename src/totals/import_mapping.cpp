@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/kept_file.h"
 #include "logbook/cells.h"
+#include "totals/kept_lines.h"
 #include "totals/record_export.h"
 
 #include <QRegularExpression>
@@ -194,21 +195,16 @@ void writeMappingFile(const QString& path, const Mapping& mapping, const QString
 
 Mapping readMappingFile(const QString& text, const QStringList& header) {
     Mapping m;
-    const QStringList lines = text.split(u'\n');
     QList<bool> named(kImportFields, false);
     const auto refuse = [](int line, const QString& raw, const QString& why) {
         return Error(
             Error::BadEntry,
             QStringLiteral("Файл соответствия, строка %1 «%2»: %3.").arg(line).arg(raw.trimmed().left(60), why));
     };
-    for (int n = 0; n < lines.size(); ++n) {
-        const QString& raw = lines[n];
-        const QString line = raw.trimmed();
-        if (line.isEmpty() || line.startsWith(u'#') || line.startsWith(u';'))
-            continue;
+    for (const auto& [number, line] : keptLines(text)) {
         const qsizetype eq = line.indexOf(u'=');
         if (eq < 0)
-            throw refuse(n + 1, raw, QStringLiteral("нужно «поле = заголовок столбца»"));
+            throw refuse(number, line, QStringLiteral("нужно «поле = заголовок столбца»"));
         const QString key = line.left(eq).trimmed();
         const QString value = line.mid(eq + 1).trimmed();
         if (key == kTimeKey) {
@@ -217,7 +213,7 @@ Mapping readMappingFile(const QString& text, const QStringList& header) {
             else if (value == timeStyleName(TimeStyle::DecimalHours))
                 m.times = TimeStyle::DecimalHours;
             else
-                throw refuse(n + 1, raw, QStringLiteral("время пишется «ч.мм» или «часы с долями»"));
+                throw refuse(number, line, QStringLiteral("время пишется «ч.мм» или «часы с долями»"));
             m.timesGiven = true;
             continue;
         }
@@ -226,9 +222,9 @@ Mapping readMappingFile(const QString& text, const QStringList& header) {
             if (fieldName(ImportField(i)) == key)
                 field = i;
         if (field < 0)
-            throw refuse(n + 1, raw, QStringLiteral("нет такого поля лётной книжки"));
+            throw refuse(number, line, QStringLiteral("нет такого поля лётной книжки"));
         if (named[field])
-            throw refuse(n + 1, raw, QStringLiteral("поле названо второй раз"));
+            throw refuse(number, line, QStringLiteral("поле названо второй раз"));
         named[field] = true;
         int column = -1;
         for (int c = 0; c < header.size(); ++c)
@@ -237,7 +233,7 @@ Mapping readMappingFile(const QString& text, const QStringList& header) {
                 break;
             }
         if (column < 0)
-            throw refuse(n + 1, raw, QStringLiteral("в заголовке файла нет столбца «%1»").arg(value));
+            throw refuse(number, line, QStringLiteral("в заголовке файла нет столбца «%1»").arg(value));
         m.column[std::size_t(field)] = column;
     }
     return m;
