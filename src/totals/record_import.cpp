@@ -2,13 +2,14 @@
 
 #include "common/error.h"
 #include "common/flightdate.h"
-#include "common/int16.h"
 #include "common/numtext.h"
 #include "logbook/entry_faults.h"
 #include "logbook/record_layout.h"
 
 #include <QHash>
 #include <QRegularExpression>
+
+#include <cmath>
 
 namespace korv::totals {
 
@@ -42,6 +43,16 @@ QVariant numberOrText(const QVariant& cell) {
     if (const auto n = decimalOf(text))
         return *n;
     return text;
+}
+
+// The longest time a record's cell is read as: far beyond any shift, and still whole minutes an int holds.
+constexpr double kMostMinutes = 999 * 60 + 59;
+
+// To the nearest whole minute, as the logbook reads a time with seconds (Minutes::ofDays).
+Minutes boundedMinutes(double minutes) {
+    if (!(minutes <= kMostMinutes + 0.5))
+        cannotRead(QStringLiteral("нужно время не больше 999:59"));
+    return Minutes(int(std::lround(minutes)));
 }
 
 } // namespace
@@ -78,7 +89,7 @@ std::optional<Minutes> importedTime(const QVariant& cell, TimeStyle style, bool 
         if (v < 0)
             cannotRead(QStringLiteral("нужно время не меньше нуля"));
         if (!numbersAreHours)
-            return Minutes::ofDays(v);
+            return boundedMinutes(v * 1440);
         text = QString::number(v, 'f', 6);
         while (text.endsWith(u'0'))
             text.chop(1);
@@ -89,24 +100,23 @@ std::optional<Minutes> importedTime(const QVariant& cell, TimeStyle style, bool 
     }
     if (text.contains(u':')) {
         if (const auto days = timeOfText(text))
-            return Minutes::ofDays(*days);
+            return boundedMinutes(*days * 1440);
         cannotRead(QStringLiteral("нужно время вида 1:25"));
     }
     if (const auto whole = wholeNumber(text); whole && *whole >= 0 && !text.contains(u'-'))
-        return Minutes(int(*whole * 60));
+        return boundedMinutes(double(*whole) * 60);
     static const QRegularExpression form(QStringLiteral("^(\\d+)[.,](\\d+)$"));
     const auto m = form.match(text);
     if (!m.hasMatch())
         cannotRead(QStringLiteral("нужно время вида 1:25, 1.25 или часы с долями"));
-    const long long hours = m.captured(1).toLongLong();
+    const double hours = m.captured(1).toDouble();
     if (style == TimeStyle::HoursDotMinutes) {
         const QString mm = m.captured(2);
         if (mm.size() != 2 || mm.toInt() > 59)
             cannotRead(QStringLiteral("в виде ч.мм после точки две цифры минут от 00 до 59"));
-        return Minutes(int(hours * 60 + mm.toInt()));
+        return boundedMinutes(double(hours) * 60 + mm.toInt());
     }
-    const double h = QString(text).replace(u',', u'.').toDouble();
-    return Minutes(int(roundHalfEven(h * 60)));
+    return boundedMinutes(QString(text).replace(u',', u'.').toDouble() * 60);
 }
 
 std::optional<QString> importedDayNight(const QVariant& cell) {

@@ -229,6 +229,11 @@ TEST(ImportValues, EveryFormOfAValueIsReadOrRefused) {
     for (const char* bad : {"1.5", "1.75", "1:75", "-0:10", "1ч 25м", "1.250"})
         EXPECT_THROW(importedTime(QString(bad), TimeStyle::HoursDotMinutes, false), Error) << bad;
     EXPECT_THROW(importedTime(-0.01, TimeStyle::HoursDotMinutes, false), Error);
+    // Nothing a shift could hold, and nothing that would not fit the minutes the program adds.
+    for (const char* huge : {"1000", "99999999999999", "999999999.30", "9999999999:00", "1000.5"})
+        EXPECT_THROW(importedTime(QString(huge), TimeStyle::DecimalHours, false), Error) << huge;
+    EXPECT_THROW(importedTime(1e12, TimeStyle::HoursDotMinutes, false), Error);
+    EXPECT_EQ(importedTime(QString("999:59"), TimeStyle::HoursDotMinutes, false)->count, 999 * 60 + 59);
 
     for (const char* day : {"Д", "д", "день", "Day", "D"})
         EXPECT_EQ(importedDayNight(QString(day)), "Д") << day;
