@@ -165,7 +165,7 @@ CarriedFlying parseCarriedFlying(const QString& text) {
             if (heading->isEmpty())
                 refuseLine(number, line, QStringLiteral("заголовок типа пишется в скобках: [Л-39]"));
             checkType();
-            const QString type = *heading;
+            const QString& type = *heading;
             if (folded(type) == u"все типы")
                 refuseLine(number, line,
                            QStringLiteral("налёт до книжки пишется по типам; сумму всех типов итоги считают сами"));
