@@ -313,7 +313,13 @@ bool frmImport::preview() {
             cells << rec.date.toString(QStringLiteral("dd.MM.yyyy")) << rec.type << totals::hoursText(rec.total.minutes)
                   << rec.exercise;
         } else {
-            cells << QString() << QString() << QString() << QString();
+            // The line as the file has it, so that the pilot finds it there.
+            const QVariantList& row = table_->rows.value(r);
+            for (const totals::ImportField f : {totals::ImportField::Date, totals::ImportField::Type,
+                                                totals::ImportField::Total, totals::ImportField::Exercise}) {
+                const int c = mapping_[f];
+                cells << (c < 0 ? QString() : logbook::cellText(logbook::cellAt(row, c)).trimmed());
+            }
         }
         cells << l.reason;
         for (int c = 0; c < cells.size(); ++c) {

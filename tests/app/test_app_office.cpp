@@ -1033,6 +1033,8 @@ TEST(EndToEnd, TheImportWindowShowsEveryLinesFateThenBringsTheRecordsInAsOneUndo
     EXPECT_EQ(lines->item(1, 1)->text(), "добавится");
     EXPECT_TRUE(lines->item(1, 5)->text().startsWith("Упр.  7 ")) << lines->item(1, 5)->text().toStdString();
     EXPECT_EQ(lines->item(2, 1)->text(), "отказ");
+    EXPECT_EQ(lines->item(2, 2)->text(), "02.10.2026") << "a refused line shown as the file has it";
+    EXPECT_EQ(lines->item(2, 4)->text(), "0.45");
     EXPECT_TRUE(lines->item(2, 6)->text().contains("посадок (2) больше, чем заходов (1)"));
     EXPECT_FALSE(child<QPushButton>(form, "cmdImport")->isEnabled());
     apptest::saveScreenshot(form, QStringLiteral("frmImport_refused"));
