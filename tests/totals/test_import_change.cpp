@@ -132,3 +132,23 @@ TEST_F(ImportChange, AnImportIntoANewLogbookCanBeUndoneToo) {
     import("");
     EXPECT_EQ(hashOf(book), now);
 }
+
+TEST_F(ImportChange, YearsBeforeTheFirstRecordGoInAsOneRunOfPairs) {
+    // The common case: the pilot's past, all of it older than what he has written with the program. The
+    // pairs are inserted together above the first record, month headings among them, nothing out of step.
+    write({Flight{{2004, 10, 10}, "Упр.  7 КП"}});
+    const ImportOutcome out = import("30.08.2004;Л-39;Д;Упр.  8 ПП;1;0.40;2;2\n"
+                                     "01.09.2004;Л-39;Д;Упр.  8 ПП;1;0.40;2;2\n"
+                                     "02.09.2004;Л-39;Н;Упр.  9 ПП;2;1.20;2;1\n"
+                                     "28.09.2004;Л-39;Д;Упр.  8 ПП;1;0.40;2;2\n");
+    EXPECT_EQ(out.plan.count(Fate::Added), 4);
+    const logbook::Logbook b = saved();
+    EXPECT_EQ(shape(b), (QStringList{"Август  2004 г.", "30.08", "Сентябрь  2004 г.", "01.09", "02.09", "28.09",
+                                     "Октябрь  2004 г.", "10.10"}));
+    for (int i = 0; i < b.entries().size(); ++i)
+        EXPECT_EQ(b.entries()[i].row, logbook::records::pairRow(i));
+    EXPECT_FALSE(b.outOfStepRow());
+    EXPECT_EQ(b.entries()[3].record.dayNight, "Д");
+    EXPECT_EQ(b.entries()[4].record.dayNight, "Н");
+    EXPECT_EQ(b.entries()[4].record.total.minutes.count, 80);
+}
