@@ -165,7 +165,7 @@ int runEdit(const QStringList& args) {
     if (a.refused())
         return usage(QStringLiteral("неизвестный аргумент «") + a.refused()->left(32) + u'»');
     const auto row = wholeNumber(a.value("row"));
-    if (!row || *row < logbook::records::kFirstRow + 1 || *row > 1048576)
+    if (!row || *row < logbook::records::kFirstRow + 1 || *row > logbook::records::kSheetRows)
         return usage(QStringLiteral("нужна строка записи (--row N, как её показывает korvelanta-cli records)"));
     const QString db = a.isSet("db") ? a.value("db") : defaultDatabasePath();
     const QString dir = folderOfRun(a.value("dir"), QStringLiteral("edit"));

@@ -6,6 +6,9 @@
 
 namespace korv::logbook::records {
 
+// The rows of a sheet (Calc's, and the .xls of Excel 2007 on): no pair may reach beyond them.
+inline constexpr int kSheetRows = 1048576;
+
 // Zero-based row of the first record row (sheet row 7) and the rows of one record.
 inline constexpr int kFirstRow = 6;
 inline constexpr int kRowsPerRecord = 2;

@@ -4,6 +4,7 @@
 #include "common/error.h"
 #include "logbook/book_reading.h"
 #include "logbook/logbook_change.h"
+#include "logbook/record_layout.h"
 
 #include <QFileInfo>
 
@@ -13,6 +14,24 @@ namespace {
 
 // The columns a foreign sheet is read over: far more than any logbook kept by hand has.
 constexpr int kLastReadColumn = 59; // BH
+
+// The sheet must hold every pair the import lays, with the free pair below; found before anything is laid out,
+// not by the office failing at its last row. Each record takes at most two pairs (its month heading's too).
+void requireRoom(const logbook::Logbook& book, const QList<logbook::PairCells>& records) {
+    namespace layout = logbook::records;
+    const auto fits = [](qint64 freeRow) { return freeRow + layout::kRowsPerRecord <= layout::kSheetRows; };
+    if (fits(book.freeRow() + qint64(records.size()) * 2 * layout::kRowsPerRecord))
+        return;
+    logbook::Logbook after = book;
+    after.insertInDateOrder(records);
+    if (!fits(after.freeRow()))
+        throw Error(Error::BadEntry,
+                    QStringLiteral("Лист лётной книжки не вместит %1 записей: в нём %2 строк, а понадобилось бы %3. "
+                                   "Перенесите записи частями в разные книжки.")
+                        .arg(records.size())
+                        .arg(layout::kSheetRows)
+                        .arg(after.freeRow() + layout::kRowsPerRecord));
+}
 
 } // namespace
 
@@ -76,6 +95,7 @@ ImportOutcome importRecords(logbook::Office& office, const QString& bookPath, co
             change.discard();
             return out;
         }
+        requireRoom(change.logbook(), records);
         change.keepBackup(); // the whole import is undone as one change, into a new logbook too
         change.insertInDateOrder(records);
     } catch (...) {
