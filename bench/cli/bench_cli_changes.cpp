@@ -33,11 +33,6 @@ using namespace korv;
 
 namespace {
 
-int runs() {
-    const int n = qEnvironmentVariableIntValue("KORV_BENCH_RUNS");
-    return n > 0 ? n : 5;
-}
-
 // `count` shifts of the worked example from 01.01.08 on, three days apart, so that months change among them.
 QByteArray shifts(int count) {
     QByteArray json = "[";
@@ -75,7 +70,7 @@ Figures measure(logbook::SpreadsheetHost& floorHost, const QString& book, const 
                 const QProcessEnvironment& env, const std::array<Command, 4>& commands) {
     std::vector<double> floor, one, thirty, year, pages;
     const QString work = dir + QStringLiteral("/work");
-    for (int round = 0; round <= runs(); ++round) {
+    for (int round = 0; round <= bench::roundsOfRun(); ++round) {
         const double f = bench::loadAndStoreMs(floorHost, book, dir + QStringLiteral("/floor.xls"), 1);
         const double o = processMs(commands[0], book, work, env);
         const double t = processMs(commands[1], book, work, env);
@@ -92,8 +87,8 @@ Figures measure(logbook::SpreadsheetHost& floorHost, const QString& book, const 
     return {median(floor), median(one), median(thirty), median(year), median(pages)};
 }
 
-QString ms(double v) { return QString::number(v, 'f', 0) + QStringLiteral(" ms"); }
-QString ratio(double v) { return QString::number(v, 'f', 2); }
+using bench::msText;
+using bench::ratioText;
 
 } // namespace
 
@@ -134,19 +129,22 @@ int main(int argc, char** argv) {
     const Figures own = measure(floorHost, book, dir.path(), env, commands);
     floorHost.shutdown();
 
-    out << "changes of a logbook of " << count << " records, korvelanta-cli from start to exit (medians of " << runs()
-        << " rounds)\n";
+    out << "changes of a logbook of " << count << " records, korvelanta-cli from start to exit (medians of "
+        << bench::roundsOfRun() << " rounds)\n";
     out << "                                       its own office   an office kept running\n";
-    out << "  LibreOffice's load and store, warm   " << ms(own.floor).leftJustified(17) << ms(warm.floor) << '\n';
-    out << "  write, 1 shift                       " << ms(own.one).leftJustified(17) << ms(warm.one) << '\n';
-    out << "  write, 30 shifts                     " << ms(own.thirty).leftJustified(17) << ms(warm.thirty) << '\n';
-    out << "  totals, a year                       " << ms(own.year).leftJustified(17) << ms(warm.year) << '\n';
-    out << "  pages, every record                  " << ms(own.pages).leftJustified(17) << ms(warm.pages) << '\n';
-    out << "  30 shifts / 1 shift                  " << ratio(own.thirty / own.one).leftJustified(17)
-        << ratio(warm.thirty / warm.one) << "  (target: at most 1.5)\n";
-    out << "  totals / LibreOffice's load, store   " << ratio(own.year / own.floor).leftJustified(17)
-        << ratio(warm.year / warm.floor) << "  (target: at most 1.3)\n";
-    out << "  write / LibreOffice's load, store    " << ratio(own.one / own.floor).leftJustified(17)
-        << ratio(warm.one / warm.floor) << "  (target: at most 1.3)\n";
+    out << "  LibreOffice's load and store, warm   " << msText(own.floor).leftJustified(17) << msText(warm.floor)
+        << '\n';
+    out << "  write, 1 shift                       " << msText(own.one).leftJustified(17) << msText(warm.one) << '\n';
+    out << "  write, 30 shifts                     " << msText(own.thirty).leftJustified(17) << msText(warm.thirty)
+        << '\n';
+    out << "  totals, a year                       " << msText(own.year).leftJustified(17) << msText(warm.year) << '\n';
+    out << "  pages, every record                  " << msText(own.pages).leftJustified(17) << msText(warm.pages)
+        << '\n';
+    out << "  30 shifts / 1 shift                  " << ratioText(own.thirty / own.one).leftJustified(17)
+        << ratioText(warm.thirty / warm.one) << "  (target: at most 1.5)\n";
+    out << "  totals / LibreOffice's load, store   " << ratioText(own.year / own.floor).leftJustified(17)
+        << ratioText(warm.year / warm.floor) << "  (target: at most 1.3)\n";
+    out << "  write / LibreOffice's load, store    " << ratioText(own.one / own.floor).leftJustified(17)
+        << ratioText(warm.one / warm.floor) << "  (target: at most 1.3)\n";
     return 0;
 }

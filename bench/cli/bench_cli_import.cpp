@@ -25,11 +25,6 @@ using namespace korv;
 
 namespace {
 
-int runs() {
-    const int n = qEnvironmentVariableIntValue("KORV_BENCH_RUNS");
-    return n > 0 ? n : 5;
-}
-
 int records() {
     const int n = qEnvironmentVariableIntValue("KORV_BENCH_IMPORT");
     return n > 0 ? n : 3000;
@@ -88,7 +83,7 @@ Figures measure(logbook::SpreadsheetHost& floorHost, const QString& empty, const
                 const QProcessEnvironment& env) {
     std::vector<double> import, floor;
     const QString work = dir + QStringLiteral("/work");
-    for (int round = 0; round <= runs(); ++round) {
+    for (int round = 0; round <= bench::roundsOfRun(); ++round) {
         QDir(work).removeRecursively();
         QDir().mkpath(work);
         QFile::copy(empty, logbook::bookPath(work));
@@ -104,8 +99,8 @@ Figures measure(logbook::SpreadsheetHost& floorHost, const QString& empty, const
     return {median(import), median(floor)};
 }
 
-QString ms(double v) { return QString::number(v, 'f', 0) + QStringLiteral(" ms"); }
-QString ratio(double v) { return QString::number(v, 'f', 2); }
+using bench::msText;
+using bench::ratioText;
 
 } // namespace
 
@@ -141,11 +136,13 @@ int main(int argc, char** argv) {
     floorHost.shutdown();
 
     out << "import of " << records() << " records into an empty logbook, korvelanta-cli from start to exit (medians of "
-        << runs() << " rounds)\n";
+        << bench::roundsOfRun() << " rounds)\n";
     out << "                                       its own office   an office kept running\n";
-    out << "  LibreOffice's load and store, warm   " << ms(own.floor).leftJustified(17) << ms(warm.floor) << '\n';
-    out << "  import                               " << ms(own.import).leftJustified(17) << ms(warm.import) << '\n';
-    out << "  import / LibreOffice's load, store   " << ratio(own.import / own.floor).leftJustified(17)
-        << ratio(warm.import / warm.floor) << "  (target: at most 2)\n";
+    out << "  LibreOffice's load and store, warm   " << msText(own.floor).leftJustified(17) << msText(warm.floor)
+        << '\n';
+    out << "  import                               " << msText(own.import).leftJustified(17) << msText(warm.import)
+        << '\n';
+    out << "  import / LibreOffice's load, store   " << ratioText(own.import / own.floor).leftJustified(17)
+        << ratioText(warm.import / warm.floor) << "  (target: at most 2)\n";
     return 0;
 }

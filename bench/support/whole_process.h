@@ -33,6 +33,16 @@ inline double wholeProcessMs(const QString& program, const QStringList& args, co
     return elapsed;
 }
 
+// The rounds a benchmark of whole processes times: KORV_BENCH_RUNS, 5 when not set.
+inline int roundsOfRun() {
+    const int n = qEnvironmentVariableIntValue("KORV_BENCH_RUNS");
+    return n > 0 ? n : 5;
+}
+
+// A figure as the benchmarks print it: whole milliseconds, a ratio to two places.
+inline QString msText(double v) { return QString::number(v, 'f', 0) + QStringLiteral(" ms"); }
+inline QString ratioText(double v) { return QString::number(v, 'f', 2); }
+
 inline double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
