@@ -39,10 +39,27 @@ ImportTable readWorkbookTable(logbook::Office& office, const QString& path, cons
     if (!QFileInfo(path).isFile())
         throw Error(Error::FileNotFound, QStringLiteral("Файл не найден: ") + path);
     const logbook::files::ScratchDir scratch;
-    const QString copy =
-        logbook::copyForReading(path, scratch, QStringLiteral("Перенос записей.") + QFileInfo(path).suffix());
+    QString copy;
+    try {
+        copy = logbook::copyForReading(path, scratch, QStringLiteral("Перенос записей.") + QFileInfo(path).suffix());
+    } catch (const Error& e) {
+        // Its words are the logbook's; this is the pilot's other workbook.
+        throw Error(e.number(), QStringLiteral("Файл не читается: ") + path);
+    }
     const auto operation = logbook::beginOperationOn(office, copy);
-    logbook::Workbook book = office.openWorkbook(copy, logbook::Office::OpenMode::Hidden);
+    std::optional<logbook::Workbook> opened;
+    try {
+        opened = office.openWorkbook(copy, logbook::Office::OpenMode::Hidden);
+    } catch (const Error& e) {
+        if (e.number() != Error::BadWorkbook && e.number() != Error::Spreadsheet)
+            throw;
+        // Named as the pilot's file, never the copy in the scratch folder.
+        throw Error(
+            Error::BadWorkbook,
+            QStringLiteral("Файл %1 не открывается как книга электронной таблицы (.xls, .xlsx, .ods).").arg(path),
+            e.description());
+    }
+    logbook::Workbook& book = *opened;
     try {
         const QStringList names = book.sheetNames();
         if (names.isEmpty())
