@@ -39,6 +39,14 @@ protected:
         inspect([&](logbook::Workbook& wb) { b = logbook::readLogbook(wb.sheet(logbook::kSheet1)); });
         return b;
     }
+    QList<logbook::PairCells> recordCells() {
+        const logbook::Logbook b = saved();
+        QList<logbook::PairCells> out;
+        for (const logbook::Entry& e : b.entries())
+            if (e.isRecord())
+                out << e.cells;
+        return out;
+    }
     ImportOutcome import(const QString& lines, const std::optional<QList<logbook::PairCells>>& expected = {}) {
         table = readCsv((kHeader + lines).toUtf8());
         return importRecords(office(), book, table, guessMapping(table.header), {}, expected);
@@ -151,4 +159,26 @@ TEST_F(ImportChange, YearsBeforeTheFirstRecordGoInAsOneRunOfPairs) {
     EXPECT_EQ(b.entries()[3].record.dayNight, "Д");
     EXPECT_EQ(b.entries()[4].record.dayNight, "Н");
     EXPECT_EQ(b.entries()[4].record.total.minutes.count, 80);
+}
+
+TEST_F(ImportChange, ALogbookEditedByHandKeepsEveryRecordAsItWas) {
+    // The pilot typed a time as text and cleared a month heading in Calc before bringing his past in.
+    write({Flight{{2004, 9, 6}, "Упр.  7 КП"}, Flight{{2004, 10, 10}, "Упр.  7 КП"}});
+    edit([](logbook::Sheet& s) {
+        s.cell(logbook::records::pairRow(1), logbook::records::column::G).setText(QStringLiteral("1:00"));
+        s.cell(logbook::records::pairRow(2), logbook::records::column::E).setText(QString());
+    });
+    const QList<logbook::PairCells> before = recordCells();
+    ASSERT_EQ(before.size(), 2);
+
+    // The record whose time is text is the same flight; the others come in around the records there.
+    const ImportOutcome out = import("06.09.2004;Л-39;Д;Упр.  7 КП;1;1.00;2;2\n"
+                                     "20.08.2004;Л-39;Д;Упр.  8 ПП;1;0.40;2;2\n"
+                                     "15.10.2004;Л-39;Д;Упр.  8 ПП;1;0.40;2;2\n");
+    EXPECT_EQ(out.plan.count(Fate::Same), 1);
+    EXPECT_EQ(out.plan.count(Fate::Added), 2);
+    const QList<logbook::PairCells> after = recordCells();
+    ASSERT_EQ(after.size(), 4);
+    EXPECT_EQ(after[1], before[0]) << "the record with its time typed as text, cell for cell";
+    EXPECT_EQ(after[2], before[1]);
 }
